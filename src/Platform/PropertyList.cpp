@@ -1,0 +1,333 @@
+#include "Platform/PropertyList.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringList>
+#include <QTimeZone>
+
+#include <plist/plist.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+#include <unistd.h>
+
+namespace tarnik::PropertyList {
+
+namespace {
+
+// libplist keeps dates as seconds since 2001-01-01 00:00:00 UTC.
+constexpr qint64 kReferenceDateOffset = 978307200;
+
+// Deeper nesting than this is refused instead of risking the stack on hostile files.
+constexpr int kMaximumDepth = 512;
+
+struct NodeDeleter
+{
+    void operator()(void *node) const { plist_free(static_cast<plist_t>(node)); }
+};
+using Node = std::unique_ptr<void, NodeDeleter>;
+
+struct MallocDeleter
+{
+    void operator()(char *p) const { std::free(p); }
+};
+using CText = std::unique_ptr<char, MallocDeleter>;
+
+QString takeText(char *text)
+{
+    const CText owned(text);
+    return owned ? QString::fromUtf8(owned.get()) : QString();
+}
+
+// XML of one node, used where libplist's own API cannot tell two cases apart.
+QByteArray xmlOf(plist_t node)
+{
+    const Node copy(plist_copy(node));
+    char *xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(copy.get(), &xml, &length);
+    if (!xml)
+        return {};
+    QByteArray result(xml, qsizetype(length));
+    plist_to_xml_free(xml);
+    return result;
+}
+
+// libplist 2.2 stores every integer as 64 bits and marks the ones above the signed range
+// only internally; its XML text is the reliable witness of the sign.
+QVariant integerValue(plist_t node)
+{
+    uint64_t bits = 0;
+    plist_get_uint_val(node, &bits);
+    if (bits <= uint64_t(std::numeric_limits<qint64>::max()))
+        return QVariant::fromValue(qint64(bits));
+    if (xmlOf(node).contains("<integer>-"))
+        return QVariant::fromValue(qint64(bits));
+    return QVariant::fromValue(quint64(bits));
+}
+
+std::optional<QVariant> toVariant(plist_t node, int depth)
+{
+    if (!node || depth > kMaximumDepth)
+        return std::nullopt;
+    switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: {
+        uint8_t value = 0;
+        plist_get_bool_val(node, &value);
+        return QVariant(value != 0);
+    }
+    case PLIST_UINT:
+        return integerValue(node);
+    case PLIST_REAL: {
+        double value = 0;
+        plist_get_real_val(node, &value);
+        return QVariant(value);
+    }
+    case PLIST_STRING: {
+        char *text = nullptr;
+        plist_get_string_val(node, &text);
+        return QVariant(takeText(text));
+    }
+    case PLIST_DATA: {
+        char *bytes = nullptr;
+        uint64_t length = 0;
+        plist_get_data_val(node, &bytes, &length);
+        const CText owned(bytes);
+        return QVariant(QByteArray(owned.get(), qsizetype(length)));
+    }
+    case PLIST_DATE: {
+        int32_t seconds = 0;
+        int32_t microseconds = 0;
+        plist_get_date_val(node, &seconds, &microseconds);
+        const qint64 msecs = (qint64(seconds) + kReferenceDateOffset) * 1000 + microseconds / 1000;
+        return QVariant(QDateTime::fromMSecsSinceEpoch(msecs, QTimeZone::utc()));
+    }
+    case PLIST_UID: {
+        uint64_t value = 0;
+        plist_get_uid_val(node, &value);
+        return QVariant::fromValue(Uid{value});
+    }
+    case PLIST_ARRAY: {
+        QVariantList list;
+        const uint32_t count = plist_array_get_size(node);
+        list.reserve(qsizetype(count));
+        for (uint32_t i = 0; i < count; ++i) {
+            auto item = toVariant(plist_array_get_item(node, i), depth + 1);
+            if (!item)
+                return std::nullopt;
+            list.append(std::move(*item));
+        }
+        return QVariant(list);
+    }
+    case PLIST_DICT: {
+        QVariantMap map;
+        plist_dict_iter iter = nullptr;
+        plist_dict_new_iter(node, &iter);
+        if (!iter)
+            return std::nullopt;
+        const CText iterOwner(static_cast<char *>(iter));
+        for (;;) {
+            char *key = nullptr;
+            plist_t value = nullptr;
+            plist_dict_next_item(node, iter, &key, &value);
+            if (!value) {
+                std::free(key);
+                break;
+            }
+            const QString name = takeText(key);
+            auto item = toVariant(value, depth + 1);
+            if (!item)
+                return std::nullopt;
+            map.insert(name, std::move(*item));
+        }
+        return QVariant(map);
+    }
+    case PLIST_KEY:
+    case PLIST_NONE:
+        break;
+    }
+    return std::nullopt;
+}
+
+// An integer above the signed range can only be made by parsing it: plist_new_uint would
+// mark it signed and it would come back negative.
+Node largeUnsigned(quint64 value)
+{
+    const QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><integer>"
+                           + QByteArray::number(value) + "</integer></plist>";
+    plist_t node = nullptr;
+    plist_from_xml(xml.constData(), uint32_t(xml.size()), &node);
+    return Node(node);
+}
+
+Node toNode(const QVariant &value, int depth);
+
+template<typename Map>
+Node dictionaryNode(const Map &map, int depth)
+{
+    Node dict(plist_new_dict());
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        Node item = toNode(it.value(), depth + 1);
+        if (!item)
+            return {};
+        plist_dict_set_item(dict.get(), it.key().toUtf8().constData(), item.release());
+    }
+    return dict;
+}
+
+template<typename List>
+Node arrayNode(const List &list, int depth)
+{
+    Node array(plist_new_array());
+    for (const auto &element : list) {
+        Node item = toNode(QVariant(element), depth + 1);
+        if (!item)
+            return {};
+        plist_array_append_item(array.get(), item.release());
+    }
+    return array;
+}
+
+Node toNode(const QVariant &value, int depth)
+{
+    if (depth > kMaximumDepth)
+        return {};
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return Node(plist_new_bool(value.toBool() ? 1 : 0));
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::Short:
+    case QMetaType::Int:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+        return Node(plist_new_uint(uint64_t(value.toLongLong())));
+    case QMetaType::UChar:
+    case QMetaType::UShort:
+    case QMetaType::UInt:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong: {
+        const quint64 number = value.toULongLong();
+        if (number > quint64(std::numeric_limits<qint64>::max()))
+            return largeUnsigned(number);
+        return Node(plist_new_uint(number));
+    }
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return Node(plist_new_real(value.toDouble()));
+    case QMetaType::QString:
+        return Node(plist_new_string(value.toString().toUtf8().constData()));
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        return Node(plist_new_data(bytes.constData(), uint64_t(bytes.size())));
+    }
+    case QMetaType::QDateTime: {
+        const QDateTime date = value.toDateTime();
+        if (!date.isValid())
+            return {};
+        const qint64 msecs = date.toMSecsSinceEpoch() - kReferenceDateOffset * 1000;
+        qint64 seconds = msecs / 1000;
+        qint64 millis = msecs % 1000;
+        if (millis < 0) {
+            seconds -= 1;
+            millis += 1000;
+        }
+        if (seconds < std::numeric_limits<int32_t>::min() || seconds > std::numeric_limits<int32_t>::max())
+            return {};
+        return Node(plist_new_date(int32_t(seconds), int32_t(millis * 1000)));
+    }
+    case QMetaType::QVariantMap:
+        return dictionaryNode(value.toMap(), depth);
+    case QMetaType::QVariantHash:
+        return dictionaryNode(value.toHash(), depth);
+    case QMetaType::QVariantList:
+        return arrayNode(value.toList(), depth);
+    case QMetaType::QStringList:
+        return arrayNode(value.toStringList(), depth);
+    default:
+        break;
+    }
+    if (value.metaType() == QMetaType::fromType<Uid>())
+        return Node(plist_new_uid(value.value<Uid>().value));
+    return {};
+}
+
+} // namespace
+
+std::optional<QVariant> fromBytes(const QByteArray &bytes)
+{
+    if (bytes.isEmpty() || quint64(bytes.size()) > std::numeric_limits<uint32_t>::max())
+        return std::nullopt;
+    plist_t root = nullptr;
+    plist_from_memory(bytes.constData(), uint32_t(bytes.size()), &root);
+    const Node owner(root);
+    return toVariant(root, 0);
+}
+
+std::optional<QByteArray> toBytes(const QVariant &value, Format format)
+{
+    const Node root = toNode(value, 0);
+    if (!root)
+        return std::nullopt;
+    char *out = nullptr;
+    uint32_t length = 0;
+    if (format == Format::Xml)
+        plist_to_xml(root.get(), &out, &length);
+    else
+        plist_to_bin(root.get(), &out, &length);
+    if (!out)
+        return std::nullopt;
+    QByteArray bytes(out, qsizetype(length));
+    if (format == Format::Xml)
+        plist_to_xml_free(out);
+    else
+        plist_to_bin_free(out);
+    return bytes;
+}
+
+std::optional<QVariant> read(const QString &path)
+{
+    // Only regular files: opening a FIFO or a device to probe it could block for ever.
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return fromBytes(file.readAll());
+}
+
+std::optional<QVariantMap> readDictionary(const QString &path)
+{
+    const auto value = read(path);
+    if (!value || value->typeId() != QMetaType::QVariantMap)
+        return std::nullopt;
+    return value->toMap();
+}
+
+bool write(const QString &path, const QVariant &value)
+{
+    const auto bytes = toBytes(value, Format::Xml);
+    if (!bytes)
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(*bytes) != bytes->size() || !file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
+    // The rename must not reach the disk before the content does.
+    if (::fsync(file.handle()) != 0) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace tarnik::PropertyList
