@@ -6,7 +6,6 @@
 #include <QThread>
 #include <QThreadPool>
 #include <QTimer>
-
 #include <cmath>
 #include <limits>
 #include <map>
@@ -67,9 +66,7 @@ void mainAfter(double seconds, std::function<void()> fn)
     }
     const int ms = delayInMilliseconds(seconds);
     // The timer must be started on the GUI thread, which has the event loop that fires it.
-    main([ms, fn = std::move(fn)]() mutable {
-        QTimer::singleShot(ms, QCoreApplication::instance(), std::move(fn));
-    });
+    main([ms, fn = std::move(fn)]() mutable { QTimer::singleShot(ms, QCoreApplication::instance(), std::move(fn)); });
 }
 
 void global(std::function<void()> fn)

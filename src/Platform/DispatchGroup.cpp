@@ -3,9 +3,8 @@
 #include "Platform/Dispatch.h"
 
 #include <QDebug>
-
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <mutex>

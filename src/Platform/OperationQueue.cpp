@@ -2,7 +2,6 @@
 
 #include <QDebug>
 #include <QThreadPool>
-
 #include <algorithm>
 #include <condition_variable>
 #include <deque>

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <functional>
 #include <memory>
 #include <vector>
@@ -85,8 +84,8 @@ public:
     // The pool's own limit: as many at a time as the pool has threads.
     static constexpr int kDefaultMaxConcurrentOperationCount = -1;
 
-    explicit OperationQueue(const QString &name = {},
-                            int maxConcurrentOperationCount = kDefaultMaxConcurrentOperationCount);
+    explicit OperationQueue(
+        const QString &name = {}, int maxConcurrentOperationCount = kDefaultMaxConcurrentOperationCount);
     OperationQueue(const QString &name, int maxConcurrentOperationCount, QThreadPool *sharedPool);
     ~OperationQueue();
     OperationQueue(const OperationQueue &) = delete;

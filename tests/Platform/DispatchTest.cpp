@@ -1,14 +1,13 @@
 #include "Platform/Dispatch.h"
+
 #include "Platform/DispatchGroup.h"
 
 #include <QCoreApplication>
 #include <QTest>
 #include <QThread>
-
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -18,8 +17,7 @@ namespace tarnik {
 namespace {
 
 // Lets queued GUI-thread work run until `done` holds; the bound only stops a broken test.
-template<typename Predicate>
-bool runEventsUntil(Predicate done)
+template<typename Predicate> bool runEventsUntil(Predicate done)
 {
     return QTest::qWaitFor(done, 10000);
 }
@@ -29,8 +27,8 @@ bool runEventsUntil(Predicate done)
 TEST(Dispatch, MainIsQueuedOnTheGuiThreadFromAnyThread)
 {
     ASSERT_TRUE(Dispatch::isMainThread());
-    std::atomic<int> ranOnMain{0};
-    std::atomic<int> ranElsewhere{0};
+    std::atomic<int> ranOnMain { 0 };
+    std::atomic<int> ranElsewhere { 0 };
     const auto record = [&] { (Dispatch::isMainThread() ? ranOnMain : ranElsewhere)++; };
 
     Dispatch::main(record);
@@ -47,7 +45,7 @@ TEST(Dispatch, MainIsQueuedOnTheGuiThreadFromAnyThread)
 
 TEST(Dispatch, GlobalRunsOffTheGuiThread)
 {
-    std::atomic<int> result{-1};
+    std::atomic<int> result { -1 };
     Dispatch::global([&] { result = Dispatch::isMainThread() ? 1 : 0; });
     EXPECT_TRUE(runEventsUntil([&] { return result != -1; }));
     EXPECT_EQ(result, 0);
@@ -63,7 +61,7 @@ TEST(Dispatch, EmptyBlocksAreIgnored)
 
 TEST(Dispatch, MainAfterWithoutAVirtualClockUsesTheEventLoop)
 {
-    std::atomic<bool> fired{false};
+    std::atomic<bool> fired { false };
     std::thread worker([&] { Dispatch::mainAfter(0.0, [&] { fired = Dispatch::isMainThread(); }); });
     worker.join();
     EXPECT_TRUE(runEventsUntil([&] { return fired.load(); }));
@@ -83,15 +81,15 @@ TEST(VirtualClock, DelaysFireOnlyWhenTheClockPassesThem)
         bool firedAfterSecond;
     };
     const Case cases[] = {
-        {"zero delay fires on the next advance", 0.0, 0.0, true, 0.0, true},
-        {"fires exactly at its due time", 1.5, 1.5, true, 0.0, true},
-        {"not before its due time", 2.0, 1.999, false, 0.001, true},
-        {"negative delay means now", -5.0, 0.0, true, 0.0, true},
-        {"NaN delay means now", kNaN, 0.0, true, 0.0, true},
-        {"negative step does not move the clock", 1.0, -10.0, false, 1.0, true},
-        {"NaN step does not move the clock", 1.0, kNaN, false, 1.0, true},
-        {"huge delay does not fire on a large step", 1e300, 1e9, false, 1e9, false},
-        {"infinite delay never fires on finite steps", kInf, 1e12, false, 1e12, false},
+        { "zero delay fires on the next advance", 0.0, 0.0, true, 0.0, true },
+        { "fires exactly at its due time", 1.5, 1.5, true, 0.0, true },
+        { "not before its due time", 2.0, 1.999, false, 0.001, true },
+        { "negative delay means now", -5.0, 0.0, true, 0.0, true },
+        { "NaN delay means now", kNaN, 0.0, true, 0.0, true },
+        { "negative step does not move the clock", 1.0, -10.0, false, 1.0, true },
+        { "NaN step does not move the clock", 1.0, kNaN, false, 1.0, true },
+        { "huge delay does not fire on a large step", 1e300, 1e9, false, 1e9, false },
+        { "infinite delay never fires on finite steps", kInf, 1e12, false, 1e12, false },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -120,7 +118,7 @@ TEST(VirtualClock, RunsInDueOrderAndIncludesWorkScheduledWhileAdvancing)
     Dispatch::mainAfter(2.0, [&] { order.push_back(21); });
 
     clock.advance(2.5);
-    EXPECT_EQ(order, (std::vector<int>{1, 15, 20, 21}));
+    EXPECT_EQ(order, (std::vector<int> { 1, 15, 20, 21 }));
     EXPECT_DOUBLE_EQ(clock.now(), 2.5);
     EXPECT_DOUBLE_EQ(Dispatch::now(), 2.5);
     EXPECT_DOUBLE_EQ(clock.nextDueIn(), 0.5);
@@ -156,8 +154,8 @@ TEST(VirtualClock, TakesDelaysFromOtherThreadsAndDropsThemWhenRemoved)
 TEST(DispatchGroup, NotifiesOnTheGuiThreadWhenTheLastLeaves)
 {
     DispatchGroup group;
-    std::atomic<int> notified{0};
-    std::atomic<bool> notifiedOnMain{false};
+    std::atomic<int> notified { 0 };
+    std::atomic<bool> notifiedOnMain { false };
     constexpr int kWorkers = 8;
     for (int i = 0; i < kWorkers; ++i)
         group.enter();
@@ -165,7 +163,7 @@ TEST(DispatchGroup, NotifiesOnTheGuiThreadWhenTheLastLeaves)
         notifiedOnMain = Dispatch::isMainThread();
         ++notified;
     });
-    std::atomic<int> done{0};
+    std::atomic<int> done { 0 };
     for (int i = 0; i < kWorkers; ++i) {
         // A copy shares the group, as the platform's group captured in a block would.
         Dispatch::global([group, &done]() mutable {

@@ -3,10 +3,8 @@
 #include <QSemaphore>
 #include <QTest>
 #include <QThreadPool>
-
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -25,8 +23,7 @@ public:
         return [this] {
             const int now = ++m_running;
             int peak = m_peak.load();
-            while (now > peak && !m_peak.compare_exchange_weak(peak, now)) {
-            }
+            while (now > peak && !m_peak.compare_exchange_weak(peak, now)) { }
             m_started.release();
             m_open.acquire();
             --m_running;
@@ -42,16 +39,16 @@ public:
 private:
     QSemaphore m_started;
     QSemaphore m_open;
-    std::atomic<int> m_running{0};
-    std::atomic<int> m_peak{0};
-    std::atomic<int> m_finished{0};
+    std::atomic<int> m_running { 0 };
+    std::atomic<int> m_peak { 0 };
+    std::atomic<int> m_finished { 0 };
 };
 
 } // namespace
 
 TEST(OperationQueue, NeverRunsMoreThanItsLimit)
 {
-    for (const int limit : {1, 2, 3}) {
+    for (const int limit : { 1, 2, 3 }) {
         SCOPED_TRACE(limit);
         OperationQueue queue(QStringLiteral("limited"), limit);
         Gate gate;
@@ -104,7 +101,7 @@ TEST(OperationQueue, SuspendedQueueStartsNothingUntilResumed)
     OperationQueue queue(QStringLiteral("suspended"), 2);
     queue.setSuspended(true);
     EXPECT_TRUE(queue.isSuspended());
-    std::atomic<int> ran{0};
+    std::atomic<int> ran { 0 };
     for (int i = 0; i < 5; ++i)
         queue.addOperation([&] { ++ran; });
     // Nothing can have started: a suspended queue hands nothing to its pool.
@@ -121,7 +118,7 @@ TEST(OperationQueue, CancelAllSkipsWaitingWorkAndTellsRunningWork)
     OperationQueue queue(QStringLiteral("cancel"), 1);
     QSemaphore started;
     QSemaphore release;
-    std::atomic<bool> runningSawCancel{false};
+    std::atomic<bool> runningSawCancel { false };
     // The running operation checks its own flag, as long work does between steps.
     struct Watching : Operation
     {
@@ -141,8 +138,8 @@ TEST(OperationQueue, CancelAllSkipsWaitingWorkAndTellsRunningWork)
     watching->sawCancel = &runningSawCancel;
     queue.addOperation(watching);
 
-    std::atomic<int> mainsRun{0};
-    std::atomic<int> completions{0};
+    std::atomic<int> mainsRun { 0 };
+    std::atomic<int> completions { 0 };
     std::vector<std::shared_ptr<Operation>> waiting;
     for (int i = 0; i < 4; ++i) {
         auto operation = std::make_shared<BlockOperation>([&] { ++mainsRun; });
@@ -212,7 +209,7 @@ TEST(OperationQueue, DestroyingAQueueCancelsWaitingWorkAndJoinsRunningWork)
     struct UntilCancelled : Operation
     {
         QSemaphore started;
-        std::atomic<bool> returned{false};
+        std::atomic<bool> returned { false };
         void main() override
         {
             started.release();
@@ -222,7 +219,7 @@ TEST(OperationQueue, DestroyingAQueueCancelsWaitingWorkAndJoinsRunningWork)
         }
     };
     auto running = std::make_shared<UntilCancelled>();
-    std::atomic<int> laterRan{0};
+    std::atomic<int> laterRan { 0 };
     std::shared_ptr<Operation> later;
     {
         OperationQueue queue(QStringLiteral("doomed"), 1);
