@@ -1,0 +1,140 @@
+#pragma once
+
+#include "Entries/EntryType.h"
+#include "Entries/ObjectCache.h"
+#include "Platform/IndexPath.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <QUrl>
+#include <QVariantMap>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace tarnik {
+
+class Metadata;
+
+// One item of the file system as the browser sees it: a folder, an exportable media file, an
+// image or any other file.
+//
+// Entries are shared (std::shared_ptr<Entry>) and compared by identity: two entries for the same
+// path share their identifier but are different objects, and a set of entries holds objects.
+// The listing builds an entry off the GUI thread and hands it over once built; from then on it
+// is read and written on the GUI thread only (the metadata update runs there).
+class Entry : public std::enable_shared_from_this<Entry>
+{
+public:
+    // Title and artist start from the name, split at " - " (see PathExtension::artistAndTitle);
+    // the genre is empty and the year is the current year.
+    Entry(const QString &path, const QString &name, EntryType type, IndexPath indexPath);
+    Entry() = delete;
+    ~Entry();
+    Entry(const Entry &) = delete;
+    Entry &operator=(const Entry &) = delete;
+
+    // Stable key of the entry (PathExtension::identifier of the path): names its cache files and
+    // keys the in-memory caches.
+    const QString &identifier() const { return m_identifier; }
+    const QString &path() const { return m_path; }
+    // The item's name as listed, extension included.
+    const QString &name() const { return m_name; }
+    EntryType type() const { return m_type; }
+    // The entry's row in its listing (section 0).
+    IndexPath indexPath() const { return m_indexPath; }
+
+    UpdateState state() const { return m_state; }
+    void setState(UpdateState state) { m_state = state; }
+    const QString &title() const { return m_title; }
+    void setTitle(const QString &title) { m_title = title; }
+    const std::optional<QString> &artist() const { return m_artist; }
+    void setArtist(const std::optional<QString> &artist) { m_artist = artist; }
+    const QString &genre() const { return m_genre; }
+    void setGenre(const QString &genre) { m_genre = genre; }
+    qint64 year() const { return m_year; }
+    void setYear(qint64 year) { m_year = year; }
+    // Artwork or picture of the file; a null image when there is none.
+    const QImage &image() const { return m_image; }
+    void setImage(const QImage &image) { m_image = image; }
+    // Encoded artwork bytes. Setting present bytes also sets image() to their decoded picture
+    // (a null image when they are no readable image); setting none leaves image() as it is.
+    const std::optional<QByteArray> &artwork() const { return m_artwork; }
+    void setArtwork(const std::optional<QByteArray> &artwork);
+    // The full metadata record once loaded.
+    std::optional<Metadata> metadata() const;
+    void setMetadata(const std::optional<Metadata> &metadata);
+
+    QUrl url() const;
+    bool isDirectory() const { return m_type == EntryType::directory; }
+    bool isExportable() const { return m_type == EntryType::exportable; }
+    bool isImage() const { return m_type == EntryType::image; }
+    // These three open the file on every call.
+    bool isAudio() const;
+    bool isVideo() const;
+    // False marks a malformed audio file, which the browser offers to convert before importing.
+    bool isAudioFileReadable() const;
+
+    using Completion = std::function<void(const std::shared_ptr<Entry> &)>;
+
+    // Loads the entry's metadata once, synchronously on the calling thread (the GUI thread), and
+    // calls completion before it returns:
+    // - directories and regular files: nothing happens, completion is not called;
+    // - while an update runs (updating): nothing, completion is not called;
+    // - updated: completion with this entry at once;
+    // - new, and metadataCache() holds a finished entry for the same path: completion with that
+    //   cached entry (possibly another object), this one stays new;
+    // - new otherwise: the file's own tags, then the track record (trackInfo when given, else the
+    //   downloader add-on's record of the file) over them, then a still frame or the placeholder
+    //   as artwork; the entry ends updated, enters metadataCache() and goes to completion.
+    void updateMetadata(const std::optional<QVariantMap> &trackInfo, const Completion &completion);
+    void updateMetadata(const Completion &completion) { updateMetadata(std::nullopt, completion); }
+
+private:
+    void loadImage();
+    void loadMedia(const std::optional<QVariantMap> &trackInfo);
+
+    QString m_identifier;
+    QString m_path;
+    QString m_name;
+    EntryType m_type;
+    IndexPath m_indexPath;
+    UpdateState m_state = UpdateState::new_;
+    QString m_title;
+    std::optional<QString> m_artist;
+    QString m_genre;
+    qint64 m_year = 0;
+    QImage m_image;
+    std::optional<QByteArray> m_artwork;
+    std::unique_ptr<Metadata> m_metadata;
+};
+
+// Process-wide: finished entries by identifier (the metadata update is the only writer).
+ObjectCache<Entry> &metadataCache();
+
+// The box that row thumbnails are fitted into, in pixels (images are made at scale 1).
+inline constexpr QSize thumbnailSize{128, 128};
+
+// The row look shared by the browser's cells. Images come from the app's image assets and are
+// null when an asset is missing; they are rendered at thumbnailSize (ImageAssets renders other
+// sizes from the same vector source).
+double thumbnailCornerRadius();
+QColor entryBorderColor();
+QColor selectedCellColor();
+QColor cellBackgroundColor();
+QColor titleColor();
+QColor dimmedTitleColor();
+QImage placeholderImage();
+QImage accessoryMoreImage();
+QImage accessoryArrowImage();
+QImage folderImage();
+QImage genericFileImage();
+QImage rasterImageIcon();
+QImage videoIcon();
+QImage audioIcon();
+
+} // namespace tarnik
