@@ -1,0 +1,175 @@
+#include "Platform/Media/FFmpegInput.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <mutex>
+
+extern "C" {
+#include <libavutil/log.h>
+#include <libavutil/mem.h>
+}
+
+namespace tarnik {
+
+namespace {
+
+constexpr int kIoBufferSize = 64 * 1024;
+constexpr std::chrono::milliseconds kOpenTimeLimit{15000};
+
+// Demuxers that accept files which are not media containers: single images and
+// image sequences, text art, and files that only point at other files.
+bool isPseudoFormatName(const QString &name)
+{
+    static const char *const kNames[] = {
+        "image2", "image2pipe", "gif", "apng", "mjpeg", "mpjpeg", "fits", "tty", "bin", "xbin",
+        "adf", "idf", "ffmetadata", "concat", "hls", "dash", "sdp", "rtsp", "rtp", "data", "lavfi",
+    };
+    if (name.endsWith(QLatin1String("_pipe")))
+        return true;
+    for (const char *pseudo : kNames) {
+        if (name == QLatin1String(pseudo))
+            return true;
+    }
+    return false;
+}
+
+// Nested opens would let a playlist or reference movie read arbitrary paths.
+int refuseNestedOpen(AVFormatContext *, AVIOContext **, const char *, int, AVDictionary **)
+{
+    return AVERROR(EPERM);
+}
+
+} // namespace
+
+void FFmpegInput::configureLogging()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_FATAL); });
+}
+
+FFmpegInput::FFmpegInput(const QString &path, bool findStreamInfo)
+    : m_file(path)
+{
+    if (!m_file.isOpen() || m_file.size() <= 0)
+        return;
+    configureLogging();
+    m_deadline = std::chrono::steady_clock::now() + kOpenTimeLimit;
+
+    auto *buffer = static_cast<unsigned char *>(av_malloc(kIoBufferSize));
+    if (!buffer)
+        return;
+    m_io = avio_alloc_context(buffer, kIoBufferSize, 0, this, &FFmpegInput::readPacket, nullptr,
+                              &FFmpegInput::seek);
+    if (!m_io) {
+        av_free(buffer);
+        return;
+    }
+    AVFormatContext *context = avformat_alloc_context();
+    if (!context)
+        return;
+    context->pb = m_io;
+    context->flags |= AVFMT_FLAG_CUSTOM_IO;
+    context->io_open = &refuseNestedOpen;
+    context->interrupt_callback.callback = &FFmpegInput::interrupt;
+    context->interrupt_callback.opaque = this;
+
+    // The path is handed over only as a name: demuxers weigh its extension
+    // when they guess the format, as the platform's media framework does.
+    const QByteArray name = QFile::encodeName(path);
+    if (avformat_open_input(&context, name.constData(), nullptr, nullptr) < 0)
+        return; // avformat_open_input frees the context on failure
+    m_context = context;
+    if (findStreamInfo && avformat_find_stream_info(m_context, nullptr) < 0) {
+        avformat_close_input(&m_context);
+        return;
+    }
+}
+
+FFmpegInput::~FFmpegInput()
+{
+    if (m_context)
+        avformat_close_input(&m_context);
+    if (m_io) {
+        av_freep(&m_io->buffer);
+        avio_context_free(&m_io);
+    }
+}
+
+QString FFmpegInput::containerName() const
+{
+    if (!m_context || !m_context->iformat)
+        return {};
+    return QString::fromLatin1(m_context->iformat->name);
+}
+
+bool FFmpegInput::isPseudoFormat() const
+{
+    if (!m_context)
+        return true;
+    // A guess this weak is what FFmpeg makes of noise that happens to hold a
+    // frame header or two; such a file is no media.
+    if (m_context->probe_score < AVPROBE_SCORE_RETRY)
+        return true;
+    return isPseudoFormatName(containerName());
+}
+
+QByteArray FFmpegInput::head(int length) const
+{
+    QByteArray bytes(length, '\0');
+    const std::int64_t count = m_file.readAt(0, bytes.data(), length);
+    bytes.resize(count > 0 ? int(count) : 0);
+    return bytes;
+}
+
+void FFmpegInput::extendTimeLimit(std::chrono::milliseconds limit)
+{
+    m_deadline = std::chrono::steady_clock::now() + limit;
+}
+
+int FFmpegInput::readPacket(void *opaque, uint8_t *buffer, int size)
+{
+    auto *self = static_cast<FFmpegInput *>(opaque);
+    const std::int64_t count = self->m_file.readAt(self->m_position, buffer, size);
+    if (count < 0)
+        return AVERROR(EIO);
+    if (count == 0)
+        return AVERROR_EOF;
+    self->m_position += count;
+    return int(count);
+}
+
+int64_t FFmpegInput::seek(void *opaque, int64_t offset, int whence)
+{
+    auto *self = static_cast<FFmpegInput *>(opaque);
+    const std::int64_t size = self->m_file.size();
+    whence &= ~AVSEEK_FORCE;
+    std::int64_t target = 0;
+    switch (whence) {
+    case AVSEEK_SIZE:
+        return size;
+    case SEEK_SET:
+        target = offset;
+        break;
+    case SEEK_CUR:
+        target = self->m_position + offset;
+        break;
+    case SEEK_END:
+        target = size + offset;
+        break;
+    default:
+        return AVERROR(EINVAL);
+    }
+    if (target < 0)
+        return AVERROR(EINVAL);
+    self->m_position = target;
+    return target;
+}
+
+int FFmpegInput::interrupt(void *opaque)
+{
+    const auto *self = static_cast<const FFmpegInput *>(opaque);
+    return std::chrono::steady_clock::now() > self->m_deadline ? 1 : 0;
+}
+
+} // namespace tarnik

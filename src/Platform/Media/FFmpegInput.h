@@ -1,0 +1,66 @@
+#pragma once
+
+// Internal to src/Platform/Media/: the one place that opens a file with FFmpeg.
+// Other folders use MediaAsset instead.
+
+#include "Platform/Media/RegularFile.h"
+
+#include <QString>
+
+#include <chrono>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+namespace tarnik {
+
+// An FFmpeg demuxer over a RegularFile. FFmpeg reads through our own I/O
+// callbacks on the descriptor, never by path, so it cannot be steered to a
+// device, a FIFO or another file (playlists and references are refused), and a
+// time limit interrupts a demuxer that spins on hostile input.
+//
+// Not copyable. Any thread, one at a time.
+class FFmpegInput
+{
+public:
+    // Opens `path` and, when `findStreamInfo` is set, reads enough packets to
+    // know every stream's codec parameters and the duration.
+    explicit FFmpegInput(const QString &path, bool findStreamInfo = true);
+    ~FFmpegInput();
+    FFmpegInput(const FFmpegInput &) = delete;
+    FFmpegInput &operator=(const FFmpegInput &) = delete;
+
+    bool isOpen() const { return m_context != nullptr; }
+    AVFormatContext *context() const { return m_context; }
+
+    // FFmpeg's short name of the demuxer ("mp3", "mov,mp4,m4a,3gp,3g2,mj2", …).
+    QString containerName() const;
+
+    // Images, text art, playlists and the like that FFmpeg can open but that
+    // are no media container of their own.
+    bool isPseudoFormat() const;
+
+    // The first bytes of the file (fewer when it is shorter).
+    QByteArray head(int length) const;
+
+    // Restarts the time limit for a further long step (decoding a still).
+    void extendTimeLimit(std::chrono::milliseconds limit);
+
+    // Quietens FFmpeg's console log once per process; damaged files are
+    // expected here and are reported as values, not as log lines.
+    static void configureLogging();
+
+private:
+    static int readPacket(void *opaque, uint8_t *buffer, int size);
+    static int64_t seek(void *opaque, int64_t offset, int whence);
+    static int interrupt(void *opaque);
+
+    RegularFile m_file;
+    int64_t m_position = 0;
+    AVIOContext *m_io = nullptr;
+    AVFormatContext *m_context = nullptr;
+    std::chrono::steady_clock::time_point m_deadline;
+};
+
+} // namespace tarnik

@@ -1,0 +1,295 @@
+#include "Platform/Media/MediaAsset.h"
+
+#include "Support/MediaFixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tarnik;
+using namespace tarnik::test;
+
+namespace {
+
+QStringList args(std::initializer_list<const char *> list)
+{
+    QStringList result;
+    for (const char *item : list)
+        result << QString::fromLatin1(item);
+    return result;
+}
+
+// Every fixture of this file, made once for the suite.
+class MediaAssetTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_folder = new QTemporaryDir;
+        ASSERT_TRUE(s_folder->isValid());
+        const auto path = [](const char *name) { return file(name); };
+        ASSERT_TRUE(makePicture(path("cover.jpg"), 32, 32));
+        ASSERT_TRUE(makePicture(path("picture.png"), 16, 8));
+        ASSERT_TRUE(runFfmpeg(args({"-f", "lavfi", "-i", "testsrc=size=32x32:rate=5:duration=1", "-loop", "0"})
+                              << path("animation.gif")));
+        ASSERT_TRUE(makeTone(path("tone.mp3"), 2.0));
+        ASSERT_TRUE(makeTone(path("tone.m4a"), 2.0, args({"-c:a", "aac"})));
+        ASSERT_TRUE(makeTone(path("tone.aac"), 2.0, args({"-c:a", "aac", "-f", "adts"})));
+        ASSERT_TRUE(makeTone(path("tone.wav"), 2.0));
+        ASSERT_TRUE(makeTone(path("tone.aiff"), 2.0));
+        ASSERT_TRUE(makeTone(path("tone.aifc"), 2.0, args({"-c:a", "pcm_f32be", "-f", "aiff"})));
+        ASSERT_TRUE(makeTone(path("tone.caf"), 2.0));
+        ASSERT_TRUE(makeTone(path("tone.ac3"), 2.0));
+        ASSERT_TRUE(makeTone(path("tone.eac3"), 2.0));
+        ASSERT_TRUE(makeTone(path("tone.flac"), 2.0));
+        ASSERT_TRUE(makeTone(path("tone.ogg"), 2.0, args({"-c:a", "libvorbis"})));
+        ASSERT_TRUE(makeTone(path("tone.opus"), 2.0, args({"-c:a", "libopus"})));
+        ASSERT_TRUE(makeTone(path("tone.wma"), 2.0, args({"-c:a", "wmav2"})));
+        ASSERT_TRUE(makeVideo(path("clip.mp4"), 2.0, true, args({"-c:v", "libx264", "-c:a", "aac"})));
+        ASSERT_TRUE(makeVideo(path("silent.mov"), 2.0, false, args({"-c:v", "mpeg4"})));
+        ASSERT_TRUE(makeVideo(path("clip.mkv"), 2.0, true, args({"-c:v", "mpeg4", "-c:a", "libvorbis"})));
+        ASSERT_TRUE(makeToneWithCover(path("cover.mp3"), path("cover.jpg"), 2.0));
+        ASSERT_TRUE(makeToneWithCover(path("cover.m4a"), path("cover.jpg"), 2.0, args({"-c:a", "aac"})));
+        ASSERT_TRUE(writeFile(path("notes.txt"), "Just some words.\nNothing to hear.\n"));
+        ASSERT_TRUE(writeFile(path("release.nfo"), QByteArray(2000, '#') + "\n  RELEASE INFO  \n"));
+        ASSERT_TRUE(writeFile(path("empty.mp3"), {}));
+        for (const char *name : {"noise.mp3", "noise.m4a", "noise.mp4", "noise.flac"})
+            ASSERT_TRUE(writeFile(path(name), noise(64 * 1024, qHash(QLatin1String(name)))));
+        for (const char *name : {"tone.mp3", "tone.m4a", "clip.mp4", "tone.flac"}) {
+            QFile source(path(name));
+            ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+            const QByteArray bytes = source.readAll();
+            const QString suffix = QFileInfo(path(name)).suffix();
+            ASSERT_TRUE(writeFile(s_folder->filePath(QStringLiteral("truncated.") + suffix), bytes.left(bytes.size() / 3)));
+            ASSERT_TRUE(writeFile(s_folder->filePath(QStringLiteral("head.") + suffix), bytes.left(700)));
+        }
+    }
+
+    static void TearDownTestSuite()
+    {
+        delete s_folder;
+        s_folder = nullptr;
+    }
+
+    static QString file(const char *name) { return s_folder->filePath(QString::fromLatin1(name)); }
+
+    static QTemporaryDir *s_folder;
+};
+
+QTemporaryDir *MediaAssetTest::s_folder = nullptr;
+
+struct ProbeCase
+{
+    const char *name;
+    bool exportable;
+    bool audio;
+    bool video;
+    const char *format; // nullptr: not a readable audio file
+};
+
+TEST_F(MediaAssetTest, ClassifiesGeneratedFiles)
+{
+    const ProbeCase cases[] = {
+        {"tone.mp3", true, true, false, "MPG3"},
+        {"tone.m4a", true, true, false, "m4af"},
+        {"tone.aac", true, true, false, "adts"},
+        {"tone.wav", true, true, false, "WAVE"},
+        {"tone.aiff", true, true, false, "AIFF"},
+        {"tone.aifc", true, true, false, "AIFC"},
+        {"tone.caf", true, true, false, "caff"},
+        {"tone.ac3", true, true, false, "ac-3"},
+        {"tone.eac3", true, true, false, "ec-3"},
+        {"tone.flac", true, true, false, "flac"},
+        {"tone.ogg", true, true, false, nullptr},
+        {"tone.opus", true, true, false, nullptr},
+        {"tone.wma", true, true, false, nullptr},
+        {"clip.mp4", true, true, true, "m4af"},
+        {"silent.mov", true, false, true, nullptr},
+        {"clip.mkv", true, true, true, nullptr},
+        // Cover art is never a video track.
+        {"cover.mp3", true, true, false, "MPG3"},
+        {"cover.m4a", true, true, false, "m4af"},
+        // Pictures, text and noise are no media, whatever their names say.
+        {"cover.jpg", false, false, false, nullptr},
+        {"picture.png", false, false, false, nullptr},
+        {"animation.gif", false, false, false, nullptr},
+        {"notes.txt", false, false, false, nullptr},
+        {"release.nfo", false, false, false, nullptr},
+        {"empty.mp3", false, false, false, nullptr},
+        {"noise.mp3", false, false, false, nullptr},
+        {"noise.m4a", false, false, false, nullptr},
+        {"noise.mp4", false, false, false, nullptr},
+        {"noise.flac", false, false, false, nullptr},
+        {"missing.mp3", false, false, false, nullptr},
+    };
+    for (const ProbeCase &row : cases) {
+        SCOPED_TRACE(row.name);
+        const MediaAsset asset(file(row.name));
+        EXPECT_EQ(asset.isExportable(), row.exportable);
+        EXPECT_EQ(asset.hasAudioTrack(), row.audio);
+        EXPECT_EQ(asset.hasVideoTrack(), row.video);
+        EXPECT_EQ(asset.isReadableAudioFile(), row.format != nullptr);
+        EXPECT_EQ(asset.audioFileFormat().value_or(QString()), QString::fromLatin1(row.format ? row.format : ""));
+        if (row.exportable) {
+            ASSERT_TRUE(asset.duration().has_value());
+            EXPECT_NEAR(*asset.duration(), 2.0, 0.1);
+        }
+    }
+}
+
+TEST_F(MediaAssetTest, CoverArtIsReportedApartFromTracks)
+{
+    const MediaAsset asset(file("cover.mp3"));
+    EXPECT_TRUE(asset.hasCoverArt());
+    ASSERT_EQ(asset.tracks().size(), 1u);
+    EXPECT_EQ(asset.tracks()[0].mediaType, MediaType::audio);
+    EXPECT_EQ(asset.tracks()[0].sampleRate, 44100);
+    EXPECT_EQ(asset.tracks()[0].channelCount, 1);
+    EXPECT_FALSE(asset.videoThumbnail().has_value());
+}
+
+TEST_F(MediaAssetTest, DamagedFilesNeitherCrashNorHang)
+{
+    for (const char *name : {"truncated.mp3", "truncated.m4a", "truncated.mp4", "truncated.flac", "head.mp3",
+                             "head.m4a", "head.mp4", "head.flac"}) {
+        SCOPED_TRACE(name);
+        const MediaAsset asset(file(name));
+        // A cut-off file may still be playable media; it must only answer.
+        (void)asset.isExportable();
+        (void)asset.isReadableAudioFile();
+        (void)asset.duration();
+        (void)asset.videoThumbnail();
+    }
+    // The header is cut before any sample table.
+    EXPECT_FALSE(MediaAsset(file("head.m4a")).isExportable());
+}
+
+TEST_F(MediaAssetTest, NonRegularFilesAnswerAtOnce)
+{
+    QTemporaryDir folder;
+    const QString fifo = folder.filePath(QStringLiteral("pipe.mp3"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QLocalServer server;
+    const QString socket = folder.filePath(QStringLiteral("socket.mp3"));
+    ASSERT_TRUE(server.listen(socket));
+    const QString directory = folder.filePath(QStringLiteral("folder.mp3"));
+    ASSERT_TRUE(QDir().mkpath(directory));
+    const QString linkToFifo = folder.filePath(QStringLiteral("link.mp3"));
+    ASSERT_TRUE(QFile::link(fifo, linkToFifo));
+
+    const QStringList paths{fifo,
+                            socket,
+                            directory,
+                            linkToFifo,
+                            QStringLiteral("/dev/zero"),
+                            QStringLiteral("/dev/null"),
+                            QStringLiteral("/proc/self/status"),
+                            QStringLiteral("/proc/kcore"),
+                            QStringLiteral("/sys/kernel/mm/transparent_hugepage/enabled"),
+                            QStringLiteral("/"),
+                            QString()};
+    for (const QString &path : paths) {
+        SCOPED_TRACE(path.toStdString());
+        const MediaAsset asset(path);
+        EXPECT_FALSE(asset.isMedia());
+        EXPECT_FALSE(asset.isExportable());
+        EXPECT_FALSE(asset.hasAudioTrack());
+        EXPECT_FALSE(asset.isReadableAudioFile());
+        EXPECT_FALSE(asset.duration().has_value());
+        EXPECT_FALSE(asset.videoThumbnail().has_value());
+    }
+}
+
+TEST_F(MediaAssetTest, SymbolicLinkToMediaIsFollowed)
+{
+    QTemporaryDir folder;
+    const QString link = folder.filePath(QStringLiteral("song.mp3"));
+    ASSERT_TRUE(QFile::link(file("tone.mp3"), link));
+    EXPECT_TRUE(MediaAsset(link).isReadableAudioFile());
+}
+
+TEST_F(MediaAssetTest, UnreadableFileIsNoMedia)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind the super-user";
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("locked.mp3"));
+    ASSERT_TRUE(QFile::copy(file("tone.mp3"), path));
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::WriteOwner));
+    EXPECT_FALSE(MediaAsset(path).isExportable());
+}
+
+TEST_F(MediaAssetTest, VanishedFileGivesNoStill)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("gone.mp4"));
+    ASSERT_TRUE(QFile::copy(file("clip.mp4"), path));
+    const MediaAsset asset(path);
+    ASSERT_TRUE(asset.hasVideoTrack());
+    ASSERT_TRUE(QFile::remove(path));
+    EXPECT_FALSE(asset.videoThumbnail().has_value());
+    // The probe's answers stay those of the file it read.
+    EXPECT_TRUE(asset.isExportable());
+}
+
+TEST_F(MediaAssetTest, ThumbnailTimeIsTheWholeSecondUpToTwenty)
+{
+    EXPECT_EQ(MediaAsset::thumbnailTime(7.9), 7.0);
+    EXPECT_EQ(MediaAsset::thumbnailTime(120.0), 20.0);
+    EXPECT_EQ(MediaAsset::thumbnailTime(0.6), 0.0);
+    EXPECT_EQ(MediaAsset::thumbnailTime(std::nullopt), 0.0);
+    EXPECT_EQ(MediaAsset::thumbnailTime(std::nan("")), 0.0);
+}
+
+// The counting video's luma is 16 + 10 per second; RGB gives it back in full range.
+int secondShown(const QImage &image)
+{
+    const QColor centre = image.pixelColor(image.width() / 2, image.height() / 2);
+    return int(std::lround(centre.green() * 219.0 / 255.0 / 10.0));
+}
+
+TEST_F(MediaAssetTest, StillsComeFromTheRequestedSecond)
+{
+    QTemporaryDir folder;
+    const QString shortVideo = folder.filePath(QStringLiteral("short.mp4"));
+    const QString longVideo = folder.filePath(QStringLiteral("long.mp4"));
+    ASSERT_TRUE(makeCountingVideo(shortVideo, 7.9));
+    ASSERT_TRUE(makeCountingVideo(longVideo, 24.0));
+
+    const MediaAsset shortAsset(shortVideo);
+    const auto shortStill = shortAsset.videoThumbnail();
+    ASSERT_TRUE(shortStill.has_value());
+    EXPECT_EQ(shortStill->size(), QSize(64, 48));
+    EXPECT_EQ(secondShown(*shortStill), 7);
+
+    const auto longStill = MediaAsset(longVideo).videoThumbnail();
+    ASSERT_TRUE(longStill.has_value());
+    EXPECT_EQ(secondShown(*longStill), 20);
+
+    const auto first = shortAsset.image(0);
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(secondShown(*first), 0);
+    const auto third = shortAsset.image(3.0);
+    ASSERT_TRUE(third.has_value());
+    EXPECT_EQ(secondShown(*third), 3);
+    // Past the end: the last frame.
+    const auto past = shortAsset.image(60.0);
+    ASSERT_TRUE(past.has_value());
+    EXPECT_EQ(secondShown(*past), 7);
+}
+
+TEST_F(MediaAssetTest, AudioOnlyFileHasNoStill)
+{
+    EXPECT_FALSE(MediaAsset(file("tone.m4a")).videoThumbnail().has_value());
+    EXPECT_FALSE(MediaAsset(file("cover.jpg")).videoThumbnail().has_value());
+}
+
+} // namespace

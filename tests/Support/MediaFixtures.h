@@ -1,0 +1,41 @@
+#pragma once
+
+// Media files for tests, made at test time with the `ffmpeg` command into a
+// folder the test owns. Nothing here is stored in the repository.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace tarnik::test {
+
+// Runs `ffmpeg -hide_banner -loglevel error -nostdin -y ARGUMENTS` (an argument
+// vector, never a shell) and reports whether it exited with 0.
+bool runFfmpeg(const QStringList &arguments);
+
+// `seconds` of a 440 Hz sine written to `path`; the container follows the
+// extension, `extra` goes between the input and the output (codecs, tags).
+bool makeTone(const QString &path, double seconds, const QStringList &extra = {});
+
+// `seconds` of a small test-pattern video (with a silent audio track when
+// `withAudio`) written to `path`, `extra` as above.
+bool makeVideo(const QString &path, double seconds, bool withAudio, const QStringList &extra = {});
+
+// A video whose frame at time t is uniformly grey with (studio-range) luma
+// 16 + 10 * floor(t), t below 24 s, so a still's brightness tells its second.
+bool makeCountingVideo(const QString &path, double seconds);
+
+// A JPEG or PNG picture (format by extension) of width x height in one colour.
+bool makePicture(const QString &path, int width, int height, const QString &colour = QStringLiteral("red"));
+
+// An audio file with `picture` attached as cover art.
+bool makeToneWithCover(const QString &path, const QString &picture, double seconds,
+                       const QStringList &extra = {});
+
+// Writes bytes to a file; returns false when that fails.
+bool writeFile(const QString &path, const QByteArray &bytes);
+
+// Deterministic pseudo-random bytes.
+QByteArray noise(int length, quint32 seed = 1);
+
+} // namespace tarnik::test
