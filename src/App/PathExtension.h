@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QByteArray>
+#include <QImage>
 #include <QString>
+
+#include <optional>
 
 namespace tarnik {
 
@@ -65,7 +69,32 @@ public:
     static ArtistAndTitle artistAndTitle(const QString &text);
 
     // ---- Questions about the file behind the path -------------------------
-    // (declared and implemented alongside the media probing, in PathExtensionFiles.cpp)
+    // (implemented alongside the media probing, in PathExtensionFiles.cpp)
+    // Each reads the file system or probes the file at the moment of the call
+    // and caches nothing; only regular files are probed, anything else answers
+    // false or nothing at once. The media questions block while the file's
+    // headers are read.
+
+    // An item exists at the path and is a directory, or a link ending in one.
+    bool isDirectory() const;
+    // The file is a media container with a decodable audio or video track.
+    bool isExportable() const;
+    bool hasAudioTrack() const;
+    // Cover art does not count.
+    bool hasVideoTrack() const;
+    // The platform's audio-file service would open the file (MP3, M4A, ADTS,
+    // WAVE, AIFF, CAF, AC-3, AMR, FLAC); see MediaAsset::audioFileFormat().
+    bool isReadableAudioFile() const;
+    // The type the extension maps to is an image type. Only the extension
+    // decides; the file is not read.
+    bool isImage() const;
+    // The preferred type identifier (a MIME type name here) of the path's
+    // extension; nothing when the extension maps to no known type.
+    std::optional<QString> typeIdentifier() const;
+    // The frame of the video at floor(min(duration, 20)) seconds.
+    std::optional<QImage> videoThumbnail() const;
+    // That frame as JPEG at quality 0.6.
+    std::optional<QByteArray> videoThumbnailData() const;
 
     QString path;
 };
