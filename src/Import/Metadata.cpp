@@ -216,7 +216,7 @@ std::optional<double> parseDuration(QStringView text)
 QImage placeholderImage()
 {
     const QString images = QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tarnik/images/");
-    for (const QLatin1String suffix : {QLatin1String(".png"), QLatin1String("@2x.png"), QLatin1String(".jpg")}) {
+    for (const QLatin1String suffix : {QLatin1String(".svg"), QLatin1String(".png"), QLatin1String(".jpg")}) {
         QImage image(images + QStringLiteral("placeholder") + suffix);
         if (!image.isNull())
             return image;
@@ -236,7 +236,7 @@ QString Metadata::codingKey(Key key)
     return kKeys[static_cast<size_t>(key)].codingKey;
 }
 
-std::optional<Metadata::Key> Metadata::keyFromRawValue(QStringView rawValue)
+std::optional<Metadata::Key> Metadata::keyFromRawValue(const QString &rawValue)
 {
     for (const KeyInfo &info : kKeys) {
         if (rawValue == info.rawValue)

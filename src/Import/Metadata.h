@@ -56,7 +56,7 @@ public:
     // The dictionary key of a field ("type" for genre, "creationDate" for year, ...).
     static QString rawValue(Key key);
     // Exact, case-sensitive match against the 21 raw texts; anything else is no key.
-    static std::optional<Key> keyFromRawValue(QStringView rawValue);
+    static std::optional<Key> keyFromRawValue(const QString &rawValue);
     // The 21 keys in field order.
     static const std::array<Key, keyCount> &allKeys();
     // The JSON key of a field: the field name itself.
