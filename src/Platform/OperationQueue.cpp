@@ -15,12 +15,13 @@ namespace tarnik {
 struct Operation::State
 {
     mutable std::mutex mutex;
-    std::condition_variable finishedChanged;
+    std::condition_variable completedChanged;
     bool cancelled = false;
     bool claimed = false;
     bool started = false;
     bool executing = false;
     bool finished = false;
+    bool completed = false; // finished and its completion block has run
     QString name;
     std::function<void()> completion;
 };
@@ -100,21 +101,23 @@ void Operation::start()
     {
         std::lock_guard lock(m_state->mutex);
         m_state->executing = false;
+        m_state->finished = true;
         completion = std::move(m_state->completion);
         m_state->completion = nullptr;
     }
-    // The block runs before waiters are released, so a waiter sees its effects.
+    // As on the platform, the block sees a finished operation. Waiters are released only after
+    // it ran, so whoever waits for the operation also sees what its completion block did.
     if (completion)
         completion();
     std::lock_guard lock(m_state->mutex);
-    m_state->finished = true;
-    m_state->finishedChanged.notify_all();
+    m_state->completed = true;
+    m_state->completedChanged.notify_all();
 }
 
 void Operation::waitUntilFinished()
 {
     std::unique_lock lock(m_state->mutex);
-    m_state->finishedChanged.wait(lock, [this] { return m_state->finished; });
+    m_state->completedChanged.wait(lock, [this] { return m_state->completed; });
 }
 
 BlockOperation::BlockOperation(std::function<void()> block)

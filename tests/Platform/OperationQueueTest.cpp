@@ -77,9 +77,9 @@ TEST(OperationQueue, SerialQueueKeepsOrderAndRunsCompletionBlocks)
             std::lock_guard lock(mutex);
             order.push_back(i);
         });
-        operation->setCompletionBlock([&, i] {
+        operation->setCompletionBlock([&, i, raw = operation.get()] {
             std::lock_guard lock(mutex);
-            order.push_back(100 + i);
+            order.push_back(raw->isFinished() && !raw->isExecuting() ? 100 + i : -1);
         });
         operation->setName(QString::number(i));
         operations.push_back(operation);
