@@ -1,0 +1,171 @@
+#include "Platform/Playback/QtPlaybackBackend.h"
+
+#include <QAudioOutput>
+#include <QMediaPlayer>
+#include <QTimer>
+#include <QUrl>
+#include <QVideoFrame>
+#include <QVideoSink>
+
+namespace tarnik {
+
+namespace {
+
+PlaybackBackend::Factory &installedFactory()
+{
+    static PlaybackBackend::Factory factory;
+    return factory;
+}
+
+} // namespace
+
+std::unique_ptr<PlaybackBackend> PlaybackBackend::make()
+{
+    if (const auto &factory = installedFactory())
+        return factory();
+    return std::make_unique<QtPlaybackBackend>();
+}
+
+void PlaybackBackend::setFactory(Factory factory)
+{
+    installedFactory() = std::move(factory);
+}
+
+QtPlaybackBackend::QtPlaybackBackend(QObject *parent)
+    : PlaybackBackend(parent)
+    , m_player(new QMediaPlayer(this))
+    , m_audioOutput(new QAudioOutput(this))
+    , m_frames(new QVideoSink(this))
+{
+    m_player->setAudioOutput(m_audioOutput);
+    // The player keeps one video sink for its life and frames are handed on from it: a running
+    // pipeline does not bring a sink that was unlinked and linked again back to life.
+    m_player->setVideoSink(m_frames);
+    connect(m_frames, &QVideoSink::videoFrameChanged, this, [this](const QVideoFrame &frame) {
+        if (m_output)
+            m_output->setVideoFrame(frame);
+    });
+    connect(m_player, &QMediaPlayer::positionChanged, this,
+        [this](qint64 positionMs) { Q_EMIT positionChanged(positionMs * 1000); });
+    connect(m_player, &QMediaPlayer::durationChanged, this,
+        [this](qint64 durationMs) { Q_EMIT durationChanged(durationMs * 1000); });
+    connect(m_player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
+        updateStatus();
+        if (status == QMediaPlayer::EndOfMedia)
+            Q_EMIT endOfMedia();
+    });
+    connect(m_player, &QMediaPlayer::errorOccurred, this, [this] { updateStatus(); });
+}
+
+QtPlaybackBackend::~QtPlaybackBackend()
+{
+    m_player->stop();
+}
+
+void QtPlaybackBackend::setSource(const QString &path)
+{
+    m_source = path;
+    m_pendingSeek = -1;
+    ++m_sourceSerial;
+    m_player->setSource(path.isEmpty() ? QUrl() : QUrl::fromLocalFile(path));
+    updateStatus();
+}
+
+void QtPlaybackBackend::play()
+{
+    m_player->play();
+}
+
+void QtPlaybackBackend::pause()
+{
+    m_player->pause();
+}
+
+bool QtPlaybackBackend::isPlaying() const
+{
+    return m_player->playbackState() == QMediaPlayer::PlayingState;
+}
+
+void QtPlaybackBackend::setPlaybackRate(double rate)
+{
+    m_player->setPlaybackRate(rate);
+}
+
+qint64 QtPlaybackBackend::position() const
+{
+    if (m_pendingSeek >= 0)
+        return m_pendingSeek;
+    return m_player->position() * 1000;
+}
+
+void QtPlaybackBackend::seek(qint64 positionUs)
+{
+    if (m_status != Status::readyToPlay) {
+        // The player drops positions set while it loads; keep it for when the source is ready.
+        m_pendingSeek = positionUs;
+        return;
+    }
+    m_player->setPosition(positionUs / 1000);
+    // The move has been handed to the pipeline; report it once the current event has been handled so
+    // that a completion never runs inside its caller.
+    QTimer::singleShot(0, this, [this, serial = m_sourceSerial] {
+        if (serial == m_sourceSerial)
+            Q_EMIT seekFinished();
+    });
+}
+
+qint64 QtPlaybackBackend::duration() const
+{
+    return m_player->duration() * 1000;
+}
+
+QString QtPlaybackBackend::errorString() const
+{
+    return m_player->errorString();
+}
+
+void QtPlaybackBackend::setVideoSink(QVideoSink *sink)
+{
+    m_output = sink;
+    // Show the picture the player is at right away, as a paused video would.
+    if (sink && m_frames->videoFrame().isValid())
+        sink->setVideoFrame(m_frames->videoFrame());
+}
+
+void QtPlaybackBackend::updateStatus()
+{
+    Status status = Status::unknown;
+    if (m_player->error() != QMediaPlayer::NoError) {
+        status = Status::failed;
+    } else {
+        switch (m_player->mediaStatus()) {
+        case QMediaPlayer::NoMedia:
+        case QMediaPlayer::LoadingMedia:
+            status = Status::unknown;
+            break;
+        case QMediaPlayer::InvalidMedia:
+            status = Status::failed;
+            break;
+        case QMediaPlayer::LoadedMedia:
+        case QMediaPlayer::StalledMedia:
+        case QMediaPlayer::BufferingMedia:
+        case QMediaPlayer::BufferedMedia:
+        case QMediaPlayer::EndOfMedia:
+            status = Status::readyToPlay;
+            break;
+        }
+    }
+    if (status == m_status)
+        return;
+    m_status = status;
+    if (m_status == Status::readyToPlay && m_pendingSeek >= 0) {
+        const qint64 target = std::exchange(m_pendingSeek, -1);
+        seek(target);
+    } else if (m_status == Status::failed && m_pendingSeek >= 0) {
+        m_pendingSeek = -1;
+        Q_EMIT seekFinished();
+    }
+    Q_EMIT statusChanged();
+}
+
+} // namespace tarnik

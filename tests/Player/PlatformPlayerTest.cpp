@@ -1,0 +1,159 @@
+// The platform player on Qt Multimedia, playing real files through the test's PulseAudio null sink.
+
+#include "Platform/Playback/PlatformPlayer.h"
+
+#include "MediaFixtures.h"
+#include "Platform/Playback/QtPlaybackBackend.h"
+
+#include <QTest>
+#include <QVideoFrame>
+#include <QVideoSink>
+#include <gtest/gtest.h>
+
+namespace tarnik {
+namespace {
+
+using test::MediaFixtures;
+using Kind = MediaFixtures::Kind;
+
+constexpr int kLoadTimeoutMs = 15'000;
+
+MediaFixtures &fixtures()
+{
+    static MediaFixtures made;
+    return made;
+}
+
+struct FormatRow
+{
+    Kind kind;
+    bool hasVideo;
+};
+
+class RealPlaybackTest : public ::testing::TestWithParam<FormatRow>
+{
+};
+
+TEST_P(RealPlaybackTest, PlaysFromStartToEndOfItem)
+{
+    const FormatRow row = GetParam();
+    const QString path = fixtures().file(row.kind, 1.5);
+    ASSERT_FALSE(path.isEmpty()) << "ffmpeg could not make the fixture";
+
+    auto item = std::make_shared<PlayerItem>(path);
+    EXPECT_EQ(item->hasVideoTrack(), row.hasVideo);
+    EXPECT_NEAR(item->duration().seconds(), 1.5, 0.2);
+    EXPECT_EQ(item->status(), PlayerItem::Status::unknown);
+
+    PlatformPlayer player(std::make_unique<QtPlaybackBackend>());
+    QList<double> ticks;
+    player.addPeriodicTimeObserver(
+        MediaTime::fromSeconds(0.25), [&](const MediaTime &time) { ticks.append(time.seconds()); });
+    int ends = 0;
+    QObject::connect(&player, &PlatformPlayer::itemDidPlayToEndTime, [&](PlayerItem *ended) {
+        EXPECT_EQ(ended, item.get());
+        ++ends;
+    });
+    QVideoSink sink;
+    int frames = 0;
+    QObject::connect(&sink, &QVideoSink::videoFrameChanged, [&](const QVideoFrame &frame) {
+        if (frame.isValid())
+            ++frames;
+    });
+    player.setVideoOutput(&sink);
+
+    player.replaceCurrentItem(item);
+    player.play();
+    EXPECT_TRUE(player.isPlaying());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return item->status() == PlayerItem::Status::readyToPlay; }, kLoadTimeoutMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return player.currentTime().seconds() > 0.3; }, kLoadTimeoutMs))
+        << "the position did not advance";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ends > 0; }, kLoadTimeoutMs)) << "no end of item";
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(player.rate(), 0.0);
+    EXPECT_FALSE(player.isPlaying());
+    EXPECT_GE(ticks.size(), 2);
+    EXPECT_EQ(frames > 0, row.hasVideo);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, RealPlaybackTest,
+    ::testing::Values(FormatRow { Kind::mp3, false }, FormatRow { Kind::m4a, false }, FormatRow { Kind::ogg, false },
+        FormatRow { Kind::mp4, true },
+        // Cover art is a picture, not a video track.
+        FormatRow { Kind::mp3WithCover, false }),
+    [](const auto &row) { return MediaFixtures::name(row.param.kind).toStdString(); });
+
+TEST(RealPlayback, VideoOutputAttachesAndDetaches)
+{
+    const QString path = fixtures().file(Kind::mp4, 3.0);
+    ASSERT_FALSE(path.isEmpty());
+    PlatformPlayer player(std::make_unique<QtPlaybackBackend>());
+    auto item = std::make_shared<PlayerItem>(path);
+    int frames = 0;
+    auto sink = std::make_unique<QVideoSink>();
+    QObject::connect(sink.get(), &QVideoSink::videoFrameChanged, [&](const QVideoFrame &frame) {
+        if (frame.isValid())
+            ++frames;
+    });
+
+    player.replaceCurrentItem(item);
+    player.setVideoOutput(sink.get());
+    EXPECT_EQ(player.videoOutput(), sink.get());
+    player.play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames > 0; }, kLoadTimeoutMs)) << "no frame reached the output";
+
+    // Detached, the picture stops while the sound goes on.
+    player.setVideoOutput(nullptr);
+    EXPECT_EQ(player.videoOutput(), nullptr);
+    const int framesWhenDetached = frames;
+    const double detachedAt = player.currentTime().seconds();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player.currentTime().seconds() > detachedAt + 0.5; }, kLoadTimeoutMs));
+    EXPECT_LE(frames, framesWhenDetached + 1);
+
+    // Attached again, frames flow again; a destroyed output detaches itself.
+    player.setVideoOutput(sink.get());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames > framesWhenDetached + 1; }, kLoadTimeoutMs));
+    sink.reset();
+    EXPECT_EQ(player.videoOutput(), nullptr);
+    player.pause();
+}
+
+TEST(RealPlayback, SeekMovesThePositionAndCompletes)
+{
+    const QString path = fixtures().file(Kind::m4a, 3.0);
+    ASSERT_FALSE(path.isEmpty());
+    PlatformPlayer player(std::make_unique<QtPlaybackBackend>());
+    auto item = std::make_shared<PlayerItem>(path);
+    // Sought before it is current, the item starts there.
+    item->seek(MediaTime::fromSeconds(1.0));
+    player.replaceCurrentItem(item);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return item->status() == PlayerItem::Status::readyToPlay; }, kLoadTimeoutMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return player.currentTime().seconds() >= 0.9; }, kLoadTimeoutMs));
+
+    std::optional<bool> finished;
+    player.seek(MediaTime::fromSeconds(2.0), [&](bool done) { finished = done; });
+    EXPECT_NEAR(player.currentTime().seconds(), 2.0, 0.001);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.has_value(); }, kLoadTimeoutMs));
+    EXPECT_TRUE(*finished);
+    EXPECT_NEAR(player.currentTime().seconds(), 2.0, 0.15);
+}
+
+TEST(RealPlayback, AFileThatIsNoMediaFails)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("noise.mp3"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+
+    PlatformPlayer player(std::make_unique<QtPlaybackBackend>());
+    auto item = std::make_shared<PlayerItem>(path);
+    player.replaceCurrentItem(item);
+    player.play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return item->status() == PlayerItem::Status::failed; }, kLoadTimeoutMs));
+    EXPECT_EQ(player.rate(), 0.0);
+}
+
+} // namespace
+} // namespace tarnik
