@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <functional>
 #include <memory>
 
@@ -45,7 +44,8 @@ public:
     // Presents, animated, an alert with a title, a message and the one action;
     // tapping the action closes the alert and then calls the handler, if any.
     virtual void presentAlert(ViewController *presenter, const QString &title, const QString &message,
-                              const AlertAction &action, AlertActionHandler handler) = 0;
+        const AlertAction &action, AlertActionHandler handler)
+        = 0;
 };
 
 // The installed presenter (may be null). Install and read on the GUI thread;

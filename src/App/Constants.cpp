@@ -1,6 +1,7 @@
 #include "App/Constants.h"
 
 #include "App/Extensions.h"
+#include "Platform/Bundle.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -8,10 +9,8 @@
 #include <QMutex>
 #include <QScreen>
 #include <QSysInfo>
-
-#include <sys/utsname.h>
-
 #include <cstring>
+#include <sys/utsname.h>
 
 namespace tarnik::Device {
 
@@ -64,9 +63,18 @@ void setScreenSizeSource(std::function<QSizeF()> source)
     screenSource() = std::move(source);
 }
 
-UserInterfaceIdiom userInterfaceIdiom() { return facts().idiom; }
-bool isPad() { return facts().isPad(); }
-bool isPhone() { return facts().isPhone(); }
+UserInterfaceIdiom userInterfaceIdiom()
+{
+    return facts().idiom;
+}
+bool isPad()
+{
+    return facts().isPad();
+}
+bool isPhone()
+{
+    return facts().isPhone();
+}
 
 QString modelIdentifier()
 {
@@ -108,14 +116,38 @@ QString language()
     return once;
 }
 
-double screenWidth() { return screenSize().width(); }
-double screenHeight() { return screenSize().height(); }
-double maxLength() { return facts().maxLength; }
-double minLength() { return facts().minLength; }
-bool isIPhone4orLess() { return facts().isIPhone4orLess(); }
-bool isIPhone5() { return facts().isIPhone5(); }
-bool isIPhone6() { return facts().isIPhone6(); }
-bool isIPhoneX() { return facts().isIPhoneX(); }
+double screenWidth()
+{
+    return screenSize().width();
+}
+double screenHeight()
+{
+    return screenSize().height();
+}
+double maxLength()
+{
+    return facts().maxLength;
+}
+double minLength()
+{
+    return facts().minLength;
+}
+bool isIPhone4orLess()
+{
+    return facts().isIPhone4orLess();
+}
+bool isIPhone5()
+{
+    return facts().isIPhone5();
+}
+bool isIPhone6()
+{
+    return facts().isIPhone6();
+}
+bool isIPhoneX()
+{
+    return facts().isIPhoneX();
+}
 
 bool isPortrait()
 {
@@ -129,27 +161,37 @@ namespace tarnik::Common {
 
 QString bundleIdentifier()
 {
-    static const QString once = QStringLiteral("com.quilmera.xcode.tarnik");
+    static const QString once = Bundle::main().bundleIdentifier().value_or(QStringLiteral("com.quilmera.xcode.tarnik"));
     return once;
 }
 
 QVariant bundleName()
 {
-    static const QVariant once = QStringLiteral("Tarnik");
+    static const QVariant once = [] {
+        const QVariant name = Bundle::main().objectForInfoDictionaryKey(QStringLiteral("CFBundleName"));
+        return name.isValid() ? name : QVariant(QStringLiteral("Tarnik"));
+    }();
     return once;
 }
 
 const QHash<Metadata::Key, QString> &iTunesKeyMap()
 {
     using K = Metadata::Key;
-    static const QHash<K, QString> once{
-        {K::artwork, QStringLiteral("covr")},     {K::title, QStringLiteral("@nam")},
-        {K::artist, QStringLiteral("@ART")},      {K::albumName, QStringLiteral("@alb")},
-        {K::albumArtist, QStringLiteral("aART")}, {K::composer, QStringLiteral("@wrt")},
-        {K::genre, QStringLiteral("@gen")},       {K::year, QStringLiteral("@day")},
-        {K::trackNumber, QStringLiteral("trkn")}, {K::comment, QStringLiteral("@cmt")},
-        {K::lyric, QStringLiteral("@lyr")},       {K::author, QStringLiteral("@aut")},
-        {K::description, QStringLiteral("@des")}, {K::publisher, QStringLiteral("@pub")},
+    static const QHash<K, QString> once {
+        { K::artwork, QStringLiteral("covr") },
+        { K::title, QStringLiteral("@nam") },
+        { K::artist, QStringLiteral("@ART") },
+        { K::albumName, QStringLiteral("@alb") },
+        { K::albumArtist, QStringLiteral("aART") },
+        { K::composer, QStringLiteral("@wrt") },
+        { K::genre, QStringLiteral("@gen") },
+        { K::year, QStringLiteral("@day") },
+        { K::trackNumber, QStringLiteral("trkn") },
+        { K::comment, QStringLiteral("@cmt") },
+        { K::lyric, QStringLiteral("@lyr") },
+        { K::author, QStringLiteral("@aut") },
+        { K::description, QStringLiteral("@des") },
+        { K::publisher, QStringLiteral("@pub") },
     };
     return once;
 }
@@ -157,15 +199,22 @@ const QHash<Metadata::Key, QString> &iTunesKeyMap()
 const QHash<Metadata::Key, QString> &id3KeyMap()
 {
     using K = Metadata::Key;
-    static const QHash<K, QString> once{
-        {K::artwork, QStringLiteral("APIC")},     {K::title, QStringLiteral("TIT2")},
-        {K::artist, QStringLiteral("TPE1")},      {K::albumName, QStringLiteral("TALB")},
-        {K::albumArtist, QStringLiteral("TCOM")}, {K::composer, QStringLiteral("TCOM")},
-        {K::genre, QStringLiteral("TCON")},       {K::year, QStringLiteral("TYER")},
-        {K::trackNumber, QStringLiteral("TRCK")}, {K::comment, QStringLiteral("COMM")},
-        {K::lyric, QStringLiteral("USLT")},       {K::author, QStringLiteral("TPE1")},
-        {K::description, QStringLiteral("TIT3")}, {K::publisher, QStringLiteral("TPUB")},
-        {K::duration, QStringLiteral("TLEN")},
+    static const QHash<K, QString> once {
+        { K::artwork, QStringLiteral("APIC") },
+        { K::title, QStringLiteral("TIT2") },
+        { K::artist, QStringLiteral("TPE1") },
+        { K::albumName, QStringLiteral("TALB") },
+        { K::albumArtist, QStringLiteral("TCOM") },
+        { K::composer, QStringLiteral("TCOM") },
+        { K::genre, QStringLiteral("TCON") },
+        { K::year, QStringLiteral("TYER") },
+        { K::trackNumber, QStringLiteral("TRCK") },
+        { K::comment, QStringLiteral("COMM") },
+        { K::lyric, QStringLiteral("USLT") },
+        { K::author, QStringLiteral("TPE1") },
+        { K::description, QStringLiteral("TIT3") },
+        { K::publisher, QStringLiteral("TPUB") },
+        { K::duration, QStringLiteral("TLEN") },
     };
     return once;
 }

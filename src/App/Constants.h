@@ -9,7 +9,6 @@
 #include <QSizeF>
 #include <QString>
 #include <QVariant>
-
 #include <functional>
 
 // The facts that many screens and services share, as namespaces of read-only
@@ -46,22 +45,22 @@ ScreenFacts screenFactsFor(QSizeF screenSize);
 void setScreenSizeSource(std::function<QSizeF()> source);
 
 UserInterfaceIdiom userInterfaceIdiom(); // once
-bool isPad();                            // once
-bool isPhone();                          // once
+bool isPad(); // once
+bool isPhone(); // once
 // SIMULATOR_MODEL_IDENTIFIER when set, else the machine field of uname() with
 // control characters trimmed from both ends. Each read.
 QString modelIdentifier();
 QString systemVersion(); // once
-QString language();      // once: the locale's language code, "en" when it has none
-double screenWidth();    // each read
-double screenHeight();   // each read
-double maxLength();      // once
-double minLength();      // once
-bool isIPhone4orLess();  // once
-bool isIPhone5();        // once
-bool isIPhone6();        // once
-bool isIPhoneX();        // once
-bool isPortrait();       // each read: the screen is taller than wide
+QString language(); // once: the locale's language code, "en" when it has none
+double screenWidth(); // each read
+double screenHeight(); // each read
+double maxLength(); // once
+double minLength(); // once
+bool isIPhone4orLess(); // once
+bool isIPhone5(); // once
+bool isIPhone6(); // once
+bool isIPhoneX(); // once
+bool isPortrait(); // each read: the screen is taller than wide
 // Never true here; branches taken only in a simulator are skipped.
 inline constexpr bool isSimulator = false;
 
@@ -87,8 +86,8 @@ const QHash<Metadata::Key, QString> &iTunesKeyMap();
 const QHash<Metadata::Key, QString> &id3KeyMap();
 
 QColor blackColor(); // "000000"
-QColor greyColor();  // "999999"
-QColor redColor();   // "c40000"
+QColor greyColor(); // "999999"
+QColor redColor(); // "c40000"
 // "Interstate-Light" at 16.5 logical pixels; the system font at that size when
 // the font is not available. Once.
 QFont defaultFont();

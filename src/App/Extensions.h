@@ -1,11 +1,12 @@
 #pragma once
 
+#include "Platform/MediaTime.h"
+
 #include <QColor>
 #include <QHash>
 #include <QString>
 #include <QUrl>
 #include <QVariant>
-
 #include <optional>
 
 namespace tarnik {
@@ -25,6 +26,10 @@ QString timeString(double seconds);
 // (Common::timeFractionDigits): 61.5 s reads "1:01:500". Not-finite or
 // out-of-range times read "--:--:---".
 QString preciseTimeString(double seconds);
+// The same of a media time's seconds; invalid, indefinite and infinite times
+// have no seconds and read as the not-finite texts.
+QString timeString(const MediaTime &time);
+QString preciseTimeString(const MediaTime &time);
 
 // The key of a metadata item as text: a text key as it is; a numeric key as
 // its four-character code (big-endian bytes, stopping at a zero byte, read in

@@ -1,6 +1,8 @@
 #include "App/Globals.h"
 
+#include "Platform/Bundle.h"
 #include "Platform/Dispatch.h"
+#include "Platform/Localization.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -25,7 +27,7 @@ std::shared_ptr<AlertPresenting> &installedPresenter()
 
 QString bundleImagesFolder()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tarnik/images");
+    return Bundle::main().resourcePath() + QStringLiteral("/images");
 }
 
 } // namespace
@@ -56,8 +58,7 @@ void _delayWithSeconds(double seconds, std::function<void()> completion)
 
 QString _localizedString(const QString &key)
 {
-    const QByteArray source = key.toUtf8();
-    return QCoreApplication::translate("Localizable", source.constData());
+    return Localization::localizedString(key);
 }
 
 TabBarController *_getTabBarController()
@@ -102,8 +103,8 @@ ViewController *_getTopPresentedViewController(ViewController *start)
     return presenter ? topPresented(*presenter, start) : nullptr;
 }
 
-void _showTarnikDefaultAlert(const QString &title, const QString &message, AlertActionHandler handler,
-                             ViewController *presentingViewController)
+void _showTarnikDefaultAlert(
+    const QString &title, const QString &message, AlertActionHandler handler, ViewController *presentingViewController)
 {
     // Take the weak reference now, on the caller's side, only when a screen was
     // given; reading the presenter from another thread is guarded by its mutex.
@@ -112,7 +113,7 @@ void _showTarnikDefaultAlert(const QString &title, const QString &message, Alert
     if (presenter && presentingViewController)
         given = presenter->weakReference(presentingViewController);
     Dispatch::main([title, message, handler = std::move(handler), given = std::move(given),
-                    hadGiven = presentingViewController != nullptr]() mutable {
+                       hadGiven = presentingViewController != nullptr]() mutable {
         const std::shared_ptr<AlertPresenting> current = alertPresenter();
         if (!current)
             return;
@@ -125,8 +126,8 @@ void _showTarnikDefaultAlert(const QString &title, const QString &message, Alert
         ViewController *top = topPresented(*current, start);
         if (!top)
             return;
-        current->presentAlert(top, title, message, AlertAction{_localizedString(QStringLiteral("OK"))},
-                              std::move(handler));
+        current->presentAlert(
+            top, title, message, AlertAction { _localizedString(QStringLiteral("OK")) }, std::move(handler));
     });
 }
 
@@ -146,7 +147,7 @@ std::optional<QList<QImage>> animationImages(const QString &folder)
 {
     QList<QImage> frames;
     for (int n = 1; n <= 16; ++n) {
-        for (const QLatin1String suffix : {QLatin1String(".png"), QLatin1String(".svg")}) {
+        for (const QLatin1String suffix : { QLatin1String(".png"), QLatin1String(".svg") }) {
             const QString file = folder + QLatin1Char('/') + QString::number(n) + suffix;
             if (!QFileInfo::exists(file))
                 continue;

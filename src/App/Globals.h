@@ -7,7 +7,6 @@
 #include <QImage>
 #include <QList>
 #include <QString>
-
 #include <functional>
 #include <optional>
 #include <source_location>
@@ -24,8 +23,7 @@ void printLine(const QString &message, const std::source_location &where);
 // Diagnostic hook: prints the source file, function, line and the value in
 // builds that define TARNIK_DEBUG_PRINT (debug builds); nothing otherwise.
 // Safe on any thread.
-template <typename T>
-void _print(const T &value, const std::source_location &where = std::source_location::current())
+template<typename T> void _print(const T &value, const std::source_location &where = std::source_location::current())
 {
 #ifdef TARNIK_DEBUG_PRINT
     QString text;
@@ -69,7 +67,7 @@ ViewController *_getTopPresentedViewController(ViewController *start = nullptr);
 // queue, also from the GUI thread; dropped silently when no screen is found.
 // Callable from any thread.
 void _showTarnikDefaultAlert(const QString &title, const QString &message, AlertActionHandler handler = {},
-                             ViewController *presentingViewController = nullptr);
+    ViewController *presentingViewController = nullptr);
 
 // The current year by the device clock; 2018 when it cannot be read.
 int _currentYear();

@@ -1,8 +1,7 @@
 #include "App/PathExtension.h"
 
 #include "App/Extensions.h"
-
-#include <QStringDecoder>
+#include "Platform/PercentEncoding.h"
 
 namespace tarnik {
 
@@ -34,45 +33,6 @@ qsizetype extensionDot(const QString &fixed)
     if (fixed.mid(componentStart) == QLatin1String(".."))
         return -1;
     return dot;
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// Strict percent-decoding: every "%" must start two hex digits and the decoded
-// bytes must be UTF-8; otherwise there is no result.
-std::optional<QString> removingPercentEncoding(const QString &text)
-{
-    const QByteArray in = text.toUtf8();
-    QByteArray out;
-    out.reserve(in.size());
-    for (qsizetype i = 0; i < in.size(); ++i) {
-        if (in[i] != '%') {
-            out.append(in[i]);
-            continue;
-        }
-        if (i + 2 >= in.size())
-            return std::nullopt;
-        const int high = hexValue(in[i + 1]);
-        const int low = hexValue(in[i + 2]);
-        if (high < 0 || low < 0)
-            return std::nullopt;
-        out.append(char(high * 16 + low));
-        i += 2;
-    }
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString decoded = decoder.decode(out);
-    if (decoder.hasError())
-        return std::nullopt;
-    return decoded;
 }
 
 } // namespace
@@ -122,8 +82,7 @@ QString PathExtension::appendingPathComponent(const QString &component) const
 QString PathExtension::appendingPathExtension(const QString &extension) const
 {
     const QString fixed = fixSlashes(path);
-    if (extension.isEmpty() || extension.contains(QLatin1Char('/')) || fixed.isEmpty()
-        || fixed == QLatin1String("/"))
+    if (extension.isEmpty() || extension.contains(QLatin1Char('/')) || fixed.isEmpty() || fixed == QLatin1String("/"))
         return path;
     return fixed + QLatin1Char('.') + extension;
 }
@@ -146,7 +105,7 @@ int PathExtension::numberOfOccurrences(const QString &search) const
 
 QString PathExtension::normalizedTitle(const QString &text)
 {
-    std::optional<QString> decoded = removingPercentEncoding(text);
+    std::optional<QString> decoded = PercentEncoding::decode(text);
     if (!decoded)
         return text;
     decoded->replace(QChar(0x2013), QLatin1Char('-'));
@@ -162,8 +121,8 @@ PathExtension::ArtistAndTitle PathExtension::artistAndTitle(const QString &text)
     // separator itself is found.
     const qsizetype at = tarnik::numberOfOccurrences(t, separator) > 0 ? t.indexOf(separator) : -1;
     if (at < 0)
-        return {t, QString()};
-    return {t.mid(at + separator.size()), t.left(at).trimmed()};
+        return { t, QString() };
+    return { t.mid(at + separator.size()), t.left(at).trimmed() };
 }
 
 } // namespace tarnik

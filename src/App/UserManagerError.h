@@ -2,7 +2,6 @@
 
 #include <QHashFunctions>
 #include <QString>
-
 #include <optional>
 
 namespace tarnik {

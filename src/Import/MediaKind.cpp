@@ -1,9 +1,7 @@
 #include "Import/MediaKind.h"
 
 #include "App/Globals.h"
-
-#include <QCoreApplication>
-#include <QFileInfo>
+#include "Platform/Bundle.h"
 
 namespace tarnik {
 
@@ -17,16 +15,16 @@ struct KindInfo
     double aspectRatio;
 };
 
-constexpr std::array<KindInfo, 8> kKinds{{
-    {QLatin1String("song"), QLatin1String("Song"), QLatin1String("activityAudio"), 1.0},
-    {QLatin1String("ringtone"), QLatin1String("Ringtone"), QLatin1String("activityRingtone"), 1.0},
-    {QLatin1String("tone"), QLatin1String("Ringtone"), QLatin1String("activityRingtone"), 1.0},
-    {QLatin1String("podcast"), QLatin1String("Podcast"), QLatin1String("activityPodcast"), 1.0},
-    {QLatin1String("videoPodcast"), QLatin1String("Video Podcast"), QLatin1String("activityMusicVideo"), 1.0},
-    {QLatin1String("musicVideo"), QLatin1String("Music Video"), QLatin1String("activityMusicVideo"), 640.0 / 363.0},
-    {QLatin1String("featureMovie"), QLatin1String("Movie"), QLatin1String("activityMovie"), 234.0 / 350.0},
-    {QLatin1String("tvEpisode"), QLatin1String("TV Episode"), QLatin1String("activityTVShow"), 1.0},
-}};
+constexpr std::array<KindInfo, 8> kKinds { {
+    { QLatin1String("song"), QLatin1String("Song"), QLatin1String("activityAudio"), 1.0 },
+    { QLatin1String("ringtone"), QLatin1String("Ringtone"), QLatin1String("activityRingtone"), 1.0 },
+    { QLatin1String("tone"), QLatin1String("Ringtone"), QLatin1String("activityRingtone"), 1.0 },
+    { QLatin1String("podcast"), QLatin1String("Podcast"), QLatin1String("activityPodcast"), 1.0 },
+    { QLatin1String("videoPodcast"), QLatin1String("Video Podcast"), QLatin1String("activityMusicVideo"), 1.0 },
+    { QLatin1String("musicVideo"), QLatin1String("Music Video"), QLatin1String("activityMusicVideo"), 640.0 / 363.0 },
+    { QLatin1String("featureMovie"), QLatin1String("Movie"), QLatin1String("activityMovie"), 234.0 / 350.0 },
+    { QLatin1String("tvEpisode"), QLatin1String("TV Episode"), QLatin1String("activityTVShow"), 1.0 },
+} };
 
 const KindInfo &info(MediaKind kind)
 {
@@ -37,8 +35,8 @@ const KindInfo &info(MediaKind kind)
 
 const std::array<MediaKind, 8> &MediaKind::allCases()
 {
-    static const std::array<MediaKind, 8> all{song, ringtone, tone, podcast, videoPodcast, musicVideo, featureMovie,
-                                              tvEpisode};
+    static const std::array<MediaKind, 8> all { song, ringtone, tone, podcast, videoPodcast, musicVideo, featureMovie,
+        tvEpisode };
     return all;
 }
 
@@ -68,11 +66,9 @@ QString MediaKind::iconName() const
 
 QIcon MediaKind::icon() const
 {
-    const QString images = QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tarnik/images/");
-    for (const QLatin1String suffix : {QLatin1String(".svg"), QLatin1String(".png")}) {
-        const QString file = images + iconName() + suffix;
-        if (QFileInfo::exists(file)) {
-            QIcon icon(file);
+    for (const QLatin1String type : { QLatin1String("svg"), QLatin1String("png") }) {
+        if (const auto path = Bundle::main().pathForResource(iconName(), type, QStringLiteral("images"))) {
+            QIcon icon(*path);
             icon.setIsMask(true);
             return icon;
         }

@@ -4,7 +4,6 @@
 #include <QIcon>
 #include <QSizeF>
 #include <QString>
-
 #include <array>
 #include <optional>
 
@@ -49,7 +48,7 @@ public:
     // 500.0 for every kind.
     double artworkWidth() const { return 500.0; }
     // artworkWidth() by artworkWidth() / artworkAspectRatio().
-    QSizeF artworkSize() const { return {artworkWidth(), artworkWidth() / artworkAspectRatio()}; }
+    QSizeF artworkSize() const { return { artworkWidth(), artworkWidth() / artworkAspectRatio() }; }
 
 private:
     Value m_value;

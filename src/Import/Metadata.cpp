@@ -1,9 +1,9 @@
 #include "Import/Metadata.h"
 
-#include <QCoreApplication>
+#include "Platform/Bundle.h"
+
 #include <QJsonValue>
 #include <QMetaType>
-
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -21,29 +21,29 @@ struct KeyInfo
 };
 
 // Field order; the two key columns differ for genre, year, albumArtist and podcastUrl.
-constexpr std::array<KeyInfo, Metadata::keyCount> kKeys{{
-    {Metadata::Key::title, QLatin1String("title"), QLatin1String("title")},
-    {Metadata::Key::artist, QLatin1String("artist"), QLatin1String("artist")},
-    {Metadata::Key::genre, QLatin1String("type"), QLatin1String("genre")},
-    {Metadata::Key::artwork, QLatin1String("artwork"), QLatin1String("artwork")},
-    {Metadata::Key::year, QLatin1String("creationDate"), QLatin1String("year")},
-    {Metadata::Key::duration, QLatin1String("duration"), QLatin1String("duration")},
-    {Metadata::Key::trackNumber, QLatin1String("trackNumber"), QLatin1String("trackNumber")},
-    {Metadata::Key::trackCount, QLatin1String("trackCount"), QLatin1String("trackCount")},
-    {Metadata::Key::seasonNumber, QLatin1String("seasonNumber"), QLatin1String("seasonNumber")},
-    {Metadata::Key::episodeNumber, QLatin1String("episodeNumber"), QLatin1String("episodeNumber")},
-    {Metadata::Key::author, QLatin1String("author"), QLatin1String("author")},
-    {Metadata::Key::comment, QLatin1String("comment"), QLatin1String("comment")},
-    {Metadata::Key::description, QLatin1String("description"), QLatin1String("description")},
-    {Metadata::Key::albumName, QLatin1String("albumName"), QLatin1String("albumName")},
-    {Metadata::Key::albumArtist, QLatin1String("creator"), QLatin1String("albumArtist")},
-    {Metadata::Key::publisher, QLatin1String("publisher"), QLatin1String("publisher")},
-    {Metadata::Key::composer, QLatin1String("composer"), QLatin1String("composer")},
-    {Metadata::Key::lyric, QLatin1String("lyric"), QLatin1String("lyric")},
-    {Metadata::Key::podcastName, QLatin1String("podcastName"), QLatin1String("podcastName")},
-    {Metadata::Key::podcastUrl, QLatin1String("podcastURL"), QLatin1String("podcastUrl")},
-    {Metadata::Key::seriesName, QLatin1String("seriesName"), QLatin1String("seriesName")},
-}};
+constexpr std::array<KeyInfo, Metadata::keyCount> kKeys { {
+    { Metadata::Key::title, QLatin1String("title"), QLatin1String("title") },
+    { Metadata::Key::artist, QLatin1String("artist"), QLatin1String("artist") },
+    { Metadata::Key::genre, QLatin1String("type"), QLatin1String("genre") },
+    { Metadata::Key::artwork, QLatin1String("artwork"), QLatin1String("artwork") },
+    { Metadata::Key::year, QLatin1String("creationDate"), QLatin1String("year") },
+    { Metadata::Key::duration, QLatin1String("duration"), QLatin1String("duration") },
+    { Metadata::Key::trackNumber, QLatin1String("trackNumber"), QLatin1String("trackNumber") },
+    { Metadata::Key::trackCount, QLatin1String("trackCount"), QLatin1String("trackCount") },
+    { Metadata::Key::seasonNumber, QLatin1String("seasonNumber"), QLatin1String("seasonNumber") },
+    { Metadata::Key::episodeNumber, QLatin1String("episodeNumber"), QLatin1String("episodeNumber") },
+    { Metadata::Key::author, QLatin1String("author"), QLatin1String("author") },
+    { Metadata::Key::comment, QLatin1String("comment"), QLatin1String("comment") },
+    { Metadata::Key::description, QLatin1String("description"), QLatin1String("description") },
+    { Metadata::Key::albumName, QLatin1String("albumName"), QLatin1String("albumName") },
+    { Metadata::Key::albumArtist, QLatin1String("creator"), QLatin1String("albumArtist") },
+    { Metadata::Key::publisher, QLatin1String("publisher"), QLatin1String("publisher") },
+    { Metadata::Key::composer, QLatin1String("composer"), QLatin1String("composer") },
+    { Metadata::Key::lyric, QLatin1String("lyric"), QLatin1String("lyric") },
+    { Metadata::Key::podcastName, QLatin1String("podcastName"), QLatin1String("podcastName") },
+    { Metadata::Key::podcastUrl, QLatin1String("podcastURL"), QLatin1String("podcastUrl") },
+    { Metadata::Key::seriesName, QLatin1String("seriesName"), QLatin1String("seriesName") },
+} };
 
 enum class FieldType { text, bytes, integer, real };
 
@@ -77,27 +77,48 @@ struct FieldRef
 FieldRef field(Metadata &m, Metadata::Key key)
 {
     switch (key) {
-    case Metadata::Key::title: return {&m.title};
-    case Metadata::Key::artist: return {&m.artist};
-    case Metadata::Key::genre: return {&m.genre};
-    case Metadata::Key::artwork: return {nullptr, &m.artwork};
-    case Metadata::Key::year: return {nullptr, nullptr, &m.year};
-    case Metadata::Key::duration: return {nullptr, nullptr, nullptr, &m.duration};
-    case Metadata::Key::trackNumber: return {nullptr, nullptr, &m.trackNumber};
-    case Metadata::Key::trackCount: return {nullptr, nullptr, &m.trackCount};
-    case Metadata::Key::seasonNumber: return {nullptr, nullptr, &m.seasonNumber};
-    case Metadata::Key::episodeNumber: return {nullptr, nullptr, &m.episodeNumber};
-    case Metadata::Key::author: return {&m.author};
-    case Metadata::Key::comment: return {&m.comment};
-    case Metadata::Key::description: return {&m.description};
-    case Metadata::Key::albumName: return {&m.albumName};
-    case Metadata::Key::albumArtist: return {&m.albumArtist};
-    case Metadata::Key::publisher: return {&m.publisher};
-    case Metadata::Key::composer: return {&m.composer};
-    case Metadata::Key::lyric: return {&m.lyric};
-    case Metadata::Key::podcastName: return {&m.podcastName};
-    case Metadata::Key::podcastUrl: return {&m.podcastUrl};
-    case Metadata::Key::seriesName: return {&m.seriesName};
+    case Metadata::Key::title:
+        return { &m.title };
+    case Metadata::Key::artist:
+        return { &m.artist };
+    case Metadata::Key::genre:
+        return { &m.genre };
+    case Metadata::Key::artwork:
+        return { nullptr, &m.artwork };
+    case Metadata::Key::year:
+        return { nullptr, nullptr, &m.year };
+    case Metadata::Key::duration:
+        return { nullptr, nullptr, nullptr, &m.duration };
+    case Metadata::Key::trackNumber:
+        return { nullptr, nullptr, &m.trackNumber };
+    case Metadata::Key::trackCount:
+        return { nullptr, nullptr, &m.trackCount };
+    case Metadata::Key::seasonNumber:
+        return { nullptr, nullptr, &m.seasonNumber };
+    case Metadata::Key::episodeNumber:
+        return { nullptr, nullptr, &m.episodeNumber };
+    case Metadata::Key::author:
+        return { &m.author };
+    case Metadata::Key::comment:
+        return { &m.comment };
+    case Metadata::Key::description:
+        return { &m.description };
+    case Metadata::Key::albumName:
+        return { &m.albumName };
+    case Metadata::Key::albumArtist:
+        return { &m.albumArtist };
+    case Metadata::Key::publisher:
+        return { &m.publisher };
+    case Metadata::Key::composer:
+        return { &m.composer };
+    case Metadata::Key::lyric:
+        return { &m.lyric };
+    case Metadata::Key::podcastName:
+        return { &m.podcastName };
+    case Metadata::Key::podcastUrl:
+        return { &m.podcastUrl };
+    case Metadata::Key::seriesName:
+        return { &m.seriesName };
     }
     return {};
 }
@@ -198,8 +219,7 @@ std::optional<double> parseDuration(QStringView text)
         return std::nullopt;
     for (const QChar c : text) {
         const char16_t u = c.unicode();
-        if (u == 0 || u > 0x7f || u == u' ' || u == u'\t' || u == u'\n' || u == u'\v' || u == u'\f'
-            || u == u'\r')
+        if (u == 0 || u > 0x7f || u == u' ' || u == u'\t' || u == u'\n' || u == u'\v' || u == u'\f' || u == u'\r')
             return std::nullopt;
     }
     const QByteArray bytes = text.toLatin1();
@@ -215,11 +235,10 @@ std::optional<double> parseDuration(QStringView text)
 // The bundle's "placeholder" image, looked up among the resource files beside the executable.
 QImage placeholderImage()
 {
-    const QString images = QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tarnik/images/");
-    for (const QLatin1String suffix : {QLatin1String(".svg"), QLatin1String(".png"), QLatin1String(".jpg")}) {
-        QImage image(images + QStringLiteral("placeholder") + suffix);
-        if (!image.isNull())
-            return image;
+    for (const QLatin1String type : { QLatin1String("svg"), QLatin1String("png"), QLatin1String("jpg") }) {
+        if (const auto path
+            = Bundle::main().pathForResource(QStringLiteral("placeholder"), type, QStringLiteral("images")))
+            return QImage(*path);
     }
     return {};
 }
@@ -248,7 +267,7 @@ std::optional<Metadata::Key> Metadata::keyFromRawValue(const QString &rawValue)
 const std::array<Metadata::Key, Metadata::keyCount> &Metadata::allKeys()
 {
     static const std::array<Key, keyCount> keys = [] {
-        std::array<Key, keyCount> result{};
+        std::array<Key, keyCount> result {};
         for (size_t i = 0; i < kKeys.size(); ++i)
             result[i] = kKeys[i].key;
         return result;

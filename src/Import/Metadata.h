@@ -6,7 +6,6 @@
 #include <QJsonObject>
 #include <QString>
 #include <QVariantMap>
-
 #include <array>
 #include <optional>
 

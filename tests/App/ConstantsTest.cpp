@@ -1,7 +1,6 @@
 #include "App/Constants.h"
 
 #include <QFontInfo>
-
 #include <gtest/gtest.h>
 
 namespace tarnik {
@@ -15,15 +14,15 @@ TEST(Device, ScreenFactsFollowIdiomAndLongSide)
         bool pad, small, five, six, x;
     };
     const Case cases[] = {
-        {{320, 480}, false, true, false, false, false},
-        {{320, 568}, false, false, true, false, false},
-        {{568, 320}, false, false, true, false, false}, // orientation does not matter
-        {{375, 667}, false, false, false, true, false},
-        {{375, 812}, false, false, false, false, true},
-        {{414, 736}, false, false, false, false, false},
-        {{768, 1024}, true, false, false, false, false},
-        {{650, 812}, true, false, false, false, false}, // a pad is never a phone size
-        {{599, 812}, false, false, false, false, true},
+        { { 320, 480 }, false, true, false, false, false },
+        { { 320, 568 }, false, false, true, false, false },
+        { { 568, 320 }, false, false, true, false, false }, // orientation does not matter
+        { { 375, 667 }, false, false, false, true, false },
+        { { 375, 812 }, false, false, false, false, true },
+        { { 414, 736 }, false, false, false, false, false },
+        { { 768, 1024 }, true, false, false, false, false },
+        { { 650, 812 }, true, false, false, false, false }, // a pad is never a phone size
+        { { 599, 812 }, false, false, false, false, true },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << c.size.width() << "x" << c.size.height());
@@ -73,8 +72,8 @@ TEST(Common, KeyMaps)
     const auto &id3 = Common::id3KeyMap();
     EXPECT_EQ(itunes.size(), 14);
     EXPECT_EQ(id3.size(), 15);
-    for (const K key : {K::trackCount, K::seasonNumber, K::episodeNumber, K::podcastName, K::podcastUrl,
-                        K::seriesName}) {
+    for (const K key :
+        { K::trackCount, K::seasonNumber, K::episodeNumber, K::podcastName, K::podcastUrl, K::seriesName }) {
         EXPECT_FALSE(itunes.contains(key));
         EXPECT_FALSE(id3.contains(key));
     }
@@ -97,7 +96,8 @@ TEST(Common, ColoursFontAndTexts)
     EXPECT_DOUBLE_EQ(Common::defaultFont().pointSizeF(), 16.5 * 72.0 / 96.0);
     EXPECT_EQ(Common::version, QLatin1String("2.0.1"));
     EXPECT_EQ(Common::timeFractionDigits, 3);
-    EXPECT_EQ(Common::bundleIdentifier(), QStringLiteral("com.quilmera.xcode.tarnik"));
+    EXPECT_EQ(Common::bundleIdentifier(), QStringLiteral("com.quilmera.tarnik"));
+    EXPECT_EQ(Common::bundleName().toString(), QStringLiteral("Tarnik"));
     EXPECT_EQ(DownloaderAddOn::hiddenFolderName(), QLatin1Char('.') + QString(DownloaderAddOn::bundleIdentifier));
 }
 

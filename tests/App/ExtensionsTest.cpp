@@ -1,10 +1,8 @@
 #include "App/Extensions.h"
 
 #include <QUrl>
-
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 namespace tarnik {
@@ -19,20 +17,20 @@ TEST(TimeString, Table)
         const char *precise;
     };
     const Case cases[] = {
-        {0, "0:00", "0:00:000"},
-        {0.007, "0:00", "0:00:007"},
-        {5, "0:05", "0:05:000"},
-        {59.9, "0:59", "0:59:900"},
-        {61, "1:01", "1:01:000"},
-        {61.5, "1:01", "1:01:500"},
-        {754, "12:34", "12:34:000"},
-        {1.9999, "0:01", "0:01:999"},
-        {3599, "59:59", "59:59:000"},
-        {3600, "1:00:00", "1:00:00:000"},
-        {3725.5, "1:02:05", "1:02:05:500"},
-        {36000, "10:00:00", "10:00:00:000"},
-        {-5, "0:-05", "0:-05:000"},
-        {-1.5, "0:-01", "0:-01:-500"},
+        { 0, "0:00", "0:00:000" },
+        { 0.007, "0:00", "0:00:007" },
+        { 5, "0:05", "0:05:000" },
+        { 59.9, "0:59", "0:59:900" },
+        { 61, "1:01", "1:01:000" },
+        { 61.5, "1:01", "1:01:500" },
+        { 754, "12:34", "12:34:000" },
+        { 1.9999, "0:01", "0:01:999" },
+        { 3599, "59:59", "59:59:000" },
+        { 3600, "1:00:00", "1:00:00:000" },
+        { 3725.5, "1:02:05", "1:02:05:500" },
+        { 36000, "10:00:00", "10:00:00:000" },
+        { -5, "0:-05", "0:-05:000" },
+        { -1.5, "0:-01", "0:-01:-500" },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.seconds);
@@ -43,8 +41,8 @@ TEST(TimeString, Table)
 
 TEST(TimeString, NonFiniteAndHugeTimesDoNotOverflow)
 {
-    for (const double bad : {std::nan(""), std::numeric_limits<double>::infinity(),
-                             -std::numeric_limits<double>::infinity(), 1e300, -1e300}) {
+    for (const double bad : { std::nan(""), std::numeric_limits<double>::infinity(),
+             -std::numeric_limits<double>::infinity(), 1e300, -1e300 }) {
         SCOPED_TRACE(bad);
         EXPECT_EQ(timeString(bad), QStringLiteral("--:--"));
         EXPECT_EQ(preciseTimeString(bad), QStringLiteral("--:--:---"));
@@ -52,6 +50,14 @@ TEST(TimeString, NonFiniteAndHugeTimesDoNotOverflow)
     // Hours fit 64 bits but milliseconds do not.
     EXPECT_EQ(preciseTimeString(1e17), QStringLiteral("--:--:---"));
     EXPECT_FALSE(timeString(1e17).startsWith(QLatin1Char('-')));
+}
+
+TEST(TimeString, OfMediaTimes)
+{
+    EXPECT_EQ(timeString(MediaTime::make(3725500000, 1000000)), QStringLiteral("1:02:05"));
+    EXPECT_EQ(preciseTimeString(MediaTime::make(1999, 1000)), QStringLiteral("0:01:999"));
+    for (const MediaTime &time : { MediaTime::invalid(), MediaTime::indefinite(), MediaTime::positiveInfinity() })
+        EXPECT_EQ(timeString(time), QStringLiteral("--:--"));
 }
 
 TEST(MetadataKeyString, Table)
@@ -63,19 +69,19 @@ TEST(MetadataKeyString, Table)
         QString text;
     };
     const Case cases[] = {
-        {"iTunes title", QString(QChar(0xA9) + QStringLiteral("nam")), QStringLiteral("@nam")},
-        {"ID3 frame", QStringLiteral("TIT2"), QStringLiteral("TIT2")},
-        {"every copyright sign", QString(QChar(0xA9) + QStringLiteral("a") + QChar(0xA9)), QStringLiteral("@a@")},
-        {"four-character code", QVariant::fromValue<quint32>(0x54495432u), QStringLiteral("TIT2")},
-        {"numeric iTunes code", QVariant::fromValue<quint32>(0xA96E616Du), QStringLiteral("@nam")},
-        {"Mac Roman byte", QVariant::fromValue<quint32>(0x8A616263u), QString(QChar(0xE4) + QStringLiteral("abc"))},
-        {"leading zero byte", QVariant::fromValue<quint32>(0x00414243u), QString()},
-        {"zero byte inside", QVariant::fromValue<quint32>(0x41004243u), QStringLiteral("A")},
-        {"signed int", QVariant(0x41424344), QStringLiteral("ABCD")},
-        {"wider than 32 bits", QVariant::fromValue<qint64>(0x1'41424344LL), QStringLiteral("ABCD")},
-        {"huge double", QVariant(1e300), QString()},
-        {"no key", QVariant(), QString()},
-        {"bytes", QVariant(QByteArray("TIT2")), QString()},
+        { "iTunes title", QString(QChar(0xA9) + QStringLiteral("nam")), QStringLiteral("@nam") },
+        { "ID3 frame", QStringLiteral("TIT2"), QStringLiteral("TIT2") },
+        { "every copyright sign", QString(QChar(0xA9) + QStringLiteral("a") + QChar(0xA9)), QStringLiteral("@a@") },
+        { "four-character code", QVariant::fromValue<quint32>(0x54495432u), QStringLiteral("TIT2") },
+        { "numeric iTunes code", QVariant::fromValue<quint32>(0xA96E616Du), QStringLiteral("@nam") },
+        { "Mac Roman byte", QVariant::fromValue<quint32>(0x8A616263u), QString(QChar(0xE4) + QStringLiteral("abc")) },
+        { "leading zero byte", QVariant::fromValue<quint32>(0x00414243u), QString() },
+        { "zero byte inside", QVariant::fromValue<quint32>(0x41004243u), QStringLiteral("A") },
+        { "signed int", QVariant(0x41424344), QStringLiteral("ABCD") },
+        { "wider than 32 bits", QVariant::fromValue<qint64>(0x1'41424344LL), QStringLiteral("ABCD") },
+        { "huge double", QVariant(1e300), QString() },
+        { "no key", QVariant(), QString() },
+        { "bytes", QVariant(QByteArray("TIT2")), QString() },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -87,8 +93,8 @@ TEST(QueryParameters, Table)
 {
     const auto params = queryParameters(QUrl(QStringLiteral("tarnik://x?b=1&c&b=2")));
     ASSERT_TRUE(params);
-    EXPECT_EQ(*params, (QHash<QString, QString>{{QStringLiteral("b"), QStringLiteral("2")},
-                                                {QStringLiteral("c"), QString()}}));
+    EXPECT_EQ(*params,
+        (QHash<QString, QString> { { QStringLiteral("b"), QStringLiteral("2") }, { QStringLiteral("c"), QString() } }));
 
     const auto decoded = queryParameters(QUrl(QStringLiteral("tarnik://?locate=%2Fvar%2Fmobile%2Fa%20b.mp3")));
     ASSERT_TRUE(decoded);
@@ -111,18 +117,20 @@ TEST(ColorWithHex, Table)
         int red, green, blue;
     };
     const Case cases[] = {
-        {"#FF8000", 255, 128, 0},
-        {"0x343434", 52, 52, 52},
-        {"fff", 255, 255, 255},
-        {"", 0, 0, 0},
-        {"zz", 0, 0, 0},
-        {"12345678", 0x12, 0x56, 0x78},
-        {"c40000", 0xc4, 0, 0},
-        {"12345", 0x12, 0x23, 0x45},
-        {"a", 0xaa, 0xaa, 0xaa},
-        {"ab0x12", 0xab, 0xab, 0x12},
-        {"#g0ff00", 0x00, 0xff, 0x00},
-        {"\xc3\xa9\xc3\xa9" "ffff", 0, 0xff, 0xff},
+        { "#FF8000", 255, 128, 0 },
+        { "0x343434", 52, 52, 52 },
+        { "fff", 255, 255, 255 },
+        { "", 0, 0, 0 },
+        { "zz", 0, 0, 0 },
+        { "12345678", 0x12, 0x56, 0x78 },
+        { "c40000", 0xc4, 0, 0 },
+        { "12345", 0x12, 0x23, 0x45 },
+        { "a", 0xaa, 0xaa, 0xaa },
+        { "ab0x12", 0xab, 0xab, 0x12 },
+        { "#g0ff00", 0x00, 0xff, 0x00 },
+        { "\xc3\xa9\xc3\xa9"
+          "ffff",
+            0, 0xff, 0xff },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.hex);
@@ -145,14 +153,10 @@ TEST(NumberOfOccurrences, Table)
         int count;
     };
     const Case cases[] = {
-        {"A - B - C", " - ", 2},
-        {"aaaa", "aa", 2}, // matches never overlap
-        {"aaa", "aa", 1},
-        {"abc", "x", 0},
-        {"abc", "", 0},
-        {"", "a", 0},
-        {"caf\xc3\xa9 cafe", "cafe", 2}, // diacritics ignored
-        {"Cafe", "cafe", 0},             // case is not
+        { "A - B - C", " - ", 2 }, { "aaaa", "aa", 2 }, // matches never overlap
+        { "aaa", "aa", 1 }, { "abc", "x", 0 }, { "abc", "", 0 }, { "", "a", 0 },
+        { "caf\xc3\xa9 cafe", "cafe", 2 }, // diacritics ignored
+        { "Cafe", "cafe", 0 }, // case is not
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.text) + " / " + c.search);
@@ -164,7 +168,7 @@ TEST(Sha256, KnownDigests)
 {
     EXPECT_EQ(sha256(QString()), QStringLiteral("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"));
     EXPECT_EQ(sha256(QStringLiteral("abc")),
-              QStringLiteral("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+        QStringLiteral("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
     const QString digest = sha256(QStringLiteral(u"\u00e9\u2013\U0001F600"));
     EXPECT_EQ(digest.size(), 64);
     EXPECT_EQ(digest, digest.toLower());

@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QThread>
-
 #include <gtest/gtest.h>
 
 namespace tarnik {
@@ -90,11 +89,10 @@ TEST_F(GlobalsTest, AlertIsQueuedAndShownFromTheTopScreen)
     fake->setPresented(screen, modal);
 
     int handled = 0;
-    _showTarnikDefaultAlert(QStringLiteral("T"), QStringLiteral("M"),
-                            [&](const AlertAction &action) {
-                                EXPECT_EQ(action.title, QStringLiteral("OK"));
-                                ++handled;
-                            });
+    _showTarnikDefaultAlert(QStringLiteral("T"), QStringLiteral("M"), [&](const AlertAction &action) {
+        EXPECT_EQ(action.title, QStringLiteral("OK"));
+        ++handled;
+    });
     EXPECT_TRUE(fake->alerts().isEmpty()); // queued even on the GUI thread
     drainMainQueue();
     ASSERT_EQ(fake->alerts().size(), 1);
@@ -135,9 +133,8 @@ TEST_F(GlobalsTest, AlertWithoutAScreenIsDropped)
 TEST_F(GlobalsTest, AlertFromABackgroundThreadIsShownOnTheGuiThread)
 {
     ViewController *screen = fake->makeScreen();
-    std::unique_ptr<QThread> thread(QThread::create([screen] {
-        _showTarnikDefaultAlert(QStringLiteral("T"), QStringLiteral("M"), {}, screen);
-    }));
+    std::unique_ptr<QThread> thread(
+        QThread::create([screen] { _showTarnikDefaultAlert(QStringLiteral("T"), QStringLiteral("M"), {}, screen); }));
     thread->start();
     thread->wait();
     EXPECT_TRUE(fake->alerts().isEmpty());
@@ -179,7 +176,7 @@ TEST(Globals, AnimationFramesInNumericOrder)
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     EXPECT_FALSE(animationImages(folder.path()));
-    for (int n : {10, 2, 9, 1}) {
+    for (int n : { 10, 2, 9, 1 }) {
         QImage frame(n, 1, QImage::Format_RGB32); // the width tells the frames apart
         frame.fill(Qt::black);
         ASSERT_TRUE(frame.save(folder.filePath(QString::number(n) + QStringLiteral(".png"))));
@@ -189,7 +186,7 @@ TEST(Globals, AnimationFramesInNumericOrder)
     QList<int> widths;
     for (const QImage &frame : *frames)
         widths.append(frame.width());
-    EXPECT_EQ(widths, (QList<int>{1, 2, 9, 10}));
+    EXPECT_EQ(widths, (QList<int> { 1, 2, 9, 10 }));
 }
 
 TEST(Globals, PrintHooksAreSilentOutsideDebugBuilds)

@@ -17,20 +17,20 @@ struct PathCase
 TEST(PathExtension, PathTextOperations)
 {
     const PathCase cases[] = {
-        {"/a/b.MP3", "MP3", "/a/b", "/a", "b.MP3"},
-        {"/a/b", "", "/a/b", "/a", "b"},
-        {"/a/b.tar.gz", "gz", "/a/b.tar", "/a", "b.tar.gz"},
-        {"/a/b.mp3/", "mp3", "/a/b", "/a", "b.mp3"},
-        {"//a///b.m4a", "m4a", "/a/b", "/a", "b.m4a"},
-        {"/a/.profile", "", "/a/.profile", "/a", ".profile"},
-        {"/a/..", "", "/a/..", "/a", ".."},
-        {"/a.d/b", "", "/a.d/b", "/a.d", "b"},
-        {"/a/b.", "", "/a/b", "/a", "b."},
-        {"/a", "", "/a", "/", "a"},
-        {"/", "", "/", "/", "/"},
-        {"", "", "", "", ""},
-        {"b.wav", "wav", "b", "", "b.wav"},
-        {"/x/\xc3\xa9t\xc3\xa9.flac", "flac", "/x/\xc3\xa9t\xc3\xa9", "/x", "\xc3\xa9t\xc3\xa9.flac"},
+        { "/a/b.MP3", "MP3", "/a/b", "/a", "b.MP3" },
+        { "/a/b", "", "/a/b", "/a", "b" },
+        { "/a/b.tar.gz", "gz", "/a/b.tar", "/a", "b.tar.gz" },
+        { "/a/b.mp3/", "mp3", "/a/b", "/a", "b.mp3" },
+        { "//a///b.m4a", "m4a", "/a/b", "/a", "b.m4a" },
+        { "/a/.profile", "", "/a/.profile", "/a", ".profile" },
+        { "/a/..", "", "/a/..", "/a", ".." },
+        { "/a.d/b", "", "/a.d/b", "/a.d", "b" },
+        { "/a/b.", "", "/a/b", "/a", "b." },
+        { "/a", "", "/a", "/", "a" },
+        { "/", "", "/", "/", "/" },
+        { "", "", "", "", "" },
+        { "b.wav", "wav", "b", "", "b.wav" },
+        { "/x/\xc3\xa9t\xc3\xa9.flac", "flac", "/x/\xc3\xa9t\xc3\xa9", "/x", "\xc3\xa9t\xc3\xa9.flac" },
     };
     for (const PathCase &c : cases) {
         SCOPED_TRACE(c.path);
@@ -52,13 +52,13 @@ TEST(PathExtension, Appending)
         const char *extension;
     };
     const Case cases[] = {
-        {"/a", "b", "/a/b", "/a.b"},
-        {"/a/", "b.mp3", "/a/b.mp3", "/a.b.mp3"},
-        {"/", "b", "/b", "/"},
-        {"", "b", "b", ""},
-        {"/a", "/b/", "/a/b", "/a"},
-        {"/a", "", "/a", "/a"},
-        {"/a/x.m4a", "mp3", "/a/x.m4a/mp3", "/a/x.m4a.mp3"},
+        { "/a", "b", "/a/b", "/a.b" },
+        { "/a/", "b.mp3", "/a/b.mp3", "/a.b.mp3" },
+        { "/", "b", "/b", "/" },
+        { "", "b", "b", "" },
+        { "/a", "/b/", "/a/b", "/a" },
+        { "/a", "", "/a", "/a" },
+        { "/a/x.m4a", "mp3", "/a/x.m4a/mp3", "/a/x.m4a.mp3" },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.path) + " + " + c.argument);
@@ -120,18 +120,18 @@ TEST(PathExtension, NormalizedTitle)
         const char *title;
     };
     const Case cases[] = {
-        {"AC%2FDC", "AC-DC"},
-        {"AC/DC", "AC-DC"},
-        {"A \xe2\x80\x93 B", "A - B"},
-        {"100%", "100%"},
-        {"100% AC/DC \xe2\x80\x93 x", "100% AC/DC \xe2\x80\x93 x"}, // unchanged, slash and dash kept
-        {"%zz", "%zz"},
-        {"%4", "%4"},
-        {"%C3%A9t%C3%A9", "\xc3\xa9t\xc3\xa9"},
-        {"%FF%FE", "%FF%FE"}, // decodes to bytes that are not UTF-8: unchanged
-        {"%C3", "%C3"},
-        {"", ""},
-        {"a%20b", "a b"},
+        { "AC%2FDC", "AC-DC" },
+        { "AC/DC", "AC-DC" },
+        { "A \xe2\x80\x93 B", "A - B" },
+        { "100%", "100%" },
+        { "100% AC/DC \xe2\x80\x93 x", "100% AC/DC \xe2\x80\x93 x" }, // unchanged, slash and dash kept
+        { "%zz", "%zz" },
+        { "%4", "%4" },
+        { "%C3%A9t%C3%A9", "\xc3\xa9t\xc3\xa9" },
+        { "%FF%FE", "%FF%FE" }, // decodes to bytes that are not UTF-8: unchanged
+        { "%C3", "%C3" },
+        { "", "" },
+        { "a%20b", "a b" },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);
@@ -148,15 +148,15 @@ TEST(PathExtension, ArtistAndTitle)
         const char *title;
     };
     const Case cases[] = {
-        {"Artist - Title", "Artist", "Title"},
-        {"Title", "", "Title"},
-        {"Artist-Title", "", "Artist-Title"},
-        {"A - B - C", "A", "B - C"},
-        {"  Artist \t - Title ", "Artist", "Title "},
-        {"AC%2FDC - Thunder", "AC-DC", "Thunder"},
-        {"Artist \xe2\x80\x93 Title", "Artist", "Title"},
-        {" - Title", "", "Title"},
-        {"", "", ""},
+        { "Artist - Title", "Artist", "Title" },
+        { "Title", "", "Title" },
+        { "Artist-Title", "", "Artist-Title" },
+        { "A - B - C", "A", "B - C" },
+        { "  Artist \t - Title ", "Artist", "Title " },
+        { "AC%2FDC - Thunder", "AC-DC", "Thunder" },
+        { "Artist \xe2\x80\x93 Title", "Artist", "Title" },
+        { " - Title", "", "Title" },
+        { "", "", "" },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);

@@ -1,7 +1,6 @@
 #include "Import/MediaKind.h"
 
 #include <QSet>
-
 #include <gtest/gtest.h>
 
 namespace tarnik {
@@ -18,14 +17,14 @@ TEST(MediaKind, Table)
         double ratio;
     };
     const Row rows[] = {
-        {MediaKind::song, "song", "Song", "activityAudio", 1.0},
-        {MediaKind::ringtone, "ringtone", "Ringtone", "activityRingtone", 1.0},
-        {MediaKind::tone, "tone", "Ringtone", "activityRingtone", 1.0},
-        {MediaKind::podcast, "podcast", "Podcast", "activityPodcast", 1.0},
-        {MediaKind::videoPodcast, "videoPodcast", "Video Podcast", "activityMusicVideo", 1.0},
-        {MediaKind::musicVideo, "musicVideo", "Music Video", "activityMusicVideo", 1.7630853994490359},
-        {MediaKind::featureMovie, "featureMovie", "Movie", "activityMovie", 0.6685714285714286},
-        {MediaKind::tvEpisode, "tvEpisode", "TV Episode", "activityTVShow", 1.0},
+        { MediaKind::song, "song", "Song", "activityAudio", 1.0 },
+        { MediaKind::ringtone, "ringtone", "Ringtone", "activityRingtone", 1.0 },
+        { MediaKind::tone, "tone", "Ringtone", "activityRingtone", 1.0 },
+        { MediaKind::podcast, "podcast", "Podcast", "activityPodcast", 1.0 },
+        { MediaKind::videoPodcast, "videoPodcast", "Video Podcast", "activityMusicVideo", 1.0 },
+        { MediaKind::musicVideo, "musicVideo", "Music Video", "activityMusicVideo", 1.7630853994490359 },
+        { MediaKind::featureMovie, "featureMovie", "Movie", "activityMovie", 0.6685714285714286 },
+        { MediaKind::tvEpisode, "tvEpisode", "TV Episode", "activityTVShow", 1.0 },
     };
     const auto &all = MediaKind::allCases();
     ASSERT_EQ(all.size(), 8u);
@@ -44,7 +43,7 @@ TEST(MediaKind, Table)
 
 TEST(MediaKind, RawTextLookupIsExact)
 {
-    for (const char *text : {"Song", " song", "song ", "", "SONG", "tvepisode", "movie"})
+    for (const char *text : { "Song", " song", "song ", "", "SONG", "tvepisode", "movie" })
         EXPECT_FALSE(MediaKind::fromRawValue(QLatin1String(text))) << text;
     EXPECT_EQ(MediaKind::fromRawValue(QStringLiteral("tvEpisode")), MediaKind::tvEpisode);
 }
@@ -57,7 +56,7 @@ TEST(MediaKind, ToneAndRingtoneStayApart)
     EXPECT_EQ(tone.iconName(), ringtone.iconName());
     EXPECT_NE(tone.rawValue(), ringtone.rawValue());
     EXPECT_NE(tone, ringtone);
-    const QSet<MediaKind> kinds{tone, ringtone, MediaKind::tone};
+    const QSet<MediaKind> kinds { tone, ringtone, MediaKind::tone };
     EXPECT_EQ(kinds.size(), 2);
 }
 

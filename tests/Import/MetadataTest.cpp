@@ -3,10 +3,8 @@
 #include <QBuffer>
 #include <QDateTime>
 #include <QJsonDocument>
-
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 namespace tarnik {
@@ -31,21 +29,21 @@ TEST(MetadataKey, RawValuesAndCodingKeysDifferInFourPlaces)
     EXPECT_EQ(Metadata::rawValue(K::albumArtist), QStringLiteral("creator"));
     EXPECT_EQ(Metadata::rawValue(K::podcastUrl), QStringLiteral("podcastURL"));
     EXPECT_EQ(Metadata::codingKey(K::podcastUrl), QStringLiteral("podcastUrl"));
-    for (const char *text : {"genre", "year", "albumArtist", "podcastUrl", "Title", " title", ""})
+    for (const char *text : { "genre", "year", "albumArtist", "podcastUrl", "Title", " title", "" })
         EXPECT_FALSE(Metadata::keyFromRawValue(QString::fromLatin1(text))) << text;
 }
 
 TEST(Metadata, DictionaryUsesRawValueKeysOnly)
 {
     const Metadata m = Metadata::fromDictionary({
-        {QStringLiteral("type"), QStringLiteral("Rock")},
-        {QStringLiteral("creationDate"), QStringLiteral("2016")},
-        {QStringLiteral("creator"), QStringLiteral("X")},
-        {QStringLiteral("podcastURL"), QStringLiteral("U")},
-        {QStringLiteral("genre"), QStringLiteral("Jazz")},
-        {QStringLiteral("year"), 1999},
-        {QStringLiteral("albumArtist"), QStringLiteral("Y")},
-        {QStringLiteral("podcastUrl"), QStringLiteral("V")},
+        { QStringLiteral("type"), QStringLiteral("Rock") },
+        { QStringLiteral("creationDate"), QStringLiteral("2016") },
+        { QStringLiteral("creator"), QStringLiteral("X") },
+        { QStringLiteral("podcastURL"), QStringLiteral("U") },
+        { QStringLiteral("genre"), QStringLiteral("Jazz") },
+        { QStringLiteral("year"), 1999 },
+        { QStringLiteral("albumArtist"), QStringLiteral("Y") },
+        { QStringLiteral("podcastUrl"), QStringLiteral("V") },
     });
     EXPECT_EQ(m.genre, QStringLiteral("Rock"));
     EXPECT_EQ(m.year, 2016);
@@ -68,37 +66,37 @@ TEST(Metadata, IntegerParsing)
         std::optional<qint64> year;
     };
     const Case cases[] = {
-        {"text", QStringLiteral("2016"), 2016},
-        {"plus sign", QStringLiteral("+2016"), 2016},
-        {"minus sign", QStringLiteral("-7"), -7},
-        {"date text", QStringLiteral("2016-05-01"), std::nullopt},
-        {"leading blank", QStringLiteral(" 2016"), std::nullopt},
-        {"trailing blank", QStringLiteral("2016 "), std::nullopt},
-        {"empty text", QString(), std::nullopt},
-        {"sign only", QStringLiteral("-"), std::nullopt},
-        {"decimal text", QStringLiteral("2016.0"), std::nullopt},
-        {"arabic-indic digits", QStringLiteral(u"\u0662\u0660"), std::nullopt},
-        {"max", QStringLiteral("9223372036854775807"), std::numeric_limits<qint64>::max()},
-        {"min", QStringLiteral("-9223372036854775808"), std::numeric_limits<qint64>::min()},
-        {"above max", QStringLiteral("9223372036854775808"), std::nullopt},
-        {"below min", QStringLiteral("-9223372036854775809"), std::nullopt},
-        {"huge", QStringLiteral("99999999999999999999999999"), std::nullopt},
-        {"double", 2016.9, 2016},
-        {"negative double", -2016.9, -2016},
-        {"float", QVariant(2016.5f), 2016},
-        {"int", 2016, 2016},
-        {"bool", true, 1},
-        {"huge double", 1e30, std::nullopt},
-        {"nan", std::nan(""), std::nullopt},
-        {"infinity", std::numeric_limits<double>::infinity(), std::nullopt},
-        {"unsigned above max", QVariant::fromValue<quint64>(18446744073709551615ull), std::nullopt},
-        {"date object", QDateTime::currentDateTime(), std::nullopt},
-        {"bytes", QByteArray("2016"), std::nullopt},
+        { "text", QStringLiteral("2016"), 2016 },
+        { "plus sign", QStringLiteral("+2016"), 2016 },
+        { "minus sign", QStringLiteral("-7"), -7 },
+        { "date text", QStringLiteral("2016-05-01"), std::nullopt },
+        { "leading blank", QStringLiteral(" 2016"), std::nullopt },
+        { "trailing blank", QStringLiteral("2016 "), std::nullopt },
+        { "empty text", QString(), std::nullopt },
+        { "sign only", QStringLiteral("-"), std::nullopt },
+        { "decimal text", QStringLiteral("2016.0"), std::nullopt },
+        { "arabic-indic digits", QStringLiteral(u"\u0662\u0660"), std::nullopt },
+        { "max", QStringLiteral("9223372036854775807"), std::numeric_limits<qint64>::max() },
+        { "min", QStringLiteral("-9223372036854775808"), std::numeric_limits<qint64>::min() },
+        { "above max", QStringLiteral("9223372036854775808"), std::nullopt },
+        { "below min", QStringLiteral("-9223372036854775809"), std::nullopt },
+        { "huge", QStringLiteral("99999999999999999999999999"), std::nullopt },
+        { "double", 2016.9, 2016 },
+        { "negative double", -2016.9, -2016 },
+        { "float", QVariant(2016.5f), 2016 },
+        { "int", 2016, 2016 },
+        { "bool", true, 1 },
+        { "huge double", 1e30, std::nullopt },
+        { "nan", std::nan(""), std::nullopt },
+        { "infinity", std::numeric_limits<double>::infinity(), std::nullopt },
+        { "unsigned above max", QVariant::fromValue<quint64>(18446744073709551615ull), std::nullopt },
+        { "date object", QDateTime::currentDateTime(), std::nullopt },
+        { "bytes", QByteArray("2016"), std::nullopt },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(Metadata::fromDictionary({{QStringLiteral("creationDate"), c.value}}).year, c.year);
-        EXPECT_EQ(Metadata::fromDictionary({{QStringLiteral("episodeNumber"), c.value}}).episodeNumber, c.year);
+        EXPECT_EQ(Metadata::fromDictionary({ { QStringLiteral("creationDate"), c.value } }).year, c.year);
+        EXPECT_EQ(Metadata::fromDictionary({ { QStringLiteral("episodeNumber"), c.value } }).episodeNumber, c.year);
     }
 }
 
@@ -111,41 +109,41 @@ TEST(Metadata, DurationParsing)
         std::optional<double> duration;
     };
     const Case cases[] = {
-        {"text", QStringLiteral("245.3"), 245.3},
-        {"exponent", QStringLiteral("2.5e2"), 250.0},
-        {"signed", QStringLiteral("-1.5"), -1.5},
-        {"hexadecimal", QStringLiteral("0x10"), 16.0},
-        {"trailing blank", QStringLiteral("245.3 "), std::nullopt},
-        {"leading blank", QStringLiteral(" 245.3"), std::nullopt},
-        {"tab", QStringLiteral("245\t"), std::nullopt},
-        {"empty", QString(), std::nullopt},
-        {"open exponent", QStringLiteral("1e"), std::nullopt},
-        {"comma decimal", QStringLiteral("245,3"), std::nullopt},
-        {"non-ASCII", QStringLiteral(u"245\u00B73"), std::nullopt},
-        {"embedded zero", QString(QStringLiteral("245") + QChar(0) + QStringLiteral("3")), std::nullopt},
+        { "text", QStringLiteral("245.3"), 245.3 },
+        { "exponent", QStringLiteral("2.5e2"), 250.0 },
+        { "signed", QStringLiteral("-1.5"), -1.5 },
+        { "hexadecimal", QStringLiteral("0x10"), 16.0 },
+        { "trailing blank", QStringLiteral("245.3 "), std::nullopt },
+        { "leading blank", QStringLiteral(" 245.3"), std::nullopt },
+        { "tab", QStringLiteral("245\t"), std::nullopt },
+        { "empty", QString(), std::nullopt },
+        { "open exponent", QStringLiteral("1e"), std::nullopt },
+        { "comma decimal", QStringLiteral("245,3"), std::nullopt },
+        { "non-ASCII", QStringLiteral(u"245\u00B73"), std::nullopt },
+        { "embedded zero", QString(QStringLiteral("245") + QChar(0) + QStringLiteral("3")), std::nullopt },
         // Not a length of time: refused instead of stored as a non-finite number.
-        {"nan", QStringLiteral("nan"), std::nullopt},
-        {"NAN", QStringLiteral("NAN"), std::nullopt},
-        {"inf", QStringLiteral("inf"), std::nullopt},
-        {"-infinity", QStringLiteral("-infinity"), std::nullopt},
-        {"overflow", QStringLiteral("1e999"), std::nullopt},
-        {"number", 245, 245.0},
-        {"double", 245.3, 245.3},
-        {"text number object", QByteArray("245"), std::nullopt},
+        { "nan", QStringLiteral("nan"), std::nullopt },
+        { "NAN", QStringLiteral("NAN"), std::nullopt },
+        { "inf", QStringLiteral("inf"), std::nullopt },
+        { "-infinity", QStringLiteral("-infinity"), std::nullopt },
+        { "overflow", QStringLiteral("1e999"), std::nullopt },
+        { "number", 245, 245.0 },
+        { "double", 245.3, 245.3 },
+        { "text number object", QByteArray("245"), std::nullopt },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(Metadata::fromDictionary({{QStringLiteral("duration"), c.value}}).duration, c.duration);
+        EXPECT_EQ(Metadata::fromDictionary({ { QStringLiteral("duration"), c.value } }).duration, c.duration);
     }
 }
 
 TEST(Metadata, WrongTypesLeaveFieldsEmpty)
 {
     const Metadata m = Metadata::fromDictionary({
-        {QStringLiteral("title"), 42},
-        {QStringLiteral("artist"), QByteArray("bytes")},
-        {QStringLiteral("artwork"), QStringLiteral("not bytes")},
-        {QStringLiteral("unknown"), QStringLiteral("x")},
+        { QStringLiteral("title"), 42 },
+        { QStringLiteral("artist"), QByteArray("bytes") },
+        { QStringLiteral("artwork"), QStringLiteral("not bytes") },
+        { QStringLiteral("unknown"), QStringLiteral("x") },
     });
     EXPECT_EQ(m, Metadata());
     EXPECT_FALSE(m.dictionaryRepresentation());
@@ -182,7 +180,7 @@ TEST(Metadata, DictionaryRepresentationRoundTrips)
     EXPECT_FALSE(Metadata(std::nullopt).dictionaryRepresentation());
     const auto titleOnly = Metadata(QStringLiteral("T")).dictionaryRepresentation();
     ASSERT_TRUE(titleOnly);
-    EXPECT_EQ(*titleOnly, (QVariantMap{{QStringLiteral("title"), QStringLiteral("T")}}));
+    EXPECT_EQ(*titleOnly, (QVariantMap { { QStringLiteral("title"), QStringLiteral("T") } }));
 
     const Metadata full = fullRecord();
     const auto dictionary = full.dictionaryRepresentation();
@@ -205,13 +203,13 @@ TEST(Metadata, JsonUsesFieldNames)
     m.year = 2016;
     m.podcastUrl = QStringLiteral("U");
     const QJsonObject json = m.jsonObject();
-    EXPECT_EQ(json.keys(), (QStringList{QStringLiteral("podcastUrl"), QStringLiteral("year")}));
+    EXPECT_EQ(json.keys(), (QStringList { QStringLiteral("podcastUrl"), QStringLiteral("year") }));
     const QByteArray text = QJsonDocument(json).toJson(QJsonDocument::Compact);
     EXPECT_TRUE(text.contains("\"year\":2016")) << text.constData();
 
     const QJsonObject full = fullRecord().jsonObject();
     EXPECT_EQ(full.size(), 21);
-    for (const char *absent : {"creationDate", "podcastURL", "type", "creator"})
+    for (const char *absent : { "creationDate", "podcastURL", "type", "creator" })
         EXPECT_FALSE(full.contains(QLatin1String(absent))) << absent;
     EXPECT_EQ(full.value(QStringLiteral("artwork")).toString(), QStringLiteral("AAH/"));
     EXPECT_EQ(full.value(QStringLiteral("duration")).toDouble(), 245.3);

@@ -6,7 +6,6 @@
 #include "App/AlertPresenting.h"
 
 #include <QList>
-
 #include <deque>
 #include <map>
 #include <memory>
@@ -63,9 +62,9 @@ public:
         return [this, screen]() -> ViewController * { return node(screen).alive ? screen : nullptr; };
     }
     void presentAlert(ViewController *presenter, const QString &title, const QString &message,
-                      const AlertAction &action, AlertActionHandler handler) override
+        const AlertAction &action, AlertActionHandler handler) override
     {
-        m_alerts.append({presenter, title, message, action, std::move(handler)});
+        m_alerts.append({ presenter, title, message, action, std::move(handler) });
     }
 
 private:
