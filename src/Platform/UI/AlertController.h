@@ -1,0 +1,61 @@
+#pragma once
+
+#include "Platform/UI/AlertControllerAction.h"
+#include "Platform/UI/PopoverPresentationController.h"
+#include "Platform/UI/ViewController.h"
+
+#include <QList>
+#include <QPointer>
+
+class QPushButton;
+
+namespace tarnik {
+
+// An alert (a centred card over a dimmed window) or an action sheet (a card
+// at the bottom on phones; a popover at its anchor on pads, centred when it
+// has none). It is a screen presented like any other, never a nested event
+// loop: present() returns at once, and a tapped action dismisses the alert
+// and then runs its handler. A tap outside an action sheet counts as its
+// cancel action, when it has one.
+class AlertController : public ViewController, public PopoverPresentationControllerDelegate
+{
+    Q_OBJECT
+public:
+    enum class Style { actionSheet = 0, alert = 1 };
+
+    AlertController(const QString &title, const QString &message, Style style, QObject *parent = nullptr);
+
+    QString alertTitle() const { return m_title; }
+    QString message() const { return m_message; }
+    Style preferredStyle() const { return m_style; }
+
+    // Takes ownership of the action.
+    void addAction(AlertControllerAction *action);
+    QList<AlertControllerAction *> actions() const { return m_actions; }
+    AlertControllerAction *preferredAction() const { return m_preferred; }
+    void setPreferredAction(AlertControllerAction *action) { m_preferred = action; }
+
+    // As a tap on the action's button: dismisses, then runs the handler.
+    void tapAction(AlertControllerAction *action);
+    QPushButton *buttonFor(AlertControllerAction *action) const;
+
+    bool popoverPresentationControllerShouldDismissPopover(PopoverPresentationController *) override;
+
+protected:
+    void loadView() override;
+
+private:
+    QWidget *buildCard();
+    void pressedOutside();
+
+    QString m_title;
+    QString m_message;
+    Style m_style;
+    QList<AlertControllerAction *> m_actions;
+    AlertControllerAction *m_preferred = nullptr;
+    QPointer<QWidget> m_card;
+    QList<QPair<AlertControllerAction *, QPushButton *>> m_buttons;
+    bool m_tapped = false;
+};
+
+} // namespace tarnik

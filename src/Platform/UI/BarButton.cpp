@@ -1,0 +1,50 @@
+#include "Platform/UI/BarButton.h"
+
+#include "Platform/UI/BarButtonItem.h"
+
+namespace tarnik {
+
+BarButton::BarButton(BarButtonItem *item, QWidget *parent)
+    : QToolButton(parent)
+    , m_item(item)
+{
+    setAutoRaise(true);
+    setCursor(Qt::PointingHandCursor);
+    setToolButtonStyle(Qt::ToolButtonTextOnly);
+    if (item) {
+        item->setView(this);
+        setObjectName(item->title().isEmpty() ? QStringLiteral("BarButton") : item->title());
+        connect(item, &BarButtonItem::changed, this, &BarButton::refresh);
+        connect(this, &QToolButton::clicked, item, [item] { item->trigger(); });
+    }
+    refresh();
+}
+
+void BarButton::setFallbackColor(const QColor &color)
+{
+    m_fallback = color;
+    refresh();
+}
+
+void BarButton::refresh()
+{
+    if (!m_item)
+        return;
+    setText(m_item->title());
+    setIcon(m_item->image());
+    setToolButtonStyle(m_item->image().isNull() ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly);
+    setEnabled(m_item->isEnabled());
+    const ControlState state = m_item->isEnabled() ? ControlState::normal : ControlState::disabled;
+    const TextAttributes attributes = m_item->titleTextAttributes(state);
+    QColor color = attributes.foregroundColor.value_or(m_item->tintColor().value_or(m_fallback));
+    if (!m_item->isEnabled() && !attributes.foregroundColor)
+        color.setAlphaF(0.3f);
+    QFont f = attributes.font.value_or(QFont());
+    if (m_item->style() == BarButtonItem::Style::done)
+        f.setBold(true);
+    setFont(f);
+    setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 4px 8px; color: %1; }")
+                      .arg(color.name(QColor::HexArgb)));
+}
+
+} // namespace tarnik

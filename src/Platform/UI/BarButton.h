@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QPointer>
+#include <QToolButton>
+
+namespace tarnik {
+
+class BarButtonItem;
+
+// The widget a bar makes for one BarButtonItem: it shows the item's title or
+// image in the colour and font of the item's attributes for its state, and a
+// click triggers the item.
+class BarButton : public QToolButton
+{
+    Q_OBJECT
+public:
+    explicit BarButton(BarButtonItem *item, QWidget *parent = nullptr);
+    BarButtonItem *item() const { return m_item; }
+    // The colour used when neither the item nor the appearance gives one.
+    void setFallbackColor(const QColor &color);
+    void refresh();
+
+private:
+    QPointer<BarButtonItem> m_item;
+    QColor m_fallback = QColor(0x99, 0x99, 0x99);
+};
+
+} // namespace tarnik

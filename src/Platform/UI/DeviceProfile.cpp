@@ -1,0 +1,77 @@
+#include "Platform/UI/DeviceProfile.h"
+
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace tarnik {
+
+namespace {
+QPointer<QWidget> g_window;
+std::optional<DeviceProfile::Override> g_override;
+} // namespace
+
+UserInterfaceIdiom DeviceProfile::idiom()
+{
+    if (g_override)
+        return g_override->idiom;
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return UserInterfaceIdiom::phone;
+    const QSize size = screen->size();
+    return std::min(size.width(), size.height()) >= 600 ? UserInterfaceIdiom::pad : UserInterfaceIdiom::phone;
+}
+
+QSizeF DeviceProfile::screenSize()
+{
+    if (g_override)
+        return g_override->screenSize;
+    if (g_window)
+        return QSizeF(g_window->size());
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        return QSizeF(screen->availableSize());
+    return {};
+}
+
+double DeviceProfile::maxLength()
+{
+    const QSizeF s = screenSize();
+    return std::max(s.width(), s.height());
+}
+
+double DeviceProfile::minLength()
+{
+    const QSizeF s = screenSize();
+    return std::min(s.width(), s.height());
+}
+
+bool DeviceProfile::isPortrait()
+{
+    const QSizeF s = screenSize();
+    return s.height() > s.width();
+}
+
+void DeviceProfile::setScreenWindow(QWidget *window)
+{
+    g_window = window;
+}
+
+QWidget *DeviceProfile::screenWindow()
+{
+    return g_window;
+}
+
+void DeviceProfile::setOverride(std::optional<Override> profile)
+{
+    g_override = std::move(profile);
+}
+
+std::optional<DeviceProfile::Override> DeviceProfile::currentOverride()
+{
+    return g_override;
+}
+
+} // namespace tarnik

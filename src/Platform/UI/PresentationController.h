@@ -1,0 +1,80 @@
+#pragma once
+
+#include "Platform/UI/Transitioning.h"
+#include "Platform/UI/ViewController.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace tarnik {
+
+class TransitionContext;
+
+// The container a presented screen lives in: a widget over the whole window,
+// dimmed for form sheets and popovers on pads. A press outside the presented
+// view reaches the presentation (popovers close on it).
+class PresentationContainer : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PresentationContainer(QWidget *parent);
+    bool dimmed = false;
+    std::function<void(const QPoint &)> onPressOutside;
+    QPointer<QWidget> presentedView;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+};
+
+// One modal presentation: who presents whom, in which container, with which
+// style, and the transition that brings it in or takes it away. Owned by the
+// presenting screen while the presentation lasts. GUI thread only.
+class PresentationController : public QObject
+{
+    Q_OBJECT
+public:
+    PresentationController(ViewController *presenting, ViewController *presented, bool adopted);
+    ~PresentationController() override;
+
+    ViewController *presenting() const { return m_presenting; }
+    ViewController *presented() const { return m_presented; }
+    QWidget *containerView() const { return m_container; }
+
+    // The style after adapting to the device (popovers and form sheets cover
+    // the screen on phones).
+    ModalPresentationStyle effectiveStyle() const;
+    QRect frameOfPresentedView() const;
+    bool coversPresenter() const;
+
+    void present(bool animated, std::function<void()> completion);
+    void dismiss(bool animated, std::function<void()> completion);
+    // Takes the presentation down at once, without transition (a screen under
+    // it is being dismissed).
+    void tearDown();
+    void windowResized();
+
+private:
+    std::shared_ptr<ViewControllerAnimatedTransitioning> animator(bool presenting) const;
+    void run(bool animated, bool presenting);
+    void finishPresentation(bool didComplete);
+    void finishDismissal(bool didComplete);
+    void unlink();
+    void pressedOutside(const QPoint &pos);
+
+    ViewController *m_presenting;
+    QPointer<ViewController> m_presented;
+    bool m_adopted;
+    QPointer<PresentationContainer> m_container;
+    std::shared_ptr<TransitionContext> m_context;
+    std::shared_ptr<ViewControllerAnimatedTransitioning> m_animator;
+    std::shared_ptr<ViewControllerInteractiveTransitioning> m_interactor;
+    std::function<void()> m_completion;
+    bool m_animated = false;
+};
+
+} // namespace tarnik

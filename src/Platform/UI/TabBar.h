@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+namespace tarnik {
+
+class TabBarItem;
+
+// The row of tabs at the bottom of a tab bar controller. A tap on an item
+// asks the controller (itemTapped); the controller sets the selection.
+// Titles and images take the item's colours for its state; a subclass may
+// change the items' insets and offsets in layoutItems().
+class TabBar : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int kHeight = 49;
+    explicit TabBar(QWidget *parent = nullptr);
+
+    void setItems(const QList<TabBarItem *> &items);
+    QList<TabBarItem *> items() const;
+    int selectedIndex() const { return m_selected; }
+    void setSelectedIndex(int index);
+    QColor barTintColor() const { return m_barTint; }
+    void setBarTintColor(const QColor &color);
+    // The rectangle of an item, for tests and anchors.
+    QRect itemRect(int index) const;
+    // The horizontal size class: regular when the bar is at least 500 wide.
+    bool isRegularWidth() const { return width() >= 500; }
+
+Q_SIGNALS:
+    void itemTapped(int index);
+
+protected:
+    virtual void layoutItems() {}
+    void paintEvent(QPaintEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QList<QPointer<TabBarItem>> m_items;
+    int m_selected = -1;
+    QColor m_barTint = QColor(0x22, 0x25, 0x28);
+};
+
+} // namespace tarnik
