@@ -35,18 +35,20 @@ QRect PopoverPresentationController::frameIn(QWidget *container, const QSizeF &s
     }
     if (!anchorView) {
         // No anchor: centred in the container.
-        return QRect(bounds.center() - QPoint(s.width() / 2, s.height() / 2), s);
+        return QRect(bounds.x() + (bounds.width() - s.width()) / 2, bounds.y() + (bounds.height() - s.height()) / 2,
+                     s.width(), s.height());
     }
-    const QPointF topLeft = anchorView->mapTo(container->window(), anchor.topLeft().toPoint());
-    const QPoint origin = container->mapFrom(container->window(), topLeft.toPoint());
-    const QRect a(origin, anchor.size().toSize());
+    const QPointF inWindow = QPointF(anchorView->mapTo(container->window(), QPoint(0, 0))) + anchor.topLeft();
+    const QPointF origin = inWindow - QPointF(container->mapTo(container->window(), QPoint(0, 0)));
+    const QRectF a(origin, anchor.size());
     QRect frame;
     if (permittedArrowDirections == 0) {
-        frame = QRect(a.center() - QPoint(s.width() / 2, s.height() / 2), s);
+        frame = QRect(qRound(a.center().x() - s.width() / 2.0), qRound(a.center().y() - s.height() / 2.0), s.width(),
+                      s.height());
     } else {
-        const int x = a.center().x() - s.width() / 2;
+        const int x = qRound(a.center().x() - s.width() / 2.0);
         const bool roomBelow = a.bottom() + 10 + s.height() <= bounds.bottom();
-        const int y = roomBelow ? a.bottom() + 10 : a.top() - 10 - s.height();
+        const int y = qRound(roomBelow ? a.bottom() + 10 : a.top() - 10 - s.height());
         frame = QRect(QPoint(x, y), s);
     }
     frame.moveLeft(std::clamp(frame.left(), bounds.left() + 10, std::max(bounds.left() + 10, bounds.right() - 10 - s.width())));

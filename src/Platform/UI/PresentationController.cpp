@@ -82,7 +82,8 @@ QRect PresentationController::frameOfPresentedView() const
         if (!size.isValid() || size.isEmpty())
             size = QSizeF(540, 620);
         const QSize s = size.toSize().boundedTo(bounds.size());
-        return QRect(bounds.center() - QPoint(s.width() / 2, s.height() / 2), s);
+        return QRect(bounds.x() + (bounds.width() - s.width()) / 2, bounds.y() + (bounds.height() - s.height()) / 2,
+                     s.width(), s.height());
     }
     case ModalPresentationStyle::popover:
         if (PopoverPresentationController *popover = m_presented->popoverPresentationController())
