@@ -278,6 +278,8 @@ std::shared_ptr<ExportSession> ExportSession::create(const QString &sourcePath, 
 
 int ExportSession::audioTrackCount() const
 {
+    if (!m_input)
+        return 0;
     int count = 0;
     for (unsigned i = 0; i < m_input->format->nb_streams; ++i)
         count += isAudioTrack(m_input->format->streams[i]) ? 1 : 0;
@@ -286,6 +288,8 @@ int ExportSession::audioTrackCount() const
 
 double ExportSession::duration() const
 {
+    if (!m_input)
+        return 0.0;
     const int64_t value = m_input->format->duration;
     return value == AV_NOPTS_VALUE || value <= 0 ? 0.0 : double(value) / AV_TIME_BASE;
 }
@@ -338,14 +342,17 @@ void ExportSession::run()
     };
     if (isCancelled())
         return finish(false);
+    if (!m_input)
+        return finish(fail(QStringLiteral("no source")));
     if (!m_outputFileType.isEmpty() && m_outputFileType != fileTypeAppleM4A())
         return finish(fail(QStringLiteral("unsupported output file type ") + m_outputFileType));
     if (m_input->streamIndex < 0)
         return finish(fail(QStringLiteral("the source has no audio track")));
     if (m_outputPath.isEmpty())
         return finish(fail(QStringLiteral("no output path")));
-    if (m_timeRange && !(std::isfinite(m_timeRange->first) && std::isfinite(m_timeRange->second)))
-        return finish(fail(QStringLiteral("the time range is not finite")));
+    // An endless duration reads to the end of the source; a start must be a real time.
+    if (m_timeRange && (!std::isfinite(m_timeRange->first) || std::isnan(m_timeRange->second)))
+        return finish(fail(QStringLiteral("the time range is not a real time")));
 
     const QFileInfo target(m_outputPath);
     const QString folder = target.absolutePath();
@@ -811,8 +818,12 @@ bool ExportSession::writeMetadata(const QString &path)
         return fail(QStringLiteral("cannot open the output for tagging"));
     TagLib::MP4::Tag *tag = file.tag();
     for (const MetadataItem &item : m_metadata) {
-        const QByteArray name = item.key.toLatin1();
-        if (name.isEmpty())
+        // Key texts spell the atoms' leading © as "@", as the tag readers do.
+        QString key = item.key;
+        if (key.startsWith(QLatin1Char('@')))
+            key[0] = QChar(0xA9);
+        const QByteArray name = key.toLatin1();
+        if (name.size() != 4)
             continue;
         std::optional<TagLib::MP4::Item> value;
         if (name == "trkn" || name == "disk")

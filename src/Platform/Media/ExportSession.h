@@ -46,7 +46,7 @@ public:
         Cancelled = 5,
     };
 
-    // An iTunes atom: its four-character name ("©nam", "trkn", "covr", ...) and
+    // An iTunes atom: its four-character name ("©nam" or "@nam", "trkn", "covr", ...) and
     // its value: text, a number, or bytes ("covr" image data; "trkn" as the
     // eight-byte block 0, number, count, 0 in big-endian 16-bit words).
     struct MetadataItem
@@ -97,11 +97,12 @@ public:
     // Stops a running export (its status becomes Cancelled) or keeps one from starting.
     void cancelExport() { m_cancelled = true; }
 
-    Status status() const { return m_status.load(); }
+    virtual Status status() const { return m_status.load(); }
     // Why the export failed, for logs.
     QString errorString() const;
 
 protected:
+    // A session without a source; it fails when run. For stand-ins in tests.
     ExportSession(const QString &sourcePath, Preset preset);
 
 private:
