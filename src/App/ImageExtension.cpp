@@ -137,6 +137,16 @@ QByteArray artworkData(const QByteArray &data, double ratio, double width, bool 
     return jpegData(artwork(image, ratio, width, resized), 1.0).value_or(data);
 }
 
+QImage artwork(const QImage &image, MediaKind kind, bool resized)
+{
+    return artwork(image, kind.artworkAspectRatio(), kind.artworkWidth(), resized);
+}
+
+QByteArray artworkData(const QByteArray &data, MediaKind kind, bool resized)
+{
+    return artworkData(data, kind.artworkAspectRatio(), kind.artworkWidth(), resized);
+}
+
 QByteArray croppedJPEGData(const QByteArray &data, double ratio)
 {
     const QImage image = QImage::fromData(data);

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QSizeF>
 
+#include "Import/MediaKind.h"
+
 #include <optional>
 
 namespace tarnik {
@@ -35,6 +37,10 @@ QImage artwork(const QImage &image, double ratio, double width, bool resized);
 // encoded as JPEG at quality 1.0; the data unchanged when it is no image or
 // the encoding fails.
 QByteArray artworkData(const QByteArray &data, double ratio, double width, bool resized);
+
+// The same for a media kind's artwork ratio and width (500 x 500 for square kinds).
+QImage artwork(const QImage &image, MediaKind kind, bool resized);
+QByteArray artworkData(const QByteArray &data, MediaKind kind, bool resized);
 
 // The data decoded, centre-cropped to `ratio` and encoded as JPEG at quality
 // 1.0; the data unchanged when it is no image or the encoding fails.

@@ -15,7 +15,7 @@
 #include <unistd.h>
 
 using namespace tarnik;
-using namespace tarnik::test;
+using namespace tarnik::test::media;
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 
 using namespace tarnik;
-using namespace tarnik::test;
+using namespace tarnik::test::media;
 
 namespace {
 

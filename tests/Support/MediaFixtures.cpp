@@ -5,7 +5,7 @@
 
 #include <random>
 
-namespace tarnik::test {
+namespace tarnik::test::media {
 
 bool runFfmpeg(const QStringList &arguments)
 {
@@ -85,4 +85,4 @@ QByteArray noise(int length, quint32 seed)
     return bytes;
 }
 
-} // namespace tarnik::test
+} // namespace tarnik::test::media

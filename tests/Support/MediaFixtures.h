@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace tarnik::test {
+namespace tarnik::test::media {
 
 // Runs `ffmpeg -hide_banner -loglevel error -nostdin -y ARGUMENTS` (an argument
 // vector, never a shell) and reports whether it exited with 0.
@@ -38,4 +38,4 @@ bool writeFile(const QString &path, const QByteArray &bytes);
 // Deterministic pseudo-random bytes.
 QByteArray noise(int length, quint32 seed = 1);
 
-} // namespace tarnik::test
+} // namespace tarnik::test::media

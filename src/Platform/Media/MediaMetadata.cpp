@@ -1,0 +1,367 @@
+#include "Platform/Media/MediaMetadata.h"
+
+#include "Platform/Media/RegularFile.h"
+
+#include <QFile>
+#include <QHash>
+
+#include <taglib/aifffile.h>
+#include <taglib/attachedpictureframe.h>
+#include <taglib/commentsframe.h>
+#include <taglib/id3v1genres.h>
+#include <taglib/id3v2frame.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mp4file.h>
+#include <taglib/mp4tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
+#include <taglib/tiostream.h>
+#include <taglib/unsynchronizedlyricsframe.h>
+#include <taglib/wavfile.h>
+
+#include <algorithm>
+
+namespace tarnik {
+
+namespace {
+
+// TagLib reads through this stream over our own descriptor, never by path, so
+// it only ever sees the regular file that RegularFile opened.
+class DescriptorStream : public TagLib::IOStream
+{
+public:
+    explicit DescriptorStream(const RegularFile &file)
+        : m_file(file)
+        , m_name(QFile::encodeName(file.path()))
+    {
+    }
+
+    TagLib::FileName name() const override { return m_name.constData(); }
+
+    TagLib::ByteVector readBlock(unsigned long length) override
+    {
+        // Damaged headers ask for absurd lengths; never allocate past the end.
+        const long available = std::max(0L, long(m_file.size()) - m_position);
+        const long wanted = std::min(long(std::min<unsigned long>(length, 0x7FFFFFFF)), available);
+        if (wanted <= 0)
+            return {};
+        TagLib::ByteVector bytes(static_cast<unsigned int>(wanted), 0);
+        const std::int64_t count = m_file.readAt(m_position, bytes.data(), wanted);
+        if (count <= 0)
+            return {};
+        bytes.resize(static_cast<unsigned int>(count));
+        m_position += long(count);
+        return bytes;
+    }
+
+    void writeBlock(const TagLib::ByteVector &) override {}
+    void insert(const TagLib::ByteVector &, unsigned long, unsigned long) override {}
+    void removeBlock(unsigned long, unsigned long) override {}
+    bool readOnly() const override { return true; }
+    bool isOpen() const override { return m_file.isOpen(); }
+
+    void seek(long offset, Position position) override
+    {
+        long base = 0;
+        if (position == Current)
+            base = m_position;
+        else if (position == End)
+            base = long(m_file.size());
+        m_position = std::max(0L, base + offset);
+    }
+
+    long tell() const override { return m_position; }
+    long length() override { return long(m_file.size()); }
+    void truncate(long) override {}
+
+private:
+    const RegularFile &m_file;
+    QByteArray m_name;
+    long m_position = 0;
+};
+
+QString toQString(const TagLib::String &text)
+{
+    return QString::fromStdWString(text.toWString());
+}
+
+QByteArray toQByteArray(const TagLib::ByteVector &bytes)
+{
+    return QByteArray(bytes.data(), int(bytes.size()));
+}
+
+enum class TagFormat { none, mpeg, wave, aiff, mp4 };
+
+TagFormat formatOf(const RegularFile &file)
+{
+    char head[12] = {};
+    const std::int64_t count = file.readAt(0, head, sizeof head);
+    if (count < 4)
+        return TagFormat::none;
+    const QByteArray bytes(head, int(count));
+    if (bytes.startsWith("ID3"))
+        return TagFormat::mpeg;
+    if (bytes.startsWith("RIFF") && bytes.mid(8, 4) == "WAVE")
+        return TagFormat::wave;
+    if (bytes.startsWith("FORM") && (bytes.mid(8, 4) == "AIFF" || bytes.mid(8, 4) == "AIFC"))
+        return TagFormat::aiff;
+    static const char *const kBoxes[] = {"ftyp", "moov", "mdat", "free", "skip", "wide", "pnot"};
+    for (const char *box : kBoxes) {
+        if (bytes.mid(4, 4) == box)
+            return TagFormat::mp4;
+    }
+    // An MPEG audio frame header; its ID3v2 tag, if any, would have come first.
+    if (uchar(bytes[0]) == 0xFF && (uchar(bytes[1]) & 0xE0) == 0xE0)
+        return TagFormat::mpeg;
+    return TagFormat::none;
+}
+
+// ---- ID3v2 -----------------------------------------------------------------
+
+// Frames that carry a meaning common to all formats. The performer and
+// composer frames are deliberately absent: they reach the record through the
+// key map, where each fills two keys.
+const QHash<QString, QString> &id3CommonKeys()
+{
+    static const QHash<QString, QString> keys{
+        {QStringLiteral("TIT2"), MetadataCommonKey::title},
+        {QStringLiteral("TALB"), MetadataCommonKey::albumName},
+        {QStringLiteral("TCON"), MetadataCommonKey::type},
+        {QStringLiteral("TDRC"), MetadataCommonKey::creationDate},
+        {QStringLiteral("TYER"), MetadataCommonKey::creationDate},
+        {QStringLiteral("APIC"), MetadataCommonKey::artwork},
+        {QStringLiteral("TPUB"), MetadataCommonKey::publisher},
+        {QStringLiteral("TCOP"), MetadataCommonKey::copyrights},
+        {QStringLiteral("TLAN"), MetadataCommonKey::language},
+        {QStringLiteral("TENC"), MetadataCommonKey::software},
+    };
+    return keys;
+}
+
+// A genre frame may hold ID3v1 genre numbers; the platform shows their names.
+QString genreText(const TagLib::StringList &fields)
+{
+    QStringList names;
+    for (const TagLib::String &field : fields) {
+        bool isNumber = false;
+        const int number = toQString(field).toInt(&isNumber);
+        const TagLib::String name = isNumber ? TagLib::ID3v1::genre(number) : TagLib::String();
+        names << (name.isEmpty() ? toQString(field) : toQString(name));
+    }
+    return names.join(QLatin1Char('/'));
+}
+
+QVariant id3Value(const TagLib::ID3v2::Frame *frame, const QString &id)
+{
+    using namespace TagLib::ID3v2;
+    if (const auto *picture = dynamic_cast<const AttachedPictureFrame *>(frame))
+        return toQByteArray(picture->picture());
+    if (const auto *comment = dynamic_cast<const CommentsFrame *>(frame))
+        return toQString(comment->text());
+    if (const auto *lyrics = dynamic_cast<const UnsynchronizedLyricsFrame *>(frame))
+        return toQString(lyrics->text());
+    if (const auto *user = dynamic_cast<const UserTextIdentificationFrame *>(frame)) {
+        TagLib::StringList fields = user->fieldList();
+        if (!fields.isEmpty())
+            fields.erase(fields.begin()); // the description
+        return toQString(fields.toString("/"));
+    }
+    if (const auto *text = dynamic_cast<const TextIdentificationFrame *>(frame)) {
+        if (id == QLatin1String("TCON"))
+            return genreText(text->fieldList());
+        return toQString(text->fieldList().toString("/"));
+    }
+    return toQString(frame->toString());
+}
+
+void readId3(const TagLib::ID3v2::Tag *tag, std::vector<MetadataItem> &items)
+{
+    if (!tag)
+        return;
+    for (const TagLib::ID3v2::Frame *frame : tag->frameList()) {
+        const QString id = QString::fromLatin1(frame->frameID().data(), int(frame->frameID().size()));
+        MetadataItem item;
+        item.keySpace = MetadataKeySpace::id3;
+        item.key = id;
+        item.commonKey = id3CommonKeys().value(id);
+        item.value = id3Value(frame, id);
+        items.push_back(std::move(item));
+    }
+}
+
+// ---- iTunes atoms ----------------------------------------------------------
+
+QString latin1(const char *bytes)
+{
+    return QString::fromLatin1(bytes);
+}
+
+const QHash<QString, QString> &iTunesCommonKeys()
+{
+    static const QHash<QString, QString> keys{
+        {latin1("\xA9nam"), MetadataCommonKey::title},
+        {latin1("\xA9""ART"), MetadataCommonKey::artist},
+        {latin1("\xA9""alb"), MetadataCommonKey::albumName},
+        {latin1("\xA9gen"), MetadataCommonKey::type},
+        {latin1("gnre"), MetadataCommonKey::type},
+        {latin1("\xA9""day"), MetadataCommonKey::creationDate},
+        {latin1("covr"), MetadataCommonKey::artwork},
+        {latin1("desc"), MetadataCommonKey::description},
+        {latin1("\xA9pub"), MetadataCommonKey::publisher},
+        {latin1("cprt"), MetadataCommonKey::copyrights},
+        {latin1("\xA9too"), MetadataCommonKey::software},
+    };
+    return keys;
+}
+
+// Atoms TagLib keeps as numbers; every other atom but the pairs and the
+// pictures holds texts.
+bool isNumericAtom(const QString &name)
+{
+    static const QStringList kNames{
+        latin1("cpil"), latin1("pgap"), latin1("pcst"), latin1("hdvd"), latin1("shwm"), latin1("tmpo"),
+        latin1("\xA9mvi"), latin1("\xA9mvc"), latin1("tvsn"), latin1("tves"), latin1("cnID"), latin1("sfID"),
+        latin1("atID"), latin1("geID"), latin1("cmID"), latin1("plID"), latin1("stik"), latin1("rtng"),
+        latin1("akID")};
+    return kNames.contains(name);
+}
+
+qint64 numberOf(const QString &name, const TagLib::MP4::Item &item)
+{
+    if (name == latin1("plID"))
+        return item.toLongLong();
+    if (name == latin1("cpil") || name == latin1("pgap") || name == latin1("pcst") || name == latin1("shwm"))
+        return item.toBool() ? 1 : 0;
+    if (name == latin1("stik") || name == latin1("rtng") || name == latin1("akID") || name == latin1("hdvd"))
+        return item.toByte();
+    if (name == latin1("tvsn") || name == latin1("tves") || name.endsWith(latin1("ID")))
+        return item.toUInt();
+    return item.toInt();
+}
+
+// The bytes of a track or disc number atom's data: two reserved bytes, the
+// number and the count as 16-bit big-endian values, two reserved bytes.
+QByteArray pairData(int number, int count)
+{
+    QByteArray bytes(8, '\0');
+    bytes[2] = char((number >> 8) & 0xFF);
+    bytes[3] = char(number & 0xFF);
+    bytes[4] = char((count >> 8) & 0xFF);
+    bytes[5] = char(count & 0xFF);
+    return bytes;
+}
+
+void readMp4(const TagLib::MP4::Tag *tag, std::vector<MetadataItem> &items)
+{
+    if (!tag)
+        return;
+    const TagLib::MP4::ItemMap &map = tag->itemMap();
+    for (auto it = map.begin(); it != map.end(); ++it) {
+        const QByteArray rawName = it->first.to8Bit(false).c_str(); // Latin-1, "\xA9nam"
+        const QString name = QString::fromLatin1(rawName);
+        const TagLib::MP4::Item &atom = it->second;
+        MetadataItem item;
+        item.keySpace = MetadataKeySpace::iTunes;
+        item.commonKey = iTunesCommonKeys().value(name);
+        if (rawName.size() == 4) {
+            quint32 code = 0;
+            for (char byte : rawName)
+                code = (code << 8) | uchar(byte);
+            item.key = code;
+        } else {
+            item.key = name; // a freeform "----:mean:name" atom
+        }
+        const auto push = [&](QVariant value) {
+            MetadataItem copy = item;
+            copy.value = std::move(value);
+            items.push_back(std::move(copy));
+        };
+        if (name == latin1("covr")) {
+            for (const TagLib::MP4::CoverArt &cover : atom.toCoverArtList())
+                push(toQByteArray(cover.data()));
+        } else if (name == latin1("trkn") || name == latin1("disk")) {
+            const TagLib::MP4::Item::IntPair pair = atom.toIntPair();
+            push(pairData(pair.first, pair.second));
+        } else if (name == latin1("gnre")) {
+            const TagLib::String genre = TagLib::ID3v1::genre(atom.toInt() - 1);
+            if (!genre.isEmpty())
+                push(toQString(genre));
+        } else if (isNumericAtom(name)) {
+            push(numberOf(name, atom));
+        } else if (!atom.toStringList().isEmpty()) {
+            for (const TagLib::String &text : atom.toStringList())
+                push(toQString(text));
+        } else {
+            for (const TagLib::ByteVector &bytes : atom.toByteVectorList())
+                push(toQByteArray(bytes));
+        }
+    }
+}
+
+} // namespace
+
+MediaMetadata MediaMetadata::read(const QString &path)
+{
+    MediaMetadata result;
+    const RegularFile file(path);
+    if (!file.isOpen() || file.size() <= 0)
+        return result;
+    DescriptorStream stream(file);
+    switch (formatOf(file)) {
+    case TagFormat::mpeg: {
+        TagLib::MPEG::File mpeg(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+        if (mpeg.hasID3v2Tag())
+            readId3(mpeg.ID3v2Tag(false), result.m_items);
+        break;
+    }
+    case TagFormat::wave: {
+        TagLib::RIFF::WAV::File wave(&stream, false);
+        if (wave.isValid() && wave.hasID3v2Tag())
+            readId3(wave.ID3v2Tag(), result.m_items);
+        break;
+    }
+    case TagFormat::aiff: {
+        TagLib::RIFF::AIFF::File aiff(&stream, false);
+        if (aiff.isValid() && aiff.hasID3v2Tag())
+            readId3(aiff.tag(), result.m_items);
+        break;
+    }
+    case TagFormat::mp4: {
+        TagLib::MP4::File mp4(&stream, false);
+        if (mp4.isValid())
+            readMp4(mp4.tag(), result.m_items);
+        break;
+    }
+    case TagFormat::none:
+        break;
+    }
+    return result;
+}
+
+std::vector<MetadataItem> MediaMetadata::commonMetadata() const
+{
+    std::vector<MetadataItem> common;
+    std::copy_if(m_items.begin(), m_items.end(), std::back_inserter(common),
+                 [](const MetadataItem &item) { return !item.commonKey.isEmpty(); });
+    return common;
+}
+
+std::vector<MetadataKeySpace> MediaMetadata::availableMetadataFormats() const
+{
+    std::vector<MetadataKeySpace> formats;
+    for (const MetadataItem &item : m_items) {
+        if (std::find(formats.begin(), formats.end(), item.keySpace) == formats.end())
+            formats.push_back(item.keySpace);
+    }
+    return formats;
+}
+
+std::vector<MetadataItem> MediaMetadata::metadata(MetadataKeySpace keySpace) const
+{
+    std::vector<MetadataItem> items;
+    std::copy_if(m_items.begin(), m_items.end(), std::back_inserter(items),
+                 [keySpace](const MetadataItem &item) { return item.keySpace == keySpace; });
+    return items;
+}
+
+} // namespace tarnik
