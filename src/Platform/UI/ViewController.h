@@ -6,11 +6,12 @@
 #include <QObject>
 #include <QPointer>
 #include <QSizeF>
+#include <QWidget>
 
 #include <functional>
 #include <memory>
 
-class QWidget;
+
 
 namespace tarnik {
 
