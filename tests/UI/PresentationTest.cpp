@@ -323,3 +323,25 @@ TEST_F(PresentationTest, ScreensOutsideAWindowCannotPresent)
     EXPECT_EQ(loose.presentedViewController(), nullptr);
     delete modal;
 }
+
+TEST_F(PresentationTest, DismissingWhileThePresentationStillAnimatesIsSafe)
+{
+    makeWindow();
+    auto *root = new ViewController;
+    window->setRootViewController(root);
+    int presented = 0;
+    int dismissed = 0;
+    root->present(new ViewController, true, [&] { ++presented; });
+    advance(0.1);
+    root->dismiss(false, [&] { ++dismissed; });
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+    settle(); // the superseded transition ends without touching what is gone
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(dismissed, 1);
+    EXPECT_EQ(presented, 0);
+    // The window going away mid-transition is safe too.
+    root->present(new ViewController, true);
+    advance(0.1);
+    window.reset();
+    settle();
+}

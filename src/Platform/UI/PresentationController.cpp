@@ -134,7 +134,7 @@ void PresentationController::present(bool animated, std::function<void()> comple
         m_presenting->beginAppearanceTransition(false, animated);
 
     m_context = std::make_shared<TransitionContext>(m_container, m_presenting, m_presented, animated,
-                                                    [this](bool done) { finishPresentation(done); });
+                                                    completionFor(&PresentationController::finishPresentation));
     const QRect full = m_container->rect();
     m_context->setFrames(m_presenting, full, full);
     m_context->setFrames(m_presented, QRect(), frameOfPresentedView());
@@ -156,7 +156,7 @@ void PresentationController::dismiss(bool animated, std::function<void()> comple
     if (coversPresenter())
         m_presenting->beginAppearanceTransition(true, animated);
     m_context = std::make_shared<TransitionContext>(m_container, m_presented, m_presenting, animated,
-                                                    [this](bool done) { finishDismissal(done); });
+                                                    completionFor(&PresentationController::finishDismissal));
     const QRect current = View::frame(m_presented->view());
     m_context->setFrames(m_presented, current, current);
     m_context->setFrames(m_presenting, m_container ? m_container->rect() : QRect(),
@@ -164,9 +164,23 @@ void PresentationController::dismiss(bool animated, std::function<void()> comple
     run(animated, false);
 }
 
+std::function<void(bool)> PresentationController::completionFor(void (PresentationController::*finish)(bool))
+{
+    // Only the current transition of a presentation that still exists may
+    // finish it: one superseded by a dismissal, or whose presentation was
+    // taken down, ends quietly.
+    QPointer<PresentationController> self(this);
+    const int generation = ++m_generation;
+    return [self, generation, finish](bool done) {
+        if (self && self->m_generation == generation && !self->m_tornDown)
+            (self.data()->*finish)(done);
+    };
+}
+
 void PresentationController::run(bool animated, bool presenting)
 {
     auto context = m_context;
+    TransitionContext::retainUntilComplete(context);
     if (!animated) {
         if (presenting) {
             View::addSubview(m_container, m_presented->view());
@@ -270,6 +284,7 @@ void PresentationController::finishDismissal(bool didComplete)
 
 void PresentationController::unlink()
 {
+    m_tornDown = true;
     ViewController *presented = m_presented;
     if (presented) {
         QWidget *view = presented->isViewLoaded() ? presented->view() : nullptr;

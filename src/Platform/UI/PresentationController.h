@@ -64,6 +64,7 @@ private:
     void finishPresentation(bool didComplete);
     void finishDismissal(bool didComplete);
     void unlink();
+    std::function<void(bool)> completionFor(void (PresentationController::*finish)(bool));
     void pressedOutside(const QPoint &pos);
 
     ViewController *m_presenting;
@@ -74,7 +75,8 @@ private:
     std::shared_ptr<ViewControllerAnimatedTransitioning> m_animator;
     std::shared_ptr<ViewControllerInteractiveTransitioning> m_interactor;
     std::function<void()> m_completion;
-    bool m_animated = false;
+    int m_generation = 0;
+    bool m_tornDown = false;
 };
 
 } // namespace tarnik

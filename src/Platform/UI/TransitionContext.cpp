@@ -2,7 +2,24 @@
 
 #include "Platform/UI/ViewController.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace tarnik {
+
+namespace {
+std::vector<std::shared_ptr<TransitionContext>> &running()
+{
+    static std::vector<std::shared_ptr<TransitionContext>> contexts;
+    return contexts;
+}
+} // namespace
+
+void TransitionContext::retainUntilComplete(const std::shared_ptr<TransitionContext> &context)
+{
+    if (context && !context->m_completed)
+        running().push_back(context);
+}
 
 TransitionContext::TransitionContext(QWidget *container, ViewController *from, ViewController *to, bool animated,
                                      std::function<void(bool)> completion)
@@ -45,6 +62,13 @@ void TransitionContext::completeTransition(bool didComplete)
     if (m_completed)
         return;
     m_completed = true;
+    std::shared_ptr<TransitionContext> self;
+    auto &contexts = running();
+    auto it = std::find_if(contexts.begin(), contexts.end(), [this](const auto &c) { return c.get() == this; });
+    if (it != contexts.end()) {
+        self = *it; // released when this call returns
+        contexts.erase(it);
+    }
     auto completion = std::move(m_completion);
     if (completion)
         completion(didComplete);

@@ -7,16 +7,23 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 namespace tarnik {
 
 // The context of one presentation or dismissal (see Transitioning.h). It
-// calls its completion once, on the first completeTransition().
-class TransitionContext : public ViewControllerContextTransitioning
+// calls its completion once, on the first completeTransition(). Animators
+// hold it by plain pointer, so a started context stays alive until it is
+// completed, even when its presentation was taken down meanwhile.
+class TransitionContext : public ViewControllerContextTransitioning,
+                          public std::enable_shared_from_this<TransitionContext>
 {
 public:
     TransitionContext(QWidget *container, ViewController *from, ViewController *to, bool animated,
                       std::function<void(bool)> completion);
+
+    // Keeps the context alive until its completeTransition().
+    static void retainUntilComplete(const std::shared_ptr<TransitionContext> &context);
 
     void setFrames(ViewController *vc, const QRect &initial, const QRect &final);
     void setInteractive(bool interactive) { m_interactive = interactive; }
