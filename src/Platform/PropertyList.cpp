@@ -6,14 +6,11 @@
 #include <QSaveFile>
 #include <QStringList>
 #include <QTimeZone>
-
-#include <plist/plist.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <memory>
-
+#include <plist/plist.h>
 #include <unistd.h>
 
 namespace tarnik::PropertyList {
@@ -110,7 +107,7 @@ std::optional<QVariant> toVariant(plist_t node, int depth)
     case PLIST_UID: {
         uint64_t value = 0;
         plist_get_uid_val(node, &value);
-        return QVariant::fromValue(Uid{value});
+        return QVariant::fromValue(Uid { value });
     }
     case PLIST_ARRAY: {
         QVariantList list;
@@ -159,7 +156,7 @@ std::optional<QVariant> toVariant(plist_t node, int depth)
 Node largeUnsigned(quint64 value)
 {
     const QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><integer>"
-                           + QByteArray::number(value) + "</integer></plist>";
+        + QByteArray::number(value) + "</integer></plist>";
     plist_t node = nullptr;
     plist_from_xml(xml.constData(), uint32_t(xml.size()), &node);
     return Node(node);
@@ -167,8 +164,7 @@ Node largeUnsigned(quint64 value)
 
 Node toNode(const QVariant &value, int depth);
 
-template<typename Map>
-Node dictionaryNode(const Map &map, int depth)
+template<typename Map> Node dictionaryNode(const Map &map, int depth)
 {
     Node dict(plist_new_dict());
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
@@ -180,8 +176,7 @@ Node dictionaryNode(const Map &map, int depth)
     return dict;
 }
 
-template<typename List>
-Node arrayNode(const List &list, int depth)
+template<typename List> Node arrayNode(const List &list, int depth)
 {
     Node array(plist_new_array());
     for (const auto &element : list) {

@@ -8,9 +8,7 @@
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <QUrl>
-
 #include <gtest/gtest.h>
-
 #include <limits>
 #include <thread>
 #include <vector>
@@ -35,23 +33,23 @@ bool spit(const QString &path, const QByteArray &bytes)
 QVariantMap everyType()
 {
     QVariantMap nested;
-    nested.insert(QStringLiteral("list"),
-                  QVariantList{QVariant(qint64(1)), QVariant(QStringLiteral("two")), QVariant(false)});
+    nested.insert(
+        QStringLiteral("list"), QVariantList { QVariant(qint64(1)), QVariant(QStringLiteral("two")), QVariant(false) });
     nested.insert(QStringLiteral("empty"), QVariantMap());
     return {
-        {QStringLiteral("bool"), true},
-        {QStringLiteral("negative"), QVariant::fromValue(qint64(-5))},
-        {QStringLiteral("signedMax"), QVariant::fromValue(std::numeric_limits<qint64>::max())},
-        {QStringLiteral("signedMin"), QVariant::fromValue(std::numeric_limits<qint64>::min())},
-        {QStringLiteral("unsignedMax"), QVariant::fromValue(std::numeric_limits<quint64>::max())},
-        {QStringLiteral("real"), 0.25},
-        {QStringLiteral("text"), QStringLiteral("Ünïcødé & <xml> \"quotes\"")},
-        {QStringLiteral("emptyText"), QString()},
-        {QStringLiteral("data"), QByteArray("\0\1\2\xff", 4)},
+        { QStringLiteral("bool"), true },
+        { QStringLiteral("negative"), QVariant::fromValue(qint64(-5)) },
+        { QStringLiteral("signedMax"), QVariant::fromValue(std::numeric_limits<qint64>::max()) },
+        { QStringLiteral("signedMin"), QVariant::fromValue(std::numeric_limits<qint64>::min()) },
+        { QStringLiteral("unsignedMax"), QVariant::fromValue(std::numeric_limits<quint64>::max()) },
+        { QStringLiteral("real"), 0.25 },
+        { QStringLiteral("text"), QStringLiteral("Ünïcødé & <xml> \"quotes\"") },
+        { QStringLiteral("emptyText"), QString() },
+        { QStringLiteral("data"), QByteArray("\0\1\2\xff", 4) },
         // XML dates carry whole seconds.
-        {QStringLiteral("date"), QDateTime::fromSecsSinceEpoch(1600000000, QTimeZone::utc())},
-        {QStringLiteral("oldDate"), QDateTime(QDate(1990, 6, 1), QTime(12, 0, 1), QTimeZone::utc())},
-        {QStringLiteral("nested"), nested},
+        { QStringLiteral("date"), QDateTime::fromSecsSinceEpoch(1600000000, QTimeZone::utc()) },
+        { QStringLiteral("oldDate"), QDateTime(QDate(1990, 6, 1), QTime(12, 0, 1), QTimeZone::utc()) },
+        { QStringLiteral("nested"), nested },
     };
 }
 
@@ -80,37 +78,37 @@ void expectSameTypesAndValues(const QVariant &expected, const QVariant &actual, 
 
 TEST(PropertyList, EveryTypeSurvivesXmlAndBinaryAsItsOwnType)
 {
-    for (const auto format : {PropertyList::Format::Xml, PropertyList::Format::Binary}) {
+    for (const auto format : { PropertyList::Format::Xml, PropertyList::Format::Binary }) {
         const auto bytes = PropertyList::toBytes(everyType(), format);
         ASSERT_TRUE(bytes);
         EXPECT_EQ(bytes->startsWith("bplist00"), format == PropertyList::Format::Binary);
         const auto back = PropertyList::fromBytes(*bytes);
         ASSERT_TRUE(back);
-        expectSameTypesAndValues(everyType(), *back, format == PropertyList::Format::Xml ? QStringLiteral("xml")
-                                                                                         : QStringLiteral("bin"));
+        expectSameTypesAndValues(
+            everyType(), *back, format == PropertyList::Format::Xml ? QStringLiteral("xml") : QStringLiteral("bin"));
     }
 }
 
 TEST(PropertyList, UidsKeepTheirTypeInBinaryAndTheirDictionaryFormInXml)
 {
-    const QVariantList in{QVariant::fromValue(PropertyList::Uid{7})};
+    const QVariantList in { QVariant::fromValue(PropertyList::Uid { 7 }) };
     const auto binary = PropertyList::fromBytes(*PropertyList::toBytes(in, PropertyList::Format::Binary));
     ASSERT_TRUE(binary);
-    EXPECT_EQ(binary->toList().value(0), QVariant::fromValue(PropertyList::Uid{7}));
+    EXPECT_EQ(binary->toList().value(0), QVariant::fromValue(PropertyList::Uid { 7 }));
     const auto xml = PropertyList::fromBytes(*PropertyList::toBytes(in));
     ASSERT_TRUE(xml);
-    EXPECT_EQ(xml->toList().value(0),
-              QVariant(QVariantMap{{QStringLiteral("CF$UID"), QVariant::fromValue(qint64(7))}}));
+    EXPECT_EQ(
+        xml->toList().value(0), QVariant(QVariantMap { { QStringLiteral("CF$UID"), QVariant::fromValue(qint64(7)) } }));
 }
 
 TEST(PropertyList, WriterWidensQtTypesToPropertyListTypes)
 {
-    const QVariantMap in{
-        {QStringLiteral("int"), -3},
-        {QStringLiteral("uint"), 4u},
-        {QStringLiteral("float"), 1.5f},
-        {QStringLiteral("strings"), QStringList{QStringLiteral("a"), QStringLiteral("b")}},
-        {QStringLiteral("hash"), QVariantHash{{QStringLiteral("k"), true}}},
+    const QVariantMap in {
+        { QStringLiteral("int"), -3 },
+        { QStringLiteral("uint"), 4u },
+        { QStringLiteral("float"), 1.5f },
+        { QStringLiteral("strings"), QStringList { QStringLiteral("a"), QStringLiteral("b") } },
+        { QStringLiteral("hash"), QVariantHash { { QStringLiteral("k"), true } } },
     };
     const auto back = PropertyList::fromBytes(*PropertyList::toBytes(in));
     ASSERT_TRUE(back);
@@ -119,18 +117,16 @@ TEST(PropertyList, WriterWidensQtTypesToPropertyListTypes)
     EXPECT_EQ(map.value(QStringLiteral("uint")), QVariant::fromValue(qint64(4)));
     EXPECT_EQ(map.value(QStringLiteral("float")), QVariant(1.5));
     EXPECT_EQ(map.value(QStringLiteral("strings")),
-              QVariant(QVariantList{QVariant(QStringLiteral("a")), QVariant(QStringLiteral("b"))}));
-    EXPECT_EQ(map.value(QStringLiteral("hash")), QVariant(QVariantMap{{QStringLiteral("k"), true}}));
+        QVariant(QVariantList { QVariant(QStringLiteral("a")), QVariant(QStringLiteral("b")) }));
+    EXPECT_EQ(map.value(QStringLiteral("hash")), QVariant(QVariantMap { { QStringLiteral("k"), true } }));
 }
 
 TEST(PropertyList, ValuesWithoutAPropertyListFormAreRefused)
 {
     const QVariant cases[] = {
-        QVariant(),
-        QVariant(QUrl(QStringLiteral("file:///x"))),
-        QVariant(QVariantMap{{QStringLiteral("ok"), 1}, {QStringLiteral("bad"), QVariant()}}),
-        QVariant(QVariantList{1, QUrl()}),
-        QVariant(QDateTime()),
+        QVariant(), QVariant(QUrl(QStringLiteral("file:///x"))),
+        QVariant(QVariantMap { { QStringLiteral("ok"), 1 }, { QStringLiteral("bad"), QVariant() } }),
+        QVariant(QVariantList { 1, QUrl() }), QVariant(QDateTime()),
         QVariant(QDateTime(QDate(2200, 1, 1), QTime(0, 0), QTimeZone::utc())), // past libplist's 32-bit seconds
     };
     for (const QVariant &value : cases)
@@ -147,12 +143,12 @@ TEST(PropertyList, UnreadableInputsGiveNoValue)
         const char *name;
         QByteArray bytes;
     } cases[] = {
-        {"empty", {}},
-        {"text", "hello, world"},
-        {"truncatedXml", xml.left(xml.size() / 2)},
-        {"truncatedBinary", binary.left(binary.size() - 10)},
-        {"binaryHeaderOnly", "bplist00"},
-        {"json", "{\"a\": 1}"},
+        { "empty", {} },
+        { "text", "hello, world" },
+        { "truncatedXml", xml.left(xml.size() / 2) },
+        { "truncatedBinary", binary.left(binary.size() - 10) },
+        { "binaryHeaderOnly", "bplist00" },
+        { "json", "{\"a\": 1}" },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -171,7 +167,7 @@ TEST(PropertyList, ReadDictionaryChecksTheRootType)
     QTemporaryDir dir;
     const QString array = dir.filePath(QStringLiteral("array.plist"));
     const QString dict = dir.filePath(QStringLiteral("dict.plist"));
-    ASSERT_TRUE(PropertyList::write(array, QVariantList{1, 2}));
+    ASSERT_TRUE(PropertyList::write(array, QVariantList { 1, 2 }));
     ASSERT_TRUE(PropertyList::write(dict, everyType()));
     EXPECT_TRUE(PropertyList::read(array));
     EXPECT_FALSE(PropertyList::readDictionary(array));
@@ -214,7 +210,7 @@ TEST(PropertyList, FailedWriteLeavesTheOldFileWhole)
     EXPECT_FALSE(PropertyList::write(path + QStringLiteral("/child.plist"), everyType()));
     EXPECT_FALSE(PropertyList::write(dir.filePath(QStringLiteral("no/such/folder.plist")), everyType()));
     EXPECT_EQ(slurp(path), before);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.plist")})
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList { QStringLiteral("keep.plist") })
         << "no temporary file is left behind";
 }
 

@@ -9,7 +9,7 @@ std::optional<QByteArray> plistutil(const QString &path, const QString &format)
 {
     QProcess process;
     process.start(QStringLiteral("plistutil"),
-                  {QStringLiteral("-i"), path, QStringLiteral("-o"), QStringLiteral("-"), QStringLiteral("-f"), format});
+        { QStringLiteral("-i"), path, QStringLiteral("-o"), QStringLiteral("-"), QStringLiteral("-f"), format });
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         return std::nullopt;
     const QByteArray out = process.readAllStandardOutput();

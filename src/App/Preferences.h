@@ -1,0 +1,137 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <QVariant>
+#include <QVariantMap>
+#include <optional>
+
+namespace tarnik {
+
+// The app's settings and well-known paths, as static members (never instantiated).
+//
+// Settings live only in two property-list files, the app's own and the companion service's
+// (Preferences::Saltrig), which the app edits on the user's behalf. Every read loads the file
+// again, so a change made by another process (the companion, or a reset that deletes the file)
+// is seen at once. A missing, unreadable or malformed file, a missing key or a value of the
+// wrong type reads as the documented default.
+//
+// Every write changes one key and leaves every other key of the file as it was, unknown keys
+// and their types included. The file is replaced atomically; writers in this process are
+// serialised, and a lock file beside the settings file keeps out writers of other processes,
+// so concurrent writers never lose each other's keys. A write that fails shows the "Error
+// Occurred" alert and leaves the old file as it was.
+//
+// All members are safe from any thread; file reads and writes run on the caller's thread.
+class Preferences
+{
+public:
+    Preferences() = delete;
+
+    // Keys of the app's file. The stored key is rawValue(); note that playerShouldRepeat is
+    // stored as "shouldRepeat".
+    enum class Key {
+        hideUnsupported,
+        showHidden,
+        showImageThumbnail,
+        showVideoThumbnail,
+        isListView,
+        lastDirectory,
+        tempDirectory,
+        usePersistentCache,
+        playerShouldRepeat,
+    };
+    static QString rawValue(Key key);
+    // Exact, case-sensitive match of a stored key.
+    static std::optional<Key> keyFromRawValue(const QString &rawValue);
+    // The case's own name, as the failure alert shows it.
+    static QString caseName(Key key);
+
+    // The stored value, of whatever type it has; no value when the file or key is missing.
+    static std::optional<QVariant> value(Key key);
+    // Stores value under the key, or removes the key when there is no value. False (after
+    // the failure alert) when the file could not be written.
+    static bool setValue(const std::optional<QVariant> &value, Key key);
+
+    static bool hideUnsupported(); // default false
+    static void setHideUnsupported(bool value);
+    static bool showHidden(); // default false
+    static void setShowHidden(bool value);
+    static bool showImageThumbnail(); // default true
+    static void setShowImageThumbnail(bool value);
+    static bool showVideoThumbnail(); // default true
+    static void setShowVideoThumbnail(bool value);
+    static bool isListView(); // default true
+    static void setIsListView(bool value);
+    static bool usePersistentCache(); // default false
+    static void setUsePersistentCache(bool value);
+    static bool playerShouldRepeat(); // default false
+    static void setPlayerShouldRepeat(bool value);
+
+    // The temporary folder recorded by the previous launch; no value removes the key.
+    static std::optional<QString> tempDirectory();
+    static void setTempDirectory(const std::optional<QString> &value);
+
+    // The browser's start folder: the stored lastDirectory when it is readable, else the
+    // home folder, else "/var/mobile". The getter creates the home folder when it is missing.
+    // Setting a text that begins with "private" stores it without those seven characters.
+    static QString rootDircetory();
+    static void setRootDircetory(const QString &directory);
+
+    // "/var/mobile" when it is readable, else the app's documents folder. Every call.
+    static QString homeDirectory();
+    // The paths below are fixed at first use for the life of the process.
+    static QString preferencesDirectory(); // home + "/Library/Preferences"
+    static QString preferencesFilePath(); // preferencesDirectory() + "/com.quilmera.tarnik.plist"
+    static QString inboxPath();
+    static QString downloadsPath();
+    static QString purchasesPath();
+    static QString ringtonesPlistPath();
+    static QString fileTypesPath();
+    static QString downloaderRecordsPath();
+
+    // An in-memory marker of the item that plays, shared by the browser rows and the player.
+    struct NowPlaying
+    {
+        std::optional<QString> identifier;
+        bool isPlaying = false;
+        friend bool operator==(const NowPlaying &, const NowPlaying &) = default;
+    };
+    static NowPlaying nowPlaying();
+    static void setNowPlaying(const QString &identifier, bool isPlaying);
+    static void clearNowPlaying(const QString &identifier);
+
+    // The downloader add-on's record of a media file, with "artworkUrl" (a file QUrl) added;
+    // no value unless the file's folder is one the add-on manages and its records file holds
+    // a record of that track.
+    static std::optional<QVariantMap> downloaderMetadata(const QUrl &fileUrl);
+
+    // The companion service's settings file, edited by the app's settings screen and read by
+    // the audio export.
+    class Saltrig
+    {
+    public:
+        Saltrig() = delete;
+
+        enum class Key {
+            shouldNotifyOnCompletion,
+            shouldAddFadeInFadeOut,
+        };
+        static QString rawValue(Key key);
+        static std::optional<Key> keyFromRawValue(const QString &rawValue);
+        static QString caseName(Key key);
+
+        static std::optional<QVariant> value(Key key);
+        static bool setValue(const std::optional<QVariant> &value, Key key);
+
+        static bool shouldNotifyOnCompletion(); // default true
+        static void setShouldNotifyOnCompletion(bool value);
+        static bool shouldAddFadeInFadeOut(); // default true
+        static void setShouldAddFadeInFadeOut(bool value);
+
+        // preferencesDirectory() + "/com.quilmera.saltrig.plist"; fixed at first use.
+        static QString preferencesFilePath();
+    };
+};
+
+} // namespace tarnik
