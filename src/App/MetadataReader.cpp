@@ -226,8 +226,7 @@ QVariantMap metadataDictionary(const MediaMetadata &metadata, std::optional<doub
 
 QVariantMap metadataDictionary(const QString &path)
 {
-    const MediaAsset asset(path);
-    return metadataDictionary(MediaMetadata::read(path), asset.duration(), path);
+    return metadataDictionary(MediaMetadata::read(path), MediaAsset::durationOfFile(path), path);
 }
 
 } // namespace tarnik::MetadataReader

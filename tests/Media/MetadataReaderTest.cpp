@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace tarnik;
 using namespace tarnik::test::media;
 
@@ -453,6 +455,32 @@ TEST_F(MetadataReaderFiles, BadFilesOnlyLeaveKeysOut)
         EXPECT_TRUE(result.contains(QStringLiteral("comment")));
     }
     EXPECT_EQ(MetadataReader::metadataDictionary(paths[0]).value(QStringLiteral("artist")), QStringLiteral("Zero"));
+}
+
+TEST_F(MetadataReaderFiles, MutatedHeadersNeitherCrashNorHang)
+{
+    // Bytes of the tag and container headers changed at random: every reader
+    // and the still extraction must only answer (run under the sanitizers too).
+    QTemporaryDir folder;
+    const QString video = folder.filePath(QStringLiteral("video.mp4"));
+    ASSERT_TRUE(makeVideo(video, 1.0, true, {QStringLiteral("-c:v"), QStringLiteral("mpeg4")}));
+    std::mt19937 random(2024);
+    for (const QString &source : {file("tagged.mp3"), file("tagged.m4a"), video}) {
+        const QByteArray original = contents(source);
+        ASSERT_GT(original.size(), 4096);
+        for (int round = 0; round < 40; ++round) {
+            QByteArray bytes = original;
+            for (int flip = 0; flip < 12; ++flip)
+                bytes[int(random() % 4096)] = char(random() & 0xFF);
+            const QString path = folder.filePath(QStringLiteral("mutated.") + QFileInfo(source).suffix());
+            ASSERT_TRUE(writeFile(path, bytes));
+            const QVariantMap result = MetadataReader::metadataDictionary(path);
+            EXPECT_TRUE(result.contains(QStringLiteral("title")));
+            const MediaAsset asset(path);
+            (void)asset.isReadableAudioFile();
+            (void)asset.videoThumbnail();
+        }
+    }
 }
 
 TEST_F(MetadataReaderFiles, HugeId3FrameIsRead)

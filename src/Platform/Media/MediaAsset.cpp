@@ -259,6 +259,28 @@ std::optional<QString> MediaAsset::audioFileFormat() const
     return m_probe->audioFileFormat;
 }
 
+std::optional<double> MediaAsset::durationOfFile(const QString &path)
+{
+    {
+        const FFmpegInput input(path, false);
+        if (!input.isOpen() || input.isPseudoFormat())
+            return std::nullopt;
+        const AVFormatContext *context = input.context();
+        double longest = 0;
+        for (unsigned i = 0; i < context->nb_streams; ++i) {
+            const AVStream *stream = context->streams[i];
+            const AVMediaType type = stream->codecpar->codec_type;
+            if (isAttachedPicture(stream) || (type != AVMEDIA_TYPE_AUDIO && type != AVMEDIA_TYPE_VIDEO))
+                continue;
+            if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
+                longest = std::max(longest, stream->duration * av_q2d(stream->time_base));
+        }
+        if (longest > 0)
+            return longest;
+    }
+    return MediaAsset(path).duration();
+}
+
 double MediaAsset::thumbnailTime(std::optional<double> duration)
 {
     if (!duration || !std::isfinite(*duration) || *duration <= 0)

@@ -84,6 +84,12 @@ public:
     // floor(min(duration, 20)) seconds.
     std::optional<QImage> videoThumbnail() const;
 
+    // The duration of the file at `path` as duration() gives it, read from the
+    // container's headers alone where they tell it (MP4, MP3 with an info
+    // header, …) and with the full probe otherwise. For readers that want
+    // nothing else of the asset.
+    static std::optional<double> durationOfFile(const QString &path);
+
     // The time videoThumbnail() takes its frame at.
     static double thumbnailTime(std::optional<double> duration);
 
