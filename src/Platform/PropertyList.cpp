@@ -12,6 +12,7 @@
 #include <memory>
 #include <plist/plist.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tarnik::PropertyList {
 
@@ -22,6 +23,9 @@ constexpr qint64 kReferenceDateOffset = 978307200;
 
 // Deeper nesting than this is refused instead of risking the stack on hostile files.
 constexpr int kMaximumDepth = 512;
+// A binary property list may refer to one object from many places; libplist copies it into
+// each, so a small file could expand into an enormous tree. Far beyond any real file.
+constexpr quint64 kMaximumNodes = 1u << 20;
 
 struct NodeDeleter
 {
@@ -252,11 +256,163 @@ Node toNode(const QVariant &value, int depth)
     return {};
 }
 
+// libplist 2.2 builds and frees its trees recursively and expands shared binary objects, so a
+// small hostile file (a handed-over property list, say) could exhaust the stack or the memory.
+// These scans look at the nesting before libplist sees the bytes.
+
+// The deepest nesting of <array> and <dict> elements of an XML property list. Comments and
+// CDATA sections are skipped as the parser skips them, so they cannot hide closing tags.
+int xmlDepth(const QByteArray &xml)
+{
+    const auto startsAt = [&](qsizetype at, const char *text) {
+        // QByteArray keeps a terminating zero, so the comparison stops at the end.
+        return std::strncmp(xml.constData() + at, text, std::strlen(text)) == 0;
+    };
+    const auto endsName = [&](qsizetype at) {
+        if (at >= xml.size())
+            return true;
+        const char c = xml.at(at);
+        return c == '>' || c == '/' || c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    };
+    int depth = 0;
+    int deepest = 0;
+    for (qsizetype i = xml.indexOf('<'); i >= 0 && i < xml.size(); i = xml.indexOf('<', i + 1)) {
+        if (startsAt(i, "<!--")) {
+            i = xml.indexOf("-->", i + 4);
+            if (i < 0)
+                break;
+        } else if (startsAt(i, "<![CDATA[")) {
+            i = xml.indexOf("]]>", i + 9);
+            if (i < 0)
+                break;
+        } else if ((startsAt(i, "</array") && endsName(i + 7)) || (startsAt(i, "</dict") && endsName(i + 6))) {
+            depth = qMax(0, depth - 1);
+        } else if ((startsAt(i, "<array") && endsName(i + 6)) || (startsAt(i, "<dict") && endsName(i + 5))) {
+            const qsizetype close = xml.indexOf('>', i);
+            if (close < 0)
+                break;
+            if (xml.at(close - 1) != '/')
+                deepest = qMax(deepest, ++depth);
+        }
+    }
+    return deepest;
+}
+
+quint64 bigEndian(const uchar *p, int size)
+{
+    quint64 value = 0;
+    for (int i = 0; i < size; ++i)
+        value = (value << 8) | p[i];
+    return value;
+}
+
+// Whether a binary property list nests at most kMaximumDepth deep and expands to at most
+// kMaximumNodes nodes. Structural damage also answers false: libplist would refuse such a file.
+bool binaryWithinLimits(const QByteArray &bytes)
+{
+    const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
+    const quint64 size = quint64(bytes.size());
+    constexpr quint64 kTrailerSize = 32;
+    if (size < 8 + kTrailerSize)
+        return false;
+    const quint64 end = size - kTrailerSize; // objects and the offset table lie before the trailer
+    const uchar *trailer = data + end;
+    const int offsetSize = trailer[6];
+    const int refSize = trailer[7];
+    const quint64 objectCount = bigEndian(trailer + 8, 8);
+    const quint64 top = bigEndian(trailer + 16, 8);
+    const quint64 tableOffset = bigEndian(trailer + 24, 8);
+    if (offsetSize < 1 || offsetSize > 8 || refSize < 1 || refSize > 8 || objectCount == 0 || top >= objectCount
+        || tableOffset >= end || objectCount > (end - tableOffset) / quint64(offsetSize))
+        return false;
+
+    // The references an object makes (none for scalars); false when it is malformed.
+    const auto references = [&](quint64 object, std::vector<quint64> &out) {
+        out.clear();
+        const quint64 offset = bigEndian(data + tableOffset + object * quint64(offsetSize), offsetSize);
+        if (offset >= tableOffset)
+            return false;
+        const uchar marker = data[offset];
+        const int type = marker >> 4;
+        if (type != 0xA && type != 0xC && type != 0xD)
+            return true;
+        quint64 count = marker & 0xF;
+        quint64 position = offset + 1;
+        if (count == 0xF) {
+            if (position >= tableOffset || (data[position] >> 4) != 0x1)
+                return false;
+            const int lengthSize = 1 << (data[position] & 0xF);
+            if (lengthSize > 8 || position + 1 + quint64(lengthSize) > tableOffset)
+                return false;
+            count = bigEndian(data + position + 1, lengthSize);
+            position += 1 + quint64(lengthSize);
+        }
+        const quint64 perEntry = type == 0xD ? 2 : 1;
+        if (count > (tableOffset - position) / quint64(refSize) / perEntry)
+            return false;
+        for (quint64 i = 0; i < count * perEntry; ++i) {
+            const quint64 ref = bigEndian(data + position + i * quint64(refSize), refSize);
+            if (ref >= objectCount)
+                return false;
+            out.push_back(ref);
+        }
+        return true;
+    };
+
+    // Depth-first, without recursion, each object measured once.
+    enum : uchar { kUnvisited, kOpen, kDone };
+    std::vector<uchar> state(objectCount, kUnvisited);
+    std::vector<int> depth(objectCount, 0);
+    std::vector<quint64> nodes(objectCount, 0);
+    struct Frame
+    {
+        quint64 object;
+        std::vector<quint64> children;
+        size_t next = 0;
+    };
+    std::vector<Frame> stack;
+    const auto open = [&](quint64 object) {
+        Frame frame { object, {}, 0 };
+        if (!references(object, frame.children))
+            return false;
+        state[object] = kOpen;
+        stack.push_back(std::move(frame));
+        return stack.size() <= size_t(kMaximumDepth) + 1;
+    };
+    if (!open(top))
+        return false;
+    while (!stack.empty()) {
+        Frame &frame = stack.back();
+        if (frame.next < frame.children.size()) {
+            const quint64 child = frame.children[frame.next++];
+            if (state[child] == kOpen)
+                return false; // a cycle
+            if (state[child] == kUnvisited && !open(child))
+                return false;
+            continue;
+        }
+        int deepest = 0;
+        quint64 total = 1;
+        for (const quint64 child : frame.children) {
+            deepest = qMax(deepest, depth[child]);
+            total = qMin(total + nodes[child], kMaximumNodes + 1);
+        }
+        depth[frame.object] = deepest + 1;
+        nodes[frame.object] = total;
+        state[frame.object] = kDone;
+        stack.pop_back();
+    }
+    return depth[top] <= kMaximumDepth + 1 && nodes[top] <= kMaximumNodes;
+}
+
 } // namespace
 
 std::optional<QVariant> fromBytes(const QByteArray &bytes)
 {
     if (bytes.isEmpty() || quint64(bytes.size()) > std::numeric_limits<uint32_t>::max())
+        return std::nullopt;
+    if (plist_is_binary(bytes.constData(), uint32_t(bytes.size())) ? !binaryWithinLimits(bytes)
+                                                                   : xmlDepth(bytes) > kMaximumDepth)
         return std::nullopt;
     plist_t root = nullptr;
     plist_from_memory(bytes.constData(), uint32_t(bytes.size()), &root);

@@ -162,6 +162,67 @@ TEST(PropertyList, UnreadableInputsGiveNoValue)
     EXPECT_FALSE(PropertyList::read(dir.path())) << "a folder is not a property list";
 }
 
+namespace {
+
+// A binary property list of `count` arrays, array i holding `fanOut` references to array i + 1,
+// the last one empty: nesting `count` deep, and expanding to fanOut^count nodes.
+QByteArray chainOfArrays(quint32 count, int fanOut)
+{
+    const auto be32 = [](QByteArray &out, quint64 value) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            out.append(char((value >> shift) & 0xff));
+    };
+    QByteArray out("bplist00");
+    std::vector<quint64> offsets;
+    for (quint32 i = 0; i < count; ++i) {
+        offsets.push_back(quint64(out.size()));
+        if (i + 1 == count) {
+            out.append(char(0xA0));
+            continue;
+        }
+        out.append(char(0xA0 | fanOut));
+        for (int k = 0; k < fanOut; ++k)
+            be32(out, i + 1);
+    }
+    const quint64 table = quint64(out.size());
+    for (const quint64 offset : offsets)
+        be32(out, offset);
+    out.append(QByteArray(6, '\0'));
+    out.append(char(4)); // offset size
+    out.append(char(4)); // reference size
+    for (const quint64 value : { quint64(count), quint64(0), table }) {
+        out.append(QByteArray(4, '\0'));
+        be32(out, value);
+    }
+    return out;
+}
+
+QByteArray nestedXml(int depth)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\">" + QByteArray("<array>").repeated(depth)
+        + QByteArray("</array>").repeated(depth) + "</plist>";
+}
+
+} // namespace
+
+TEST(PropertyList, HostileNestingIsRefusedWithoutCrashing)
+{
+    // Nesting real files could have still reads, in both formats.
+    const auto shallowBinary = PropertyList::fromBytes(chainOfArrays(100, 1));
+    ASSERT_TRUE(shallowBinary);
+    EXPECT_EQ(shallowBinary->typeId(), QMetaType::QVariantList);
+    EXPECT_TRUE(PropertyList::fromBytes(nestedXml(100)));
+    EXPECT_TRUE(PropertyList::fromBytes(chainOfArrays(12, 2))) << "a shared object is fine in moderation";
+
+    EXPECT_FALSE(PropertyList::fromBytes(chainOfArrays(200000, 1))) << "deep binary";
+    EXPECT_FALSE(PropertyList::fromBytes(chainOfArrays(60, 2))) << "a small file that expands without bound";
+    EXPECT_FALSE(PropertyList::fromBytes(nestedXml(200000))) << "deep XML";
+    // Closing tags inside a comment do not hide the nesting.
+    QByteArray commented = nestedXml(200000);
+    commented.insert(commented.indexOf("<array>"), "<!-- " + QByteArray("</array>").repeated(200000) + " -->");
+    EXPECT_FALSE(PropertyList::fromBytes(commented));
+}
+
 TEST(PropertyList, ReadDictionaryChecksTheRootType)
 {
     QTemporaryDir dir;
