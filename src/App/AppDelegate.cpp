@@ -210,7 +210,7 @@ bool AppDelegate::applicationOpenUrl(const QString &urlText)
     if (ViewController *selected = tabs->selectedViewController(); dynamic_cast<BrowserNavigation *>(selected))
         dismissPresentedViewControllers(selected);
 
-    const QUrl url(urlText, QUrl::StrictMode);
+    const QUrl url(urlText, QUrl::TolerantMode);
     if (url.isValid() && url.isLocalFile())
         return openFileUrl(tabs, url.toLocalFile());
     // QUrl folds the scheme to lower case; ours must be exactly "tarnik".

@@ -2,6 +2,7 @@
 
 #include "App/PlayerSurface.h"
 #include "App/SharedPlayerLink.h"
+#include "Platform/Playback/PlatformPlayer.h"
 
 #include <QObject>
 #include <QPointer>
@@ -13,7 +14,6 @@
 
 namespace tarnik {
 
-class PlatformPlayer;
 class TabBarController;
 class ViewController;
 class Window;
