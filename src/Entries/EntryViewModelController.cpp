@@ -1,0 +1,359 @@
+#include "Entries/EntryViewModelController.h"
+
+#include "App/PathExtension.h"
+#include "App/Preferences.h"
+#include "Entries/Entry.h"
+#include "Entries/EntryViewModel.h"
+#include "Entries/EntryViewModelOperation.h"
+#include "Entries/NaturalSort.h"
+#include "Platform/Dispatch.h"
+#include "Platform/Media/MediaAsset.h"
+
+#include <QFile>
+#include <QPointer>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace tarnik {
+
+namespace {
+
+// The names in a directory, as readdir gives them (no "." or ".."). Reads only the directory
+// itself, so listing "/dev" or "/proc" never touches a device or a pseudo file. A directory that
+// cannot be opened, or that fails or vanishes while read, gives the names read so far.
+QStringList directoryNames(const QString &directory)
+{
+    QStringList names;
+    DIR *dir = ::opendir(QFile::encodeName(directory).constData());
+    if (!dir)
+        return names;
+    while (const dirent *item = ::readdir(dir)) {
+        const char *name = item->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        names.append(QFile::decodeName(name));
+    }
+    ::closedir(dir);
+    return names;
+}
+
+QString symbolicLinkTarget(const QByteArray &nativePath)
+{
+    QByteArray target(4096, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t length = ::readlink(nativePath.constData(), target.data(), size_t(target.size()));
+        if (length < 0)
+            return {};
+        if (length < target.size()) {
+            target.truncate(length);
+            return QFile::decodeName(target);
+        }
+        if (target.size() >= 1024 * 1024)
+            return {};
+        target.resize(target.size() * 2);
+    }
+}
+
+struct BuiltEntry
+{
+    std::shared_ptr<Entry> entry;
+    std::optional<bool> hasVideoTrack; // known when the listing probed the file
+};
+
+// One entry of a listing: the link's target stands in for a symbolic link, folders are folders,
+// images are known by their extension, and regular files are probed for exportable media. Other
+// kinds (FIFOs, sockets, devices) are never opened: they are regular entries.
+BuiltEntry makeEntry(const QString &directory, const QString &name, int row)
+{
+    QString path = directory + QLatin1Char('/') + name;
+    struct stat info;
+    if (::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        const QString target = symbolicLinkTarget(QFile::encodeName(path));
+        if (!target.isEmpty()) {
+            // A relative target is relative to the link's folder, never to the working directory.
+            path = target.startsWith(QLatin1Char('/')) ? target : directory + QLatin1Char('/') + target;
+        }
+    }
+
+    const bool exists = ::stat(QFile::encodeName(path).constData(), &info) == 0;
+    const IndexPath indexPath{row, 0};
+    if (exists && S_ISDIR(info.st_mode))
+        return {std::make_shared<Entry>(path, name, EntryType::directory, indexPath), std::nullopt};
+    if (exists && !S_ISREG(info.st_mode))
+        return {std::make_shared<Entry>(path, name, EntryType::regular, indexPath), std::nullopt};
+    if (PathExtension(path).isImage())
+        return {std::make_shared<Entry>(path, name, EntryType::image, indexPath), std::nullopt};
+    if (!exists)
+        return {std::make_shared<Entry>(path, name, EntryType::regular, indexPath), std::nullopt};
+    const MediaAsset asset(path);
+    if (asset.isExportable())
+        return {std::make_shared<Entry>(path, name, EntryType::exportable, indexPath), asset.hasVideoTrack()};
+    return {std::make_shared<Entry>(path, name, EntryType::regular, indexPath), std::nullopt};
+}
+
+} // namespace
+
+struct EntryViewModelController::Page
+{
+    bool emptyListing = false;
+    int nextFile = 0;
+    QList<std::shared_ptr<Entry>> entries;
+    QList<std::shared_ptr<EntryViewModel>> viewModels;
+    std::optional<IndexPath> revealed;
+    std::optional<QString> nowPlaying;
+    bool hidAny = false;
+};
+
+EntryViewModelController::EntryViewModelController(QObject *parent)
+    : QObject(parent)
+    , m_updateQueue(QStringLiteral("UpdateQueue"), 1)
+{
+}
+
+EntryViewModelController::~EntryViewModelController()
+{
+    m_updateQueue.cancelAllOperations();
+}
+
+void EntryViewModelController::getFiles(const QString &directory, const std::optional<QString> &filePath,
+                                        FetchCompletion completion)
+{
+    m_directory = directory;
+    m_filePath = filePath;
+    m_fetchCompletionHandler = std::move(completion);
+
+    QStringList names = directoryNames(directory);
+    if (!Preferences::showHidden()) {
+        names.removeIf([](const QString &name) {
+            return name.startsWith(QLatin1Char('.')) || name.startsWith(QLatin1Char(':'));
+        });
+    }
+    NaturalSort::sort(names);
+
+    m_files = std::move(names);
+    m_entries.clear();
+    m_rowEntries.clear();
+    m_exportableEntries.clear();
+    m_viewModels.clear();
+    m_currentPage = 0;
+    // Pages of the previous listing may still be on their way; the new generation drops them.
+    ++m_generation;
+    m_pageInFlight = false;
+    fetch(0);
+}
+
+void EntryViewModelController::fetch(int firstRow)
+{
+    if (firstRow != numberOfViewModels() || m_pageInFlight)
+        return;
+    if (qint64(m_currentPage) * kPageSize > m_files.size())
+        return;
+
+    const int firstFile = m_currentPage * kPageSize;
+    ++m_currentPage;
+    m_pageInFlight = true;
+
+    const int endFile = int(std::min<qint64>(qint64(firstFile) + kPageSize, m_files.size()));
+    const QStringList names = m_files.mid(firstFile, endFile - firstFile);
+    const bool emptyListing = m_files.isEmpty();
+    const QString directory = m_directory.value_or(QString());
+    const std::optional<QString> filePath = m_filePath;
+    const quint64 generation = m_generation;
+    QPointer<EntryViewModelController> self(this);
+
+    Dispatch::global([=] {
+        Page page;
+        page.emptyListing = emptyListing;
+        page.nextFile = endFile;
+        if (!emptyListing) {
+            const std::optional<QString> playing = Preferences::nowPlaying().identifier;
+            const bool hideUnsupported = Preferences::hideUnsupported();
+            int row = firstRow;
+            for (const QString &name : names) {
+                BuiltEntry built = makeEntry(directory, name, row);
+                if (hideUnsupported && built.entry->type() == EntryType::regular) {
+                    page.hidAny = true;
+                    continue;
+                }
+                const std::shared_ptr<Entry> &entry = built.entry;
+                if (filePath && *filePath == entry->path())
+                    page.revealed = entry->indexPath();
+                if (playing && *playing == entry->identifier())
+                    page.nowPlaying = entry->identifier();
+                page.viewModels.append(std::make_shared<EntryViewModel>(*entry, built.hasVideoTrack));
+                page.entries.append(std::move(built.entry));
+                ++row;
+            }
+        }
+        Dispatch::main([self, generation, page = std::move(page)]() mutable {
+            if (self)
+                self->commitPage(generation, std::move(page));
+        });
+    });
+}
+
+void EntryViewModelController::commitPage(quint64 generation, Page &&page)
+{
+    if (generation != m_generation)
+        return;
+    m_pageInFlight = false;
+
+    std::optional<QList<IndexPath>> indexPaths;
+    if (page.emptyListing) {
+        indexPaths = QList<IndexPath>{IndexPath{0, 0}};
+    } else {
+        indexPaths.emplace();
+        indexPaths->reserve(page.entries.size());
+        for (qsizetype i = 0; i < page.entries.size(); ++i) {
+            const std::shared_ptr<Entry> &entry = page.entries[i];
+            m_entries.insert(entry->identifier(), entry);
+            m_rowEntries.append(entry);
+            if (entry->type() == EntryType::exportable)
+                m_exportableEntries.append(entry);
+            indexPaths->append(entry->indexPath());
+        }
+        m_viewModels.append(page.viewModels);
+        if (page.nowPlaying)
+            m_nowPlayingIdentifier = page.nowPlaying;
+    }
+
+    // The owner may start a new listing from its callback; keep what this page needs first.
+    const FetchCompletion completion = m_fetchCompletionHandler;
+    if (completion)
+        completion(true, std::nullopt, indexPaths, page.revealed);
+
+    // A page whose files were all hidden adds no row the owner could ask for: go on by itself.
+    if (generation == m_generation && page.hidAny && page.entries.isEmpty() && page.nextFile < m_files.size())
+        fetch(numberOfViewModels());
+}
+
+std::shared_ptr<EntryViewModel> EntryViewModelController::viewModel(int row)
+{
+    if (row < 0 || row >= numberOfViewModels())
+        return nullptr;
+    const std::shared_ptr<EntryViewModel> stored = m_viewModels[row];
+    fetch(row + 1);
+    if (!stored)
+        return nullptr;
+    // A cached row counts only when it was made for this very path: identifiers of long paths are
+    // cut and can collide.
+    if (std::shared_ptr<EntryViewModel> cached = viewModelCache().object(stored->identifier());
+        cached && cached->url() == stored->url())
+        return cached;
+    return stored;
+}
+
+std::shared_ptr<Entry> EntryViewModelController::entry(int row)
+{
+    if (row < 0 || row >= numberOfViewModels())
+        return nullptr;
+    const std::shared_ptr<EntryViewModel> stored = m_viewModels[row];
+    const std::shared_ptr<Entry> own = row < m_rowEntries.size() ? m_rowEntries[row] : nullptr;
+    fetch(row + 1);
+    if (!stored)
+        return nullptr;
+    // The row's own entry, not whichever entry of the same identifier was built last.
+    if (own && own->identifier() == stored->identifier())
+        return own;
+    return m_entries.value(stored->identifier());
+}
+
+void EntryViewModelController::removeViewModel(int row)
+{
+    if (row < 0 || row >= numberOfViewModels())
+        return;
+    m_viewModels.removeAt(row);
+    if (row < m_rowEntries.size())
+        m_rowEntries.removeAt(row);
+}
+
+void EntryViewModelController::update(const std::shared_ptr<EntryViewModel> &viewModel, UpdateCompletion completion)
+{
+    if (!viewModel)
+        return;
+    const QString identifier = viewModel->identifier();
+    if (completion)
+        m_updateCompletionHandlers.insert(identifier, std::move(completion));
+    if (operation(identifier))
+        return;
+
+    if (viewModel->isCached()) {
+        m_cacheLoads.insert(identifier);
+        QPointer<EntryViewModelController> self(this);
+        const std::weak_ptr<EntryViewModel> asked = viewModel;
+        viewModel->loadFromPersistentCache([self, identifier, asked](const std::shared_ptr<EntryViewModel> &copy) {
+            Dispatch::main([self, identifier, asked, copy] {
+                if (!self)
+                    return;
+                if (copy) {
+                    self->m_cacheLoads.remove(identifier);
+                    self->completeUpdate(identifier, copy);
+                    return;
+                }
+                // The saved copy is unusable (no image, a stale format, another path): load the
+                // row instead, unless the request was withdrawn meanwhile.
+                const bool stillWanted = self->m_cacheLoads.remove(identifier);
+                const std::shared_ptr<EntryViewModel> original = asked.lock();
+                if (stillWanted && original && !self->operation(identifier))
+                    self->queueOperation(original);
+            });
+        });
+        return;
+    }
+    queueOperation(viewModel);
+}
+
+void EntryViewModelController::queueOperation(const std::shared_ptr<EntryViewModel> &viewModel)
+{
+    auto operation = std::make_shared<EntryViewModelOperation>(viewModel);
+    operation->setName(viewModel->identifier());
+    QPointer<EntryViewModelController> self(this);
+    const QString identifier = viewModel->identifier();
+    operation->setCompletionHandler([self, identifier](const std::shared_ptr<EntryViewModel> &loaded) {
+        if (self)
+            self->completeUpdate(identifier, loaded);
+    });
+    m_updateQueue.addOperation(operation);
+}
+
+void EntryViewModelController::completeUpdate(const QString &identifier, const std::shared_ptr<EntryViewModel> &viewModel)
+{
+    QPointer<EntryViewModelController> self(this);
+    Dispatch::main([self, identifier, viewModel] {
+        if (!self)
+            return;
+        const auto found = self->m_updateCompletionHandlers.find(identifier);
+        if (found == self->m_updateCompletionHandlers.end())
+            return;
+        const UpdateCompletion handler = found.value();
+        self->m_updateCompletionHandlers.erase(found);
+        if (handler)
+            handler(viewModel);
+    });
+}
+
+void EntryViewModelController::cancelUpdate(const QString &identifier)
+{
+    m_updateQueue.setSuspended(true);
+    if (const std::shared_ptr<EntryViewModelOperation> found = operation(identifier))
+        found->cancel();
+    m_updateCompletionHandlers.remove(identifier);
+    m_cacheLoads.remove(identifier);
+    m_updateQueue.setSuspended(false);
+}
+
+std::shared_ptr<EntryViewModelOperation> EntryViewModelController::operation(const QString &identifier) const
+{
+    for (const std::shared_ptr<Operation> &queued : m_updateQueue.operations()) {
+        auto candidate = std::dynamic_pointer_cast<EntryViewModelOperation>(queued);
+        if (candidate && !candidate->isCancelled() && candidate->identifier() == identifier)
+            return candidate;
+    }
+    return nullptr;
+}
+
+} // namespace tarnik

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "Entries/EntryType.h"
+#include "Platform/IndexPath.h"
+#include "Platform/OperationQueue.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <ranges>
+
+namespace tarnik {
+
+class Entry;
+class EntryViewModel;
+class EntryViewModelOperation;
+
+// The model side of one browser level: lists one directory, keeps its names in natural order
+// and turns them, a page of 100 names at a time and off the GUI thread, into entries and row view
+// models; serves rows by index, starts the next page when the owner asks for the last loaded row,
+// finds the row of a file to reveal and of the item now playing, and loads row details one at a
+// time on its "UpdateQueue".
+//
+// Lives on the GUI thread: every member is called there. A page is built on a global queue into
+// values of its own and committed on the GUI thread, so nothing the owner reads is written by
+// another thread. Each listing has a generation: pages of an earlier listing of this controller
+// are dropped when they arrive. Work still running when the controller goes finds it gone and
+// does nothing.
+class EntryViewModelController : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kPageSize = 100;
+
+    // The page callback: (success, error, the index paths of the rows the page added, the index
+    // path of the revealed file when this page built its row). Success is always true and the
+    // error always none: a directory that cannot be read lists as empty. A listing with no rows
+    // reports exactly one index path, item 0 of section 0, although no row exists. Called on the
+    // GUI thread once the page's rows are in place.
+    using FetchCompletion = std::function<void(bool success, const std::optional<QString> &error,
+                                               const std::optional<QList<IndexPath>> &indexPaths,
+                                               const std::optional<IndexPath> &revealedIndexPath)>;
+    // A row's callback: the loaded view model (possibly another object than the one asked for, when
+    // it came from the disk cache).
+    using UpdateCompletion = std::function<void(const std::shared_ptr<EntryViewModel> &)>;
+
+    explicit EntryViewModelController(QObject *parent = nullptr);
+    ~EntryViewModelController() override;
+
+    // Lists directory (names beginning with "." or ":" only when showHidden is on), sorts the
+    // names, resets the rows and starts page 0. filePath names a file to reveal: the callback of
+    // the page that builds its row carries its index path. Every result arrives through completion.
+    void getFiles(const QString &directory, const std::optional<QString> &filePath, FetchCompletion completion);
+
+    int numberOfFiles() const { return int(m_files.size()); }
+    int numberOfViewModels() const { return int(m_viewModels.size()); }
+    auto viewModelIndices() const { return std::views::iota(0, numberOfViewModels()); }
+
+    // The row's view model (the cached, loaded one when viewModelCache() holds it for the same
+    // path), or none outside the loaded rows. Asking for the last loaded row starts the next page.
+    std::shared_ptr<EntryViewModel> viewModel(int row);
+    // The row's entry, or none outside the loaded rows; starts the next page as viewModel() does.
+    std::shared_ptr<Entry> entry(int row);
+    // Removes one row (0 <= row < numberOfViewModels(); other rows are ignored).
+    void removeViewModel(int row);
+
+    // Starts the page whose first row is firstRow when firstRow follows the last loaded row, no
+    // page is being built and the names are not exhausted (an exactly full last page is followed
+    // by one empty page, as the owner cannot know the list ended).
+    void fetch(int firstRow);
+
+    // Requests a row's details. The callback (when given) replaces any waiting one of that row and
+    // is called once, on the GUI thread. A row whose operation is already queued gets no second
+    // one. A row saved in the disk cache (usePersistentCache) is read from there; a saved copy that
+    // cannot be used falls back to the row loading operation.
+    void update(const std::shared_ptr<EntryViewModel> &viewModel, UpdateCompletion completion = {});
+    // Withdraws a row's request: its waiting operation is cancelled and its callback dropped.
+    void cancelUpdate(const QString &identifier);
+    // The live (queued or running, not cancelled) operation of a row.
+    std::shared_ptr<EntryViewModelOperation> operation(const QString &identifier) const;
+
+    // Every entry of the listing by identifier (a later one with the same identifier wins).
+    const QHash<QString, std::shared_ptr<Entry>> &entries() const { return m_entries; }
+    // The exportable entries, in row order.
+    const QList<std::shared_ptr<Entry>> &exportableEntries() const { return m_exportableEntries; }
+    const QStringList &files() const { return m_files; }
+    const std::optional<QString> &directory() const { return m_directory; }
+    const std::optional<QString> &filePath() const { return m_filePath; }
+    int currentPage() const { return m_currentPage; }
+    // The identifier of the listed entry that the now-playing marker names; stays across listings.
+    const std::optional<QString> &nowPlayingIdentifier() const { return m_nowPlayingIdentifier; }
+    OperationQueue &updateQueue() { return m_updateQueue; }
+
+private:
+    struct Page;
+    void commitPage(quint64 generation, Page &&page);
+    void completeUpdate(const QString &identifier, const std::shared_ptr<EntryViewModel> &viewModel);
+    void queueOperation(const std::shared_ptr<EntryViewModel> &viewModel);
+
+    QHash<QString, std::shared_ptr<Entry>> m_entries;
+    // The entry of each row, in row order (kept beside m_viewModels).
+    QList<std::shared_ptr<Entry>> m_rowEntries;
+    QList<std::shared_ptr<Entry>> m_exportableEntries;
+    QList<std::shared_ptr<EntryViewModel>> m_viewModels;
+    QStringList m_files;
+    std::optional<QString> m_directory;
+    std::optional<QString> m_filePath;
+    int m_currentPage = 0;
+    FetchCompletion m_fetchCompletionHandler;
+    QHash<QString, UpdateCompletion> m_updateCompletionHandlers;
+    // Rows being read from the disk cache, so a failed read can fall back unless withdrawn.
+    QSet<QString> m_cacheLoads;
+    std::optional<QString> m_nowPlayingIdentifier;
+    quint64 m_generation = 0;
+    bool m_pageInFlight = false;
+    OperationQueue m_updateQueue;
+};
+
+} // namespace tarnik

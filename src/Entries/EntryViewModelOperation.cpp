@@ -1,0 +1,142 @@
+#include "Entries/EntryViewModelOperation.h"
+
+#include "App/ImageExtension.h"
+#include "App/MetadataReader.h"
+#include "App/PathExtension.h"
+#include "App/Preferences.h"
+#include "Entries/Entry.h"
+#include "Entries/EntryViewModel.h"
+#include "Entries/FileTypes.h"
+#include "Entries/ImageFile.h"
+#include "Import/Metadata.h"
+#include "Platform/Dispatch.h"
+#include "Platform/Media/MediaAsset.h"
+
+#include <QUrl>
+
+
+namespace tarnik {
+
+namespace {
+
+std::optional<QString> textValue(const QVariantMap &record, const QString &key)
+{
+    const QVariant value = record.value(key);
+    if (value.typeId() != QMetaType::QString)
+        return std::nullopt;
+    return value.toString();
+}
+
+} // namespace
+
+EntryViewModelOperation::EntryViewModelOperation(std::shared_ptr<EntryViewModel> viewModel)
+    : m_viewModel(std::move(viewModel))
+    , m_identifier(m_viewModel->identifier())
+    , m_url(m_viewModel->url())
+    , m_type(m_viewModel->type())
+    , m_title(m_viewModel->title())
+{
+}
+
+EntryViewModelOperation::~EntryViewModelOperation() = default;
+
+void EntryViewModelOperation::main()
+{
+    if (isCancelled())
+        return;
+    Details details = load();
+    if (details.picture)
+        details.picture = aspectFitted(*details.picture, QSizeF(thumbnailSize));
+    // Cancelled while the file was read: the picture is still worth showing, nothing else is.
+    auto self = std::static_pointer_cast<EntryViewModelOperation>(shared_from_this());
+    Dispatch::main([self, details = std::move(details)] { self->commit(details); });
+}
+
+EntryViewModelOperation::Details EntryViewModelOperation::load() const
+{
+    Details details;
+    switch (m_type) {
+    case EntryType::exportable: {
+        const QUrl url = QUrl::fromLocalFile(m_url);
+        if (const std::optional<QVariantMap> record = Preferences::downloaderMetadata(url)) {
+            // The add-on's record stands in for the file's own tags: the file is not opened.
+            details.title = textValue(*record, QStringLiteral("title"));
+            details.artist = textValue(*record, QStringLiteral("artist"));
+            const QVariant artworkUrl = record->value(QStringLiteral("artworkUrl"));
+            if (artworkUrl.typeId() == QMetaType::QUrl && artworkUrl.toUrl().isLocalFile()) {
+                const QImage picture = ImageFile::read(artworkUrl.toUrl().toLocalFile(), thumbnailSize);
+                if (!picture.isNull())
+                    details.picture = picture;
+            }
+            break;
+        }
+        const MediaAsset asset(m_url);
+        const Metadata metadata = Metadata::fromDictionary(MetadataReader::metadataDictionary(asset));
+        details.title = metadata.title;
+        details.artist = metadata.artist;
+        if (metadata.artwork) {
+            const QImage picture = QImage::fromData(*metadata.artwork);
+            if (!picture.isNull())
+                details.picture = picture;
+        } else if (std::optional<QImage> still = asset.hasVideoTrack() && Preferences::showVideoThumbnail()
+                                                     ? asset.videoThumbnail()
+                                                     : std::nullopt;
+                   still && !still->isNull()) {
+            details.picture = *still;
+        } else {
+            const QImage icon = FileTypes::icon(m_url, thumbnailSize.width());
+            if (!icon.isNull())
+                details.picture = icon;
+            details.usesIconImage = true;
+        }
+        break;
+    }
+    case EntryType::image:
+        if (Preferences::showImageThumbnail()) {
+            const QImage picture = ImageFile::read(m_url, thumbnailSize);
+            if (!picture.isNull())
+                details.picture = picture;
+        } else {
+            const QImage icon = FileTypes::icon(m_url, thumbnailSize.width());
+            if (!icon.isNull())
+                details.picture = icon;
+        }
+        break;
+    case EntryType::regular: {
+        const QImage icon = FileTypes::icon(m_url, thumbnailSize.width());
+        if (!icon.isNull())
+            details.picture = icon;
+        break;
+    }
+    case EntryType::directory:
+        break;
+    }
+
+    if (m_type != EntryType::directory) {
+        details.setsTexts = true;
+        details.titleWithoutExtension = FileTypes::deletingSupportedPathExtension(details.title.value_or(m_title));
+        details.extensionString = PathExtension(m_url).pathExtension().toUpper();
+    }
+    return details;
+}
+
+void EntryViewModelOperation::commit(const Details &details)
+{
+    if (details.picture)
+        m_viewModel->setImage(*details.picture);
+    if (details.usesIconImage)
+        m_viewModel->setIsUsingIconImage(true);
+    if (isCancelled())
+        return;
+    if (details.setsTexts) {
+        m_viewModel->setTitle(details.titleWithoutExtension);
+        if (details.artist)
+            m_viewModel->setArtist(details.artist);
+        m_viewModel->setExtensionString(details.extensionString);
+    }
+    m_viewModel->setState(UpdateState::updated);
+    if (m_completionHandler)
+        m_completionHandler(m_viewModel);
+}
+
+} // namespace tarnik

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "Entries/EntryType.h"
+#include "Platform/OperationQueue.h"
+
+#include <QImage>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace tarnik {
+
+class EntryViewModel;
+
+// Loads the details of one browser row: the title and artist to show, the picture (artwork, an
+// image thumbnail, a video still or the file-type icon, fitted into thumbnailSize) and the
+// extension badge text.
+//
+// main() runs on the row update queue's thread and only reads the file and computes; it touches
+// no view model. The result is committed to the view model on the GUI thread: the picture first,
+// then (unless the operation was cancelled meanwhile) the texts and the state updated, which
+// publishes the row to its caches; then completionHandler is called there with the view model.
+// A cancelled operation never calls completionHandler.
+class EntryViewModelOperation : public Operation
+{
+public:
+    using CompletionHandler = std::function<void(const std::shared_ptr<EntryViewModel> &)>;
+
+    // Takes what it reads of the view model now, on the caller's (the GUI) thread.
+    explicit EntryViewModelOperation(std::shared_ptr<EntryViewModel> viewModel);
+    EntryViewModelOperation() = delete;
+    ~EntryViewModelOperation() override;
+
+    const std::shared_ptr<EntryViewModel> &viewModel() const { return m_viewModel; }
+    // The view model's identifier at creation; the queue finds and cancels operations by it.
+    const QString &identifier() const { return m_identifier; }
+
+    // Set it before the operation is queued; it is read on the GUI thread at the end.
+    void setCompletionHandler(CompletionHandler handler) { m_completionHandler = std::move(handler); }
+
+    // What one load found, committed on the GUI thread.
+    struct Details
+    {
+        std::optional<QImage> picture; // already fitted
+        bool usesIconImage = false;    // the picture is the type icon
+        std::optional<QString> title;
+        std::optional<QString> artist;
+        bool setsTexts = false;        // false for folders: title and badge stay as they are
+        QString titleWithoutExtension; // valid when setsTexts
+        std::optional<QString> extensionString;
+    };
+
+protected:
+    void main() override;
+
+private:
+    Details load() const;
+    void commit(const Details &details);
+
+    const std::shared_ptr<EntryViewModel> m_viewModel;
+    const QString m_identifier;
+    const QString m_url;
+    const EntryType m_type;
+    const QString m_title;
+    CompletionHandler m_completionHandler;
+};
+
+} // namespace tarnik

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+namespace tarnik::ImageFile {
+
+// Decodes the picture in a regular file; a null image for anything else (a folder, FIFO, socket,
+// device or a file on a kernel pseudo file system is never opened), for a file that is not a
+// readable picture or is larger than kMaxBytes. The picture's orientation tag is applied.
+//
+// With a box, large pictures are decoded at reduced size (never below the box's size along the
+// fitting side), which costs a fraction of a full decode; the caller still fits the result.
+// Safe from any thread.
+QImage read(const QString &path, QSize box = {});
+
+// Files above this size are not decoded as pictures.
+inline constexpr qint64 kMaxBytes = qint64(256) * 1024 * 1024;
+
+} // namespace tarnik::ImageFile
