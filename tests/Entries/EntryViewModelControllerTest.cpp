@@ -1,0 +1,550 @@
+#include "App/Preferences.h"
+#include "Entries/Entry.h"
+#include "Entries/EntryViewModel.h"
+#include "Entries/EntryViewModelController.h"
+#include "Entries/EntryViewModelOperation.h"
+#include "Platform/Dispatch.h"
+
+#include "Support/EntriesSupport.h"
+#include "Support/MediaFixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <fcntl.h>
+
+#include <cstring>
+#include <unistd.h>
+
+using namespace tarnik;
+
+namespace {
+
+struct Callback
+{
+    bool success = false;
+    std::optional<QString> error;
+    std::optional<QList<IndexPath>> indexPaths;
+    std::optional<IndexPath> revealed;
+};
+
+class EntryViewModelControllerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        test::resetEntrySettings();
+        ASSERT_TRUE(m_dir.isValid());
+        m_controller = std::make_unique<EntryViewModelController>();
+    }
+
+    // Joined by hand: QDir::filePath() takes a name beginning with ":" for a resource path.
+    QString path(const QString &name) const { return m_dir.path() + QLatin1Char('/') + name; }
+
+    void makeFiles(int count, const QString &pattern = QStringLiteral("file %1.txt"))
+    {
+        for (int i = 0; i < count; ++i)
+            ASSERT_TRUE(test::touch(path(pattern.arg(i))));
+    }
+
+    EntryViewModelController::FetchCompletion recorder()
+    {
+        return [this](bool success, const std::optional<QString> &error, const std::optional<QList<IndexPath>> &paths,
+                      const std::optional<IndexPath> &revealed) {
+            EXPECT_TRUE(Dispatch::isMainThread());
+            m_callbacks.append(Callback{success, error, paths, revealed});
+        };
+    }
+
+    // Lists a directory and waits for the first page.
+    void list(const QString &directory, const std::optional<QString> &filePath = std::nullopt)
+    {
+        m_callbacks.clear();
+        m_controller->getFiles(directory, filePath, recorder());
+        ASSERT_TRUE(test::waitUntil([&] { return !m_callbacks.isEmpty(); }));
+    }
+
+    // Asks for a row and waits for the page it starts, if any.
+    void askFor(int row)
+    {
+        const qsizetype before = m_callbacks.size();
+        const int pagesBefore = m_controller->currentPage();
+        m_controller->viewModel(row);
+        if (m_controller->currentPage() != pagesBefore) {
+            ASSERT_TRUE(test::waitUntil([&] { return m_callbacks.size() > before; }));
+        }
+    }
+
+    QStringList listedNames() const
+    {
+        QStringList names;
+        for (int row = 0; row < m_controller->numberOfViewModels(); ++row)
+            names.append(m_controller->entry(row)->name());
+        return names;
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<EntryViewModelController> m_controller;
+    QList<Callback> m_callbacks;
+};
+
+QList<IndexPath> rows(int first, int end)
+{
+    QList<IndexPath> paths;
+    for (int i = first; i < end; ++i)
+        paths.append(IndexPath{i, 0});
+    return paths;
+}
+
+} // namespace
+
+TEST_F(EntryViewModelControllerTest, EmptyMissingOrUnreadableDirectoriesReportOneEmptyPage)
+{
+    const QString unreadable = path(QStringLiteral("locked"));
+    ASSERT_TRUE(QDir().mkpath(unreadable));
+    ASSERT_TRUE(test::touch(unreadable + QStringLiteral("/inside")));
+    ::chmod(QFile::encodeName(unreadable).constData(), 0);
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("empty"))));
+    ASSERT_TRUE(test::touch(path(QStringLiteral("plain"))));
+
+    const QString directories[] = {path(QStringLiteral("empty")), path(QStringLiteral("missing")),
+                                   path(QStringLiteral("plain")), geteuid() == 0 ? QString() : unreadable};
+    for (const QString &directory : directories) {
+        if (directory.isEmpty())
+            continue; // root reads every folder
+        list(directory);
+        test::drainMainQueue();
+        ASSERT_EQ(m_callbacks.size(), 1) << directory.toStdString();
+        const Callback &callback = m_callbacks.first();
+        EXPECT_TRUE(callback.success);
+        EXPECT_FALSE(callback.error.has_value());
+        EXPECT_EQ(callback.indexPaths, (QList<IndexPath>{IndexPath{0, 0}}));
+        EXPECT_FALSE(callback.revealed.has_value());
+        EXPECT_EQ(m_controller->numberOfFiles(), 0);
+        EXPECT_EQ(m_controller->numberOfViewModels(), 0);
+        EXPECT_EQ(m_controller->currentPage(), 1);
+        EXPECT_FALSE(m_controller->viewModel(0));
+    }
+    ::chmod(QFile::encodeName(unreadable).constData(), 0700);
+}
+
+TEST_F(EntryViewModelControllerTest, PagesOfAHundredLoadWhenTheLastRowIsAskedFor)
+{
+    makeFiles(250);
+    list(m_dir.path());
+    EXPECT_EQ(m_controller->numberOfFiles(), 250);
+    ASSERT_EQ(m_callbacks.size(), 1);
+    EXPECT_EQ(m_callbacks.last().indexPaths, rows(0, 100));
+    EXPECT_EQ(m_controller->numberOfViewModels(), 100);
+
+    EXPECT_FALSE(m_controller->viewModel(-1));
+    EXPECT_FALSE(m_controller->viewModel(100));
+    askFor(98);
+    EXPECT_EQ(m_controller->currentPage(), 1) << "only the last loaded row starts a page";
+
+    askFor(99);
+    EXPECT_EQ(m_callbacks.last().indexPaths, rows(100, 200));
+    askFor(199);
+    EXPECT_EQ(m_callbacks.last().indexPaths, rows(200, 250));
+    EXPECT_EQ(m_controller->numberOfViewModels(), 250);
+    askFor(249);
+    test::drainMainQueue();
+    EXPECT_EQ(m_callbacks.size(), 3) << "250 is no multiple of 100: no further page";
+    EXPECT_EQ(m_controller->currentPage(), 3);
+    EXPECT_EQ(m_controller->viewModel(249)->title(), QStringLiteral("file 249.txt"));
+    EXPECT_EQ(m_controller->entry(249)->indexPath(), (IndexPath{249, 0}));
+    EXPECT_EQ(m_controller->entries().size(), 250);
+}
+
+TEST_F(EntryViewModelControllerTest, AnExactlyFullLastPageIsFollowedByOneEmptyPage)
+{
+    makeFiles(100);
+    list(m_dir.path());
+    askFor(99);
+    ASSERT_EQ(m_callbacks.size(), 2);
+    EXPECT_EQ(m_callbacks.last().indexPaths, QList<IndexPath>{});
+    EXPECT_TRUE(m_callbacks.last().success);
+    askFor(99);
+    test::drainMainQueue();
+    EXPECT_EQ(m_callbacks.size(), 2);
+    EXPECT_EQ(m_controller->currentPage(), 2);
+}
+
+TEST_F(EntryViewModelControllerTest, NamesSortNaturallyAndHiddenNamesFollowTheSetting)
+{
+    for (const char *name : {"10.txt", "2.txt", "b.txt", "A.txt", ".hidden", ":colon", "a.txt"})
+        ASSERT_TRUE(test::touch(path(QLatin1String(name))));
+    list(m_dir.path());
+    const QStringList visible{QStringLiteral("2.txt"), QStringLiteral("10.txt"), QStringLiteral("A.txt"),
+                              QStringLiteral("a.txt"), QStringLiteral("b.txt")};
+    // "A.txt" and "a.txt" compare as the same: they keep the directory's order.
+    QStringList listed = listedNames();
+    if (listed.indexOf(QStringLiteral("a.txt")) < listed.indexOf(QStringLiteral("A.txt")))
+        listed.swapItemsAt(listed.indexOf(QStringLiteral("a.txt")), listed.indexOf(QStringLiteral("A.txt")));
+    EXPECT_EQ(listed, visible);
+    EXPECT_EQ(m_controller->files().size(), 5);
+
+    Preferences::setShowHidden(true);
+    list(m_dir.path());
+    EXPECT_EQ(m_controller->numberOfFiles(), 7);
+    EXPECT_TRUE(listedNames().contains(QStringLiteral(".hidden")));
+    EXPECT_TRUE(listedNames().contains(QStringLiteral(":colon")));
+}
+
+TEST_F(EntryViewModelControllerTest, KindsLinksAndOddNamesAreTypedWithoutOpeningNonRegularFiles)
+{
+    ASSERT_TRUE(test::makeTone(path(QStringLiteral("song.m4a")), 0.5));
+    ASSERT_TRUE(test::makePicture(path(QStringLiteral("pic.png")), 4, 4));
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("folder"))));
+    ASSERT_TRUE(test::touch(path(QStringLiteral("folder/inner.txt"))));
+    // The kinds that must never be opened: opening a FIFO for reading blocks without a writer.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(QStringLiteral("fifo.mp3"))).constData(), 0600), 0);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray socketPath = QFile::encodeName(path(QStringLiteral("sock.mp3")));
+    ASSERT_LT(size_t(socketPath.size()), sizeof(address.sun_path));
+    std::memcpy(address.sun_path, socketPath.constData(), size_t(socketPath.size()));
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+    // Links: absolute, relative (to the link's folder), dangling, and a loop.
+    QFile::link(path(QStringLiteral("folder")), path(QStringLiteral("absolute-link")));
+    ASSERT_EQ(::symlink("folder", QFile::encodeName(path(QStringLiteral("relative-link"))).constData()), 0);
+    ASSERT_EQ(::symlink("song.m4a", QFile::encodeName(path(QStringLiteral("relative-song"))).constData()), 0);
+    ASSERT_EQ(::symlink("nowhere.mp3", QFile::encodeName(path(QStringLiteral("dangling.mp3"))).constData()), 0);
+    ASSERT_EQ(::symlink("loop-b", QFile::encodeName(path(QStringLiteral("loop-a"))).constData()), 0);
+    ASSERT_EQ(::symlink("loop-a", QFile::encodeName(path(QStringLiteral("loop-b"))).constData()), 0);
+    // Names with a newline and with bytes that are not UTF-8.
+    ASSERT_TRUE(test::touch(path(QStringLiteral("line\nbreak.txt"))));
+    const QByteArray badName = QFile::encodeName(m_dir.path()) + "/bad-\xff\xfe.mp3";
+    ::close(::open(badName.constData(), O_CREAT | O_WRONLY, 0600));
+
+    list(m_dir.path());
+    ::close(sock);
+    QHash<QString, std::shared_ptr<Entry>> byName;
+    for (int row = 0; row < m_controller->numberOfViewModels(); ++row)
+        byName.insert(m_controller->entry(row)->name(), m_controller->entry(row));
+
+    struct Case
+    {
+        QString name;
+        EntryType type;
+        QString path;
+    };
+    const QString dir = m_dir.path();
+    const Case cases[] = {
+        {QStringLiteral("song.m4a"), EntryType::exportable, dir + QStringLiteral("/song.m4a")},
+        {QStringLiteral("pic.png"), EntryType::image, dir + QStringLiteral("/pic.png")},
+        {QStringLiteral("folder"), EntryType::directory, dir + QStringLiteral("/folder")},
+        {QStringLiteral("fifo.mp3"), EntryType::regular, dir + QStringLiteral("/fifo.mp3")},
+        {QStringLiteral("sock.mp3"), EntryType::regular, dir + QStringLiteral("/sock.mp3")},
+        {QStringLiteral("absolute-link"), EntryType::directory, dir + QStringLiteral("/folder")},
+        {QStringLiteral("relative-link"), EntryType::directory, dir + QStringLiteral("/folder")},
+        {QStringLiteral("relative-song"), EntryType::exportable, dir + QStringLiteral("/song.m4a")},
+        {QStringLiteral("dangling.mp3"), EntryType::regular, dir + QStringLiteral("/nowhere.mp3")},
+        {QStringLiteral("loop-a"), EntryType::regular, dir + QStringLiteral("/loop-b")},
+        {QStringLiteral("line\nbreak.txt"), EntryType::regular, dir + QStringLiteral("/line\nbreak.txt")},
+    };
+    for (const Case &c : cases) {
+        ASSERT_TRUE(byName.contains(c.name)) << c.name.toStdString();
+        EXPECT_EQ(byName[c.name]->type(), c.type) << c.name.toStdString();
+        EXPECT_EQ(byName[c.name]->path(), c.path) << c.name.toStdString();
+    }
+    // Besides the cases: "loop-b" and the undecodable name.
+    EXPECT_EQ(m_controller->numberOfViewModels(), int(std::size(cases)) + 2);
+    EXPECT_EQ(m_controller->exportableEntries().size(), 2);
+    for (const auto &entry : m_controller->exportableEntries())
+        EXPECT_EQ(entry->type(), EntryType::exportable);
+}
+
+TEST_F(EntryViewModelControllerTest, TheRootListsWithDoubleSlashPaths)
+{
+    list(QStringLiteral("/"));
+    ASSERT_GT(m_controller->numberOfViewModels(), 0);
+    bool sawDoubleSlash = false;
+    for (int row = 0; row < m_controller->numberOfViewModels(); ++row)
+        sawDoubleSlash = sawDoubleSlash || m_controller->entry(row)->path().startsWith(QLatin1String("//"));
+    EXPECT_TRUE(sawDoubleSlash);
+}
+
+TEST_F(EntryViewModelControllerTest, KernelFoldersListWithoutBlocking)
+{
+    for (const char *directory : {"/dev", "/proc", "/sys", "/proc/self/fd"}) {
+        if (!QFileInfo(QLatin1String(directory)).isDir())
+            continue;
+        list(QLatin1String(directory));
+        // Page through the whole folder: every page must arrive.
+        while (m_controller->numberOfViewModels() > 0
+               && m_controller->numberOfViewModels() == m_controller->currentPage() * EntryViewModelController::kPageSize)
+            askFor(m_controller->numberOfViewModels() - 1);
+        EXPECT_GE(m_controller->numberOfViewModels(), 0) << directory;
+        for (const auto &entry : m_controller->exportableEntries())
+            ADD_FAILURE() << "a kernel file was taken for media: " << entry->path().toStdString();
+    }
+}
+
+TEST_F(EntryViewModelControllerTest, RevealedFileIsReportedByThePageThatBuildsItsRow)
+{
+    makeFiles(200, QStringLiteral("f%1"));
+    // Natural order: f0 .. f199, so row 149 is "f149".
+    const QString target = m_dir.path() + QStringLiteral("/f149");
+    list(m_dir.path(), target);
+    EXPECT_FALSE(m_callbacks.last().revealed.has_value());
+    askFor(99);
+    ASSERT_EQ(m_callbacks.size(), 2);
+    EXPECT_EQ(m_callbacks.last().revealed, (IndexPath{149, 0}));
+}
+
+TEST_F(EntryViewModelControllerTest, NowPlayingMarkerSetsTheIdentifierAndKeepsIt)
+{
+    ASSERT_TRUE(test::touch(path(QStringLiteral("playing.mp3"))));
+    const QString playingPath = m_dir.path() + QStringLiteral("/playing.mp3");
+    const QString identifier = Entry(playingPath, QStringLiteral("playing.mp3"), EntryType::regular, {}).identifier();
+    Preferences::setNowPlaying(identifier, true);
+    list(m_dir.path());
+    EXPECT_EQ(m_controller->nowPlayingIdentifier(), identifier);
+    Preferences::clearNowPlaying(identifier);
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("other"))));
+    list(path(QStringLiteral("other")));
+    EXPECT_EQ(m_controller->nowPlayingIdentifier(), identifier);
+}
+
+TEST_F(EntryViewModelControllerTest, AnEarlierListingsPagesAreDropped)
+{
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("one"))));
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("two"))));
+    for (int i = 0; i < 50; ++i)
+        ASSERT_TRUE(test::touch(path(QStringLiteral("one/a%1.txt").arg(i))));
+    ASSERT_TRUE(test::touch(path(QStringLiteral("two/b.txt"))));
+
+    int firstCalls = 0;
+    m_controller->getFiles(path(QStringLiteral("one")), std::nullopt,
+                           [&](bool, const std::optional<QString> &, const std::optional<QList<IndexPath>> &,
+                               const std::optional<IndexPath> &) { ++firstCalls; });
+    list(path(QStringLiteral("two")));
+    test::drainMainQueue();
+    EXPECT_EQ(firstCalls, 0);
+    ASSERT_EQ(m_callbacks.size(), 1);
+    EXPECT_EQ(m_controller->numberOfViewModels(), 1);
+    EXPECT_EQ(listedNames(), QStringList{QStringLiteral("b.txt")});
+    EXPECT_EQ(m_controller->entries().size(), 1);
+}
+
+TEST_F(EntryViewModelControllerTest, DirectoryThatVanishesDuringTheListingStillCompletes)
+{
+    const QString gone = path(QStringLiteral("gone"));
+    for (int i = 0; i < 30; ++i)
+        ASSERT_TRUE(test::touch(gone + QStringLiteral("/x%1.png").arg(i)));
+    m_callbacks.clear();
+    m_controller->getFiles(gone, std::nullopt, recorder());
+    ASSERT_TRUE(QDir(gone).removeRecursively());
+    ASSERT_TRUE(test::waitUntil([&] { return !m_callbacks.isEmpty(); }));
+    EXPECT_EQ(m_controller->numberOfViewModels(), 30);
+}
+
+TEST_F(EntryViewModelControllerTest, HideUnsupportedLeavesOutRegularFilesAndNumbersRowsInOrder)
+{
+    ASSERT_TRUE(test::makeTone(path(QStringLiteral("b song.m4a")), 0.5));
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("c folder"))));
+    ASSERT_TRUE(test::touch(path(QStringLiteral("d picture.jpg"))));
+    // A full page of unsupported files before them, so one page yields no row at all.
+    makeFiles(150, QStringLiteral("a%1.txt"));
+    Preferences::setHideUnsupported(true);
+    list(m_dir.path());
+    // The first page is all hidden; the controller goes on by itself until rows appear.
+    ASSERT_TRUE(test::waitUntil([&] { return m_controller->numberOfViewModels() == 3; }));
+    EXPECT_EQ(listedNames(), (QStringList{QStringLiteral("b song.m4a"), QStringLiteral("c folder"),
+                                          QStringLiteral("d picture.jpg")}));
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(m_controller->entry(row)->indexPath(), (IndexPath{row, 0}));
+    EXPECT_EQ(m_callbacks.last().indexPaths, rows(0, 3));
+
+    Preferences::setHideUnsupported(false);
+    list(m_dir.path());
+    EXPECT_EQ(m_controller->numberOfViewModels(), 100);
+}
+
+TEST_F(EntryViewModelControllerTest, ExtremelyLargeDirectoryListsItsFirstPage)
+{
+    const int count = 100000;
+    const QByteArray base = QFile::encodeName(m_dir.path()) + "/n";
+    for (int i = 0; i < count; ++i) {
+        const QByteArray name = base + QByteArray::number(i);
+        const int fd = ::open(name.constData(), O_CREAT | O_WRONLY, 0600);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
+    list(m_dir.path());
+    EXPECT_EQ(m_controller->numberOfFiles(), count);
+    EXPECT_EQ(m_controller->numberOfViewModels(), 100);
+    EXPECT_EQ(m_controller->entry(0)->name(), QStringLiteral("n0"));
+    EXPECT_EQ(m_controller->entry(99)->name(), QStringLiteral("n99"));
+}
+
+TEST_F(EntryViewModelControllerTest, RemovedRowsKeepTheirEntries)
+{
+    makeFiles(3);
+    list(m_dir.path());
+    const auto last = m_controller->entry(2);
+    m_controller->removeViewModel(0);
+    m_controller->removeViewModel(7); // no such row: ignored
+    EXPECT_EQ(m_controller->numberOfViewModels(), 2);
+    EXPECT_EQ(m_controller->entry(1), last);
+    EXPECT_EQ(m_controller->entries().size(), 3);
+    EXPECT_EQ(m_controller->numberOfFiles(), 3);
+}
+
+namespace {
+
+class UpdateQueueTest : public EntryViewModelControllerTest
+{
+protected:
+    std::shared_ptr<EntryViewModel> rowFor(const QString &name, EntryType type = EntryType::regular)
+    {
+        const QString file = path(name);
+        auto viewModel = std::make_shared<EntryViewModel>(Entry(file, name, type, IndexPath{}));
+        QFile::remove(viewModel->persistentCachePath());
+        return viewModel;
+    }
+
+    int liveOperations() const
+    {
+        int count = 0;
+        for (const auto &operation : m_controller->updateQueue().operations())
+            count += operation->isCancelled() ? 0 : 1;
+        return count;
+    }
+};
+
+} // namespace
+
+TEST_F(UpdateQueueTest, RepeatedRequestsShareOneOperationAndTheLastCallbackWins)
+{
+    auto viewModel = rowFor(QStringLiteral("a.txt"));
+    m_controller->updateQueue().setSuspended(true);
+    int first = 0;
+    int second = 0;
+    m_controller->update(viewModel, [&](const std::shared_ptr<EntryViewModel> &) { ++first; });
+    m_controller->update(viewModel, [&](const std::shared_ptr<EntryViewModel> &loaded) {
+        EXPECT_TRUE(Dispatch::isMainThread());
+        EXPECT_EQ(loaded, viewModel);
+        ++second;
+    });
+    EXPECT_EQ(liveOperations(), 1);
+    EXPECT_EQ(m_controller->operation(viewModel->identifier())->viewModel(), viewModel);
+    m_controller->updateQueue().setSuspended(false);
+    ASSERT_TRUE(test::waitUntil([&] { return second == 1; }));
+    test::drainMainQueue();
+    EXPECT_EQ(first, 0);
+    EXPECT_EQ(second, 1);
+    EXPECT_EQ(viewModel->state(), UpdateState::updated);
+}
+
+TEST_F(UpdateQueueTest, RequestWithoutCallbackStillLoadsTheRow)
+{
+    auto viewModel = rowFor(QStringLiteral("b.txt"));
+    m_controller->update(viewModel);
+    ASSERT_TRUE(test::waitUntil([&] { return viewModel->state() == UpdateState::updated; }));
+    EXPECT_EQ(viewModel->extensionString(), QStringLiteral("TXT"));
+}
+
+TEST_F(UpdateQueueTest, WithdrawnRowsNeverLoadAndCanBeAskedAgain)
+{
+    auto viewModel = rowFor(QStringLiteral("c.txt"));
+    m_controller->updateQueue().setSuspended(true);
+    int calls = 0;
+    m_controller->update(viewModel, [&](const std::shared_ptr<EntryViewModel> &) { ++calls; });
+    m_controller->cancelUpdate(viewModel->identifier());
+    EXPECT_FALSE(m_controller->updateQueue().isSuspended());
+    EXPECT_FALSE(m_controller->operation(viewModel->identifier()));
+    m_controller->cancelUpdate(QStringLiteral("nothing-queued"));
+    EXPECT_FALSE(m_controller->updateQueue().isSuspended());
+
+    ASSERT_TRUE(test::waitUntil([&] { return m_controller->updateQueue().operationCount() == 0; }));
+    test::drainMainQueue();
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(viewModel->state(), UpdateState::new_);
+
+    m_controller->update(viewModel, [&](const std::shared_ptr<EntryViewModel> &) { ++calls; });
+    ASSERT_TRUE(test::waitUntil([&] { return calls == 1; }));
+}
+
+TEST_F(UpdateQueueTest, SavedRowsComeFromTheDiskCache)
+{
+    Preferences::setUsePersistentCache(true);
+    auto saved = rowFor(QStringLiteral("song.txt"));
+    saved->setTitle(QStringLiteral("From disk"));
+    saved->setState(UpdateState::updated);
+    ASSERT_TRUE(test::waitUntil([&] { return saved->isCached(); }));
+    viewModelCache().removeAllObjects();
+
+    auto fresh = std::make_shared<EntryViewModel>(Entry(saved->url(), QStringLiteral("song.txt"), EntryType::regular, {}));
+    std::shared_ptr<EntryViewModel> delivered;
+    m_controller->update(fresh, [&](const std::shared_ptr<EntryViewModel> &loaded) {
+        EXPECT_TRUE(Dispatch::isMainThread());
+        delivered = loaded;
+    });
+    EXPECT_EQ(m_controller->updateQueue().operationCount(), 0) << "no operation for a saved row";
+    ASSERT_TRUE(test::waitUntil([&] { return delivered != nullptr; }));
+    EXPECT_NE(delivered, fresh);
+    EXPECT_EQ(delivered->title(), QStringLiteral("From disk"));
+    EXPECT_EQ(delivered->accessoryImage(), fresh->accessoryImage());
+}
+
+TEST_F(UpdateQueueTest, UnusableSavedRowFallsBackToLoading)
+{
+    Preferences::setUsePersistentCache(true);
+    auto viewModel = rowFor(QStringLiteral("noimage.txt"));
+    QJsonObject json = QJsonDocument::fromJson(viewModel->encode()).object();
+    json.insert(QStringLiteral("state"), 1);
+    json.insert(QStringLiteral("title"), QStringLiteral("stale"));
+    json.insert(QStringLiteral("imageData"), QJsonValue(QJsonValue::Null));
+    QFile file(viewModel->persistentCachePath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QJsonDocument(json).toJson());
+    file.close();
+
+    std::shared_ptr<EntryViewModel> delivered;
+    m_controller->update(viewModel, [&](const std::shared_ptr<EntryViewModel> &loaded) { delivered = loaded; });
+    ASSERT_TRUE(test::waitUntil([&] { return delivered != nullptr; }));
+    EXPECT_EQ(delivered, viewModel);
+    EXPECT_EQ(delivered->title(), QStringLiteral("noimage"));
+    EXPECT_EQ(delivered->state(), UpdateState::updated);
+}
+
+TEST_F(UpdateQueueTest, NothingIsCalledAfterTheControllerIsGone)
+{
+    auto viewModel = rowFor(QStringLiteral("late.txt"));
+    int calls = 0;
+    m_controller->update(viewModel, [&](const std::shared_ptr<EntryViewModel> &) { ++calls; });
+    m_controller.reset();
+    test::drainMainQueue();
+    EXPECT_EQ(calls, 0);
+}
+
+TEST_F(UpdateQueueTest, ListedRowsAreServedFromTheMemoryCacheOnlyForTheirOwnPath)
+{
+    makeFiles(2);
+    list(m_dir.path());
+    auto row = m_controller->viewModel(0);
+    m_controller->update(row);
+    ASSERT_TRUE(test::waitUntil([&] { return row->state() == UpdateState::updated; }));
+    m_controller->getFiles(m_dir.path(), std::nullopt, recorder());
+    ASSERT_TRUE(test::waitUntil([&] { return m_controller->numberOfViewModels() == 2; }));
+    EXPECT_EQ(m_controller->viewModel(0), row) << "a loaded row is served from the cache after a new listing";
+
+    // A cached row of another path under the same identifier is not this row.
+    auto impostor = std::make_shared<EntryViewModel>(
+        Entry(QStringLiteral("/elsewhere"), QStringLiteral("x"), EntryType::regular, {}));
+    const QString identifier = m_controller->viewModel(1)->identifier();
+    viewModelCache().setObject(identifier, impostor);
+    EXPECT_NE(m_controller->viewModel(1), impostor);
+    EXPECT_EQ(m_controller->viewModel(1)->url(), m_controller->entry(1)->path());
+}
