@@ -13,9 +13,10 @@ namespace tarnik::FileTypes {
 // type icon, and drops a known extension from the titles the browser shows. It decides nothing
 // else: an entry's kind comes from the listing.
 //
-// The table is read from its file on every call (it is small, and the callers run on background
-// queues). A table that cannot be read gives every file the icon "unknown" and keeps every
-// extension. Safe from any thread.
+// Every call answers from the table as its file is at that moment: the parsed table is reused only
+// while the file is unchanged (same file, size and modification time), since parsing it costs more
+// than the rest of a row's loading. A table that cannot be read gives every file the icon
+// "unknown" and keeps every extension. Safe from any thread.
 //
 // The overloads without a table path use the app's table (Preferences::fileTypesPath()).
 

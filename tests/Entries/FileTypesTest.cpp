@@ -95,6 +95,12 @@ TEST(FileTypes, IconNamesAndStrippedExtensionsFollowTheTable)
     // An icon the app does not have falls back to "unknown".
     EXPECT_EQ(FileTypes::icon(QStringLiteral("/a/b.xyz"), table, 64), EntryImages::named(QStringLiteral("unknown"), 64));
 
+    // A table edited while the app runs is seen at the next call.
+    groups.remove(QStringLiteral("audio"));
+    ASSERT_TRUE(PropertyList::write(table, groups));
+    EXPECT_EQ(FileTypes::iconName(QStringLiteral("/a/Song.mp3"), table), QStringLiteral("unknown"));
+    EXPECT_EQ(FileTypes::deletingSupportedPathExtension(QStringLiteral("/a/Song.mp3"), table), QStringLiteral("/a/Song.mp3"));
+
     // A table that cannot be read: every file is unknown and keeps its extension.
     const QString broken = dir.filePath(QStringLiteral("broken.plist"));
     QFile file(broken);
