@@ -11,6 +11,7 @@
 #include "Entries/ImageFile.h"
 #include "Import/Metadata.h"
 #include "Platform/Media/MediaAsset.h"
+#include "Platform/Media/MediaMetadata.h"
 #include "Platform/Media/RegularFile.h"
 
 #include <QDate>
@@ -138,7 +139,7 @@ void Entry::loadImage()
 void Entry::loadMedia(const std::optional<QVariantMap> &trackInfo)
 {
     const MediaAsset asset(m_path);
-    Metadata metadata = Metadata::fromDictionary(MetadataReader::metadataDictionary(asset));
+    Metadata metadata = Metadata::fromDictionary(MetadataReader::metadataDictionary(MediaMetadata::read(m_path), asset.duration(), m_path));
 
     // A record handed in by the caller carries its artwork as a file path; the downloader add-on's
     // own record carries it as a URL.

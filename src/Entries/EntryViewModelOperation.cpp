@@ -11,6 +11,7 @@
 #include "Import/Metadata.h"
 #include "Platform/Dispatch.h"
 #include "Platform/Media/MediaAsset.h"
+#include "Platform/Media/MediaMetadata.h"
 
 #include <QUrl>
 
@@ -71,7 +72,7 @@ EntryViewModelOperation::Details EntryViewModelOperation::load() const
             break;
         }
         const MediaAsset asset(m_url);
-        const Metadata metadata = Metadata::fromDictionary(MetadataReader::metadataDictionary(asset));
+        const Metadata metadata = Metadata::fromDictionary(MetadataReader::metadataDictionary(MediaMetadata::read(m_url), asset.duration(), m_url));
         details.title = metadata.title;
         details.artist = metadata.artist;
         if (metadata.artwork) {

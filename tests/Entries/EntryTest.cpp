@@ -134,7 +134,7 @@ TEST_F(EntryTest, StateGatesTheUpdate)
 TEST_F(EntryTest, AudioWithoutArtworkGetsThePlaceholderAndIsCachedForItsPath)
 {
     const QString path = file(QStringLiteral("Band - Tune.m4a"));
-    ASSERT_TRUE(test::makeTone(path, 1.0));
+    ASSERT_TRUE(test::media::makeTone(path, 1.0));
     auto first = makeEntry(path, EntryType::exportable);
     std::shared_ptr<Entry> delivered;
     first->updateMetadata([&](const std::shared_ptr<Entry> &e) { delivered = e; });
@@ -159,7 +159,7 @@ TEST_F(EntryTest, CachedEntryOfAnotherPathWithTheSameIdentifierIsAMiss)
 {
     // Identifiers keep only the end of a long path's Base64 text, so two long paths can share one.
     const QString path = file(QStringLiteral("picture.png"));
-    ASSERT_TRUE(test::makePicture(path, 8, 4));
+    ASSERT_TRUE(test::media::makePicture(path, 8, 4));
     auto impostor = makeEntry(QStringLiteral("/elsewhere/picture.png"), EntryType::image);
     impostor->setState(UpdateState::updated);
     auto entry = makeEntry(path, EntryType::image);
@@ -177,9 +177,9 @@ TEST_F(EntryTest, CachedEntryOfAnotherPathWithTheSameIdentifierIsAMiss)
 TEST_F(EntryTest, TrackRecordOverridesTheFileTags)
 {
     const QString path = file(QStringLiteral("tagged.mp3"));
-    ASSERT_TRUE(test::makeTone(path, 1.0));
+    ASSERT_TRUE(test::media::makeTone(path, 1.0));
     const QString cover = file(QStringLiteral("cover.png"));
-    ASSERT_TRUE(test::makePicture(cover, 6, 6, QStringLiteral("blue")));
+    ASSERT_TRUE(test::media::makePicture(cover, 6, 6, QStringLiteral("blue")));
 
     struct Case
     {

@@ -201,8 +201,8 @@ TEST_F(EntryViewModelControllerTest, NamesSortNaturallyAndHiddenNamesFollowTheSe
 
 TEST_F(EntryViewModelControllerTest, KindsLinksAndOddNamesAreTypedWithoutOpeningNonRegularFiles)
 {
-    ASSERT_TRUE(test::makeTone(path(QStringLiteral("song.m4a")), 0.5));
-    ASSERT_TRUE(test::makePicture(path(QStringLiteral("pic.png")), 4, 4));
+    ASSERT_TRUE(test::media::makeTone(path(QStringLiteral("song.m4a")), 0.5));
+    ASSERT_TRUE(test::media::makePicture(path(QStringLiteral("pic.png")), 4, 4));
     ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("folder"))));
     ASSERT_TRUE(test::touch(path(QStringLiteral("folder/inner.txt"))));
     // The kinds that must never be opened: opening a FIFO for reading blocks without a writer.
@@ -351,7 +351,7 @@ TEST_F(EntryViewModelControllerTest, DirectoryThatVanishesDuringTheListingStillC
 
 TEST_F(EntryViewModelControllerTest, HideUnsupportedLeavesOutRegularFilesAndNumbersRowsInOrder)
 {
-    ASSERT_TRUE(test::makeTone(path(QStringLiteral("b song.m4a")), 0.5));
+    ASSERT_TRUE(test::media::makeTone(path(QStringLiteral("b song.m4a")), 0.5));
     ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("c folder"))));
     ASSERT_TRUE(test::touch(path(QStringLiteral("d picture.jpg"))));
     // A full page of unsupported files before them, so one page yields no row at all.

@@ -68,7 +68,7 @@ TEST_F(EntryViewModelOperationTest, CancelledBeforeItStartsChangesNothing)
 
 TEST_F(EntryViewModelOperationTest, CancelledWhileReadingKeepsOnlyThePicture)
 {
-    ASSERT_TRUE(test::makePicture(m_dir.filePath(QStringLiteral("p.png")), 256, 256));
+    ASSERT_TRUE(test::media::makePicture(m_dir.filePath(QStringLiteral("p.png")), 256, 256));
     auto viewModel = row(QStringLiteral("p.png"), EntryType::image);
     auto operation = std::make_shared<EntryViewModelOperation>(viewModel);
     int calls = 0;
@@ -86,8 +86,8 @@ TEST_F(EntryViewModelOperationTest, CancelledWhileReadingKeepsOnlyThePicture)
 
 TEST_F(EntryViewModelOperationTest, RowsGetTheirPictureTitleAndBadge)
 {
-    ASSERT_TRUE(test::makeTone(m_dir.filePath(QStringLiteral("song.mp3")), 0.5));
-    ASSERT_TRUE(test::makePicture(m_dir.filePath(QStringLiteral("wide.jpg")), 1000, 500));
+    ASSERT_TRUE(test::media::makeTone(m_dir.filePath(QStringLiteral("song.mp3")), 0.5));
+    ASSERT_TRUE(test::media::makePicture(m_dir.filePath(QStringLiteral("wide.jpg")), 1000, 500));
     ASSERT_TRUE(test::touch(m_dir.filePath(QStringLiteral("README"))));
     ASSERT_TRUE(test::touch(m_dir.filePath(QStringLiteral("notes.TXT"))));
 
@@ -125,8 +125,8 @@ TEST_F(EntryViewModelOperationTest, RowsGetTheirPictureTitleAndBadge)
 
 TEST_F(EntryViewModelOperationTest, ThumbnailSettingsFallBackToTheTypeIcon)
 {
-    ASSERT_TRUE(test::makePicture(m_dir.filePath(QStringLiteral("p.png")), 64, 32));
-    ASSERT_TRUE(test::makeVideo(m_dir.filePath(QStringLiteral("v.mp4")), 1.0, false));
+    ASSERT_TRUE(test::media::makePicture(m_dir.filePath(QStringLiteral("p.png")), 64, 32));
+    ASSERT_TRUE(test::media::makeVideo(m_dir.filePath(QStringLiteral("v.mp4")), 1.0, false));
 
     Preferences::setShowImageThumbnail(false);
     auto image = row(QStringLiteral("p.png"), EntryType::image);

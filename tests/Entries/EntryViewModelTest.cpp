@@ -49,8 +49,8 @@ QJsonObject jsonOf(const EntryViewModel &viewModel)
 
 TEST_F(EntryViewModelTest, NewRowShowsTheNameAndItsTypesImages)
 {
-    ASSERT_TRUE(test::makeTone(m_dir.filePath(QStringLiteral("a.m4a")), 0.5));
-    ASSERT_TRUE(test::makeVideo(m_dir.filePath(QStringLiteral("v.mp4")), 0.5, false));
+    ASSERT_TRUE(test::media::makeTone(m_dir.filePath(QStringLiteral("a.m4a")), 0.5));
+    ASSERT_TRUE(test::media::makeVideo(m_dir.filePath(QStringLiteral("v.mp4")), 0.5, false));
     struct Case
     {
         QString name;
