@@ -94,6 +94,8 @@ public:
     std::optional<QImage> videoThumbnail() const;
     // That frame as JPEG at quality 0.6.
     std::optional<QByteArray> videoThumbnailData() const;
+    // The same bytes for a video's artwork; a failure goes to the debug log.
+    std::optional<QByteArray> extractArtworkFromVideo() const;
 
     QString path;
 };

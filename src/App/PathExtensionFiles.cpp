@@ -1,6 +1,7 @@
 // The questions PathExtension asks of the file behind its path.
 #include "App/PathExtension.h"
 
+#include "App/Globals.h"
 #include "App/ImageExtension.h"
 #include "Platform/Media/MediaAsset.h"
 
@@ -75,6 +76,15 @@ std::optional<QByteArray> PathExtension::videoThumbnailData() const
     if (!image)
         return std::nullopt;
     return jpegData(*image, 0.6);
+}
+
+std::optional<QByteArray> PathExtension::extractArtworkFromVideo() const
+{
+    std::optional<QByteArray> data = videoThumbnailData();
+    if (!data)
+        _print(QStringLiteral("Failed to extract artwork from video at ") + path
+               + QStringLiteral(".\nError: no frame could be decoded"));
+    return data;
 }
 
 } // namespace tarnik

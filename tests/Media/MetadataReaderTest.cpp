@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sys/stat.h>
 
 using namespace tarnik;
 using namespace tarnik::test::media;
@@ -248,6 +249,21 @@ TEST_F(MetadataReaderFiles, EmptyCommentGetsTheCreditLine)
     EXPECT_TRUE(MetadataReader::creditLine().endsWith(QString::number(_currentYear())));
 }
 
+TEST_F(MetadataReaderFiles, Id3TagsOfWaveAndAiffFiles)
+{
+    for (const char *name : {"tagged.wav", "tagged.aiff"}) {
+        SCOPED_TRACE(name);
+        const QString path = file(name);
+        ASSERT_TRUE(makeTone(path, 1.0));
+        ASSERT_TRUE(writeId3Frames(path, {{"TIT2", QStringLiteral("Chunk Title")},
+                                          {"TPE1", QStringLiteral("Chunk Artist")}}));
+        const QVariantMap result = MetadataReader::metadataDictionary(path);
+        EXPECT_EQ(result.value(QStringLiteral("title")), QStringLiteral("Chunk Title"));
+        EXPECT_EQ(result.value(QStringLiteral("artist")), QStringLiteral("Chunk Artist"));
+        EXPECT_EQ(MediaMetadata::read(path).availableMetadataFormats(), std::vector<MetadataKeySpace>{id3});
+    }
+}
+
 TEST_F(MetadataReaderFiles, TagReaderGivesKeySpacesKeysAndValues)
 {
     const MediaMetadata mp3 = MediaMetadata::read(file("tagged.mp3"));
@@ -432,6 +448,8 @@ TEST_F(MetadataReaderFiles, BadFilesOnlyLeaveKeysOut)
     };
     const QByteArray mp3 = contents(file("tagged.mp3"));
     const QByteArray m4a = contents(file("tagged.m4a"));
+    const QString fifo = folder.filePath(QStringLiteral("Pipe - Dream.mp3"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QStringList paths{
         write("Zero - Bytes.mp3", {}),
         write("noise.mp3", noise(50000, 7)),
@@ -443,6 +461,7 @@ TEST_F(MetadataReaderFiles, BadFilesOnlyLeaveKeysOut)
         write("id3-header-only.mp3", QByteArray("ID3\x04\x00\x00\x7F\x7F\x7F\x7F", 10)),
         write("atom-too-long.m4a", QByteArray("\x7F\xFF\xFF\xFF" "ftypM4A ", 12) + noise(100, 3)),
         folder.filePath(QStringLiteral("never-existed.mp3")),
+        fifo,
         QStringLiteral("/dev/zero"),
         QStringLiteral("/proc/self/status"),
         folder.path(),

@@ -101,6 +101,8 @@ TEST(PathExtensionFilesTest, MediaQuestionsAskTheFile)
     ASSERT_TRUE(data.has_value());
     EXPECT_TRUE(data->startsWith("\xFF\xD8"));
     EXPECT_EQ(QImage::fromData(*data).size(), QSize(64, 48));
+    EXPECT_EQ(videoPath.extractArtworkFromVideo(), data);
+    EXPECT_FALSE(songPath.extractArtworkFromVideo().has_value());
 
     // Nothing at all behind the path, or something that is no file.
     for (const QString &path : {folder.filePath(QStringLiteral("missing.mp3")), fifo, folder.path()}) {

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <taglib/aifffile.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/commentsframe.h>
 #include <taglib/id3v2tag.h>
@@ -10,6 +11,7 @@
 #include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/unsynchronizedlyricsframe.h>
+#include <taglib/wavfile.h>
 
 namespace tarnik::test::media {
 
@@ -54,13 +56,11 @@ bool writeMp4Atoms(const QString &path, const QList<QPair<QByteArray, QVariant>>
     return file.save();
 }
 
-bool writeId3Frames(const QString &path, const QList<QPair<QByteArray, QVariant>> &frames)
+namespace {
+
+void addId3Frames(TagLib::ID3v2::Tag *tag, const QList<QPair<QByteArray, QVariant>> &frames)
 {
     using namespace TagLib::ID3v2;
-    TagLib::MPEG::File file(QFile::encodeName(path).constData());
-    if (!file.isValid())
-        return false;
-    Tag *tag = file.ID3v2Tag(true);
     for (const auto &[id, value] : frames) {
         if (id == "APIC") {
             auto *frame = new AttachedPictureFrame;
@@ -82,6 +82,31 @@ bool writeId3Frames(const QString &path, const QList<QPair<QByteArray, QVariant>
             tag->addFrame(frame);
         }
     }
+}
+
+} // namespace
+
+bool writeId3Frames(const QString &path, const QList<QPair<QByteArray, QVariant>> &frames)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (path.endsWith(QLatin1String(".wav"), Qt::CaseInsensitive)) {
+        TagLib::RIFF::WAV::File file(name.constData());
+        if (!file.isValid())
+            return false;
+        addId3Frames(file.ID3v2Tag(), frames);
+        return file.save(TagLib::RIFF::WAV::File::ID3v2, TagLib::File::StripNone);
+    }
+    if (path.endsWith(QLatin1String(".aiff"), Qt::CaseInsensitive)) {
+        TagLib::RIFF::AIFF::File file(name.constData());
+        if (!file.isValid())
+            return false;
+        addId3Frames(file.tag(), frames);
+        return file.save();
+    }
+    TagLib::MPEG::File file(name.constData());
+    if (!file.isValid())
+        return false;
+    addId3Frames(file.ID3v2Tag(true), frames);
     return file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4);
 }
 

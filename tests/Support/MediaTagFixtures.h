@@ -24,7 +24,8 @@ struct NumberPair
 // the same name.
 bool writeMp4Atoms(const QString &path, const QList<QPair<QByteArray, QVariant>> &atoms);
 
-// Appends ID3v2 frames to an MP3 file (creating the tag). Values are a QString
+// Appends ID3v2 frames to an MP3, WAVE (".wav") or AIFF (".aiff") file,
+// creating the tag. Values are a QString
 // (text, "COMM" and "USLT" frames too) or a QByteArray (an "APIC" picture).
 bool writeId3Frames(const QString &path, const QList<QPair<QByteArray, QVariant>> &frames);
 
