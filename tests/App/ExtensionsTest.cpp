@@ -1,5 +1,7 @@
 #include "App/Extensions.h"
 
+#include "App/PathExtension.h"
+
 #include <QUrl>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -172,6 +174,27 @@ TEST(Sha256, KnownDigests)
     const QString digest = sha256(QStringLiteral(u"\u00e9\u2013\U0001F600"));
     EXPECT_EQ(digest.size(), 64);
     EXPECT_EQ(digest, digest.toLower());
+}
+
+} // namespace
+} // namespace tarnik
+
+namespace tarnik {
+namespace {
+
+// Texts that are not well-formed Unicode (a lone surrogate stands for a name
+// whose bytes were not UTF-8) go through every helper without harm.
+TEST(TextHelpers, IllFormedTextIsHandled)
+{
+    const QString lone = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b - c");
+    EXPECT_EQ(sha256(lone).size(), 64);
+    const QString id = PathExtension(lone).identifier();
+    for (const QChar c : id)
+        EXPECT_TRUE(c.isLetterOrNumber() || c == QLatin1Char('-') || c == QLatin1Char('_')) << id.toStdString();
+    EXPECT_EQ(colorWithHex(lone).alphaF(), 1.0f);
+    EXPECT_EQ(PathExtension::artistAndTitle(lone).title, QStringLiteral("c"));
+    EXPECT_EQ(numberOfOccurrences(lone, QString(QChar(0xD800))), 1);
+    EXPECT_FALSE(queryParameters(QUrl(QStringLiteral("tarnik://x?") + lone))->isEmpty());
 }
 
 } // namespace
