@@ -42,12 +42,14 @@ RemoteCommandHandlerStatus RemoteCommandCenter::send(const RemoteCommandEvent &e
         if (target.command == event.kind)
             handlers.push_back(target.handler);
     }
+    // Success when any handler succeeded, else what the last one said.
     auto result = RemoteCommandHandlerStatus::commandFailed;
+    bool succeeded = false;
     for (const auto &handler : handlers) {
-        if (handler(event) == RemoteCommandHandlerStatus::success)
-            result = RemoteCommandHandlerStatus::success;
+        result = handler(event);
+        succeeded = succeeded || result == RemoteCommandHandlerStatus::success;
     }
-    return result;
+    return succeeded ? RemoteCommandHandlerStatus::success : result;
 }
 
 } // namespace tarnik

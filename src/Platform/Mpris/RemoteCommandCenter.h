@@ -19,8 +19,8 @@ struct RemoteCommandEvent
 };
 
 // The commands the system's media controls can send to the app. Handlers are added per command and
-// run on the GUI thread in the order they were added; a command succeeds when any handler succeeds
-// (one without handlers reports commandFailed). Lives on the GUI thread.
+// run on the GUI thread in the order they were added; a command succeeds when any handler succeeds,
+// else it reports what its last handler said (commandFailed without handlers). Lives on the GUI thread.
 class RemoteCommandCenter : public QObject
 {
     Q_OBJECT

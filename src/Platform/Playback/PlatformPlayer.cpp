@@ -110,8 +110,6 @@ void PlatformPlayer::setRateInternal(double rate)
         return;
     m_rate = rate;
     Q_EMIT rateChanged(rate);
-    if (m_currentItem)
-        onPosition(m_backend->position(), true);
 }
 
 MediaTime PlatformPlayer::currentTime() const

@@ -49,8 +49,8 @@ public:
     // Seeks the current item; see PlayerItem::seek. Without an item, completion(false).
     void seek(const MediaTime &time, std::function<void(bool finished)> completion = {});
 
-    // Calls block with the current time each time playback crosses a multiple of interval, after a
-    // seek and when the rate changes, on the GUI thread, until the token is removed.
+    // Calls block with the current time each time playback crosses a multiple of interval and after
+    // a seek, on the GUI thread, until the token is removed.
     TimeObserverToken addPeriodicTimeObserver(const MediaTime &interval, std::function<void(const MediaTime &)> block);
     void removeTimeObserver(TimeObserverToken token);
     int timeObserverCount() const { return static_cast<int>(m_timeObservers.size()); }
