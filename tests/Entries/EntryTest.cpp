@@ -235,3 +235,17 @@ TEST_F(EntryTest, FileQuestionsOnNonRegularFilesAnswerAtOnce)
     image->updateMetadata([](const std::shared_ptr<Entry> &) {});
     EXPECT_TRUE(image->image().isNull());
 }
+
+TEST_F(EntryTest, VideoWithoutArtworkTakesItsStillAsJpegArtwork)
+{
+    const QString path = file(QStringLiteral("clip.mp4"));
+    ASSERT_TRUE(test::media::makeVideo(path, 1.5, true));
+    auto entry = makeEntry(path, EntryType::exportable);
+    entry->updateMetadata([](const std::shared_ptr<Entry> &) {});
+    ASSERT_TRUE(entry->artwork().has_value());
+    EXPECT_TRUE(entry->artwork()->startsWith("\xff\xd8")) << "JPEG";
+    EXPECT_FALSE(entry->image().isNull());
+    ASSERT_TRUE(entry->metadata().has_value());
+    EXPECT_EQ(entry->metadata()->artwork, entry->artwork());
+    EXPECT_EQ(entry->title(), QStringLiteral("clip"));
+}
