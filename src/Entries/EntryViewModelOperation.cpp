@@ -20,6 +20,14 @@ namespace tarnik {
 
 namespace {
 
+// A picture that already has its fitted size (the type icons are drawn at it) needs no redraw.
+bool fitsThumbnailBox(const QImage &picture)
+{
+    const QSize size = picture.deviceIndependentSize().toSize();
+    return size.width() <= thumbnailSize.width() && size.height() <= thumbnailSize.height()
+        && (size.width() == thumbnailSize.width() || size.height() == thumbnailSize.height());
+}
+
 std::optional<QString> textValue(const QVariantMap &record, const QString &key)
 {
     const QVariant value = record.value(key);
@@ -46,7 +54,7 @@ void EntryViewModelOperation::main()
     if (isCancelled())
         return;
     Details details = load();
-    if (details.picture)
+    if (details.picture && !fitsThumbnailBox(*details.picture))
         details.picture = aspectFitted(*details.picture, QSizeF(thumbnailSize));
     // Cancelled while the file was read: the picture is still worth showing, nothing else is.
     auto self = std::static_pointer_cast<EntryViewModelOperation>(shared_from_this());
