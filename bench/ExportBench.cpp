@@ -10,9 +10,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
-
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -25,8 +23,8 @@ bool ffmpeg(const QStringList &arguments)
 {
     QProcess process;
     process.start(QStringLiteral("ffmpeg"),
-                  QStringList{QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin")}
-                      + arguments);
+        QStringList { QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin") }
+            + arguments);
     return process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
@@ -41,12 +39,12 @@ struct Sources
         wav = dir.filePath(QStringLiteral("ten-minutes.wav"));
         m4a = dir.filePath(QStringLiteral("ten-minutes.m4a"));
         // Two tones and some noise, so the encoder has real work to do.
-        const QString signal = QStringLiteral(
-            "aevalsrc=0.3*sin(2*PI*440*t)+0.1*sin(2*PI*1250*t)+0.05*(random(0)-0.5)|"
-            "0.3*sin(2*PI*660*t)+0.1*sin(2*PI*3100*t)+0.05*(random(1)-0.5):s=44100:d=600");
-        if (!ffmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), signal, wav})
-            || !ffmpeg({QStringLiteral("-i"), wav, QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-b:a"),
-                        QStringLiteral("256k"), m4a}))
+        const QString signal
+            = QStringLiteral("aevalsrc=0.3*sin(2*PI*440*t)+0.1*sin(2*PI*1250*t)+0.05*(random(0)-0.5)|"
+                             "0.3*sin(2*PI*660*t)+0.1*sin(2*PI*3100*t)+0.05*(random(1)-0.5):s=44100:d=600");
+        if (!ffmpeg({ QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), signal, wav })
+            || !ffmpeg({ QStringLiteral("-i"), wav, QStringLiteral("-c:a"), QStringLiteral("aac"),
+                QStringLiteral("-b:a"), QStringLiteral("256k"), m4a }))
             std::fprintf(stderr, "cannot make the benchmark sources\n");
     }
 };
@@ -62,8 +60,8 @@ double seconds(Clock::time_point since)
     return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
-bool exportWith(const QString &source, tarnik::ExportSession::Preset preset, const QString &output,
-                std::optional<float> volume)
+bool exportWith(
+    const QString &source, tarnik::ExportSession::Preset preset, const QString &output, std::optional<float> volume)
 {
     auto session = tarnik::ExportSession::create(source, preset);
     if (!session)
@@ -91,7 +89,7 @@ void reencode(benchmark::State &state, std::optional<float> volume)
         if (!exportWith(s.wav, tarnik::ExportSession::Preset::AppleM4A, ours, volume))
             state.SkipWithError("the export failed");
         const double a = seconds(start);
-        QStringList arguments{QStringLiteral("-i"), s.wav};
+        QStringList arguments { QStringLiteral("-i"), s.wav };
         if (volume)
             arguments << QStringLiteral("-af") << QStringLiteral("volume=%1").arg(*volume);
         arguments << QStringLiteral("-c:a") << QStringLiteral("aac") << QStringLiteral("-b:a") << QStringLiteral("256k")
@@ -123,7 +121,8 @@ void BM_PassthroughTenMinutes(benchmark::State &state)
 {
     const Sources &s = sources();
     const QString ours = s.dir.filePath(QStringLiteral("copied.m4a"));
-    const std::filesystem::path copy = QFile::encodeName(s.dir.filePath(QStringLiteral("plain copy.m4a"))).toStdString();
+    const std::filesystem::path copy
+        = QFile::encodeName(s.dir.filePath(QStringLiteral("plain copy.m4a"))).toStdString();
     double oursTotal = 0.0;
     double copyTotal = 0.0;
     for (auto _ : state) {
@@ -132,8 +131,8 @@ void BM_PassthroughTenMinutes(benchmark::State &state)
             state.SkipWithError("the export failed");
         const double a = seconds(start);
         start = Clock::now();
-        std::filesystem::copy_file(QFile::encodeName(s.m4a).toStdString(), copy,
-                                   std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(
+            QFile::encodeName(s.m4a).toStdString(), copy, std::filesystem::copy_options::overwrite_existing);
         const double b = seconds(start);
         state.SetIterationTime(a);
         oursTotal += a;

@@ -1,7 +1,6 @@
 #include "Platform/Media/AudioMix.h"
 
 #include <gtest/gtest.h>
-
 #include <vector>
 
 namespace tarnik {
@@ -31,16 +30,17 @@ TEST(AudioMix, EmptyMixLeavesTheLevel)
 TEST(AudioMix, PointsAndRampsHoldTheirLastValue)
 {
     const AudioMix mix = trimWithFades();
-    const struct {
+    const struct
+    {
         double at;
         float gain;
     } cases[] = {
-        {0.0, 1.0f}, // before the first entry the level is untouched
-        {8.999, 1.0f},  {9.0, 0.0f},   {9.5, 0.0f}, // the silence point holds until the fade-in
-        {10.0, 0.0f},   {10.5, 0.25f}, {10.9, 0.45f}, // fade-in is linear
-        {11.0, 0.5f},   {25.0, 0.5f},  {38.99, 0.5f}, // the middle ramp
-        {39.0, 0.5f},   {39.5, 0.25f}, {39.75, 0.125f}, // fade-out
-        {40.0, 0.0f},   {500.0, 0.0f}, // after the last ramp its end value holds
+        { 0.0, 1.0f }, // before the first entry the level is untouched
+        { 8.999, 1.0f }, { 9.0, 0.0f }, { 9.5, 0.0f }, // the silence point holds until the fade-in
+        { 10.0, 0.0f }, { 10.5, 0.25f }, { 10.9, 0.45f }, // fade-in is linear
+        { 11.0, 0.5f }, { 25.0, 0.5f }, { 38.99, 0.5f }, // the middle ramp
+        { 39.0, 0.5f }, { 39.5, 0.25f }, { 39.75, 0.125f }, // fade-out
+        { 40.0, 0.0f }, { 500.0, 0.0f }, // after the last ramp its end value holds
     };
     for (const auto &c : cases)
         EXPECT_NEAR(mix.gainAt(c.at), c.gain, 1e-5) << "at " << c.at;

@@ -1,23 +1,20 @@
-#include "MediaFixtures.h"
 #include "Platform/Media/ExportSession.h"
 
+#include "MediaFixtures.h"
+
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QBuffer>
 #include <QJsonObject>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <future>
-
+#include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <taglib/mp4file.h>
 #include <taglib/mp4tag.h>
+#include <unistd.h>
 
 namespace tarnik {
 namespace {
@@ -34,7 +31,7 @@ protected:
     static ExportSession::Status exportAndWait(const std::shared_ptr<ExportSession> &session)
     {
         std::promise<void> done;
-        std::atomic<int> calls{0};
+        std::atomic<int> calls { 0 };
         session->exportAsynchronously([&] {
             if (++calls == 1)
                 done.set_value();
@@ -44,8 +41,8 @@ protected:
         return session->status();
     }
 
-    static std::shared_ptr<ExportSession> sessionFor(const QString &source, ExportSession::Preset preset,
-                                                     const QString &output)
+    static std::shared_ptr<ExportSession> sessionFor(
+        const QString &source, ExportSession::Preset preset, const QString &output)
     {
         auto session = ExportSession::create(source, preset);
         if (session) {
@@ -60,17 +57,18 @@ protected:
 
 TEST_F(ExportSessionTest, ReencodesToAacInAnM4aContainerKeepingRateAndChannelLayout)
 {
-    const struct {
+    const struct
+    {
         const char *name;
         int rate;
         int channels;
         QStringList codec;
         int expectedChannels;
     } cases[] = {
-        {"stereo.wav", 44100, 2, {}, 2},
-        {"mono.mp3", 22050, 1, {QStringLiteral("-c:a"), QStringLiteral("libmp3lame")}, 1},
-        {"stereo48k.flac", 48000, 2, {}, 2},
-        {"surround.ogg", 32000, 6, {QStringLiteral("-c:a"), QStringLiteral("libvorbis")}, 2},
+        { "stereo.wav", 44100, 2, {}, 2 },
+        { "mono.mp3", 22050, 1, { QStringLiteral("-c:a"), QStringLiteral("libmp3lame") }, 1 },
+        { "stereo48k.flac", 48000, 2, {}, 2 },
+        { "surround.ogg", 32000, 6, { QStringLiteral("-c:a"), QStringLiteral("libvorbis") }, 2 },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -85,7 +83,7 @@ TEST_F(ExportSessionTest, ReencodesToAacInAnM4aContainerKeepingRateAndChannelLay
         const QJsonObject format = probed.value(QStringLiteral("format")).toObject();
         EXPECT_TRUE(format.value(QStringLiteral("format_name")).toString().contains(QStringLiteral("m4a")));
         EXPECT_EQ(format.value(QStringLiteral("tags")).toObject().value(QStringLiteral("major_brand")).toString(),
-                  QStringLiteral("M4A "));
+            QStringLiteral("M4A "));
         EXPECT_NEAR(format.value(QStringLiteral("duration")).toString().toDouble(), 3.0, 0.05);
         const QJsonObject audio = firstAudioStream(probed);
         EXPECT_EQ(audio.value(QStringLiteral("codec_name")).toString(), QStringLiteral("aac"));
@@ -100,8 +98,8 @@ TEST_F(ExportSessionTest, PassthroughCopiesTheBitstreamUnchanged)
 {
     const QString source = path(QStringLiteral("Song.M4A"));
     ASSERT_TRUE(test::makeTone(source, 4.0, 44100, 2, 0.5,
-                               {QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-b:a"),
-                                QStringLiteral("96k"), QStringLiteral("-f"), QStringLiteral("ipod")}));
+        { QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-b:a"), QStringLiteral("96k"),
+            QStringLiteral("-f"), QStringLiteral("ipod") }));
     const QString output = path(QStringLiteral("copy.m4a"));
     auto session = sessionFor(source, ExportSession::Preset::Passthrough, output);
     ASSERT_TRUE(session);
@@ -118,15 +116,16 @@ TEST_F(ExportSessionTest, HonoursTheTimeRange)
     const QString wav = path(QStringLiteral("long.wav"));
     const QString m4a = path(QStringLiteral("long.m4a"));
     ASSERT_TRUE(test::makeTone(wav, 12.0));
-    ASSERT_TRUE(test::makeTone(m4a, 12.0, 44100, 2, 0.5, {QStringLiteral("-c:a"), QStringLiteral("aac")}));
-    const struct {
+    ASSERT_TRUE(test::makeTone(m4a, 12.0, 44100, 2, 0.5, { QStringLiteral("-c:a"), QStringLiteral("aac") }));
+    const struct
+    {
         QString source;
         ExportSession::Preset preset;
         double start, duration, expected, tolerance;
     } cases[] = {
-        {wav, ExportSession::Preset::AppleM4A, 2.0, 5.0, 5.0, 0.03},
-        {wav, ExportSession::Preset::AppleM4A, 10.0, 30.0, 2.0, 0.03}, // past the end: what there is
-        {m4a, ExportSession::Preset::Passthrough, 2.0, 5.0, 5.0, 0.1}, // whole packets only
+        { wav, ExportSession::Preset::AppleM4A, 2.0, 5.0, 5.0, 0.03 },
+        { wav, ExportSession::Preset::AppleM4A, 10.0, 30.0, 2.0, 0.03 }, // past the end: what there is
+        { m4a, ExportSession::Preset::Passthrough, 2.0, 5.0, 5.0, 0.1 }, // whole packets only
     };
     int n = 0;
     for (const auto &c : cases) {
@@ -164,15 +163,16 @@ TEST_F(ExportSessionTest, WritesMetadataAsITunesAtoms)
     const QByteArray cover = pngBytes();
     const QByteArray trackBlock("\x00\x00\x00\x07\x00\x00\x00\x00", 8);
 
-    const struct {
+    const struct
+    {
         const char *name;
         QVariant track;
         int expectedTrack;
     } trackCases[] = {
-        {"eight-byte block", trackBlock, 7},
-        {"signed 64-bit", QVariant::fromValue<qint64>(12), 12},
-        {"unsigned 16-bit", QVariant::fromValue<quint16>(3), 3},
-        {"double", QVariant(5.0), 5},
+        { "eight-byte block", trackBlock, 7 },
+        { "signed 64-bit", QVariant::fromValue<qint64>(12), 12 },
+        { "unsigned 16-bit", QVariant::fromValue<quint16>(3), 3 },
+        { "double", QVariant(5.0), 5 },
     };
     int n = 0;
     for (const auto &c : trackCases) {
@@ -181,12 +181,12 @@ TEST_F(ExportSessionTest, WritesMetadataAsITunesAtoms)
         auto session = sessionFor(source, ExportSession::Preset::AppleM4A, output);
         ASSERT_TRUE(session);
         session->setMetadata({
-            {QStringLiteral("©nam"), QStringLiteral("Título")},
-            {QStringLiteral("©ART"), QStringLiteral("Artist")},
-            {QStringLiteral("©day"), QVariant::fromValue<qint64>(2016)},
-            {QStringLiteral("©gen"), QStringLiteral("Rock")},
-            {QStringLiteral("trkn"), c.track},
-            {QStringLiteral("covr"), cover},
+            { QStringLiteral("©nam"), QStringLiteral("Título") },
+            { QStringLiteral("©ART"), QStringLiteral("Artist") },
+            { QStringLiteral("©day"), QVariant::fromValue<qint64>(2016) },
+            { QStringLiteral("©gen"), QStringLiteral("Rock") },
+            { QStringLiteral("trkn"), c.track },
+            { QStringLiteral("covr"), cover },
         });
         ASSERT_EQ(exportAndWait(session), ExportSession::Status::Completed) << session->errorString().toStdString();
 
@@ -196,8 +196,8 @@ TEST_F(ExportSessionTest, WritesMetadataAsITunesAtoms)
         EXPECT_EQ(tags.value(QStringLiteral("artist")).toString(), QStringLiteral("Artist"));
         EXPECT_EQ(tags.value(QStringLiteral("date")).toString(), QStringLiteral("2016"));
         EXPECT_EQ(tags.value(QStringLiteral("genre")).toString(), QStringLiteral("Rock"));
-        EXPECT_EQ(tags.value(QStringLiteral("track")).toString().section(QLatin1Char('/'), 0, 0).toInt(),
-                  c.expectedTrack);
+        EXPECT_EQ(
+            tags.value(QStringLiteral("track")).toString().section(QLatin1Char('/'), 0, 0).toInt(), c.expectedTrack);
 
         TagLib::MP4::File file(QFile::encodeName(output).constData());
         ASSERT_TRUE(file.isValid());
@@ -224,9 +224,9 @@ TEST_F(ExportSessionTest, BadSourcesGiveNoSessionOrFailWithoutOutput)
     const QString fifo = path(QStringLiteral("pipe.wav"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QString silentVideo = path(QStringLiteral("silent.mp4"));
-    ASSERT_TRUE(test::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                 QStringLiteral("testsrc=d=1:s=64x64:r=10"), QStringLiteral("-pix_fmt"),
-                                 QStringLiteral("yuv420p"), silentVideo}));
+    ASSERT_TRUE(test::runFfmpeg({ QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+        QStringLiteral("testsrc=d=1:s=64x64:r=10"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"),
+        silentVideo }));
     const QString image = path(QStringLiteral("cover.png"));
     {
         QFile file(image);
@@ -241,25 +241,35 @@ TEST_F(ExportSessionTest, BadSourcesGiveNoSessionOrFailWithoutOutput)
         EXPECT_EQ(::truncate(QFile::encodeName(file).constData(), off_t(double(QFileInfo(file).size()) * fraction)), 0);
         return file;
     };
-    const QStringList aacFastStart{QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-movflags"),
-                                   QStringLiteral("+faststart")};
+    const QStringList aacFastStart { QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-movflags"),
+        QStringLiteral("+faststart") };
     const QString cutM4aHalf = cutCopy(QStringLiteral("cut-half.m4a"), aacFastStart, 0.5);
     const QString cutM4aLate = cutCopy(QStringLiteral("cut-late.m4a"), aacFastStart, 0.9);
-    const QString cutM4aIndex = cutCopy(QStringLiteral("cut-index.m4a"), {QStringLiteral("-c:a"), QStringLiteral("aac")}, 0.9);
+    const QString cutM4aIndex
+        = cutCopy(QStringLiteral("cut-index.m4a"), { QStringLiteral("-c:a"), QStringLiteral("aac") }, 0.9);
     const QString cutWav = cutCopy(QStringLiteral("cut.wav"), {}, 0.5);
     const QString cutFlac = cutCopy(QStringLiteral("cut.flac"), {}, 0.5);
 
     const QDir outputs(path(QStringLiteral("out")));
     ASSERT_TRUE(outputs.mkpath(QStringLiteral(".")));
-    const struct {
+    const struct
+    {
         QString source;
         bool sessionExpected;
     } cases[] = {
-        {text, false},     {empty, false},        {fifo, false},  {path(QStringLiteral("missing.wav")), false},
-        {silentVideo, true}, {image, true}, {cutM4aHalf, true}, {cutM4aLate, true}, {cutM4aIndex, false},
-        {cutWav, true}, {cutFlac, true},
+        { text, false },
+        { empty, false },
+        { fifo, false },
+        { path(QStringLiteral("missing.wav")), false },
+        { silentVideo, true },
+        { image, true },
+        { cutM4aHalf, true },
+        { cutM4aLate, true },
+        { cutM4aIndex, false },
+        { cutWav, true },
+        { cutFlac, true },
     };
-    for (const auto preset : {ExportSession::Preset::AppleM4A, ExportSession::Preset::Passthrough}) {
+    for (const auto preset : { ExportSession::Preset::AppleM4A, ExportSession::Preset::Passthrough }) {
         for (const auto &c : cases) {
             SCOPED_TRACE(c.source.toStdString());
             const QString output = outputs.filePath(QStringLiteral("result.m4a"));
@@ -287,15 +297,16 @@ TEST_F(ExportSessionTest, BadOutputsFailAndLeaveNothingBehind)
     ASSERT_TRUE(QDir().mkpath(folderTarget + QStringLiteral("/inside")));
     const bool runsAsRoot = ::geteuid() == 0; // root writes into read-only folders
 
-    const struct {
+    const struct
+    {
         QString output;
         QString folderToCheck;
         bool skipAsRoot;
     } cases[] = {
-        {path(QStringLiteral("nowhere/out.m4a")), path(QStringLiteral("nowhere")), false},
-        {readOnly + QStringLiteral("/out.m4a"), readOnly, true},
-        {folderTarget, m_dir.path(), false},
-        {QString(), m_dir.path(), false},
+        { path(QStringLiteral("nowhere/out.m4a")), path(QStringLiteral("nowhere")), false },
+        { readOnly + QStringLiteral("/out.m4a"), readOnly, true },
+        { folderTarget, m_dir.path(), false },
+        { QString(), m_dir.path(), false },
     };
     const QStringList before = test::folderEntries(m_dir.path());
     for (const auto &c : cases) {
@@ -317,12 +328,12 @@ TEST_F(ExportSessionTest, FailureKeepsTheFileAtTheOutputPath)
     // A time range past the end has nothing to write: the export fails, and
     // even with the source as its own output the source stays as it was.
     const QString source = path(QStringLiteral("keep.m4a"));
-    ASSERT_TRUE(test::makeTone(source, 2.0, 44100, 2, 0.5, {QStringLiteral("-c:a"), QStringLiteral("aac")}));
+    ASSERT_TRUE(test::makeTone(source, 2.0, 44100, 2, 0.5, { QStringLiteral("-c:a"), QStringLiteral("aac") }));
     QFile original(source);
     ASSERT_TRUE(original.open(QIODevice::ReadOnly));
     const QByteArray bytes = original.readAll();
     original.close();
-    for (const auto preset : {ExportSession::Preset::AppleM4A, ExportSession::Preset::Passthrough}) {
+    for (const auto preset : { ExportSession::Preset::AppleM4A, ExportSession::Preset::Passthrough }) {
         auto session = sessionFor(source, preset, source);
         ASSERT_TRUE(session);
         session->setTimeRange(30.0, 5.0);
@@ -330,22 +341,23 @@ TEST_F(ExportSessionTest, FailureKeepsTheFileAtTheOutputPath)
         ASSERT_TRUE(original.open(QIODevice::ReadOnly));
         EXPECT_EQ(original.readAll(), bytes);
         original.close();
-        EXPECT_EQ(test::folderEntries(m_dir.path()), QStringList{QStringLiteral("keep.m4a")});
+        EXPECT_EQ(test::folderEntries(m_dir.path()), QStringList { QStringLiteral("keep.m4a") });
     }
 }
 
 TEST_F(ExportSessionTest, SourceAsItsOwnOutputIsReadInFullBeforeItIsReplaced)
 {
     const QString source = path(QStringLiteral("self.m4a"));
-    ASSERT_TRUE(test::makeTone(source, 5.0, 44100, 2, 0.5, {QStringLiteral("-c:a"), QStringLiteral("aac")}));
-    for (const auto preset : {ExportSession::Preset::AppleM4A, ExportSession::Preset::Passthrough}) {
+    ASSERT_TRUE(test::makeTone(source, 5.0, 44100, 2, 0.5, { QStringLiteral("-c:a"), QStringLiteral("aac") }));
+    for (const auto preset : { ExportSession::Preset::AppleM4A, ExportSession::Preset::Passthrough }) {
         auto session = sessionFor(source, preset, source);
         ASSERT_TRUE(session);
         ASSERT_EQ(exportAndWait(session), ExportSession::Status::Completed);
         const QJsonObject probed = probe(source);
-        EXPECT_NEAR(probed.value(QStringLiteral("format")).toObject().value(QStringLiteral("duration")).toString().toDouble(),
-                    5.0, 0.05);
-        EXPECT_EQ(test::folderEntries(m_dir.path()), QStringList{QStringLiteral("self.m4a")});
+        EXPECT_NEAR(
+            probed.value(QStringLiteral("format")).toObject().value(QStringLiteral("duration")).toString().toDouble(),
+            5.0, 0.05);
+        EXPECT_EQ(test::folderEntries(m_dir.path()), QStringList { QStringLiteral("self.m4a") });
     }
 }
 
@@ -368,9 +380,14 @@ TEST_F(ExportSessionTest, SourceChangingUnderTheExport)
     ASSERT_TRUE(removed);
     ASSERT_TRUE(QFile::remove(source));
     ASSERT_EQ(exportAndWait(removed), ExportSession::Status::Completed);
-    EXPECT_NEAR(probe(output).value(QStringLiteral("format")).toObject().value(QStringLiteral("duration")).toString().toDouble(),
-                4.0, 0.05);
-    EXPECT_EQ(test::folderEntries(m_dir.path()), QStringList{QStringLiteral("moving.m4a")});
+    EXPECT_NEAR(probe(output)
+                    .value(QStringLiteral("format"))
+                    .toObject()
+                    .value(QStringLiteral("duration"))
+                    .toString()
+                    .toDouble(),
+        4.0, 0.05);
+    EXPECT_EQ(test::folderEntries(m_dir.path()), QStringList { QStringLiteral("moving.m4a") });
 }
 
 TEST_F(ExportSessionTest, CancelledBeforeItRunsWritesNothing)
@@ -381,7 +398,7 @@ TEST_F(ExportSessionTest, CancelledBeforeItRunsWritesNothing)
     ASSERT_TRUE(session);
     session->cancelExport();
     EXPECT_EQ(exportAndWait(session), ExportSession::Status::Cancelled);
-    EXPECT_EQ(test::folderEntries(m_dir.path()), QStringList{QStringLiteral("tone.wav")});
+    EXPECT_EQ(test::folderEntries(m_dir.path()), QStringList { QStringLiteral("tone.wav") });
 }
 
 } // namespace

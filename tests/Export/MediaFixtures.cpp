@@ -4,7 +4,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
-
 #include <cmath>
 #include <cstring>
 
@@ -31,13 +30,15 @@ QByteArray run(const QString &program, const QStringList &arguments, bool *ok)
 bool runFfmpeg(const QStringList &arguments)
 {
     bool ok = false;
-    run(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"),
-                                              QStringLiteral("-nostdin")} + arguments, &ok);
+    run(QStringLiteral("ffmpeg"),
+        QStringList { QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin") }
+            + arguments,
+        &ok);
     return ok;
 }
 
 bool makeTone(const QString &path, double seconds, int sampleRate, int channels, double amplitude,
-              const QStringList &codecArguments)
+    const QStringList &codecArguments)
 {
     const QString wave = QStringLiteral("%1*sin(2*PI*440*t)").arg(amplitude);
     QStringList waves;
@@ -45,18 +46,17 @@ bool makeTone(const QString &path, double seconds, int sampleRate, int channels,
         waves << wave;
     const QString source
         = QStringLiteral("aevalsrc=%1:s=%2:d=%3").arg(waves.join(QLatin1Char('|'))).arg(sampleRate).arg(seconds);
-    return runFfmpeg(QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), source}
-                     + codecArguments + QStringList{path});
+    return runFfmpeg(QStringList { QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), source }
+        + codecArguments + QStringList { path });
 }
 
 QJsonObject probe(const QString &path)
 {
     bool ok = false;
-    const QByteArray json
-        = run(QStringLiteral("ffprobe"),
-              {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-print_format"), QStringLiteral("json"),
-               QStringLiteral("-show_format"), QStringLiteral("-show_streams"), path},
-              &ok);
+    const QByteArray json = run(QStringLiteral("ffprobe"),
+        { QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-print_format"), QStringLiteral("json"),
+            QStringLiteral("-show_format"), QStringLiteral("-show_streams"), path },
+        &ok);
     return ok ? QJsonDocument::fromJson(json).object() : QJsonObject();
 }
 
@@ -73,12 +73,11 @@ std::vector<float> decodeFirstChannel(const QString &path, int sampleRate)
 {
     bool ok = false;
     const QByteArray raw = run(QStringLiteral("ffmpeg"),
-                               {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
-                                QStringLiteral("-i"), path, QStringLiteral("-map"), QStringLiteral("0:a:0"),
-                                QStringLiteral("-af"), QStringLiteral("pan=mono|c0=c0"), QStringLiteral("-ar"),
-                                QString::number(sampleRate), QStringLiteral("-f"), QStringLiteral("f32le"),
-                                QStringLiteral("-")},
-                               &ok);
+        { QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"), QStringLiteral("-i"), path,
+            QStringLiteral("-map"), QStringLiteral("0:a:0"), QStringLiteral("-af"), QStringLiteral("pan=mono|c0=c0"),
+            QStringLiteral("-ar"), QString::number(sampleRate), QStringLiteral("-f"), QStringLiteral("f32le"),
+            QStringLiteral("-") },
+        &ok);
     std::vector<float> samples(ok ? size_t(raw.size()) / sizeof(float) : 0);
     if (!samples.empty())
         std::memcpy(samples.data(), raw.constData(), samples.size() * sizeof(float));
@@ -101,11 +100,10 @@ QStringList packetHashes(const QString &path)
 {
     bool ok = false;
     const QByteArray text = run(QStringLiteral("ffmpeg"),
-                                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
-                                 QStringLiteral("-i"), path, QStringLiteral("-map"), QStringLiteral("0:a:0"),
-                                 QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"),
-                                 QStringLiteral("framemd5"), QStringLiteral("-")},
-                                &ok);
+        { QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"), QStringLiteral("-i"), path,
+            QStringLiteral("-map"), QStringLiteral("0:a:0"), QStringLiteral("-c"), QStringLiteral("copy"),
+            QStringLiteral("-f"), QStringLiteral("framemd5"), QStringLiteral("-") },
+        &ok);
     QStringList hashes;
     for (const QByteArray &line : text.split('\n')) {
         if (line.isEmpty() || line.startsWith('#'))

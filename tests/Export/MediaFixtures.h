@@ -6,7 +6,6 @@
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
-
 #include <vector>
 
 namespace tarnik::test {
@@ -17,7 +16,7 @@ bool runFfmpeg(const QStringList &arguments);
 // A stereo (or `channels`) sine of constant amplitude `amplitude` (0..1) at 440 Hz.
 // The extension of `path` picks the container; `codecArguments` are put before the output.
 bool makeTone(const QString &path, double seconds, int sampleRate = 44100, int channels = 2, double amplitude = 0.5,
-              const QStringList &codecArguments = {});
+    const QStringList &codecArguments = {});
 
 // ffprobe's JSON (-show_format -show_streams) of a file; empty when ffprobe fails.
 QJsonObject probe(const QString &path);

@@ -18,7 +18,7 @@ float valueOf(const AudioMix::Entry &entry, double seconds)
 
 void AudioMix::setVolume(float volume, double seconds)
 {
-    add({seconds, seconds, volume, volume, false});
+    add({ seconds, seconds, volume, volume, false });
 }
 
 void AudioMix::setVolumeRamp(float startVolume, float endVolume, double startSeconds, double endSeconds)
@@ -27,20 +27,20 @@ void AudioMix::setVolumeRamp(float startVolume, float endVolume, double startSec
         setVolume(endVolume, startSeconds);
         return;
     }
-    add({startSeconds, endSeconds, startVolume, endVolume, true});
+    add({ startSeconds, endSeconds, startVolume, endVolume, true });
 }
 
 bool AudioMix::isNeutral() const
 {
     return std::all_of(m_entries.begin(), m_entries.end(),
-                       [](const Entry &e) { return e.startVolume == 1.0f && e.endVolume == 1.0f; });
+        [](const Entry &e) { return e.startVolume == 1.0f && e.endVolume == 1.0f; });
 }
 
 void AudioMix::add(const Entry &entry)
 {
     m_entries.push_back(entry);
-    const auto at = std::upper_bound(m_sorted.begin(), m_sorted.end(), entry,
-                                     [](const Entry &a, const Entry &b) { return a.start < b.start; });
+    const auto at = std::upper_bound(
+        m_sorted.begin(), m_sorted.end(), entry, [](const Entry &a, const Entry &b) { return a.start < b.start; });
     m_sorted.insert(at, entry);
 }
 

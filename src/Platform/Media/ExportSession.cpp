@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QThreadPool>
-
 #include <taglib/mp4file.h>
 #include <taglib/mp4tag.h>
 
@@ -19,15 +18,14 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace tarnik {
@@ -253,9 +251,8 @@ std::shared_ptr<ExportSession> ExportSession::create(const QString &sourcePath, 
     input->format = avformat_alloc_context();
     if (!input->format)
         return nullptr;
-    input->format->interrupt_callback.callback = [](void *opaque) {
-        return static_cast<ExportSession *>(opaque)->isCancelled() ? 1 : 0;
-    };
+    input->format->interrupt_callback.callback
+        = [](void *opaque) { return static_cast<ExportSession *>(opaque)->isCancelled() ? 1 : 0; };
     input->format->interrupt_callback.opaque = session.get();
     AVDictionary *options = nullptr;
     // A playlist or reference inside the file must not make FFmpeg open anything else.
@@ -360,7 +357,8 @@ void ExportSession::run()
         return finish(fail(QStringLiteral("the output folder does not exist")));
     const std::optional<QString> temporary = makeTemporaryFile(folder, target.fileName());
     if (!temporary)
-        return finish(fail(QStringLiteral("cannot create a file in the output folder: ") + QString::fromLocal8Bit(std::strerror(errno))));
+        return finish(fail(QStringLiteral("cannot create a file in the output folder: ")
+            + QString::fromLocal8Bit(std::strerror(errno))));
 
     bool ok = false;
     {
@@ -379,7 +377,8 @@ void ExportSession::run()
     }
     if (ok && !isCancelled()) {
         if (::rename(QFile::encodeName(*temporary).constData(), QFile::encodeName(m_outputPath).constData()) != 0)
-            ok = fail(QStringLiteral("cannot move the export into place: ") + QString::fromLocal8Bit(std::strerror(errno)));
+            ok = fail(
+                QStringLiteral("cannot move the export into place: ") + QString::fromLocal8Bit(std::strerror(errno)));
         else
             return finish(true);
     }
@@ -464,7 +463,9 @@ bool ExportSession::copyStream(Input &input, Output &output)
 
     const double start = m_timeRange ? std::max(0.0, m_timeRange->first) : 0.0;
     const double end = m_timeRange ? start + m_timeRange->second : std::numeric_limits<double>::infinity();
-    if (start > 0.0 && av_seek_frame(input.format, input.streamIndex, timestampOf(start, source->time_base), AVSEEK_FLAG_BACKWARD) < 0)
+    if (start > 0.0
+        && av_seek_frame(input.format, input.streamIndex, timestampOf(start, source->time_base), AVSEEK_FLAG_BACKWARD)
+            < 0)
         return fail(QStringLiteral("cannot seek in the source"));
 
     int64_t offset = AV_NOPTS_VALUE;
@@ -540,7 +541,8 @@ bool ExportSession::reencode(Input &input, Output &output)
     output.decoder->pkt_timebase = source->time_base;
     if (avcodec_open2(output.decoder, decoderCodec, nullptr) < 0)
         return fail(QStringLiteral("cannot open the decoder"));
-    const int sourceRate = output.decoder->sample_rate > 0 ? output.decoder->sample_rate : source->codecpar->sample_rate;
+    const int sourceRate
+        = output.decoder->sample_rate > 0 ? output.decoder->sample_rate : source->codecpar->sample_rate;
     if (sourceRate <= 0)
         return fail(QStringLiteral("the source has no sample rate"));
 
@@ -560,7 +562,7 @@ bool ExportSession::reencode(Input &input, Output &output)
     else
         encoder->ch_layout = AV_CHANNEL_LAYOUT_STEREO;
     encoder->bit_rate = kAacBitRate;
-    encoder->time_base = AVRational{1, encoder->sample_rate};
+    encoder->time_base = AVRational { 1, encoder->sample_rate };
     if (output.format->oformat->flags & AVFMT_GLOBALHEADER)
         encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if (const int result = avcodec_open2(encoder, encoderCodec, nullptr); result < 0)
@@ -580,7 +582,8 @@ bool ExportSession::reencode(Input &input, Output &output)
     const double start = m_timeRange ? std::max(0.0, m_timeRange->first) : 0.0;
     const double end = m_timeRange ? start + m_timeRange->second : std::numeric_limits<double>::infinity();
     if (start > 0.0) {
-        if (av_seek_frame(input.format, input.streamIndex, timestampOf(start, source->time_base), AVSEEK_FLAG_BACKWARD) < 0)
+        if (av_seek_frame(input.format, input.streamIndex, timestampOf(start, source->time_base), AVSEEK_FLAG_BACKWARD)
+            < 0)
             return fail(QStringLiteral("cannot seek in the source"));
     }
 
@@ -594,14 +597,16 @@ bool ExportSession::reencode(Input &input, Output &output)
     double nextFrameTime = start; // expected time of the next decoded frame when it carries none
 
     // The resampler follows the decoder's output; a stream that changes format midway gets a new one.
-    struct {
+    struct
+    {
         int format = -1;
         int rate = 0;
         AVChannelLayout layout = {};
     } resamplerInput;
     uint8_t **converted = nullptr;
     int convertedCapacity = 0;
-    struct BufferGuard {
+    struct BufferGuard
+    {
         uint8_t ***buffer;
         ~BufferGuard()
         {
@@ -609,11 +614,12 @@ bool ExportSession::reencode(Input &input, Output &output)
                 av_freep(&(*buffer)[0]);
             av_freep(buffer);
         }
-    } convertedGuard{&converted};
-    struct LayoutGuard {
+    } convertedGuard { &converted };
+    struct LayoutGuard
+    {
         AVChannelLayout *layout;
         ~LayoutGuard() { av_channel_layout_uninit(layout); }
-    } layoutGuard{&resamplerInput.layout};
+    } layoutGuard { &resamplerInput.layout };
 
     const auto writePackets = [&]() -> bool {
         for (;;) {
@@ -634,10 +640,11 @@ bool ExportSession::reencode(Input &input, Output &output)
         AVFrame *frame = av_frame_alloc();
         if (!frame)
             return fail(QStringLiteral("out of memory"));
-        struct FrameGuard {
+        struct FrameGuard
+        {
             AVFrame *f;
             ~FrameGuard() { av_frame_free(&f); }
-        } guard{frame};
+        } guard { frame };
         frame->nb_samples = count;
         frame->format = encoder->sample_fmt;
         frame->sample_rate = outputRate;
@@ -669,7 +676,9 @@ bool ExportSession::reencode(Input &input, Output &output)
             if (converted)
                 av_freep(&converted[0]);
             av_freep(&converted);
-            if (av_samples_alloc_array_and_samples(&converted, nullptr, outputChannels, capacity, encoder->sample_fmt, 0) < 0)
+            if (av_samples_alloc_array_and_samples(
+                    &converted, nullptr, outputChannels, capacity, encoder->sample_fmt, 0)
+                < 0)
                 return fail(QStringLiteral("out of memory"));
             convertedCapacity = capacity;
         }
@@ -688,10 +697,12 @@ bool ExportSession::reencode(Input &input, Output &output)
     const auto setUpResampler = [&](const AVFrame *frame) -> bool {
         AVChannelLayout layout = {};
         if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame->ch_layout.nb_channels <= 0)
-            av_channel_layout_default(&layout, frame->ch_layout.nb_channels > 0 ? frame->ch_layout.nb_channels : sourceChannels);
+            av_channel_layout_default(
+                &layout, frame->ch_layout.nb_channels > 0 ? frame->ch_layout.nb_channels : sourceChannels);
         else if (av_channel_layout_copy(&layout, &frame->ch_layout) < 0)
             return fail(QStringLiteral("out of memory"));
-        const bool same = output.resampler && resamplerInput.format == frame->format && resamplerInput.rate == frame->sample_rate
+        const bool same = output.resampler && resamplerInput.format == frame->format
+            && resamplerInput.rate == frame->sample_rate
             && av_channel_layout_compare(&resamplerInput.layout, &layout) == 0;
         if (same) {
             av_channel_layout_uninit(&layout);
@@ -703,7 +714,7 @@ bool ExportSession::reencode(Input &input, Output &output)
         resamplerInput.format = frame->format;
         resamplerInput.rate = frame->sample_rate;
         if (swr_alloc_set_opts2(&output.resampler, &encoder->ch_layout, encoder->sample_fmt, outputRate, &layout,
-                                AVSampleFormat(frame->format), frame->sample_rate, 0, nullptr)
+                AVSampleFormat(frame->format), frame->sample_rate, 0, nullptr)
                 < 0
             || swr_init(output.resampler) < 0)
             return fail(QStringLiteral("cannot set up the resampler"));

@@ -5,7 +5,6 @@
 #include <QList>
 #include <QString>
 #include <QVariant>
-
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -126,9 +125,9 @@ private:
     std::optional<std::pair<double, double>> m_timeRange;
     std::optional<AudioMix> m_audioMix;
 
-    std::atomic<Status> m_status{Status::Unknown};
-    std::atomic<bool> m_cancelled{false};
-    std::atomic<bool> m_started{false};
+    std::atomic<Status> m_status { Status::Unknown };
+    std::atomic<bool> m_cancelled { false };
+    std::atomic<bool> m_started { false };
     mutable std::mutex m_errorMutex;
     QString m_error;
 };
