@@ -2,6 +2,7 @@
 
 #include "App/Globals.h"
 #include "App/Preferences.h"
+#include "App/SharedPlayerLink.h"
 #include "Entries/Entry.h"
 #include "Platform/Dispatch.h"
 #include "Platform/Mpris/MprisService.h"
@@ -41,6 +42,22 @@ std::optional<quint64> unsignedValue(const QVariantMap &userInfo, const QString 
         return std::nullopt;
     }
 }
+
+// The app delegate's way to the shared player's delegate.
+class SharedPlayerDelegateLink final : public SharedPlayerLink
+{
+public:
+    void delegatePlayerDidChangeItem() override
+    {
+        if (auto *delegate = Player::shared().delegate())
+            delegate->playerDidChangeItem();
+    }
+    void delegatePlayerShouldRefreshNowPlaying() override
+    {
+        if (auto *delegate = Player::shared().delegate())
+            delegate->playerShouldRefreshNowPlaying();
+    }
+};
 
 } // namespace
 
@@ -97,6 +114,11 @@ Player &Player::shared()
         return made;
     }();
     return *player;
+}
+
+std::shared_ptr<SharedPlayerLink> Player::makeSharedPlayerLink()
+{
+    return std::make_shared<SharedPlayerDelegateLink>();
 }
 
 PlayerDelegate *Player::delegate() const

@@ -18,6 +18,7 @@ namespace tarnik {
 
 class AudioSession;
 class Entry;
+class SharedPlayerLink;
 class NowPlayingInfoCenter;
 class Player;
 
@@ -86,6 +87,8 @@ public:
     ~Player() override;
 
     static Player &shared();
+    // What the app delegate uses to reach the shared player's delegate (made on first call).
+    static std::shared_ptr<SharedPlayerLink> makeSharedPlayerLink();
 
     PlayerDelegate *delegate() const;
     void setDelegate(PlayerDelegate *delegate);

@@ -3,6 +3,7 @@
 #include "Platform/Playback/PlatformPlayer.h"
 
 #include "MediaFixtures.h"
+#include "Platform/Playback/PlayerLayer.h"
 #include "Platform/Playback/QtPlaybackBackend.h"
 
 #include <QTest>
@@ -115,6 +116,32 @@ TEST(RealPlayback, VideoOutputAttachesAndDetaches)
     ASSERT_TRUE(QTest::qWaitFor([&] { return frames > framesWhenDetached + 1; }, kLoadTimeoutMs));
     sink.reset();
     EXPECT_EQ(player.videoOutput(), nullptr);
+    player.pause();
+}
+
+TEST(RealPlayback, APlayerLayerShowsThePictureOfItsPlayer)
+{
+    const QString path = fixtures().file(Kind::mp4, 3.0);
+    ASSERT_FALSE(path.isEmpty());
+    PlatformPlayer player(std::make_unique<QtPlaybackBackend>());
+    player.replaceCurrentItem(std::make_shared<PlayerItem>(path));
+    PlayerLayer layer;
+    layer.resize(128, 96);
+    layer.setBackgroundColor(Qt::black);
+
+    layer.setPlayer(&player);
+    EXPECT_EQ(player.videoOutput(), layer.videoSink());
+    player.play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return layer.currentFrame().isValid(); }, kLoadTimeoutMs));
+    // The test picture is colourful: the fitted frame covers the middle of the black layer.
+    const QImage shown = layer.grab().toImage();
+    EXPECT_NE(shown.pixelColor(64, 48), QColor(Qt::black));
+
+    // Taking the player away detaches the output and leaves the background.
+    layer.setPlayer(nullptr);
+    EXPECT_EQ(player.videoOutput(), nullptr);
+    EXPECT_FALSE(layer.currentFrame().isValid());
+    EXPECT_EQ(layer.grab().toImage().pixelColor(64, 48), QColor(Qt::black));
     player.pause();
 }
 

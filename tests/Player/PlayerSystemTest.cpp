@@ -1,6 +1,7 @@
 // The player end to end: the shared player driven by a real MPRIS client, and a player on Qt
 // Multimedia moving through a real queue.
 
+#include "App/SharedPlayerLink.h"
 #include "Import/Metadata.h"
 #include "MediaFixtures.h"
 #include "Platform/Mpris/MprisService.h"
@@ -137,8 +138,16 @@ TEST(SharedPlayer, ARealMprisClientDrivesItAndReadsItBack)
     EXPECT_EQ(player.currentIndex(), 1);
     EXPECT_FALSE(player.isPlaying());
 
+    // The app delegate reaches the player's delegate through its link.
+    const auto link = Player::makeSharedPlayerLink();
+    delegate.calls.clear();
+    link->delegatePlayerDidChangeItem();
+    link->delegatePlayerShouldRefreshNowPlaying();
+    EXPECT_EQ(delegate.calls, QStringList({ QStringLiteral("item"), QStringLiteral("refresh") }));
+
     // Leave the shared player with nothing to play for the other tests.
     player.setDelegate(nullptr);
+    link->delegatePlayerDidChangeItem();
     player.pause();
     player.setQueue(Player::EntryList {});
     player.replaceCurrentItem(nullptr);
