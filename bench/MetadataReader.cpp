@@ -4,6 +4,7 @@
 // generated once into a cache folder and reused by later runs. The run ends
 // with the ratio of the two.
 #include "App/MetadataReader.h"
+
 #include "Platform/Media/MediaMetadata.h"
 
 #include <QCoreApplication>
@@ -11,9 +12,9 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-
 #include <benchmark/benchmark.h>
-
+#include <cstdio>
+#include <map>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/fileref.h>
 #include <taglib/id3v2tag.h>
@@ -22,9 +23,6 @@
 #include <taglib/mpegfile.h>
 #include <taglib/tag.h>
 
-#include <cstdio>
-#include <map>
-
 namespace {
 
 constexpr int kFileCount = 1000;
@@ -32,10 +30,10 @@ constexpr int kFileCount = 1000;
 bool ffmpeg(const QStringList &arguments)
 {
     QProcess process;
-    process.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
-                                                        QStringLiteral("error"), QStringLiteral("-nostdin"),
-                                                        QStringLiteral("-y")}
-                                                + arguments);
+    process.start(QStringLiteral("ffmpeg"),
+        QStringList { QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+            QStringLiteral("-nostdin"), QStringLiteral("-y") }
+            + arguments);
     return process.waitForFinished(120000) && process.exitCode() == 0;
 }
 
@@ -85,12 +83,14 @@ const QStringList &files()
 {
     static const QStringList paths = [] {
         const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
-                               + QStringLiteral("/tarnik-bench/tagged-%1").arg(kFileCount);
+            + QStringLiteral("/tarnik-bench/tagged-%1").arg(kFileCount);
         const QString done = folder + QStringLiteral("/.complete");
         QStringList list;
         for (int i = 0; i < kFileCount; ++i)
-            list << folder + QStringLiteral("/track-%1.%2").arg(i, 4, 10, QLatin1Char('0'))
-                                 .arg(i % 2 ? QStringLiteral("m4a") : QStringLiteral("mp3"));
+            list << folder
+                    + QStringLiteral("/track-%1.%2")
+                          .arg(i, 4, 10, QLatin1Char('0'))
+                          .arg(i % 2 ? QStringLiteral("m4a") : QStringLiteral("mp3"));
         if (QFile::exists(done))
             return list;
         QDir(folder).removeRecursively();
@@ -99,12 +99,11 @@ const QStringList &files()
         const QString m4a = folder + QStringLiteral("/seed.m4a");
         const QString jpeg = folder + QStringLiteral("/seed.jpg");
         const QString tone = QStringLiteral("sine=frequency=440:duration=1");
-        if (!ffmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), tone, mp3})
-            || !ffmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), tone,
-                        QStringLiteral("-c:a"), QStringLiteral("aac"), m4a})
-            || !ffmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                        QStringLiteral("testsrc=size=64x64"), QStringLiteral("-frames:v"), QStringLiteral("1"),
-                        jpeg})) {
+        if (!ffmpeg({ QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), tone, mp3 })
+            || !ffmpeg({ QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), tone,
+                QStringLiteral("-c:a"), QStringLiteral("aac"), m4a })
+            || !ffmpeg({ QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                QStringLiteral("testsrc=size=64x64"), QStringLiteral("-frames:v"), QStringLiteral("1"), jpeg })) {
             std::fprintf(stderr, "could not make the seed files with ffmpeg\n");
             std::exit(1);
         }

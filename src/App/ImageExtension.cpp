@@ -2,7 +2,6 @@
 
 #include <QBuffer>
 #include <QPainter>
-
 #include <cmath>
 
 namespace tarnik {

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "Import/MediaKind.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
 #include <QSizeF>
-
-#include "Import/MediaKind.h"
-
 #include <optional>
 
 namespace tarnik {

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QVariantMap>
-
 #include <optional>
 
 namespace tarnik {
@@ -30,8 +29,7 @@ QVariantMap metadataDictionary(const QString &path);
 
 // The same stages over tags and a duration (seconds) already read; `path`
 // names the file for the file-name fallback.
-QVariantMap metadataDictionary(const MediaMetadata &metadata, std::optional<double> duration,
-                               const QString &path);
+QVariantMap metadataDictionary(const MediaMetadata &metadata, std::optional<double> duration, const QString &path);
 
 // The comment given to files that have none: the app's name and the year.
 QString creditLine();

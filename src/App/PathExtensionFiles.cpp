@@ -1,8 +1,7 @@
 // The questions PathExtension asks of the file behind its path.
-#include "App/PathExtension.h"
-
 #include "App/Globals.h"
 #include "App/ImageExtension.h"
+#include "App/PathExtension.h"
 #include "Platform/Media/MediaAsset.h"
 
 #include <QFileInfo>
@@ -45,8 +44,8 @@ std::optional<QString> PathExtension::typeIdentifier() const
         return std::nullopt;
     // Ask by a bare name carrying only the extension, so that the rest of the
     // file name cannot pick a type ("Makefile.txt" is text, not a makefile).
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(QStringLiteral("x.") + extension,
-                                                           QMimeDatabase::MatchExtension);
+    const QMimeType type
+        = QMimeDatabase().mimeTypeForFile(QStringLiteral("x.") + extension, QMimeDatabase::MatchExtension);
     if (!type.isValid() || type.isDefault())
         return std::nullopt;
     return type.name();
@@ -62,7 +61,7 @@ bool PathExtension::isImage() const
         return true;
     const QStringList ancestors = type.allAncestors();
     return std::any_of(ancestors.begin(), ancestors.end(),
-                       [](const QString &name) { return name.startsWith(QLatin1String("image/")); });
+        [](const QString &name) { return name.startsWith(QLatin1String("image/")); });
 }
 
 std::optional<QImage> PathExtension::videoThumbnail() const
@@ -83,7 +82,7 @@ std::optional<QByteArray> PathExtension::extractArtworkFromVideo() const
     std::optional<QByteArray> data = videoThumbnailData();
     if (!data)
         _print(QStringLiteral("Failed to extract artwork from video at ") + path
-               + QStringLiteral(".\nError: no frame could be decoded"));
+            + QStringLiteral(".\nError: no frame could be decoded"));
     return data;
 }
 

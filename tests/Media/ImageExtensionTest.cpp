@@ -3,10 +3,8 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QPainter>
-
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 using namespace tarnik;
 
@@ -20,7 +18,7 @@ QImage bands(int width, int height)
     QPainter painter(&image);
     const bool wide = width >= height;
     const int length = wide ? width : height;
-    const QColor colours[] = {Qt::red, Qt::green, Qt::blue};
+    const QColor colours[] = { Qt::red, Qt::green, Qt::blue };
     for (int i = 0; i < 3; ++i) {
         const int from = length * i / 3;
         const int to = length * (i + 1) / 3;
@@ -37,12 +35,12 @@ TEST(ImageExtensionTest, CropKeepsTheMiddle)
         double ratio;
         QSize expected;
     } cases[] = {
-        {1000, 500, 1.0, {500, 500}},
-        {500, 1000, 1.0, {500, 500}},
-        {300, 300, 1.0, {300, 300}},
+        { 1000, 500, 1.0, { 500, 500 } },
+        { 500, 1000, 1.0, { 500, 500 } },
+        { 300, 300, 1.0, { 300, 300 } },
         // 800 x 453.75 points: the fraction is rounded up to whole pixels.
-        {800, 600, 640.0 / 363.0, {800, 454}},
-        {350, 350, 234.0 / 350.0, {234, 350}},
+        { 800, 600, 640.0 / 363.0, { 800, 454 } },
+        { 350, 350, 234.0 / 350.0, { 234, 350 } },
     };
     for (const auto &row : cases) {
         SCOPED_TRACE(testing::Message() << row.width << "x" << row.height << " to " << row.ratio);
@@ -62,7 +60,7 @@ TEST(ImageExtensionTest, SameRatioOrUnusableInputComesBackUnchanged)
 {
     const QImage square = bands(64, 64);
     EXPECT_EQ(croppedToAspectRatio(square, 1.0).cacheKey(), square.cacheKey());
-    for (double ratio : {0.0, -1.0, double(NAN), double(INFINITY)})
+    for (double ratio : { 0.0, -1.0, double(NAN), double(INFINITY) })
         EXPECT_EQ(croppedToAspectRatio(square, ratio).cacheKey(), square.cacheKey()) << ratio;
     EXPECT_TRUE(croppedToAspectRatio(QImage(), 1.0).isNull());
 }
@@ -75,11 +73,9 @@ TEST(ImageExtensionTest, FitKeepsTheRatioAndScalesUp)
         QSizeF target;
         QSize expected;
     } cases[] = {
-        {{400, 200}, {128, 128}, {128, 64}},
-        {{50, 100}, {128, 128}, {64, 128}},
-        {{300, 300}, {128, 128}, {128, 128}},
-        {{1000, 300}, {128, 128}, {128, 39}}, // 38.4 rounded up
-        {{500, 500}, {500, 500 / (640.0 / 363.0)}, {284, 284}}, // 283.6 rounded up
+        { { 400, 200 }, { 128, 128 }, { 128, 64 } }, { { 50, 100 }, { 128, 128 }, { 64, 128 } },
+        { { 300, 300 }, { 128, 128 }, { 128, 128 } }, { { 1000, 300 }, { 128, 128 }, { 128, 39 } }, // 38.4 rounded up
+        { { 500, 500 }, { 500, 500 / (640.0 / 363.0) }, { 284, 284 } }, // 283.6 rounded up
     };
     for (const auto &row : cases) {
         SCOPED_TRACE(testing::Message() << row.source.width() << "x" << row.source.height());
@@ -137,7 +133,7 @@ TEST(ImageExtensionTest, ArtworkForAKind)
 
 TEST(ImageExtensionTest, BytesThatAreNoImageComeBackUnchanged)
 {
-    for (const QByteArray &bytes : {QByteArray("not a picture"), QByteArray(), QByteArray("\xFF\xD8\xFF\xE0", 4)}) {
+    for (const QByteArray &bytes : { QByteArray("not a picture"), QByteArray(), QByteArray("\xFF\xD8\xFF\xE0", 4) }) {
         EXPECT_EQ(artworkData(bytes, 1.0, 500, true), bytes);
         EXPECT_EQ(croppedJPEGData(bytes, 1.0), bytes);
     }

@@ -7,10 +7,8 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,37 +36,38 @@ protected:
         const auto path = [](const char *name) { return file(name); };
         ASSERT_TRUE(makePicture(path("cover.jpg"), 32, 32));
         ASSERT_TRUE(makePicture(path("picture.png"), 16, 8));
-        ASSERT_TRUE(runFfmpeg(args({"-f", "lavfi", "-i", "testsrc=size=32x32:rate=5:duration=1", "-loop", "0"})
-                              << path("animation.gif")));
+        ASSERT_TRUE(runFfmpeg(args({ "-f", "lavfi", "-i", "testsrc=size=32x32:rate=5:duration=1", "-loop", "0" })
+            << path("animation.gif")));
         ASSERT_TRUE(makeTone(path("tone.mp3"), 2.0));
-        ASSERT_TRUE(makeTone(path("tone.m4a"), 2.0, args({"-c:a", "aac"})));
-        ASSERT_TRUE(makeTone(path("tone.aac"), 2.0, args({"-c:a", "aac", "-f", "adts"})));
+        ASSERT_TRUE(makeTone(path("tone.m4a"), 2.0, args({ "-c:a", "aac" })));
+        ASSERT_TRUE(makeTone(path("tone.aac"), 2.0, args({ "-c:a", "aac", "-f", "adts" })));
         ASSERT_TRUE(makeTone(path("tone.wav"), 2.0));
         ASSERT_TRUE(makeTone(path("tone.aiff"), 2.0));
-        ASSERT_TRUE(makeTone(path("tone.aifc"), 2.0, args({"-c:a", "pcm_f32be", "-f", "aiff"})));
+        ASSERT_TRUE(makeTone(path("tone.aifc"), 2.0, args({ "-c:a", "pcm_f32be", "-f", "aiff" })));
         ASSERT_TRUE(makeTone(path("tone.caf"), 2.0));
         ASSERT_TRUE(makeTone(path("tone.ac3"), 2.0));
         ASSERT_TRUE(makeTone(path("tone.eac3"), 2.0));
         ASSERT_TRUE(makeTone(path("tone.flac"), 2.0));
-        ASSERT_TRUE(makeTone(path("tone.ogg"), 2.0, args({"-c:a", "libvorbis"})));
-        ASSERT_TRUE(makeTone(path("tone.opus"), 2.0, args({"-c:a", "libopus"})));
-        ASSERT_TRUE(makeTone(path("tone.wma"), 2.0, args({"-c:a", "wmav2"})));
-        ASSERT_TRUE(makeVideo(path("clip.mp4"), 2.0, true, args({"-c:v", "libx264", "-c:a", "aac"})));
-        ASSERT_TRUE(makeVideo(path("silent.mov"), 2.0, false, args({"-c:v", "mpeg4"})));
-        ASSERT_TRUE(makeVideo(path("clip.mkv"), 2.0, true, args({"-c:v", "mpeg4", "-c:a", "libvorbis"})));
+        ASSERT_TRUE(makeTone(path("tone.ogg"), 2.0, args({ "-c:a", "libvorbis" })));
+        ASSERT_TRUE(makeTone(path("tone.opus"), 2.0, args({ "-c:a", "libopus" })));
+        ASSERT_TRUE(makeTone(path("tone.wma"), 2.0, args({ "-c:a", "wmav2" })));
+        ASSERT_TRUE(makeVideo(path("clip.mp4"), 2.0, true, args({ "-c:v", "libx264", "-c:a", "aac" })));
+        ASSERT_TRUE(makeVideo(path("silent.mov"), 2.0, false, args({ "-c:v", "mpeg4" })));
+        ASSERT_TRUE(makeVideo(path("clip.mkv"), 2.0, true, args({ "-c:v", "mpeg4", "-c:a", "libvorbis" })));
         ASSERT_TRUE(makeToneWithCover(path("cover.mp3"), path("cover.jpg"), 2.0));
-        ASSERT_TRUE(makeToneWithCover(path("cover.m4a"), path("cover.jpg"), 2.0, args({"-c:a", "aac"})));
+        ASSERT_TRUE(makeToneWithCover(path("cover.m4a"), path("cover.jpg"), 2.0, args({ "-c:a", "aac" })));
         ASSERT_TRUE(writeFile(path("notes.txt"), "Just some words.\nNothing to hear.\n"));
         ASSERT_TRUE(writeFile(path("release.nfo"), QByteArray(2000, '#') + "\n  RELEASE INFO  \n"));
         ASSERT_TRUE(writeFile(path("empty.mp3"), {}));
-        for (const char *name : {"noise.mp3", "noise.m4a", "noise.mp4", "noise.flac"})
+        for (const char *name : { "noise.mp3", "noise.m4a", "noise.mp4", "noise.flac" })
             ASSERT_TRUE(writeFile(path(name), noise(64 * 1024, qHash(QLatin1String(name)))));
-        for (const char *name : {"tone.mp3", "tone.m4a", "clip.mp4", "tone.flac"}) {
+        for (const char *name : { "tone.mp3", "tone.m4a", "clip.mp4", "tone.flac" }) {
             QFile source(path(name));
             ASSERT_TRUE(source.open(QIODevice::ReadOnly));
             const QByteArray bytes = source.readAll();
             const QString suffix = QFileInfo(path(name)).suffix();
-            ASSERT_TRUE(writeFile(s_folder->filePath(QStringLiteral("truncated.") + suffix), bytes.left(bytes.size() / 3)));
+            ASSERT_TRUE(
+                writeFile(s_folder->filePath(QStringLiteral("truncated.") + suffix), bytes.left(bytes.size() / 3)));
             ASSERT_TRUE(writeFile(s_folder->filePath(QStringLiteral("head.") + suffix), bytes.left(700)));
         }
     }
@@ -98,37 +97,37 @@ struct ProbeCase
 TEST_F(MediaAssetTest, ClassifiesGeneratedFiles)
 {
     const ProbeCase cases[] = {
-        {"tone.mp3", true, true, false, "MPG3"},
-        {"tone.m4a", true, true, false, "m4af"},
-        {"tone.aac", true, true, false, "adts"},
-        {"tone.wav", true, true, false, "WAVE"},
-        {"tone.aiff", true, true, false, "AIFF"},
-        {"tone.aifc", true, true, false, "AIFC"},
-        {"tone.caf", true, true, false, "caff"},
-        {"tone.ac3", true, true, false, "ac-3"},
-        {"tone.eac3", true, true, false, "ec-3"},
-        {"tone.flac", true, true, false, "flac"},
-        {"tone.ogg", true, true, false, nullptr},
-        {"tone.opus", true, true, false, nullptr},
-        {"tone.wma", true, true, false, nullptr},
-        {"clip.mp4", true, true, true, "m4af"},
-        {"silent.mov", true, false, true, nullptr},
-        {"clip.mkv", true, true, true, nullptr},
+        { "tone.mp3", true, true, false, "MPG3" },
+        { "tone.m4a", true, true, false, "m4af" },
+        { "tone.aac", true, true, false, "adts" },
+        { "tone.wav", true, true, false, "WAVE" },
+        { "tone.aiff", true, true, false, "AIFF" },
+        { "tone.aifc", true, true, false, "AIFC" },
+        { "tone.caf", true, true, false, "caff" },
+        { "tone.ac3", true, true, false, "ac-3" },
+        { "tone.eac3", true, true, false, "ec-3" },
+        { "tone.flac", true, true, false, "flac" },
+        { "tone.ogg", true, true, false, nullptr },
+        { "tone.opus", true, true, false, nullptr },
+        { "tone.wma", true, true, false, nullptr },
+        { "clip.mp4", true, true, true, "m4af" },
+        { "silent.mov", true, false, true, nullptr },
+        { "clip.mkv", true, true, true, nullptr },
         // Cover art is never a video track.
-        {"cover.mp3", true, true, false, "MPG3"},
-        {"cover.m4a", true, true, false, "m4af"},
+        { "cover.mp3", true, true, false, "MPG3" },
+        { "cover.m4a", true, true, false, "m4af" },
         // Pictures, text and noise are no media, whatever their names say.
-        {"cover.jpg", false, false, false, nullptr},
-        {"picture.png", false, false, false, nullptr},
-        {"animation.gif", false, false, false, nullptr},
-        {"notes.txt", false, false, false, nullptr},
-        {"release.nfo", false, false, false, nullptr},
-        {"empty.mp3", false, false, false, nullptr},
-        {"noise.mp3", false, false, false, nullptr},
-        {"noise.m4a", false, false, false, nullptr},
-        {"noise.mp4", false, false, false, nullptr},
-        {"noise.flac", false, false, false, nullptr},
-        {"missing.mp3", false, false, false, nullptr},
+        { "cover.jpg", false, false, false, nullptr },
+        { "picture.png", false, false, false, nullptr },
+        { "animation.gif", false, false, false, nullptr },
+        { "notes.txt", false, false, false, nullptr },
+        { "release.nfo", false, false, false, nullptr },
+        { "empty.mp3", false, false, false, nullptr },
+        { "noise.mp3", false, false, false, nullptr },
+        { "noise.m4a", false, false, false, nullptr },
+        { "noise.mp4", false, false, false, nullptr },
+        { "noise.flac", false, false, false, nullptr },
+        { "missing.mp3", false, false, false, nullptr },
     };
     for (const ProbeCase &row : cases) {
         SCOPED_TRACE(row.name);
@@ -158,8 +157,8 @@ TEST_F(MediaAssetTest, CoverArtIsReportedApartFromTracks)
 
 TEST_F(MediaAssetTest, DamagedFilesNeitherCrashNorHang)
 {
-    for (const char *name : {"truncated.mp3", "truncated.m4a", "truncated.mp4", "truncated.flac", "head.mp3",
-                             "head.m4a", "head.mp4", "head.flac"}) {
+    for (const char *name : { "truncated.mp3", "truncated.m4a", "truncated.mp4", "truncated.flac", "head.mp3",
+             "head.m4a", "head.mp4", "head.flac" }) {
         SCOPED_TRACE(name);
         const MediaAsset asset(file(name));
         // A cut-off file may still be playable media; it must only answer.
@@ -185,17 +184,9 @@ TEST_F(MediaAssetTest, NonRegularFilesAnswerAtOnce)
     const QString linkToFifo = folder.filePath(QStringLiteral("link.mp3"));
     ASSERT_TRUE(QFile::link(fifo, linkToFifo));
 
-    const QStringList paths{fifo,
-                            socket,
-                            directory,
-                            linkToFifo,
-                            QStringLiteral("/dev/zero"),
-                            QStringLiteral("/dev/null"),
-                            QStringLiteral("/proc/self/status"),
-                            QStringLiteral("/proc/kcore"),
-                            QStringLiteral("/sys/kernel/mm/transparent_hugepage/enabled"),
-                            QStringLiteral("/"),
-                            QString()};
+    const QStringList paths { fifo, socket, directory, linkToFifo, QStringLiteral("/dev/zero"),
+        QStringLiteral("/dev/null"), QStringLiteral("/proc/self/status"), QStringLiteral("/proc/kcore"),
+        QStringLiteral("/sys/kernel/mm/transparent_hugepage/enabled"), QStringLiteral("/"), QString() };
     for (const QString &path : paths) {
         SCOPED_TRACE(path.toStdString());
         const MediaAsset asset(path);

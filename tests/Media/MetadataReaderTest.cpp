@@ -1,19 +1,18 @@
+#include "App/MetadataReader.h"
+
 #include "App/Extensions.h"
 #include "App/Globals.h"
-#include "App/MetadataReader.h"
 #include "Import/Metadata.h"
 #include "Platform/Media/MediaAsset.h"
 #include "Platform/Media/MediaMetadata.h"
-
 #include "Support/MediaFixtures.h"
 #include "Support/MediaTagFixtures.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
+#include <QtConcurrent/QtConcurrentMap>
 #include <gtest/gtest.h>
-
 #include <random>
 #include <sys/stat.h>
 
@@ -44,7 +43,7 @@ quint32 fourCC(const char *code)
 
 MetadataItem item(MetadataKeySpace space, QVariant key, QString commonKey, QVariant value)
 {
-    return MetadataItem{space, std::move(key), std::move(commonKey), std::move(value)};
+    return MetadataItem { space, std::move(key), std::move(commonKey), std::move(value) };
 }
 
 const auto id3 = MetadataKeySpace::id3;
@@ -59,13 +58,12 @@ protected:
         s_folder = new QTemporaryDir;
         ASSERT_TRUE(s_folder->isValid());
         ASSERT_TRUE(makePicture(file("cover.jpg"), 40, 30, QStringLiteral("blue")));
-        const QStringList tags = args({"-metadata", "title=Süße Nacht", "-metadata", "artist=The Tester",
-                                       "-metadata", "album=Fixtures", "-metadata", "genre=Rock", "-metadata",
-                                       "date=2016", "-metadata", "track=07/12", "-metadata",
-                                       "comment=Made for tests"});
+        const QStringList tags = args({ "-metadata", "title=Süße Nacht", "-metadata", "artist=The Tester", "-metadata",
+            "album=Fixtures", "-metadata", "genre=Rock", "-metadata", "date=2016", "-metadata", "track=07/12",
+            "-metadata", "comment=Made for tests" });
         ASSERT_TRUE(makeToneWithCover(file("tagged.mp3"), file("cover.jpg"), 2.0, tags));
-        ASSERT_TRUE(makeToneWithCover(file("tagged.m4a"), file("cover.jpg"), 2.0, args({"-c:a", "aac"}) + tags));
-        ASSERT_TRUE(makeTone(file("plain.m4a"), 1.5, args({"-c:a", "aac"})));
+        ASSERT_TRUE(makeToneWithCover(file("tagged.m4a"), file("cover.jpg"), 2.0, args({ "-c:a", "aac" }) + tags));
+        ASSERT_TRUE(makeTone(file("plain.m4a"), 1.5, args({ "-c:a", "aac" })));
         ASSERT_TRUE(makeTone(file("plain.mp3"), 1.5));
     }
 
@@ -134,15 +132,18 @@ TEST_F(MetadataReaderFiles, ITunesAtomsWrittenByFfmpeg)
 TEST_F(MetadataReaderFiles, ITunesAtomsWrittenByTagLib)
 {
     const QString path = copy("plain.m4a", QStringLiteral("atoms.m4a"));
-    ASSERT_TRUE(writeMp4Atoms(path, {
-                                        {"\xA9pub", QStringLiteral("Label")},
-                                        {"desc", QStringLiteral("A short description")},
-                                        {"aART", QStringLiteral("Album Artist")},
-                                        {"\xA9wrt", QStringLiteral("Composer")},
-                                        {"\xA9lyr", QStringLiteral("La la la")},
-                                        {"\xA9""aut", QStringLiteral("Author")},
-                                        {"trkn", QVariant::fromValue(NumberPair{300, 1000})},
-                                    }));
+    ASSERT_TRUE(writeMp4Atoms(path,
+        {
+            { "\xA9pub", QStringLiteral("Label") },
+            { "desc", QStringLiteral("A short description") },
+            { "aART", QStringLiteral("Album Artist") },
+            { "\xA9wrt", QStringLiteral("Composer") },
+            { "\xA9lyr", QStringLiteral("La la la") },
+            { "\xA9"
+              "aut",
+                QStringLiteral("Author") },
+            { "trkn", QVariant::fromValue(NumberPair { 300, 1000 }) },
+        }));
     const QVariantMap result = MetadataReader::metadataDictionary(path);
     EXPECT_EQ(result.value(QStringLiteral("publisher")), QStringLiteral("Label"));
     EXPECT_EQ(result.value(QStringLiteral("description")), QStringLiteral("A short description"));
@@ -168,15 +169,13 @@ TEST_F(MetadataReaderFiles, TrackAtomNumbers)
         std::optional<qint64> number;
         std::optional<qint64> count;
     } cases[] = {
-        {{5, 9}, 5, 9},
-        {{0, 9}, std::nullopt, 9}, // a track number of 0 adds nothing
-        {{5, 0}, 5, std::nullopt},
-        {{256, 512}, 256, 512}, // low bytes 0: the old reading lost both
+        { { 5, 9 }, 5, 9 }, { { 0, 9 }, std::nullopt, 9 }, // a track number of 0 adds nothing
+        { { 5, 0 }, 5, std::nullopt }, { { 256, 512 }, 256, 512 }, // low bytes 0: the old reading lost both
     };
     for (const auto &row : cases) {
         SCOPED_TRACE(testing::Message() << row.pair.number << "/" << row.pair.count);
         const QString path = copy("plain.m4a", QStringLiteral("track.m4a"));
-        ASSERT_TRUE(writeMp4Atoms(path, {{"trkn", QVariant::fromValue(row.pair)}}));
+        ASSERT_TRUE(writeMp4Atoms(path, { { "trkn", QVariant::fromValue(row.pair) } }));
         const QVariantMap result = MetadataReader::metadataDictionary(path);
         EXPECT_EQ(result.contains(QStringLiteral("trackNumber")), row.number.has_value());
         EXPECT_EQ(result.contains(QStringLiteral("trackCount")), row.count.has_value());
@@ -192,17 +191,18 @@ TEST_F(MetadataReaderFiles, TrackAtomNumbers)
 TEST_F(MetadataReaderFiles, Id3FramesWrittenByTagLib)
 {
     const QString path = copy("plain.mp3", QStringLiteral("frames.mp3"));
-    ASSERT_TRUE(writeId3Frames(path, {
-                                         {"TIT2", QStringLiteral("Title")},
-                                         {"TPE1", QStringLiteral("Performer")},
-                                         {"TCOM", QStringLiteral("Writer")},
-                                         {"TIT3", QStringLiteral("First subtitle")},
-                                         {"TIT3", QStringLiteral("Second subtitle")},
-                                         {"TPUB", QStringLiteral("Label")},
-                                         {"USLT", QStringLiteral("Words")},
-                                         {"TRCK", QStringLiteral("3")},
-                                         {"TLEN", QStringLiteral("1234")},
-                                     }));
+    ASSERT_TRUE(writeId3Frames(path,
+        {
+            { "TIT2", QStringLiteral("Title") },
+            { "TPE1", QStringLiteral("Performer") },
+            { "TCOM", QStringLiteral("Writer") },
+            { "TIT3", QStringLiteral("First subtitle") },
+            { "TIT3", QStringLiteral("Second subtitle") },
+            { "TPUB", QStringLiteral("Label") },
+            { "USLT", QStringLiteral("Words") },
+            { "TRCK", QStringLiteral("3") },
+            { "TLEN", QStringLiteral("1234") },
+        }));
     const QVariantMap result = MetadataReader::metadataDictionary(path);
     EXPECT_EQ(result.value(QStringLiteral("title")), QStringLiteral("Title"));
     EXPECT_EQ(result.value(QStringLiteral("artist")), QStringLiteral("Performer"));
@@ -229,7 +229,7 @@ TEST_F(MetadataReaderFiles, FileNameStandsInForMissingTags)
     EXPECT_NEAR(result.value(QStringLiteral("duration")).toDouble(), 1500.0, 60.0);
 
     const QString withArtist = copy("plain.mp3", QStringLiteral("Some Artist - Other Song.mp3"));
-    ASSERT_TRUE(writeId3Frames(withArtist, {{"TPE1", QStringLiteral("Tagged Artist")}}));
+    ASSERT_TRUE(writeId3Frames(withArtist, { { "TPE1", QStringLiteral("Tagged Artist") } }));
     result = MetadataReader::metadataDictionary(withArtist);
     EXPECT_EQ(result.value(QStringLiteral("title")), QStringLiteral("Some Artist - Other Song"));
     EXPECT_EQ(result.value(QStringLiteral("artist")), QStringLiteral("Tagged Artist"));
@@ -243,7 +243,7 @@ TEST_F(MetadataReaderFiles, FileNameStandsInForMissingTags)
 TEST_F(MetadataReaderFiles, EmptyCommentGetsTheCreditLine)
 {
     const QString path = copy("plain.mp3", QStringLiteral("empty-comment.mp3"));
-    ASSERT_TRUE(writeId3Frames(path, {{"COMM", QString()}}));
+    ASSERT_TRUE(writeId3Frames(path, { { "COMM", QString() } }));
     EXPECT_EQ(MetadataReader::metadataDictionary(path).value(QStringLiteral("comment")), MetadataReader::creditLine());
     EXPECT_TRUE(MetadataReader::creditLine().contains(QStringLiteral("Tarnik")));
     EXPECT_TRUE(MetadataReader::creditLine().endsWith(QString::number(_currentYear())));
@@ -251,23 +251,23 @@ TEST_F(MetadataReaderFiles, EmptyCommentGetsTheCreditLine)
 
 TEST_F(MetadataReaderFiles, Id3TagsOfWaveAndAiffFiles)
 {
-    for (const char *name : {"tagged.wav", "tagged.aiff"}) {
+    for (const char *name : { "tagged.wav", "tagged.aiff" }) {
         SCOPED_TRACE(name);
         const QString path = file(name);
         ASSERT_TRUE(makeTone(path, 1.0));
-        ASSERT_TRUE(writeId3Frames(path, {{"TIT2", QStringLiteral("Chunk Title")},
-                                          {"TPE1", QStringLiteral("Chunk Artist")}}));
+        ASSERT_TRUE(writeId3Frames(
+            path, { { "TIT2", QStringLiteral("Chunk Title") }, { "TPE1", QStringLiteral("Chunk Artist") } }));
         const QVariantMap result = MetadataReader::metadataDictionary(path);
         EXPECT_EQ(result.value(QStringLiteral("title")), QStringLiteral("Chunk Title"));
         EXPECT_EQ(result.value(QStringLiteral("artist")), QStringLiteral("Chunk Artist"));
-        EXPECT_EQ(MediaMetadata::read(path).availableMetadataFormats(), std::vector<MetadataKeySpace>{id3});
+        EXPECT_EQ(MediaMetadata::read(path).availableMetadataFormats(), std::vector<MetadataKeySpace> { id3 });
     }
 }
 
 TEST_F(MetadataReaderFiles, TagReaderGivesKeySpacesKeysAndValues)
 {
     const MediaMetadata mp3 = MediaMetadata::read(file("tagged.mp3"));
-    ASSERT_EQ(mp3.availableMetadataFormats(), std::vector<MetadataKeySpace>{id3});
+    ASSERT_EQ(mp3.availableMetadataFormats(), std::vector<MetadataKeySpace> { id3 });
     bool sawTitle = false;
     bool sawPicture = false;
     for (const MetadataItem &each : mp3.items()) {
@@ -290,7 +290,7 @@ TEST_F(MetadataReaderFiles, TagReaderGivesKeySpacesKeysAndValues)
     EXPECT_TRUE(sawPicture);
 
     const MediaMetadata m4a = MediaMetadata::read(file("tagged.m4a"));
-    ASSERT_EQ(m4a.availableMetadataFormats(), std::vector<MetadataKeySpace>{iTunes});
+    ASSERT_EQ(m4a.availableMetadataFormats(), std::vector<MetadataKeySpace> { iTunes });
     QStringList keys;
     for (const MetadataItem &each : m4a.items())
         keys << metadataKeyString(each.key);
@@ -304,10 +304,9 @@ TEST_F(MetadataReaderFiles, TagReaderGivesKeySpacesKeysAndValues)
             EXPECT_EQ(each.value.toByteArray(), QByteArray("\0\0\0\x07\0\x0c\0\0", 8));
         }
     }
-    EXPECT_EQ(m4a.commonMetadata().size(), size_t(std::count_if(m4a.items().begin(), m4a.items().end(),
-                                                                [](const MetadataItem &each) {
-                                                                    return !each.commonKey.isEmpty();
-                                                                })));
+    EXPECT_EQ(m4a.commonMetadata().size(),
+        size_t(std::count_if(m4a.items().begin(), m4a.items().end(),
+            [](const MetadataItem &each) { return !each.commonKey.isEmpty(); })));
 }
 
 // ---- The stages over given items ----------------------------------------------
@@ -334,7 +333,7 @@ TEST(MetadataReaderStages, CommonStageKeepsTheLastValue)
         item(id3, QStringLiteral("TIT2"), QStringLiteral("title"), QVariant()), // no value: skipped
     });
     EXPECT_EQ(MetadataReader::metadataDictionary(tags, std::nullopt, kPath).value(QStringLiteral("title")),
-              QStringLiteral("Second"));
+        QStringLiteral("Second"));
 }
 
 TEST(MetadataReaderStages, ArtworkPrecedence)
@@ -371,13 +370,19 @@ TEST(MetadataReaderStages, Id3TrackTexts)
         QVariant value;
         std::optional<qint64> number;
     } cases[] = {
-        {QStringLiteral("07/12"), 7}, {QStringLiteral("3"), 3},     {QStringLiteral("0/5"), std::nullopt},
-        {QStringLiteral("x/5"), std::nullopt}, {QStringLiteral(" 4"), std::nullopt}, {QStringLiteral(""), std::nullopt},
-        {qint64(9), 9},               {qint64(0), std::nullopt},    {QByteArray("12"), std::nullopt},
+        { QStringLiteral("07/12"), 7 },
+        { QStringLiteral("3"), 3 },
+        { QStringLiteral("0/5"), std::nullopt },
+        { QStringLiteral("x/5"), std::nullopt },
+        { QStringLiteral(" 4"), std::nullopt },
+        { QStringLiteral(""), std::nullopt },
+        { qint64(9), 9 },
+        { qint64(0), std::nullopt },
+        { QByteArray("12"), std::nullopt },
     };
     for (const auto &row : cases) {
         SCOPED_TRACE(row.value.toString().toStdString());
-        const MediaMetadata tags({item(id3, QStringLiteral("TRCK"), QString(), row.value)});
+        const MediaMetadata tags({ item(id3, QStringLiteral("TRCK"), QString(), row.value) });
         const QVariantMap result = MetadataReader::metadataDictionary(tags, std::nullopt, kPath);
         EXPECT_EQ(result.contains(QStringLiteral("trackNumber")), row.number.has_value());
         if (row.number) {
@@ -395,13 +400,11 @@ TEST(MetadataReaderStages, ShortOrForeignTrackAtoms)
         bool number;
         bool count;
     } cases[] = {
-        {QByteArray("\0\0\0\x05\0\x09\0\0", 8), true, true},
-        {QByteArray("\0\0\0\x05\0", 5), true, false},
-        {QByteArray("\0\0\0", 3), false, false},
-        {QStringLiteral("5/9"), false, false}, // must be data
+        { QByteArray("\0\0\0\x05\0\x09\0\0", 8), true, true }, { QByteArray("\0\0\0\x05\0", 5), true, false },
+        { QByteArray("\0\0\0", 3), false, false }, { QStringLiteral("5/9"), false, false }, // must be data
     };
     for (const auto &row : cases) {
-        const MediaMetadata tags({item(iTunes, fourCC("trkn"), QString(), row.value)});
+        const MediaMetadata tags({ item(iTunes, fourCC("trkn"), QString(), row.value) });
         const QVariantMap result = MetadataReader::metadataDictionary(tags, std::nullopt, kPath);
         EXPECT_EQ(result.contains(QStringLiteral("trackNumber")), row.number);
         EXPECT_EQ(result.contains(QStringLiteral("trackCount")), row.count);
@@ -410,14 +413,14 @@ TEST(MetadataReaderStages, ShortOrForeignTrackAtoms)
 
 TEST(MetadataReaderStages, DurationInMilliseconds)
 {
-    EXPECT_EQ(MetadataReader::metadataDictionary(MediaMetadata(), 90.5, kPath).value(QStringLiteral("duration")),
-              90500.0);
+    EXPECT_EQ(
+        MetadataReader::metadataDictionary(MediaMetadata(), 90.5, kPath).value(QStringLiteral("duration")), 90500.0);
     EXPECT_FALSE(MetadataReader::metadataDictionary(MediaMetadata(), 0.0, kPath).contains(QStringLiteral("duration")));
     EXPECT_FALSE(
         MetadataReader::metadataDictionary(MediaMetadata(), std::nullopt, kPath).contains(QStringLiteral("duration")));
-    const MediaMetadata tags({item(id3, QStringLiteral("TLEN"), QString(), QStringLiteral("500"))});
-    EXPECT_EQ(MetadataReader::metadataDictionary(tags, 90.5, kPath).value(QStringLiteral("duration")),
-              QStringLiteral("500"));
+    const MediaMetadata tags({ item(id3, QStringLiteral("TLEN"), QString(), QStringLiteral("500")) });
+    EXPECT_EQ(
+        MetadataReader::metadataDictionary(tags, 90.5, kPath).value(QStringLiteral("duration")), QStringLiteral("500"));
 }
 
 TEST(MetadataReaderStages, UnknownKeysAndSpacesAreSkipped)
@@ -450,7 +453,7 @@ TEST_F(MetadataReaderFiles, BadFilesOnlyLeaveKeysOut)
     const QByteArray m4a = contents(file("tagged.m4a"));
     const QString fifo = folder.filePath(QStringLiteral("Pipe - Dream.mp3"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const QStringList paths{
+    const QStringList paths {
         write("Zero - Bytes.mp3", {}),
         write("noise.mp3", noise(50000, 7)),
         write("noise.m4a", noise(50000, 8)),
@@ -459,7 +462,11 @@ TEST_F(MetadataReaderFiles, BadFilesOnlyLeaveKeysOut)
         write("cut.mp3", mp3.left(200)),
         write("cut.m4a", m4a.left(m4a.size() / 2)),
         write("id3-header-only.mp3", QByteArray("ID3\x04\x00\x00\x7F\x7F\x7F\x7F", 10)),
-        write("atom-too-long.m4a", QByteArray("\x7F\xFF\xFF\xFF" "ftypM4A ", 12) + noise(100, 3)),
+        write("atom-too-long.m4a",
+            QByteArray("\x7F\xFF\xFF\xFF"
+                       "ftypM4A ",
+                12)
+                + noise(100, 3)),
         folder.filePath(QStringLiteral("never-existed.mp3")),
         fifo,
         QStringLiteral("/dev/zero"),
@@ -482,9 +489,9 @@ TEST_F(MetadataReaderFiles, MutatedHeadersNeitherCrashNorHang)
     // and the still extraction must only answer (run under the sanitizers too).
     QTemporaryDir folder;
     const QString video = folder.filePath(QStringLiteral("video.mp4"));
-    ASSERT_TRUE(makeVideo(video, 1.0, true, {QStringLiteral("-c:v"), QStringLiteral("mpeg4")}));
+    ASSERT_TRUE(makeVideo(video, 1.0, true, { QStringLiteral("-c:v"), QStringLiteral("mpeg4") }));
     std::mt19937 random(2024);
-    for (const QString &source : {file("tagged.mp3"), file("tagged.m4a"), video}) {
+    for (const QString &source : { file("tagged.mp3"), file("tagged.m4a"), video }) {
         const QByteArray original = contents(source);
         ASSERT_GT(original.size(), 4096);
         for (int round = 0; round < 40; ++round) {
@@ -502,11 +509,25 @@ TEST_F(MetadataReaderFiles, MutatedHeadersNeitherCrashNorHang)
     }
 }
 
+TEST_F(MetadataReaderFiles, ReadsFromManyThreadsAtOnce)
+{
+    // The row loader and the entry loader read on different queues at the same time.
+    QStringList paths;
+    for (int i = 0; i < 32; ++i)
+        paths << file(i % 2 ? "tagged.m4a" : "tagged.mp3");
+    const QList<QVariantMap> results = QtConcurrent::blockingMapped(
+        paths, [](const QString &path) { return MetadataReader::metadataDictionary(path); });
+    for (const QVariantMap &result : results) {
+        EXPECT_EQ(result.value(QStringLiteral("title")), QStringLiteral("Süße Nacht"));
+        EXPECT_EQ(result.value(QStringLiteral("trackNumber")).toLongLong(), 7);
+    }
+}
+
 TEST_F(MetadataReaderFiles, HugeId3FrameIsRead)
 {
     const QString path = copy("plain.mp3", QStringLiteral("huge.mp3"));
     const QByteArray picture = noise(50 * 1024 * 1024, 11);
-    ASSERT_TRUE(writeId3Frames(path, {{"TIT2", QStringLiteral("Big")}, {"APIC", picture}}));
+    ASSERT_TRUE(writeId3Frames(path, { { "TIT2", QStringLiteral("Big") }, { "APIC", picture } }));
     const QVariantMap result = MetadataReader::metadataDictionary(path);
     EXPECT_EQ(result.value(QStringLiteral("title")), QStringLiteral("Big"));
     EXPECT_EQ(result.value(QStringLiteral("artwork")).toByteArray().size(), picture.size());

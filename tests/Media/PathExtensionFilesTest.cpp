@@ -1,14 +1,11 @@
 #include "App/PathExtension.h"
 #include "Platform/Media/PlaybackRate.h"
-
 #include "Support/MediaFixtures.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 using namespace tarnik;
@@ -49,10 +46,19 @@ TEST(PathExtensionFilesTest, ImageTestReadsOnlyTheExtension)
         const char *path;
         bool image;
     } cases[] = {
-        {"/a/photo.jpg", true}, {"/a/photo.JPEG", true}, {"/a/shot.png", true}, {"/a/anim.gif", true},
-        {"/a/scan.tiff", true}, {"/a/logo.svg", true},   {"/a/pic.heic", true}, {"/a/song.mp3", false},
-        {"/a/clip.mp4", false}, {"/a/readme.txt", false}, {"/a/noext", false},  {"/a/.png", false},
-        {"/a/x.unknownext", false},
+        { "/a/photo.jpg", true },
+        { "/a/photo.JPEG", true },
+        { "/a/shot.png", true },
+        { "/a/anim.gif", true },
+        { "/a/scan.tiff", true },
+        { "/a/logo.svg", true },
+        { "/a/pic.heic", true },
+        { "/a/song.mp3", false },
+        { "/a/clip.mp4", false },
+        { "/a/readme.txt", false },
+        { "/a/noext", false },
+        { "/a/.png", false },
+        { "/a/x.unknownext", false },
     };
     for (const auto &row : cases) {
         SCOPED_TRACE(row.path);
@@ -77,8 +83,8 @@ TEST(PathExtensionFilesTest, MediaQuestionsAskTheFile)
     const QString video = folder.filePath(QStringLiteral("clip.mp4"));
     const QString fifo = folder.filePath(QStringLiteral("fifo.mp3"));
     ASSERT_TRUE(makeTone(song, 1.0));
-    ASSERT_TRUE(makeTone(ogg, 1.0, {QStringLiteral("-c:a"), QStringLiteral("libvorbis")}));
-    ASSERT_TRUE(makeVideo(video, 3.0, false, {QStringLiteral("-c:v"), QStringLiteral("mpeg4")}));
+    ASSERT_TRUE(makeTone(ogg, 1.0, { QStringLiteral("-c:a"), QStringLiteral("libvorbis") }));
+    ASSERT_TRUE(makeVideo(video, 3.0, false, { QStringLiteral("-c:v"), QStringLiteral("mpeg4") }));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
 
     const PathExtension songPath(song);
@@ -105,7 +111,7 @@ TEST(PathExtensionFilesTest, MediaQuestionsAskTheFile)
     EXPECT_FALSE(songPath.extractArtworkFromVideo().has_value());
 
     // Nothing at all behind the path, or something that is no file.
-    for (const QString &path : {folder.filePath(QStringLiteral("missing.mp3")), fifo, folder.path()}) {
+    for (const QString &path : { folder.filePath(QStringLiteral("missing.mp3")), fifo, folder.path() }) {
         const PathExtension missing(path);
         EXPECT_FALSE(missing.isExportable());
         EXPECT_FALSE(missing.hasAudioTrack());
@@ -118,7 +124,7 @@ TEST(PathExtensionFilesTest, MediaQuestionsAskTheFile)
 TEST(PathExtensionFilesTest, PlayingMeansTheNormalRate)
 {
     EXPECT_TRUE(isPlayingAtRate(1.0));
-    for (double rate : {0.0, 0.5, 2.0, -1.0})
+    for (double rate : { 0.0, 0.5, 2.0, -1.0 })
         EXPECT_FALSE(isPlayingAtRate(rate)) << rate;
 }
 

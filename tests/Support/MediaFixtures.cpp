@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QProcess>
-
 #include <random>
 
 namespace tarnik::test::media {
@@ -13,9 +12,9 @@ bool runFfmpeg(const QStringList &arguments)
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.setStandardOutputFile(QProcess::nullDevice());
     process.start(QStringLiteral("ffmpeg"),
-                  QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-                              QStringLiteral("-nostdin"), QStringLiteral("-y")}
-                      + arguments);
+        QStringList { QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+            QStringLiteral("-nostdin"), QStringLiteral("-y") }
+            + arguments);
     if (!process.waitForStarted(30000))
         return false;
     process.waitForFinished(300000);
@@ -24,50 +23,48 @@ bool runFfmpeg(const QStringList &arguments)
 
 bool makeTone(const QString &path, double seconds, const QStringList &extra)
 {
-    return runFfmpeg(QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                 QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(seconds)}
-                     + extra + QStringList{path});
+    return runFfmpeg(QStringList { QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                         QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(seconds) }
+        + extra + QStringList { path });
 }
 
 bool makeVideo(const QString &path, double seconds, bool withAudio, const QStringList &extra)
 {
-    QStringList arguments{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                          QStringLiteral("testsrc=size=64x48:rate=10:duration=%1").arg(seconds)};
+    QStringList arguments { QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+        QStringLiteral("testsrc=size=64x48:rate=10:duration=%1").arg(seconds) };
     if (withAudio) {
-        arguments += QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                 QStringLiteral("anullsrc=r=44100:cl=mono"), QStringLiteral("-t"),
-                                 QString::number(seconds)};
+        arguments += QStringList { QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+            QStringLiteral("anullsrc=r=44100:cl=mono"), QStringLiteral("-t"), QString::number(seconds) };
     }
-    return runFfmpeg(arguments + QStringList{QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")} + extra
-                     + QStringList{path});
+    return runFfmpeg(arguments + QStringList { QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p") } + extra
+        + QStringList { path });
 }
 
 bool makeCountingVideo(const QString &path, double seconds)
 {
-    return runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                      QStringLiteral("color=black:size=64x48:rate=10:duration=%1,format=yuv420p,"
-                                     "geq=lum='16+10*floor(T)':cb=128:cr=128")
-                          .arg(seconds),
-                      QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-q:v"), QStringLiteral("2"),
-                      QStringLiteral("-g"), QStringLiteral("25"), path});
+    return runFfmpeg({ QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+        QStringLiteral("color=black:size=64x48:rate=10:duration=%1,format=yuv420p,"
+                       "geq=lum='16+10*floor(T)':cb=128:cr=128")
+            .arg(seconds),
+        QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-q:v"), QStringLiteral("2"),
+        QStringLiteral("-g"), QStringLiteral("25"), path });
 }
 
 bool makePicture(const QString &path, int width, int height, const QString &colour)
 {
-    return runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                      QStringLiteral("color=%1:size=%2x%3").arg(colour).arg(width).arg(height),
-                      QStringLiteral("-frames:v"), QStringLiteral("1"), path});
+    return runFfmpeg({ QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+        QStringLiteral("color=%1:size=%2x%3").arg(colour).arg(width).arg(height), QStringLiteral("-frames:v"),
+        QStringLiteral("1"), path });
 }
 
 bool makeToneWithCover(const QString &path, const QString &picture, double seconds, const QStringList &extra)
 {
-    return runFfmpeg(QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                 QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(seconds),
-                                 QStringLiteral("-i"), picture, QStringLiteral("-map"), QStringLiteral("0:a"),
-                                 QStringLiteral("-map"), QStringLiteral("1:v"), QStringLiteral("-c:v"),
-                                 QStringLiteral("copy"), QStringLiteral("-disposition:v"),
-                                 QStringLiteral("attached_pic")}
-                     + extra + QStringList{path});
+    return runFfmpeg(QStringList { QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                         QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(seconds),
+                         QStringLiteral("-i"), picture, QStringLiteral("-map"), QStringLiteral("0:a"),
+                         QStringLiteral("-map"), QStringLiteral("1:v"), QStringLiteral("-c:v"), QStringLiteral("copy"),
+                         QStringLiteral("-disposition:v"), QStringLiteral("attached_pic") }
+        + extra + QStringList { path });
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes)

@@ -29,8 +29,7 @@ bool makeCountingVideo(const QString &path, double seconds);
 bool makePicture(const QString &path, int width, int height, const QString &colour = QStringLiteral("red"));
 
 // An audio file with `picture` attached as cover art.
-bool makeToneWithCover(const QString &path, const QString &picture, double seconds,
-                       const QStringList &extra = {});
+bool makeToneWithCover(const QString &path, const QString &picture, double seconds, const QStringList &extra = {});
 
 // Writes bytes to a file; returns false when that fails.
 bool writeFile(const QString &path, const QByteArray &bytes);

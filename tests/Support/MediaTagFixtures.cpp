@@ -1,7 +1,6 @@
 #include "MediaTagFixtures.h"
 
 #include <QFile>
-
 #include <taglib/aifffile.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/commentsframe.h>

@@ -1,7 +1,6 @@
 #include "Platform/Media/FFmpegInput.h"
 
 #include <QFile>
-
 #include <cerrno>
 #include <mutex>
 
@@ -15,15 +14,34 @@ namespace tarnik {
 namespace {
 
 constexpr int kIoBufferSize = 64 * 1024;
-constexpr std::chrono::milliseconds kOpenTimeLimit{15000};
+constexpr std::chrono::milliseconds kOpenTimeLimit { 15000 };
 
 // Demuxers that accept files which are not media containers: single images and
 // image sequences, text art, and files that only point at other files.
 bool isPseudoFormatName(const QString &name)
 {
     static const char *const kNames[] = {
-        "image2", "image2pipe", "gif", "apng", "mjpeg", "mpjpeg", "fits", "tty", "bin", "xbin",
-        "adf", "idf", "ffmetadata", "concat", "hls", "dash", "sdp", "rtsp", "rtp", "data", "lavfi",
+        "image2",
+        "image2pipe",
+        "gif",
+        "apng",
+        "mjpeg",
+        "mpjpeg",
+        "fits",
+        "tty",
+        "bin",
+        "xbin",
+        "adf",
+        "idf",
+        "ffmetadata",
+        "concat",
+        "hls",
+        "dash",
+        "sdp",
+        "rtsp",
+        "rtp",
+        "data",
+        "lavfi",
     };
     if (name.endsWith(QLatin1String("_pipe")))
         return true;
@@ -59,8 +77,7 @@ FFmpegInput::FFmpegInput(const QString &path, bool findStreamInfo)
     auto *buffer = static_cast<unsigned char *>(av_malloc(kIoBufferSize));
     if (!buffer)
         return;
-    m_io = avio_alloc_context(buffer, kIoBufferSize, 0, this, &FFmpegInput::readPacket, nullptr,
-                              &FFmpegInput::seek);
+    m_io = avio_alloc_context(buffer, kIoBufferSize, 0, this, &FFmpegInput::readPacket, nullptr, &FFmpegInput::seek);
     if (!m_io) {
         av_free(buffer);
         return;

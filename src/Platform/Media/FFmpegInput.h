@@ -6,7 +6,6 @@
 #include "Platform/Media/RegularFile.h"
 
 #include <QString>
-
 #include <chrono>
 
 extern "C" {

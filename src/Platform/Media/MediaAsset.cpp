@@ -25,7 +25,7 @@ struct MediaAsset::Probe
 
 namespace {
 
-constexpr std::chrono::milliseconds kStillTimeLimit{20000};
+constexpr std::chrono::milliseconds kStillTimeLimit { 20000 };
 // A still never needs more than a GOP or two; this bounds the work on
 // streams whose key frames are far apart or whose timestamps are broken.
 constexpr int kMaxDecodedFrames = 1500;
@@ -42,8 +42,8 @@ MediaTrack trackOf(const AVStream *stream)
     track.streamIndex = stream->index;
     track.codecName = QString::fromLatin1(avcodec_get_name(parameters->codec_id));
     track.bitRate = parameters->bit_rate;
-    const bool hasDecoder = parameters->codec_id != AV_CODEC_ID_NONE
-                            && avcodec_find_decoder(parameters->codec_id) != nullptr;
+    const bool hasDecoder
+        = parameters->codec_id != AV_CODEC_ID_NONE && avcodec_find_decoder(parameters->codec_id) != nullptr;
     switch (parameters->codec_type) {
     case AVMEDIA_TYPE_AUDIO:
         track.mediaType = MediaType::audio;
@@ -119,8 +119,7 @@ std::optional<QString> audioFileFormatOf(const FFmpegInput &input, const std::ve
         return code("ac-3");
     if (container == QLatin1String("eac3"))
         return code("ec-3");
-    if (container == QLatin1String("amr") || container == QLatin1String("amrnb")
-        || container == QLatin1String("amrwb"))
+    if (container == QLatin1String("amr") || container == QLatin1String("amrnb") || container == QLatin1String("amrwb"))
         return code("amrf");
     if (container == QLatin1String("flac"))
         return code("flac");
@@ -177,24 +176,22 @@ std::optional<QImage> imageOf(const AVFrame *frame, AVRational sampleAspectRatio
         return std::nullopt;
     int width = frame->width;
     const int height = frame->height;
-    if (sampleAspectRatio.num > 0 && sampleAspectRatio.den > 0
-        && sampleAspectRatio.num != sampleAspectRatio.den) {
+    if (sampleAspectRatio.num > 0 && sampleAspectRatio.den > 0 && sampleAspectRatio.num != sampleAspectRatio.den) {
         width = std::max(1, int(std::lround(width * av_q2d(sampleAspectRatio))));
     }
     if (width > 16384 || height > 16384)
         return std::nullopt;
-    std::unique_ptr<SwsContext, SwsDeleter> scaler(
-        sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), width, height,
-                       AV_PIX_FMT_RGB32, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    std::unique_ptr<SwsContext, SwsDeleter> scaler(sws_getContext(frame->width, frame->height,
+        AVPixelFormat(frame->format), width, height, AV_PIX_FMT_RGB32, SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!scaler)
         return std::nullopt;
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull())
         return std::nullopt;
-    uint8_t *destination[4] = {image.bits(), nullptr, nullptr, nullptr};
-    int destinationStride[4] = {int(image.bytesPerLine()), 0, 0, 0};
-    if (sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, destination,
-                  destinationStride) != height)
+    uint8_t *destination[4] = { image.bits(), nullptr, nullptr, nullptr };
+    int destinationStride[4] = { int(image.bytesPerLine()), 0, 0, 0 };
+    if (sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, destination, destinationStride)
+        != height)
         return std::nullopt;
     return image;
 }

@@ -2,7 +2,6 @@
 
 #include <QImage>
 #include <QString>
-
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -18,13 +17,13 @@ struct MediaTrack
 {
     int streamIndex = -1;
     MediaType mediaType = MediaType::other;
-    QString codecName;          // FFmpeg's codec name: "aac", "mp3", "h264", …
-    bool isDecodable = false;   // a decoder exists and the parameters are complete
-    int sampleRate = 0;         // audio
-    int channelCount = 0;       // audio
-    int width = 0;              // video, in pixels
-    int height = 0;             // video, in pixels
-    std::int64_t bitRate = 0;   // bits per second, 0 when unknown
+    QString codecName; // FFmpeg's codec name: "aac", "mp3", "h264", …
+    bool isDecodable = false; // a decoder exists and the parameters are complete
+    int sampleRate = 0; // audio
+    int channelCount = 0; // audio
+    int width = 0; // video, in pixels
+    int height = 0; // video, in pixels
+    std::int64_t bitRate = 0; // bits per second, 0 when unknown
 };
 
 // A media file, probed once with FFmpeg when the asset is made: its container,

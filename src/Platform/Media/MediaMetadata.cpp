@@ -4,7 +4,7 @@
 
 #include <QFile>
 #include <QHash>
-
+#include <algorithm>
 #include <taglib/aifffile.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/commentsframe.h>
@@ -18,8 +18,6 @@
 #include <taglib/tiostream.h>
 #include <taglib/unsynchronizedlyricsframe.h>
 #include <taglib/wavfile.h>
-
-#include <algorithm>
 
 namespace tarnik {
 
@@ -54,9 +52,9 @@ public:
         return bytes;
     }
 
-    void writeBlock(const TagLib::ByteVector &) override {}
-    void insert(const TagLib::ByteVector &, unsigned long, unsigned long) override {}
-    void removeBlock(unsigned long, unsigned long) override {}
+    void writeBlock(const TagLib::ByteVector &) override { }
+    void insert(const TagLib::ByteVector &, unsigned long, unsigned long) override { }
+    void removeBlock(unsigned long, unsigned long) override { }
     bool readOnly() const override { return true; }
     bool isOpen() const override { return m_file.isOpen(); }
 
@@ -72,7 +70,7 @@ public:
 
     long tell() const override { return m_position; }
     long length() override { return long(m_file.size()); }
-    void truncate(long) override {}
+    void truncate(long) override { }
 
 private:
     const RegularFile &m_file;
@@ -105,7 +103,7 @@ TagFormat formatOf(const RegularFile &file)
         return TagFormat::wave;
     if (bytes.startsWith("FORM") && (bytes.mid(8, 4) == "AIFF" || bytes.mid(8, 4) == "AIFC"))
         return TagFormat::aiff;
-    static const char *const kBoxes[] = {"ftyp", "moov", "mdat", "free", "skip", "wide", "pnot"};
+    static const char *const kBoxes[] = { "ftyp", "moov", "mdat", "free", "skip", "wide", "pnot" };
     for (const char *box : kBoxes) {
         if (bytes.mid(4, 4) == box)
             return TagFormat::mp4;
@@ -123,17 +121,17 @@ TagFormat formatOf(const RegularFile &file)
 // key map, where each fills two keys.
 const QHash<QString, QString> &id3CommonKeys()
 {
-    static const QHash<QString, QString> keys{
-        {QStringLiteral("TIT2"), MetadataCommonKey::title},
-        {QStringLiteral("TALB"), MetadataCommonKey::albumName},
-        {QStringLiteral("TCON"), MetadataCommonKey::type},
-        {QStringLiteral("TDRC"), MetadataCommonKey::creationDate},
-        {QStringLiteral("TYER"), MetadataCommonKey::creationDate},
-        {QStringLiteral("APIC"), MetadataCommonKey::artwork},
-        {QStringLiteral("TPUB"), MetadataCommonKey::publisher},
-        {QStringLiteral("TCOP"), MetadataCommonKey::copyrights},
-        {QStringLiteral("TLAN"), MetadataCommonKey::language},
-        {QStringLiteral("TENC"), MetadataCommonKey::software},
+    static const QHash<QString, QString> keys {
+        { QStringLiteral("TIT2"), MetadataCommonKey::title },
+        { QStringLiteral("TALB"), MetadataCommonKey::albumName },
+        { QStringLiteral("TCON"), MetadataCommonKey::type },
+        { QStringLiteral("TDRC"), MetadataCommonKey::creationDate },
+        { QStringLiteral("TYER"), MetadataCommonKey::creationDate },
+        { QStringLiteral("APIC"), MetadataCommonKey::artwork },
+        { QStringLiteral("TPUB"), MetadataCommonKey::publisher },
+        { QStringLiteral("TCOP"), MetadataCommonKey::copyrights },
+        { QStringLiteral("TLAN"), MetadataCommonKey::language },
+        { QStringLiteral("TSSE"), MetadataCommonKey::software },
     };
     return keys;
 }
@@ -198,18 +196,24 @@ QString latin1(const char *bytes)
 
 const QHash<QString, QString> &iTunesCommonKeys()
 {
-    static const QHash<QString, QString> keys{
-        {latin1("\xA9nam"), MetadataCommonKey::title},
-        {latin1("\xA9""ART"), MetadataCommonKey::artist},
-        {latin1("\xA9""alb"), MetadataCommonKey::albumName},
-        {latin1("\xA9gen"), MetadataCommonKey::type},
-        {latin1("gnre"), MetadataCommonKey::type},
-        {latin1("\xA9""day"), MetadataCommonKey::creationDate},
-        {latin1("covr"), MetadataCommonKey::artwork},
-        {latin1("desc"), MetadataCommonKey::description},
-        {latin1("\xA9pub"), MetadataCommonKey::publisher},
-        {latin1("cprt"), MetadataCommonKey::copyrights},
-        {latin1("\xA9too"), MetadataCommonKey::software},
+    static const QHash<QString, QString> keys {
+        { latin1("\xA9nam"), MetadataCommonKey::title },
+        { latin1("\xA9"
+                 "ART"),
+            MetadataCommonKey::artist },
+        { latin1("\xA9"
+                 "alb"),
+            MetadataCommonKey::albumName },
+        { latin1("\xA9gen"), MetadataCommonKey::type },
+        { latin1("gnre"), MetadataCommonKey::type },
+        { latin1("\xA9"
+                 "day"),
+            MetadataCommonKey::creationDate },
+        { latin1("covr"), MetadataCommonKey::artwork },
+        { latin1("desc"), MetadataCommonKey::description },
+        { latin1("\xA9pub"), MetadataCommonKey::publisher },
+        { latin1("cprt"), MetadataCommonKey::copyrights },
+        { latin1("\xA9too"), MetadataCommonKey::software },
     };
     return keys;
 }
@@ -218,11 +222,10 @@ const QHash<QString, QString> &iTunesCommonKeys()
 // pictures holds texts.
 bool isNumericAtom(const QString &name)
 {
-    static const QStringList kNames{
-        latin1("cpil"), latin1("pgap"), latin1("pcst"), latin1("hdvd"), latin1("shwm"), latin1("tmpo"),
-        latin1("\xA9mvi"), latin1("\xA9mvc"), latin1("tvsn"), latin1("tves"), latin1("cnID"), latin1("sfID"),
-        latin1("atID"), latin1("geID"), latin1("cmID"), latin1("plID"), latin1("stik"), latin1("rtng"),
-        latin1("akID")};
+    static const QStringList kNames { latin1("cpil"), latin1("pgap"), latin1("pcst"), latin1("hdvd"), latin1("shwm"),
+        latin1("tmpo"), latin1("\xA9mvi"), latin1("\xA9mvc"), latin1("tvsn"), latin1("tves"), latin1("cnID"),
+        latin1("sfID"), latin1("atID"), latin1("geID"), latin1("cmID"), latin1("plID"), latin1("stik"), latin1("rtng"),
+        latin1("akID") };
     return kNames.contains(name);
 }
 
@@ -342,7 +345,7 @@ std::vector<MetadataItem> MediaMetadata::commonMetadata() const
 {
     std::vector<MetadataItem> common;
     std::copy_if(m_items.begin(), m_items.end(), std::back_inserter(common),
-                 [](const MetadataItem &item) { return !item.commonKey.isEmpty(); });
+        [](const MetadataItem &item) { return !item.commonKey.isEmpty(); });
     return common;
 }
 
@@ -360,7 +363,7 @@ std::vector<MetadataItem> MediaMetadata::metadata(MetadataKeySpace keySpace) con
 {
     std::vector<MetadataItem> items;
     std::copy_if(m_items.begin(), m_items.end(), std::back_inserter(items),
-                 [keySpace](const MetadataItem &item) { return item.keySpace == keySpace; });
+        [keySpace](const MetadataItem &item) { return item.keySpace == keySpace; });
     return items;
 }
 

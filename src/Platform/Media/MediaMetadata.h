@@ -3,7 +3,6 @@
 #include "Platform/Media/MetadataItem.h"
 
 #include <QString>
-
 #include <vector>
 
 namespace tarnik {

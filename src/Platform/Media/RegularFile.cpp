@@ -1,7 +1,6 @@
 #include "Platform/Media/RegularFile.h"
 
 #include <QFile>
-
 #include <cerrno>
 #include <fcntl.h>
 #include <linux/magic.h>
@@ -17,7 +16,9 @@ namespace {
 // lie (0 or 4096) and some reads block or never end.
 bool isPseudoFileSystem(int fd)
 {
-    struct statfs info {};
+    struct statfs info
+    {
+    };
     if (::fstatfs(fd, &info) != 0)
         return true;
     switch (static_cast<unsigned long>(info.f_type)) {
@@ -48,14 +49,18 @@ RegularFile::RegularFile(const QString &path)
         return;
     const QByteArray native = QFile::encodeName(path);
     // Look before opening: opening a device or a FIFO can itself have effects.
-    struct stat before {};
+    struct stat before
+    {
+    };
     if (::stat(native.constData(), &before) != 0 || !S_ISREG(before.st_mode))
         return;
     const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return;
     // The path may have been replaced between the look and the open.
-    struct stat after {};
+    struct stat after
+    {
+    };
     if (::fstat(fd, &after) != 0 || !S_ISREG(after.st_mode) || isPseudoFileSystem(fd)) {
         ::close(fd);
         return;
@@ -95,7 +100,9 @@ void RegularFile::close()
 
 std::int64_t RegularFile::size() const
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (m_fd < 0 || ::fstat(m_fd, &info) != 0)
         return 0;
     return info.st_size;
