@@ -38,6 +38,9 @@ protected:
         ASSERT_TRUE(makePicture(path("picture.png"), 16, 8));
         ASSERT_TRUE(runFfmpeg(args({ "-f", "lavfi", "-i", "testsrc=size=32x32:rate=5:duration=1", "-loop", "0" })
             << path("animation.gif")));
+        ASSERT_TRUE(runFfmpeg(args({ "-f", "lavfi", "-i", "color=red:size=64x64", "-frames:v", "1", "-c:v",
+                                  "libaom-av1", "-still-picture", "1" })
+            << path("still.avif")));
         ASSERT_TRUE(makeTone(path("tone.mp3"), 2.0));
         ASSERT_TRUE(makeTone(path("tone.m4a"), 2.0, args({ "-c:a", "aac" })));
         ASSERT_TRUE(makeTone(path("tone.aac"), 2.0, args({ "-c:a", "aac", "-f", "adts" })));

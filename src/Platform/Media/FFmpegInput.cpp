@@ -5,6 +5,7 @@
 #include <mutex>
 
 extern "C" {
+#include <libavutil/dict.h>
 #include <libavutil/log.h>
 #include <libavutil/mem.h>
 }
@@ -128,7 +129,22 @@ bool FFmpegInput::isPseudoFormat() const
     // frame header or two; such a file is no media.
     if (m_context->probe_score < AVPROBE_SCORE_RETRY)
         return true;
-    return isPseudoFormatName(containerName());
+    if (isPseudoFormatName(containerName()))
+        return true;
+    // Still images and image sequences in the ISO media file format (AVIF,
+    // HEIF) open with the MP4 demuxer; their brand tells them apart.
+    if (containerName().startsWith(QLatin1String("mov,mp4"))) {
+        const AVDictionaryEntry *brand = av_dict_get(m_context->metadata, "major_brand", nullptr, 0);
+        static const char *const kImageBrands[]
+            = { "avif", "avis", "heic", "heix", "heim", "heis", "hevc", "hevx", "mif1", "msf1", "avci" };
+        if (brand && brand->value) {
+            for (const char *image : kImageBrands) {
+                if (qstrcmp(brand->value, image) == 0)
+                    return true;
+            }
+        }
+    }
+    return false;
 }
 
 QByteArray FFmpegInput::head(int length) const
