@@ -10,7 +10,9 @@
 #include "PlayerctlClient.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QImage>
+#include <QProcess>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -151,6 +153,34 @@ TEST(SharedPlayer, ARealMprisClientDrivesItAndReadsItBack)
     player.pause();
     player.setQueue(Player::EntryList {});
     player.replaceCurrentItem(nullptr);
+}
+
+// Runs in a child process of this test program whose session bus cannot be reached.
+TEST(SharedPlayer, PlaysOnWithoutASessionBus)
+{
+    if (qEnvironmentVariableIsSet("TARNIK_TEST_WITHOUT_BUS")) {
+        PlaybackBackend::setFactory([] { return std::make_unique<FakePlaybackBackend>(); });
+        Player &player = Player::shared();
+        EXPECT_FALSE(MprisService::shared().isRegistered());
+        player.setQueue(test::PlayerRig::entries(2));
+        player.play(0);
+        EXPECT_TRUE(player.isPlaying());
+        player.next();
+        EXPECT_EQ(player.currentIndex(), 1);
+        return;
+    }
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TARNIK_TEST_WITHOUT_BUS"), QStringLiteral("1"));
+    environment.insert(
+        QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/tarnik-test-bus"));
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(),
+        { QStringLiteral("--gtest_filter=SharedPlayer.PlaysOnWithoutASessionBus") });
+    ASSERT_TRUE(child.waitForFinished(60'000));
+    const QString errors = QString::fromUtf8(child.readAllStandardError());
+    EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString() << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("Media controls are off"))) << errors.toStdString();
 }
 
 TEST(PlayerOnQtMultimedia, MovesThroughARealQueueAndRepeats)
