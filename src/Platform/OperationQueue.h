@@ -24,7 +24,9 @@ public:
     Operation(const Operation &) = delete;
     Operation &operator=(const Operation &) = delete;
 
-    void cancel();
+    // Virtual so that an operation wrapping outside work (a transfer) can stop it too; overrides
+    // call this one.
+    virtual void cancel();
     bool isCancelled() const;
     bool isExecuting() const;
     bool isFinished() const;
