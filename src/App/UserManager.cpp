@@ -77,19 +77,12 @@ bool isHttpStatusError(QNetworkReply::NetworkError error)
     }
 }
 
-// The authentication schemes offered by a reply's WWW-Authenticate headers.
-bool offersBasicOrDigest(QNetworkReply *reply)
+// Basic and Digest challenges name a realm (it is a required parameter of
+// both); NTLM and Negotiate have none. The transfer layer keeps the scheme to
+// itself, and the reply's headers are not readable yet when it asks.
+bool isBasicOrDigest(const QAuthenticator *authenticator)
 {
-    for (const auto &[name, value] : reply->rawHeaderPairs()) {
-        if (name.compare("WWW-Authenticate", Qt::CaseInsensitive) != 0)
-            continue;
-        for (const QByteArray &line : value.split('\n')) {
-            const QByteArray scheme = line.trimmed().split(' ').value(0).toLower();
-            if (scheme == "basic" || scheme == "digest")
-                return true;
-        }
-    }
-    return false;
+    return !authenticator->realm().isEmpty();
 }
 
 // One JSON text of any kind, a top-level fragment included.
@@ -197,6 +190,9 @@ QNetworkRequest UserManager::makeRequest(const QUrl &url) const
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setTransferTimeout(m_configuration.timeoutMilliseconds);
     request.setRawHeader("User-Agent", QByteArray(Common::mobileUserAgent.data(), Common::mobileUserAgent.size()));
+    // What the transfer layer would send for a form body anyway; said here so it
+    // does not warn about it on every query.
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
     return request;
 }
 
@@ -278,7 +274,7 @@ void UserManager::startQuery(const QUrl &url, const QByteArray &body, QueryCompl
                          // Only the service's own host gets its credentials, and only once:
                          // a second challenge means they were refused. Anything else is
                          // left unanswered, which ends in the server's own reply.
-                         if (!offersBasicOrDigest(reply) || reply->url().host() != configuration.serviceHost)
+                         if (!isBasicOrDigest(authenticator) || reply->url().host() != configuration.serviceHost)
                              return;
                          if (challenges->count++ > 0) {
                              challenges->cancelled = true;

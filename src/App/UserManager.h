@@ -115,7 +115,7 @@ public:
     // The query followed by the app's and device's fields, as the body's text.
     static QString queryBody(const QString &query);
     // The request for a query to `url`: POST, no cached data, the time-out and
-    // the mobile user agent (the only header set here).
+    // the mobile user agent, besides the form body's content type.
     QNetworkRequest makeRequest(const QUrl &url) const;
     // The four steps every finished transfer goes through (see postQuery()).
     // `challengeCancelled`: the session gave up on a repeated challenge.

@@ -7,7 +7,9 @@
 #include <QJsonDocument>
 #include <QJsonValue>
 
+#include <charconv>
 #include <cmath>
+#include <iterator>
 #include <utility>
 
 namespace tarnik {
@@ -60,7 +62,13 @@ std::optional<Enum> keyOf(const std::array<std::pair<Enum, QLatin1String>, N> &t
 // 0.8 rather than as the double nearest to the float (0.800000011920929).
 double jsonNumber(float value)
 {
-    return QString::number(value, 'g', QLocale::FloatingPointShortest).toDouble();
+    char text[64];
+    const auto [end, error] = std::to_chars(std::begin(text), std::end(text), value);
+    if (error != std::errc())
+        return value;
+    double number = value;
+    std::from_chars(std::begin(text), end, number);
+    return number;
 }
 
 // The metadata's JSON document, artwork left out (the envelope carries it), or
