@@ -196,6 +196,20 @@ TEST(ImportItemTest, KeyTablesMatchTheirTextsExactly)
     EXPECT_EQ(ImportItem::codingKeyFromString(QStringLiteral("timeRange")), std::nullopt);
 }
 
+TEST(ImportItemTest, RecordFromAnEntryCopiesWhatTheEntryHoldsNow)
+{
+    Entry entry(QStringLiteral("/m/Artist - Song.mp3"), QStringLiteral("Artist - Song.mp3"), EntryType::exportable,
+                IndexPath{});
+    const ImportItem before(MediaKind::ringtone, entry);
+    EXPECT_EQ(before.mediaKind, MediaKind::ringtone);
+    EXPECT_EQ(before.path, entry.path());
+    EXPECT_EQ(before.metadata, std::nullopt);
+
+    entry.setMetadata(sampleMetadata());
+    EXPECT_EQ(before.metadata, std::nullopt);
+    EXPECT_EQ(ImportItem(MediaKind::song, entry).metadata, sampleMetadata());
+}
+
 TEST(ImportItemTest, UrlAndIdentifierComeFromThePath)
 {
     const QString path = QStringLiteral("/var/mobile/Media/My Music/") + QString(200, QLatin1Char('x'))
