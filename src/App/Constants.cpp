@@ -4,10 +4,7 @@
 #include "Platform/Bundle.h"
 
 #include <QFontDatabase>
-#include <QGuiApplication>
 #include <QLocale>
-#include <QMutex>
-#include <QScreen>
 #include <QSysInfo>
 #include <cstring>
 #include <sys/utsname.h>
@@ -16,51 +13,21 @@ namespace tarnik::Device {
 
 namespace {
 
-QMutex &screenSourceMutex()
-{
-    static QMutex mutex;
-    return mutex;
-}
-
-std::function<QSizeF()> &screenSource()
-{
-    static std::function<QSizeF()> source;
-    return source;
-}
-
-QSizeF screenSize()
-{
-    {
-        QMutexLocker lock(&screenSourceMutex());
-        if (screenSource())
-            return screenSource()();
-    }
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        return screen->size();
-    return {};
-}
-
 const ScreenFacts &facts()
 {
-    static const ScreenFacts once = screenFactsFor(screenSize());
+    static const ScreenFacts once = screenFactsFor(DeviceProfile::idiom(), DeviceProfile::screenSize());
     return once;
 }
 
 } // namespace
 
-ScreenFacts screenFactsFor(QSizeF size)
+ScreenFacts screenFactsFor(UserInterfaceIdiom idiom, QSizeF size)
 {
     ScreenFacts result;
+    result.idiom = idiom;
     result.maxLength = qMax(size.width(), size.height());
     result.minLength = qMin(size.width(), size.height());
-    result.idiom = result.minLength >= 600 ? UserInterfaceIdiom::pad : UserInterfaceIdiom::phone;
     return result;
-}
-
-void setScreenSizeSource(std::function<QSizeF()> source)
-{
-    QMutexLocker lock(&screenSourceMutex());
-    screenSource() = std::move(source);
 }
 
 UserInterfaceIdiom userInterfaceIdiom()
@@ -118,11 +85,11 @@ QString language()
 
 double screenWidth()
 {
-    return screenSize().width();
+    return DeviceProfile::screenSize().width();
 }
 double screenHeight()
 {
-    return screenSize().height();
+    return DeviceProfile::screenSize().height();
 }
 double maxLength()
 {
@@ -151,8 +118,7 @@ bool isIPhoneX()
 
 bool isPortrait()
 {
-    const QSizeF size = screenSize();
-    return size.height() > size.width();
+    return DeviceProfile::isPortrait();
 }
 
 } // namespace tarnik::Device

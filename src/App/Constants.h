@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Import/Metadata.h"
+#include "Platform/UI/DeviceProfile.h"
 
 #include <QColor>
 #include <QFont>
@@ -9,7 +10,6 @@
 #include <QSizeF>
 #include <QString>
 #include <QVariant>
-#include <functional>
 
 // The facts that many screens and services share, as namespaces of read-only
 // members. Values marked "once" are computed on first use (thread-safe) and kept
@@ -17,12 +17,10 @@
 
 namespace tarnik::Device {
 
-enum class UserInterfaceIdiom { unspecified = -1, phone = 0, pad = 1 };
-
 // What the size and idiom flags are derived from: the screen the app plays on.
 struct ScreenFacts
 {
-    UserInterfaceIdiom idiom = UserInterfaceIdiom::unspecified;
+    UserInterfaceIdiom idiom = UserInterfaceIdiom::phone;
     double maxLength = 0;
     double minLength = 0;
 
@@ -35,15 +33,12 @@ struct ScreenFacts
     bool isIPhoneX() const { return isPhone() && maxLength == 812; }
 };
 
-// "pad" when the shorter side is at least 600 logical pixels, "phone" below.
-ScreenFacts screenFactsFor(QSizeF screenSize);
+// The facts of an idiom and a screen size.
+ScreenFacts screenFactsFor(UserInterfaceIdiom idiom, QSizeF screenSize);
 
-// The screen's size in logical pixels. By default the primary screen's; the
-// screen layer installs the main window's size (which plays the screen), and
-// tests install a size of their choice. Install before the first read of the
-// "once" members below. Call on the GUI thread.
-void setScreenSizeSource(std::function<QSizeF()> source);
-
+// The idiom and the screen come from DeviceProfile (the main window plays the
+// screen; tests set a profile). The "once" members keep what DeviceProfile says
+// at their first read, which is made on the GUI thread.
 UserInterfaceIdiom userInterfaceIdiom(); // once
 bool isPad(); // once
 bool isPhone(); // once

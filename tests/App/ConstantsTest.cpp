@@ -22,11 +22,13 @@ TEST(Device, ScreenFactsFollowIdiomAndLongSide)
         { { 414, 736 }, false, false, false, false, false },
         { { 768, 1024 }, true, false, false, false, false },
         { { 650, 812 }, true, false, false, false, false }, // a pad is never a phone size
+        { { 320, 568 }, true, false, false, false, false },
         { { 599, 812 }, false, false, false, false, true },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << c.size.width() << "x" << c.size.height());
-        const Device::ScreenFacts f = Device::screenFactsFor(c.size);
+        const Device::ScreenFacts f
+            = Device::screenFactsFor(c.pad ? UserInterfaceIdiom::pad : UserInterfaceIdiom::phone, c.size);
         EXPECT_EQ(f.isPad(), c.pad);
         EXPECT_EQ(f.isPhone(), !c.pad);
         EXPECT_EQ(f.isIPhone4orLess(), c.small);
@@ -36,6 +38,19 @@ TEST(Device, ScreenFactsFollowIdiomAndLongSide)
         EXPECT_EQ(f.maxLength, qMax(c.size.width(), c.size.height()));
         EXPECT_EQ(f.minLength, qMin(c.size.width(), c.size.height()));
     }
+}
+
+TEST(Device, EachReadMembersFollowTheProfile)
+{
+    DeviceProfile::setOverride(DeviceProfile::Override { UserInterfaceIdiom::phone, QSizeF(375, 667) });
+    EXPECT_EQ(Device::screenWidth(), 375);
+    EXPECT_EQ(Device::screenHeight(), 667);
+    EXPECT_TRUE(Device::isPortrait());
+    DeviceProfile::setOverride(DeviceProfile::Override { UserInterfaceIdiom::phone, QSizeF(667, 375) });
+    EXPECT_FALSE(Device::isPortrait());
+    DeviceProfile::setOverride(DeviceProfile::Override { UserInterfaceIdiom::phone, QSizeF(500, 500) });
+    EXPECT_FALSE(Device::isPortrait()); // a square screen is not portrait
+    DeviceProfile::setOverride(std::nullopt);
 }
 
 TEST(Device, LanguageCodeFallsBackToEnglish)
