@@ -24,6 +24,8 @@
 #include <QThread>
 #include <QUrl>
 
+#include <utility>
+
 namespace tarnik {
 
 namespace {
@@ -179,6 +181,24 @@ void AppDelegate::applicationDidBecomeActive()
 {
     if (m_playerLink)
         m_playerLink->delegatePlayerDidChangeItem();
+}
+
+void AppDelegate::applicationStateChanged(Qt::ApplicationState state)
+{
+    if (state == m_state)
+        return;
+    const auto isBackground = [](Qt::ApplicationState s) {
+        return s == Qt::ApplicationHidden || s == Qt::ApplicationSuspended;
+    };
+    const Qt::ApplicationState previous = std::exchange(m_state, state);
+    if (previous == Qt::ApplicationActive)
+        applicationWillResignActive();
+    if (isBackground(state) && !isBackground(previous))
+        applicationDidEnterBackground();
+    if (isBackground(previous) && !isBackground(state))
+        applicationWillEnterForeground();
+    if (state == Qt::ApplicationActive)
+        applicationDidBecomeActive();
 }
 
 void AppDelegate::dismissPresentedViewControllers(ViewController *root)

@@ -71,6 +71,11 @@ public:
     // matters and QUrl folds it.
     virtual bool applicationOpenUrl(const QString &urlText);
 
+    // Maps what Qt reports (active, inactive, hidden or suspended) to the
+    // callbacks above: leaving active resigns, reaching hidden enters the
+    // background, leaving hidden enters the foreground, active becomes active.
+    void applicationStateChanged(Qt::ApplicationState state);
+
     // The launch steps, for tests that check their order.
     std::function<void(const QString &step)> launchStepObserver;
 
@@ -84,6 +89,7 @@ private:
     bool handOverOlderForm(TabBarController *tabs, const QHash<QString, QString> &query);
     bool handOver(TabBarController *tabs, const QString &path, const QVariantMap &record, int mediaKind);
 
+    Qt::ApplicationState m_state = Qt::ApplicationInactive;
     QPointer<Window> m_window;
     QPointer<PlatformPlayer> m_player;
     QPointer<QObject> m_audioPlayerLayer;

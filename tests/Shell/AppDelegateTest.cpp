@@ -197,3 +197,39 @@ TEST_F(AppDelegateTest, DismissalChainTakesOneLevelPerDismissal)
     EXPECT_EQ(chain.depthAtCall, (QList<int>{2, 1, 0}));
     EXPECT_EQ(root->presentedViewController(), nullptr);
 }
+
+namespace {
+class StateRecorder : public AppDelegate
+{
+public:
+    void applicationDidEnterBackground() override { calls.append(QStringLiteral("background")); }
+    void applicationWillEnterForeground() override { calls.append(QStringLiteral("foreground")); }
+    void applicationDidBecomeActive() override { calls.append(QStringLiteral("active")); }
+    void applicationWillResignActive() override { calls.append(QStringLiteral("resign")); }
+    QStringList calls;
+};
+} // namespace
+
+TEST(AppDelegateStateTest, QtStatesMapToTheLifeCycleCallbacks)
+{
+    StateRecorder d;
+    const struct
+    {
+        Qt::ApplicationState state;
+        QStringList calls;
+    } rows[] = {
+        {Qt::ApplicationActive, {QStringLiteral("active")}},
+        {Qt::ApplicationActive, {}},
+        {Qt::ApplicationInactive, {QStringLiteral("resign")}},
+        {Qt::ApplicationHidden, {QStringLiteral("background")}},
+        {Qt::ApplicationSuspended, {}},
+        {Qt::ApplicationActive, {QStringLiteral("foreground"), QStringLiteral("active")}},
+        {Qt::ApplicationHidden, {QStringLiteral("resign"), QStringLiteral("background")}},
+        {Qt::ApplicationInactive, {QStringLiteral("foreground")}},
+    };
+    for (const auto &row : rows) {
+        d.calls.clear();
+        d.applicationStateChanged(row.state);
+        EXPECT_EQ(d.calls, row.calls) << int(row.state);
+    }
+}

@@ -92,10 +92,10 @@ void NavigationController::layoutChildViews()
     m_toolbar->setGeometry(0, root->height() - Toolbar::kHeight + m_toolbarOffset, root->width(), Toolbar::kHeight);
     const QRect content = contentRect();
     m_content->setGeometry(content);
-    for (ViewController *vc : std::as_const(m_stack)) {
-        if (vc->isViewLoaded() && vc->view()->parentWidget() == m_content && vc->view()->isVisible())
-            vc->view()->setGeometry(0, 0, content.width(), content.height());
-    }
+    // During a push or pop the transition places the two views itself.
+    ViewController *top = topViewController();
+    if (m_transitions == 0 && top && top->isViewLoaded() && top->view()->parentWidget() == m_content)
+        top->view()->setGeometry(0, 0, content.width(), content.height());
 }
 
 QList<ViewController *> NavigationController::visibleChildren() const
@@ -153,7 +153,12 @@ void NavigationController::transition(ViewController *from, ViewController *to, 
     }
     QPointer<ViewController> fromGuard(from);
     QPointer<ViewController> toGuard(to);
-    auto finish = [this, fromGuard, toGuard, removed, visible](bool) {
+    QPointer<NavigationController> self(this);
+    auto finish = [self, fromGuard, toGuard, removed, visible, animate](bool) {
+        if (!self)
+            return;
+        if (animate)
+            --self->m_transitions;
         if (fromGuard && fromGuard != toGuard && fromGuard->isViewLoaded())
             View::removeFromSuperview(fromGuard->view());
         if (visible && fromGuard != toGuard) {
@@ -166,13 +171,14 @@ void NavigationController::transition(ViewController *from, ViewController *to, 
             if (vc != toGuard)
                 vc->deleteLater();
         }
-        layoutChildViews();
+        self->layoutChildViews();
     };
     if (!animate) {
         finish(true);
         return;
     }
     const int w = content.width();
+    ++m_transitions;
     QWidget *toView = to->view();
     QWidget *fromView = from->view();
     if (forward) {

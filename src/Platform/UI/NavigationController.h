@@ -65,6 +65,7 @@ private:
     bool m_barHidden = false;
     bool m_toolbarHidden = true;
     int m_toolbarOffset = 0; // slides the toolbar while it hides or shows
+    int m_transitions = 0; // pushes and pops under way
 };
 
 } // namespace tarnik

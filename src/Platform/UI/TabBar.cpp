@@ -63,6 +63,12 @@ void TabBar::resizeEvent(QResizeEvent *event)
     layoutItems();
 }
 
+void TabBar::mousePressEvent(QMouseEvent *event)
+{
+    // Taking the press is what brings the release here.
+    event->accept();
+}
+
 void TabBar::mouseReleaseEvent(QMouseEvent *event)
 {
     for (int i = 0; i < m_items.size(); ++i) {

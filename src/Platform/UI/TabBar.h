@@ -36,6 +36,7 @@ Q_SIGNALS:
 protected:
     virtual void layoutItems() {}
     void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 

@@ -1,0 +1,105 @@
+#include "App/ApplicationMain.h"
+
+#include "App/AppDelegate.h"
+#include "App/Constants.h"
+#include "App/IncomingDocuments.h"
+#include "App/InstanceChannel.h"
+#include "App/MainStoryboard.h"
+#include "App/ScreenAlertPresenter.h"
+#include "Platform/UI/DeviceProfile.h"
+#include "Platform/UI/Storyboard.h"
+#include "Platform/UI/Window.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QIcon>
+#include <QWindowStateChangeEvent>
+
+namespace tarnik {
+
+namespace {
+
+// A minimised window counts as the app being hidden.
+class MinimiseWatcher : public QObject
+{
+public:
+    explicit MinimiseWatcher(AppDelegate *delegate)
+        : m_delegate(delegate)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::WindowStateChange) {
+            auto *window = static_cast<QWidget *>(watched);
+            m_delegate->applicationStateChanged(window->windowState() & Qt::WindowMinimized
+                                                    ? Qt::ApplicationHidden
+                                                    : QGuiApplication::applicationState());
+        }
+        return false;
+    }
+
+private:
+    AppDelegate *m_delegate;
+};
+
+} // namespace
+
+int applicationMain(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tarnik"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tarnik"));
+    QApplication::setDesktopFileName(QStringLiteral("tarnik"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tarnik")));
+
+    const QStringList arguments
+        = IncomingDocuments::absoluteArguments(QApplication::arguments().mid(1), QDir::currentPath());
+    InstanceChannel channel;
+    if (!channel.listen()) {
+        // Another instance runs: it takes the documents and links.
+        return InstanceChannel::forward(arguments) ? 0 : 1;
+    }
+
+    setAlertPresenter(std::make_shared<ScreenAlertPresenter>());
+    MainStoryboard::registerScreens();
+
+    AppDelegate delegate;
+    AppDelegate::setShared(&delegate);
+    Window window;
+    window.setWindowTitle(QStringLiteral("Tarnik"));
+    window.resize(420, 780);
+    window.makeKey();
+    delegate.setWindow(&window);
+    window.setRootViewController(Storyboard(MainStoryboard::kName).instantiateInitialViewController());
+
+    delegate.applicationDidFinishLaunching();
+    window.show();
+
+    MinimiseWatcher minimise(&delegate);
+    window.installEventFilter(&minimise);
+    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &delegate, &AppDelegate::applicationStateChanged);
+    delegate.applicationStateChanged(QGuiApplication::applicationState());
+
+    const auto open = [&delegate, &window](const QStringList &items) {
+        for (const QString &item : items) {
+            if (const std::optional<QString> url = IncomingDocuments::urlForArgument(item, QDir::currentPath()))
+                delegate.applicationOpenUrl(*url);
+        }
+        window.raise();
+        window.activateWindow();
+    };
+    QObject::connect(&channel, &InstanceChannel::received, &app, open);
+    // After the launch, which empties the inbox.
+    if (!arguments.isEmpty())
+        open(arguments);
+
+    const int code = QApplication::exec();
+    delegate.applicationWillTerminate();
+    setAlertPresenter(nullptr);
+    AppDelegate::setShared(nullptr);
+    return code;
+}
+
+} // namespace tarnik
