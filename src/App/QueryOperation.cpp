@@ -4,14 +4,13 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPointer>
-
 #include <atomic>
 #include <mutex>
 
 namespace tarnik {
 
 namespace {
-std::atomic<quint64> nextTaskIdentifier{1};
+std::atomic<quint64> nextTaskIdentifier { 1 };
 } // namespace
 
 // What the transfer and the operation share; the transfer's callbacks hold the
@@ -48,8 +47,7 @@ struct QueryOperation::Task
     }
 };
 
-QueryOperation::QueryOperation(QNetworkAccessManager *session, const QNetworkRequest &request,
-                               const QByteArray &body)
+QueryOperation::QueryOperation(QNetworkAccessManager *session, const QNetworkRequest &request, const QByteArray &body)
     : m_task(std::make_shared<Task>())
 {
     m_task->session = session;
@@ -89,7 +87,7 @@ void QueryOperation::main()
                 session = nullptr;
         }
         if (!session) {
-            task->deliver({std::nullopt, UserManagerError::dataTaskError});
+            task->deliver({ std::nullopt, UserManagerError::dataTaskError });
             return;
         }
         QNetworkReply *reply = session->post(task->request, task->body);
@@ -98,8 +96,8 @@ void QueryOperation::main()
             task->reply = reply;
         }
         QObject::connect(reply, &QNetworkReply::finished, session, [task, reply] {
-            const UserManager::QueryResult result =
-                UserManager::decodeReply(reply, false, &UserManager::defaultIsOnline);
+            const UserManager::QueryResult result
+                = UserManager::decodeReply(reply, false, &UserManager::defaultIsOnline);
             reply->deleteLater();
             task->deliver(result);
         });
@@ -133,7 +131,7 @@ void QueryOperation::cancel()
         if (reply)
             reply->abort();
         else if (!started)
-            task->deliver({std::nullopt, UserManagerError::dataTaskError});
+            task->deliver({ std::nullopt, UserManagerError::dataTaskError });
     });
 }
 

@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QNetworkRequest>
-
 #include <memory>
 #include <optional>
 

@@ -6,7 +6,6 @@
 
 #include <QByteArrayList>
 #include <QVariantMap>
-
 #include <array>
 #include <utility>
 
@@ -14,14 +13,14 @@ namespace tarnik {
 
 namespace {
 
-constexpr std::array<std::pair<SaltrigUtils::MessageKey, QLatin1String>, 6> kMessageKeys{{
-    {SaltrigUtils::MessageKey::result, SaltrigProtocol::resultKey},
-    {SaltrigUtils::MessageKey::path, SaltrigProtocol::pathKey},
-    {SaltrigUtils::MessageKey::source, SaltrigProtocol::sourceKey},
-    {SaltrigUtils::MessageKey::flag, SaltrigProtocol::flagKey},
-    {SaltrigUtils::MessageKey::dictionaryToWrite, SaltrigProtocol::dictionaryToWriteKey},
-    {SaltrigUtils::MessageKey::items, SaltrigProtocol::itemsKey},
-}};
+constexpr std::array<std::pair<SaltrigUtils::MessageKey, QLatin1String>, 6> kMessageKeys { {
+    { SaltrigUtils::MessageKey::result, SaltrigProtocol::resultKey },
+    { SaltrigUtils::MessageKey::path, SaltrigProtocol::pathKey },
+    { SaltrigUtils::MessageKey::source, SaltrigProtocol::sourceKey },
+    { SaltrigUtils::MessageKey::flag, SaltrigProtocol::flagKey },
+    { SaltrigUtils::MessageKey::dictionaryToWrite, SaltrigProtocol::dictionaryToWriteKey },
+    { SaltrigUtils::MessageKey::items, SaltrigProtocol::itemsKey },
+} };
 
 // One request: the operation code under "identifier" and the keyed entries.
 std::optional<QVariantMap> send(SaltrigProtocol::Operation operation, const QVariantMap &entries)

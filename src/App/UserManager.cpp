@@ -16,7 +16,6 @@
 #include <QNetworkInterface>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-
 #include <mutex>
 
 namespace tarnik {
@@ -88,7 +87,7 @@ bool isBasicOrDigest(const QAuthenticator *authenticator)
 // One JSON text of any kind, a top-level fragment included.
 std::optional<QJsonValue> parseFragment(const QByteArray &data)
 {
-    QJsonParseError error{};
+    QJsonParseError error {};
     const QJsonDocument document = QJsonDocument::fromJson('[' + data + ']', &error);
     if (error.error != QJsonParseError::NoError || !document.isArray() || document.array().size() != 1)
         return std::nullopt;
@@ -115,14 +114,14 @@ void runImport(const QList<ImportItem> &items, const std::function<void()> &comp
     // import that looks complete would be worse than an error the user sees.
     if (!encoded || !envelope) {
         _print(QStringLiteral("Failed to encode the import request.\nError: ")
-               + UserManagerError(UserManagerError::importError).message());
+            + UserManagerError(UserManagerError::importError).message());
         UserManager::showAlert(UserManagerError::importError);
         if (completion)
             completion();
         return;
     }
 
-    QList<QByteArray> request{*envelope};
+    QList<QByteArray> request { *envelope };
     request.append(records);
     if (!SaltrigUtils::importItems(request)) {
         _print(QStringLiteral("The companion service did not take the import request.\nError: no reply"));
@@ -179,8 +178,8 @@ QString UserManager::serviceURL()
 QString UserManager::queryBody(const QString &query)
 {
     return query + QStringLiteral("&bundle=") + Common::bundleIdentifier() + QStringLiteral("&os=")
-        + Device::systemVersion() + QStringLiteral("&model=") + Device::modelIdentifier()
-        + QStringLiteral("&version=") + Common::version + QStringLiteral("&local=") + Device::language();
+        + Device::systemVersion() + QStringLiteral("&model=") + Device::modelIdentifier() + QStringLiteral("&version=")
+        + Common::version + QStringLiteral("&local=") + Device::language();
 }
 
 QNetworkRequest UserManager::makeRequest(const QUrl &url) const
@@ -211,14 +210,14 @@ bool UserManager::defaultIsOnline(const QUrl &url)
     return false;
 }
 
-UserManager::QueryResult UserManager::decodeReply(QNetworkReply *reply, bool challengeCancelled,
-                                                  const std::function<bool(const QUrl &)> &isOnline)
+UserManager::QueryResult UserManager::decodeReply(
+    QNetworkReply *reply, bool challengeCancelled, const std::function<bool(const QUrl &)> &isOnline)
 {
     const QNetworkReply::NetworkError error = reply->error();
     const bool responded = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
     if (challengeCancelled) {
         const QString description = transferErrorDescription(kCancelledCode, QStringLiteral("cancelled"));
-        return {std::nullopt, UserManagerError::fromTransferError(description)};
+        return { std::nullopt, UserManagerError::fromTransferError(description) };
     }
     if (error != QNetworkReply::NoError && !(responded && isHttpStatusError(error))) {
         const bool offline = failedToConnect(error) && isOnline && !isOnline(reply->url());
@@ -226,16 +225,16 @@ UserManager::QueryResult UserManager::decodeReply(QNetworkReply *reply, bool cha
             offline ? kNotConnectedCode : (error == QNetworkReply::OperationCanceledError ? kCancelledCode : -error),
             reply->errorString());
         _print(QStringLiteral("The query failed.\nError: ") + description);
-        return {std::nullopt, UserManagerError::fromTransferError(description)};
+        return { std::nullopt, UserManagerError::fromTransferError(description) };
     }
 
     const QByteArray data = reply->readAll();
     if (data.isEmpty())
-        return {std::nullopt, UserManagerError::nilDataError};
+        return { std::nullopt, UserManagerError::nilDataError };
     const std::optional<QJsonValue> value = parseFragment(data);
     if (!value || !value->isObject())
-        return {std::nullopt, UserManagerError::parsingError};
-    return {value->toObject().toVariantMap(), std::nullopt};
+        return { std::nullopt, UserManagerError::parsingError };
+    return { value->toObject().toVariantMap(), std::nullopt };
 }
 
 void UserManager::postQuery(const QString &query, const QString &url, bool isReg, QueryCompletion completion)
@@ -270,31 +269,30 @@ void UserManager::startQuery(const QUrl &url, const QByteArray &body, QueryCompl
     auto challenges = std::make_shared<Challenges>();
 
     QObject::connect(session, &QNetworkAccessManager::authenticationRequired, session,
-                     [configuration = m_configuration, challenges](QNetworkReply *reply, QAuthenticator *authenticator) {
-                         // Only the service's own host gets its credentials, and only once:
-                         // a second challenge means they were refused. Anything else is
-                         // left unanswered, which ends in the server's own reply.
-                         if (!isBasicOrDigest(authenticator) || reply->url().host() != configuration.serviceHost)
-                             return;
-                         if (challenges->count++ > 0) {
-                             challenges->cancelled = true;
-                             return;
-                         }
-                         authenticator->setUser(configuration.serviceUser);
-                         authenticator->setPassword(configuration.servicePassword);
-                     });
+        [configuration = m_configuration, challenges](QNetworkReply *reply, QAuthenticator *authenticator) {
+            // Only the service's own host gets its credentials, and only once:
+            // a second challenge means they were refused. Anything else is
+            // left unanswered, which ends in the server's own reply.
+            if (!isBasicOrDigest(authenticator) || reply->url().host() != configuration.serviceHost)
+                return;
+            if (challenges->count++ > 0) {
+                challenges->cancelled = true;
+                return;
+            }
+            authenticator->setUser(configuration.serviceUser);
+            authenticator->setPassword(configuration.servicePassword);
+        });
 
     QNetworkReply *reply = session->post(makeRequest(url), body);
     m_dataTask = reply;
     QObject::connect(reply, &QNetworkReply::finished, session,
-                     [reply, session, challenges, isOnline = m_configuration.isOnline,
-                      completion = std::move(completion)] {
-                         const QueryResult result = decodeReply(reply, challenges->cancelled, isOnline);
-                         reply->deleteLater();
-                         session->deleteLater();
-                         if (completion)
-                             completion(result.reply, result.error);
-                     });
+        [reply, session, challenges, isOnline = m_configuration.isOnline, completion = std::move(completion)] {
+            const QueryResult result = decodeReply(reply, challenges->cancelled, isOnline);
+            reply->deleteLater();
+            session->deleteLater();
+            if (completion)
+                completion(result.reply, result.error);
+        });
 }
 
 void UserManager::cancelQuery()
@@ -303,8 +301,8 @@ void UserManager::cancelQuery()
         m_dataTask->abort();
 }
 
-void UserManager::showAlert(UserManagerError error, const std::optional<QString> &title,
-                            const std::optional<QString> &message)
+void UserManager::showAlert(
+    UserManagerError error, const std::optional<QString> &title, const std::optional<QString> &message)
 {
     _showTarnikDefaultAlert(title.value_or(error.title()), message.value_or(error.message()));
 }

@@ -9,7 +9,6 @@
 #include <QString>
 #include <QUrl>
 #include <QVariantMap>
-
 #include <functional>
 #include <memory>
 #include <optional>
@@ -38,8 +37,8 @@ class UserManager
 {
 public:
     // (reply object, error): exactly one of them has a value.
-    using QueryCompletion =
-        std::function<void(const std::optional<QVariantMap> &reply, const std::optional<UserManagerError> &error)>;
+    using QueryCompletion
+        = std::function<void(const std::optional<QVariantMap> &reply, const std::optional<UserManagerError> &error)>;
 
     // What a client needs to know of the service and of the network.
     struct Configuration
@@ -98,7 +97,7 @@ public:
     // An alert for the error with its own title and message unless others are
     // given; presented on the GUI thread. Callable from any thread.
     static void showAlert(UserManagerError error, const std::optional<QString> &title = std::nullopt,
-                          const std::optional<QString> &message = std::nullopt);
+        const std::optional<QString> &message = std::nullopt);
 
     // Hands a list of import records to the companion service in one import
     // request: the envelope (the sender and every record's artwork by path)
@@ -124,8 +123,8 @@ public:
         std::optional<QVariantMap> reply;
         std::optional<UserManagerError> error;
     };
-    static QueryResult decodeReply(QNetworkReply *reply, bool challengeCancelled,
-                                   const std::function<bool(const QUrl &)> &isOnline);
+    static QueryResult decodeReply(
+        QNetworkReply *reply, bool challengeCancelled, const std::function<bool(const QUrl &)> &isOnline);
     // The default reachability probe of Configuration::isOnline.
     static bool defaultIsOnline(const QUrl &url);
 

@@ -2,43 +2,45 @@
 
 #include "App/Globals.h"
 #include "App/PathExtension.h"
+#include "App/PersistentCacher.h"
 #include "Platform/Messaging/SaltrigProtocol.h"
 
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonValue>
-
 #include <charconv>
 #include <cmath>
 #include <iterator>
+#include <mutex>
 #include <utility>
 
 namespace tarnik {
 
 namespace {
 
-constexpr std::array<std::pair<ImportItem::Key, QLatin1String>, 7> kKeys{{
-    {ImportItem::Key::mediaKind, QLatin1String("mediaKind")},
-    {ImportItem::Key::metadata, QLatin1String("metadata")},
-    {ImportItem::Key::path, QLatin1String("path")},
-    {ImportItem::Key::isUpdatedByUser, QLatin1String("isDetailedImport")},
-    {ImportItem::Key::isSoundcloud, QLatin1String("isSoundcloud")},
-    {ImportItem::Key::timeRange, QLatin1String("timeRange")},
-    {ImportItem::Key::volume, QLatin1String("volume")},
-}};
+constexpr std::array<std::pair<ImportItem::Key, QLatin1String>, 7> kKeys { {
+    { ImportItem::Key::mediaKind, QLatin1String("mediaKind") },
+    { ImportItem::Key::metadata, QLatin1String("metadata") },
+    { ImportItem::Key::path, QLatin1String("path") },
+    { ImportItem::Key::isUpdatedByUser, QLatin1String("isDetailedImport") },
+    { ImportItem::Key::isSoundcloud, QLatin1String("isSoundcloud") },
+    { ImportItem::Key::timeRange, QLatin1String("timeRange") },
+    { ImportItem::Key::volume, QLatin1String("volume") },
+} };
 
 namespace RecordKey = SaltrigProtocol::RecordKey;
 
-constexpr std::array<std::pair<ImportItem::CodingKey, QLatin1String>, 7> kCodingKeys{{
-    {ImportItem::CodingKey::mediaKind, RecordKey::mediaKind},
-    {ImportItem::CodingKey::path, RecordKey::path},
-    {ImportItem::CodingKey::metadata, RecordKey::metadata},
-    {ImportItem::CodingKey::isUpdatedByUser, RecordKey::isUpdatedByUser},
-    {ImportItem::CodingKey::isSoundcloud, RecordKey::isSoundcloud},
-    {ImportItem::CodingKey::volume, RecordKey::volume},
-    {ImportItem::CodingKey::timeRangeDict, RecordKey::timeRangeDict},
-}};
+constexpr std::array<std::pair<ImportItem::CodingKey, QLatin1String>, 7> kCodingKeys { {
+    { ImportItem::CodingKey::mediaKind, RecordKey::mediaKind },
+    { ImportItem::CodingKey::path, RecordKey::path },
+    { ImportItem::CodingKey::metadata, RecordKey::metadata },
+    { ImportItem::CodingKey::isUpdatedByUser, RecordKey::isUpdatedByUser },
+    { ImportItem::CodingKey::isSoundcloud, RecordKey::isSoundcloud },
+    { ImportItem::CodingKey::volume, RecordKey::volume },
+    { ImportItem::CodingKey::timeRangeDict, RecordKey::timeRangeDict },
+} };
 
-template <typename Enum, std::size_t N>
+template<typename Enum, std::size_t N>
 QString textOf(const std::array<std::pair<Enum, QLatin1String>, N> &table, Enum key)
 {
     for (const auto &[k, text] : table) {
@@ -48,7 +50,7 @@ QString textOf(const std::array<std::pair<Enum, QLatin1String>, N> &table, Enum 
     return {};
 }
 
-template <typename Enum, std::size_t N>
+template<typename Enum, std::size_t N>
 std::optional<Enum> keyOf(const std::array<std::pair<Enum, QLatin1String>, N> &table, const QString &text)
 {
     for (const auto &[key, t] : table) {
@@ -98,8 +100,8 @@ std::optional<ImportItem::Key> ImportItem::keyFromRawValue(const QString &rawVal
 
 const std::array<ImportItem::Key, 7> &ImportItem::allKeys()
 {
-    static const std::array<Key, 7> keys{Key::mediaKind, Key::metadata,  Key::path,  Key::isUpdatedByUser,
-                                         Key::isSoundcloud, Key::timeRange, Key::volume};
+    static const std::array<Key, 7> keys { Key::mediaKind, Key::metadata, Key::path, Key::isUpdatedByUser,
+        Key::isSoundcloud, Key::timeRange, Key::volume };
     return keys;
 }
 
@@ -115,17 +117,22 @@ std::optional<ImportItem::CodingKey> ImportItem::codingKeyFromString(const QStri
 
 const std::array<ImportItem::CodingKey, 7> &ImportItem::allCodingKeys()
 {
-    static const std::array<CodingKey, 7> keys{CodingKey::mediaKind,       CodingKey::path,
-                                               CodingKey::metadata,        CodingKey::isUpdatedByUser,
-                                               CodingKey::isSoundcloud,    CodingKey::volume,
-                                               CodingKey::timeRangeDict};
+    static const std::array<CodingKey, 7> keys { CodingKey::mediaKind, CodingKey::path, CodingKey::metadata,
+        CodingKey::isUpdatedByUser, CodingKey::isSoundcloud, CodingKey::volume, CodingKey::timeRangeDict };
     return keys;
 }
+
+struct ImportItem::CacherSlot
+{
+    std::once_flag once;
+    std::unique_ptr<PersistentCacher> cacher;
+};
 
 ImportItem::ImportItem(MediaKind mediaKind_, const QString &path_, const std::optional<Metadata> &metadata_)
     : mediaKind(mediaKind_)
     , path(path_)
     , metadata(metadata_)
+    , m_cacherSlot(std::make_shared<CacherSlot>())
 {
 }
 
@@ -143,7 +150,7 @@ std::optional<QJsonObject> ImportItem::jsonObject() const
     const std::optional<QByteArray> metadataBytes = metadataDocument(metadata);
     if (!metadataBytes) {
         _print(QStringLiteral("Failed to encode import item, its metadata holds a number that is not finite.\nError: ")
-               + path);
+            + path);
         return std::nullopt;
     }
 
@@ -205,6 +212,40 @@ bool ImportItem::hasAudioTrack() const
 bool ImportItem::hasVideoTrack() const
 {
     return PathExtension(path).hasVideoTrack();
+}
+
+PersistentCacher &ImportItem::persistentCacher() const
+{
+    std::call_once(m_cacherSlot->once, [slot = m_cacherSlot.get()] {
+        slot->cacher = std::make_unique<PersistentCacher>(PersistentCacher::CacheDestination::temporary());
+    });
+    return *m_cacherSlot->cacher;
+}
+
+bool ImportItem::isPersisted() const
+{
+    return QFileInfo(persistentCacher().filePath(identifier())).isReadable();
+}
+
+void ImportItem::persistToDisk(std::function<void(bool)> completion)
+{
+    if (!m_persistentCache) {
+        auto cache = std::make_shared<PersistentCache<ImportItem>>();
+        cache->identifier = identifier();
+        cache->path = path;
+        cache->transform = [](const ImportItem &item) { return item.data(); };
+        // The cache only marks that a record was kept; reading it back gives a
+        // plain record for the same path.
+        const QString itemPath = path;
+        cache->reverse = [itemPath](const QByteArray &) { return std::optional<ImportItem>(ImportItem(itemPath)); };
+        m_persistentCache = std::move(cache);
+    }
+    persistentCacher().persist(*this, *m_persistentCache, [completion = std::move(completion)](bool success) {
+        if (success)
+            _print(QStringLiteral("Successfully persisted import item."));
+        if (completion)
+            completion(success);
+    });
 }
 
 } // namespace tarnik

@@ -10,11 +10,15 @@
 #include <QString>
 #include <QUrl>
 #include <QVariantMap>
-
 #include <array>
+#include <functional>
+#include <memory>
 #include <optional>
 
 namespace tarnik {
+
+class PersistentCacher;
+template<typename Value> struct PersistentCache;
 
 // One media file queued for import into the media library: which file, as which
 // kind, with which metadata, trim range and volume. The browser builds records
@@ -95,6 +99,23 @@ public:
     bool isExportable() const;
     bool hasAudioTrack() const;
     bool hasVideoTrack() const;
+
+    // The record's cache file (named identifier(), in the temporary folder) is
+    // there and readable.
+    bool isPersisted() const;
+    // Writes the JSON form to the cache file through the record's cacher and
+    // returns at once; the completion runs on the cacher's queue with whether
+    // the write succeeded (false also when the record cannot be encoded).
+    void persistToDisk(std::function<void(bool)> completion);
+
+private:
+    struct CacherSlot;
+    PersistentCacher &persistentCacher() const;
+
+    // One per initialisation and shared by the copies; the cacher in it is made
+    // on first use, so records that are never cached cost no queue.
+    std::shared_ptr<CacherSlot> m_cacherSlot;
+    std::shared_ptr<PersistentCache<ImportItem>> m_persistentCache;
 };
 
 } // namespace tarnik

@@ -28,8 +28,8 @@ std::optional<QByteArray> ImportObject::data() const
     if (artworks) {
         QJsonObject map;
         for (auto it = artworks->cbegin(); it != artworks->cend(); ++it) {
-            map.insert(it.key(), it.value() ? QJsonValue(QString::fromLatin1(it.value()->toBase64()))
-                                            : QJsonValue(QJsonValue::Null));
+            map.insert(it.key(),
+                it.value() ? QJsonValue(QString::fromLatin1(it.value()->toBase64())) : QJsonValue(QJsonValue::Null));
         }
         object.insert(SaltrigProtocol::EnvelopeKey::artworks, map);
     }
@@ -38,9 +38,9 @@ std::optional<QByteArray> ImportObject::data() const
 
 const QString &backgroundImportMessage()
 {
-    static const QString message = _localizedString(
-        QStringLiteral("Import is now progressing in the background.\n"
-                       "Your media should appear in its corresponding destination shortly."));
+    static const QString message
+        = _localizedString(QStringLiteral("Import is now progressing in the background.\n"
+                                          "Your media should appear in its corresponding destination shortly."));
     return message;
 }
 

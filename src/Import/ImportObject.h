@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QMap>
 #include <QString>
-
 #include <optional>
 
 namespace tarnik {

@@ -1,18 +1,21 @@
 // The import record's JSON and dictionary forms, read back the way the
 // companion service reads them.
+#include "Import/ImportItem.h"
+
 #include "App/Constants.h"
 #include "App/PathExtension.h"
-#include "Import/ImportItem.h"
 #include "Import/ImportObject.h"
 #include "Platform/Messaging/SaltrigProtocol.h"
+#include "Platform/StandardFolders.h"
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-
+#include <QTest>
+#include <atomic>
 #include <cmath>
-#include <limits>
-
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace tarnik {
 namespace {
@@ -51,14 +54,15 @@ TEST(ImportItemTest, APathOnlyRecordHasItsDefaultsAndAllSevenJsonKeys)
     const QJsonObject json = parse(item.data());
     QStringList keys = json.keys();
     keys.sort();
-    EXPECT_EQ(keys, (QStringList{QStringLiteral("isSoundcloud"), QStringLiteral("isUpdatedByUser"),
-                                 QStringLiteral("mediaKind"), QStringLiteral("metadata"), QStringLiteral("path"),
-                                 QStringLiteral("timeRangeDict"), QStringLiteral("volume")}));
+    EXPECT_EQ(keys,
+        (QStringList { QStringLiteral("isSoundcloud"), QStringLiteral("isUpdatedByUser"), QStringLiteral("mediaKind"),
+            QStringLiteral("metadata"), QStringLiteral("path"), QStringLiteral("timeRangeDict"),
+            QStringLiteral("volume") }));
     EXPECT_EQ(json.value(QStringLiteral("metadata")).toString(), QStringLiteral("bnVsbA=="));
     EXPECT_EQ(json.value(QStringLiteral("mediaKind")).toString(), QStringLiteral("song"));
     EXPECT_EQ(json.value(QStringLiteral("volume")).toDouble(), 1.0);
     const QJsonObject range = json.value(QStringLiteral("timeRangeDict")).toObject();
-    for (const char *part : {"start", "duration"}) {
+    for (const char *part : { "start", "duration" }) {
         const QJsonObject time = range.value(QLatin1String(part)).toObject();
         EXPECT_EQ(time.value(QStringLiteral("value")).toInteger(-1), 0) << part;
         EXPECT_EQ(time.value(QStringLiteral("timescale")).toInteger(-1), 1);
@@ -117,9 +121,9 @@ TEST(ImportItemTest, EachFormKeepsToItsOwnKeys)
 
     const QJsonObject json = parse(item.data());
     const QVariantMap dictionary = item.dictionaryRepresentation();
-    for (const char *key : {"isOpenIn", "senderBundleIdentifier", "isDetailedImport", "timeRange"})
+    for (const char *key : { "isOpenIn", "senderBundleIdentifier", "isDetailedImport", "timeRange" })
         EXPECT_FALSE(json.contains(QLatin1String(key))) << key;
-    for (const char *key : {"isOpenIn", "senderBundleIdentifier", "isUpdatedByUser", "timeRangeDict"})
+    for (const char *key : { "isOpenIn", "senderBundleIdentifier", "isUpdatedByUser", "timeRangeDict" })
         EXPECT_FALSE(dictionary.contains(QLatin1String(key))) << key;
     EXPECT_FALSE(QJsonDocument(json).toJson().contains("org.example.sender"));
 }
@@ -141,10 +145,12 @@ TEST(ImportItemTest, TheDictionaryFormKeepsArtworkAndNativeValues)
     EXPECT_EQ(metadata.value(QStringLiteral("artwork")).toByteArray(), sampleMetadata().artwork);
     EXPECT_EQ(metadata.value(QStringLiteral("type")).toString(), QStringLiteral("Genre"));
 
-    EXPECT_FALSE(ImportItem(QStringLiteral("/m/x.mp3")).dictionaryRepresentation().contains(QStringLiteral("metadata")));
+    EXPECT_FALSE(
+        ImportItem(QStringLiteral("/m/x.mp3")).dictionaryRepresentation().contains(QStringLiteral("metadata")));
     // Metadata with nothing set has no dictionary form, so the key stays out.
-    EXPECT_FALSE(ImportItem(QStringLiteral("/m/x.mp3"), Metadata()).dictionaryRepresentation().contains(
-        QStringLiteral("metadata")));
+    EXPECT_FALSE(ImportItem(QStringLiteral("/m/x.mp3"), Metadata())
+                     .dictionaryRepresentation()
+                     .contains(QStringLiteral("metadata")));
 }
 
 // A record JSON cannot carry whole is refused, never sent with a null or with
@@ -161,8 +167,8 @@ TEST(ImportItemTest, ARecordWithANonFiniteNumberCannotBeEncoded)
         float volume;
         std::optional<double> duration;
     };
-    for (const Case &c : {Case{"NaN volume", nanF, 1.0}, Case{"infinite volume", -infF, std::nullopt},
-                          Case{"NaN duration", 1.0f, nanD}, Case{"infinite duration", 1.0f, infD}}) {
+    for (const Case &c : { Case { "NaN volume", nanF, 1.0 }, Case { "infinite volume", -infF, std::nullopt },
+             Case { "NaN duration", 1.0f, nanD }, Case { "infinite duration", 1.0f, infD } }) {
         SCOPED_TRACE(c.name);
         Metadata metadata(QStringLiteral("t"));
         metadata.duration = c.duration;
@@ -175,13 +181,12 @@ TEST(ImportItemTest, ARecordWithANonFiniteNumberCannotBeEncoded)
 
 TEST(ImportItemTest, KeyTablesMatchTheirTextsExactly)
 {
-    const QStringList raw{QStringLiteral("mediaKind"),       QStringLiteral("metadata"),     QStringLiteral("path"),
-                          QStringLiteral("isDetailedImport"), QStringLiteral("isSoundcloud"), QStringLiteral("timeRange"),
-                          QStringLiteral("volume")};
-    const QStringList coding{QStringLiteral("mediaKind"),    QStringLiteral("path"),
-                             QStringLiteral("metadata"),     QStringLiteral("isUpdatedByUser"),
-                             QStringLiteral("isSoundcloud"), QStringLiteral("volume"),
-                             QStringLiteral("timeRangeDict")};
+    const QStringList raw { QStringLiteral("mediaKind"), QStringLiteral("metadata"), QStringLiteral("path"),
+        QStringLiteral("isDetailedImport"), QStringLiteral("isSoundcloud"), QStringLiteral("timeRange"),
+        QStringLiteral("volume") };
+    const QStringList coding { QStringLiteral("mediaKind"), QStringLiteral("path"), QStringLiteral("metadata"),
+        QStringLiteral("isUpdatedByUser"), QStringLiteral("isSoundcloud"), QStringLiteral("volume"),
+        QStringLiteral("timeRangeDict") };
     for (int i = 0; i < 7; ++i) {
         const ImportItem::Key key = ImportItem::allKeys().at(i);
         EXPECT_EQ(ImportItem::rawValue(key), raw.at(i));
@@ -199,7 +204,7 @@ TEST(ImportItemTest, KeyTablesMatchTheirTextsExactly)
 TEST(ImportItemTest, RecordFromAnEntryCopiesWhatTheEntryHoldsNow)
 {
     Entry entry(QStringLiteral("/m/Artist - Song.mp3"), QStringLiteral("Artist - Song.mp3"), EntryType::exportable,
-                IndexPath{});
+        IndexPath {});
     const ImportItem before(MediaKind::ringtone, entry);
     EXPECT_EQ(before.mediaKind, MediaKind::ringtone);
     EXPECT_EQ(before.path, entry.path());
@@ -212,8 +217,8 @@ TEST(ImportItemTest, RecordFromAnEntryCopiesWhatTheEntryHoldsNow)
 
 TEST(ImportItemTest, UrlAndIdentifierComeFromThePath)
 {
-    const QString path = QStringLiteral("/var/mobile/Media/My Music/") + QString(200, QLatin1Char('x'))
-        + QStringLiteral(".mp3");
+    const QString path
+        = QStringLiteral("/var/mobile/Media/My Music/") + QString(200, QLatin1Char('x')) + QStringLiteral(".mp3");
     const ImportItem item(path);
     EXPECT_TRUE(item.url().isLocalFile());
     EXPECT_EQ(item.url().toLocalFile(), path);
@@ -222,16 +227,42 @@ TEST(ImportItemTest, UrlAndIdentifierComeFromThePath)
     EXPECT_FALSE(item.isExportable()); // no such file
 }
 
+TEST(ImportItemTest, PersistingWritesTheJsonFormToTheTemporaryFolder)
+{
+    ImportItem item(MediaKind::song, QStringLiteral("/m/cached song.mp3"), sampleMetadata());
+    const ImportItem copy = item;
+    EXPECT_FALSE(item.isPersisted());
+    auto result = std::make_shared<std::atomic<int>>(-1);
+    item.persistToDisk([result](bool success) { *result = success ? 1 : 0; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return result->load() != -1; }, 10'000));
+    EXPECT_EQ(result->load(), 1);
+    EXPECT_TRUE(item.isPersisted());
+    EXPECT_TRUE(copy.isPersisted());
+
+    QFile file(StandardFolders::temporaryDirectory() + QLatin1Char('/') + item.identifier());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), *item.data());
+
+    ImportItem broken(QStringLiteral("/m/broken.mp3"));
+    broken.volume = std::numeric_limits<float>::infinity();
+    auto failed = std::make_shared<std::atomic<int>>(-1);
+    broken.persistToDisk([failed](bool success) { *failed = success ? 1 : 0; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failed->load() != -1; }, 10'000));
+    EXPECT_EQ(failed->load(), 0);
+    EXPECT_FALSE(broken.isPersisted());
+}
+
 TEST(ImportObjectTest, TheEnvelopeCarriesTheSenderAndTheArtworkByPath)
 {
     const auto bare = Protocol::decodeImportEnvelope(*ImportObject().data());
     ASSERT_TRUE(bare.has_value());
     EXPECT_EQ(bare->bundleId, Common::bundleIdentifier());
     EXPECT_EQ(bare->artworks, std::nullopt);
-    EXPECT_EQ(QJsonDocument::fromJson(*ImportObject().data()).object().keys(), QStringList{QStringLiteral("bundleId")});
+    EXPECT_EQ(
+        QJsonDocument::fromJson(*ImportObject().data()).object().keys(), QStringList { QStringLiteral("bundleId") });
 
-    const ImportObject::Artworks artworks{{QStringLiteral("/m/a.mp3"), QByteArrayLiteral("art")},
-                                          {QStringLiteral("/m/b.mp3"), std::nullopt}};
+    const ImportObject::Artworks artworks { { QStringLiteral("/m/a.mp3"), QByteArrayLiteral("art") },
+        { QStringLiteral("/m/b.mp3"), std::nullopt } };
     const ImportObject envelope(artworks);
     EXPECT_EQ(envelope.bundleId(), Common::bundleIdentifier());
     const QJsonObject json = parse(envelope.data());
@@ -250,8 +281,8 @@ TEST(ImportObjectTest, TheEnvelopeCarriesTheSenderAndTheArtworkByPath)
 TEST(ImportObjectTest, BackgroundImportMessageIsTheTwoSentences)
 {
     EXPECT_EQ(backgroundImportMessage(),
-              QStringLiteral("Import is now progressing in the background.\nYour media should appear in its "
-                             "corresponding destination shortly."));
+        QStringLiteral("Import is now progressing in the background.\nYour media should appear in its "
+                       "corresponding destination shortly."));
 }
 
 } // namespace

@@ -11,12 +11,10 @@
 #include <QByteArrayList>
 #include <QSignalSpy>
 #include <QTest>
-
 #include <atomic>
+#include <gtest/gtest.h>
 #include <limits>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 namespace tarnik {
 namespace {
@@ -93,7 +91,7 @@ protected:
 
     SaltrigPeer peer;
     std::shared_ptr<testing::FakeAlertPresenter> alerts = std::make_shared<testing::FakeAlertPresenter>();
-    UserManager manager{UserManager::Configuration{}};
+    UserManager manager { UserManager::Configuration {} };
 };
 
 Metadata withArtwork(const QByteArray &artwork)
@@ -108,13 +106,13 @@ TEST_F(ImportMediaTest, RecordsTravelAfterTheEnvelopeWithTheirArtworkInIt)
     ImportItem first(MediaKind::song, QStringLiteral("/m/a.mp3"), withArtwork("art-a"));
     ImportItem second(MediaKind::podcast, QStringLiteral("/m/b.m4a"));
     second.volume = 0.5f;
-    EXPECT_EQ(importAndWait({first, second}), 1);
+    EXPECT_EQ(importAndWait({ first, second }), 1);
 
     ASSERT_EQ(peer.received().size(), 1);
     const Request request = lastRequest();
     EXPECT_EQ(request.envelope.bundleId, Common::bundleIdentifier());
-    const ImportObject::Artworks expected{{QStringLiteral("/m/a.mp3"), QByteArray("art-a")},
-                                          {QStringLiteral("/m/b.m4a"), std::nullopt}};
+    const ImportObject::Artworks expected { { QStringLiteral("/m/a.mp3"), QByteArray("art-a") },
+        { QStringLiteral("/m/b.m4a"), std::nullopt } };
     EXPECT_EQ(request.envelope.artworks, expected);
     ASSERT_EQ(request.records.size(), 2);
     EXPECT_EQ(request.records.at(0).path, QStringLiteral("/m/a.mp3"));
@@ -133,13 +131,13 @@ TEST_F(ImportMediaTest, OfTwoRecordsForOnePathTheLaterArtworkWins)
         std::optional<Metadata> second;
         std::optional<QByteArray> expected;
     };
-    for (const Case &c : {Case{"artwork", withArtwork("second"), QByteArray("second")},
-                          Case{"none", std::nullopt, std::nullopt}}) {
+    for (const Case &c : { Case { "artwork", withArtwork("second"), QByteArray("second") },
+             Case { "none", std::nullopt, std::nullopt } }) {
         SCOPED_TRACE(c.name);
         const QString path = QStringLiteral("/m/same.mp3");
-        EXPECT_EQ(importAndWait({ImportItem(path, withArtwork("first")), ImportItem(path, c.second)}), 1);
+        EXPECT_EQ(importAndWait({ ImportItem(path, withArtwork("first")), ImportItem(path, c.second) }), 1);
         const Request request = lastRequest();
-        EXPECT_EQ(request.envelope.artworks, (ImportObject::Artworks{{path, c.expected}}));
+        EXPECT_EQ(request.envelope.artworks, (ImportObject::Artworks { { path, c.expected } }));
         EXPECT_EQ(request.records.size(), 2);
     }
 }
@@ -159,7 +157,7 @@ TEST_F(ImportMediaTest, AnUnencodableRecordShowsTheImportErrorAndSendsNothing)
 {
     ImportItem broken(QStringLiteral("/m/broken.mp3"));
     broken.volume = std::numeric_limits<float>::quiet_NaN();
-    EXPECT_EQ(importAndWait({ImportItem(QStringLiteral("/m/fine.mp3")), broken}), 1);
+    EXPECT_EQ(importAndWait({ ImportItem(QStringLiteral("/m/fine.mp3")), broken }), 1);
     expectImportErrorAlert();
 
     // Anything the failed import had sent would have reached the peer first.
@@ -175,8 +173,8 @@ TEST_F(ImportMediaTest, AnUnreachableServiceShowsTheImportError)
         SaltrigPeer::Mode mode;
         bool running;
     };
-    for (const Case &c : {Case{"no service", SaltrigPeer::Mode::reply, false},
-                          Case{"error", SaltrigPeer::Mode::error, true}}) {
+    for (const Case &c :
+        { Case { "no service", SaltrigPeer::Mode::reply, false }, Case { "error", SaltrigPeer::Mode::error, true } }) {
         SCOPED_TRACE(c.name);
         if (c.running)
             ASSERT_TRUE(peer.start());
@@ -188,7 +186,7 @@ TEST_F(ImportMediaTest, AnUnreachableServiceShowsTheImportError)
         alerts->setSelected(tabs, alerts->makeScreen());
         alerts->setRoot(tabs);
         setAlertPresenter(alerts);
-        EXPECT_EQ(importAndWait({ImportItem(QStringLiteral("/m/a.mp3"))}), 1);
+        EXPECT_EQ(importAndWait({ ImportItem(QStringLiteral("/m/a.mp3")) }), 1);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !alerts->alerts().isEmpty(); }, 5'000));
         expectImportErrorAlert();
     }
@@ -203,7 +201,7 @@ TEST_F(ImportMediaTest, TheGuiThreadNeverWaitsForTheService)
     QSignalSpy received(&peer, &SaltrigPeer::messageReceived);
     auto calls = std::make_shared<std::atomic<int>>(0);
     auto onGuiThread = std::make_shared<std::atomic<bool>>(true);
-    manager.importMedia({ImportItem(QStringLiteral("/m/a.mp3"))}, [calls, onGuiThread] {
+    manager.importMedia({ ImportItem(QStringLiteral("/m/a.mp3")) }, [calls, onGuiThread] {
         *onGuiThread = Dispatch::isMainThread();
         ++*calls;
     });
@@ -219,13 +217,13 @@ TEST_F(ImportMediaTest, TheGuiThreadNeverWaitsForTheService)
 
 TEST_F(ImportMediaTest, FromAWorkerTheHandOffRunsOnThatWorker)
 {
-    std::atomic<bool> finished{false};
+    std::atomic<bool> finished { false };
     std::thread::id callerThread;
     std::thread::id completionThread;
     Dispatch::global([&] {
         callerThread = std::this_thread::get_id();
-        manager.importMedia({ImportItem(QStringLiteral("/m/a.mp3"))},
-                            [&] { completionThread = std::this_thread::get_id(); });
+        manager.importMedia(
+            { ImportItem(QStringLiteral("/m/a.mp3")) }, [&] { completionThread = std::this_thread::get_id(); });
         finished = true;
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return finished.load(); }, 20'000));

@@ -50,7 +50,7 @@ void LoopbackHttpServer::serve(QTcpSocket *socket)
     socket->setProperty("served", true);
     m_requests.append(request);
 
-    const Response response = handler ? handler(request) : Response{};
+    const Response response = handler ? handler(request) : Response {};
     Q_EMIT requestReceived();
     if (response.silent)
         return;

@@ -11,7 +11,6 @@
 #include <QString>
 #include <QTcpServer>
 #include <QUrl>
-
 #include <functional>
 
 namespace tarnik::testing {

@@ -6,7 +6,6 @@
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusMetaType>
-
 #include <atomic>
 
 namespace tarnik::testing {
@@ -29,7 +28,7 @@ bool hasSessionBus()
 
 SaltrigPeer::SaltrigPeer()
 {
-    static std::atomic<int> counter{0};
+    static std::atomic<int> counter { 0 };
     m_connectionName = QStringLiteral("saltrig-peer-%1").arg(counter.fetch_add(1));
 }
 
@@ -73,8 +72,8 @@ QVariantMap SaltrigPeer::message(const QVariantMap &userInfo, const QDBusMessage
         return replyUserInfo;
     case Mode::error:
         call.setDelayedReply(true);
-        connection.send(call.createErrorReply(QStringLiteral("com.quilmera.saltrig.Error.Failed"),
-                                              QStringLiteral("refused for the test")));
+        connection.send(call.createErrorReply(
+            QStringLiteral("com.quilmera.saltrig.Error.Failed"), QStringLiteral("refused for the test")));
         return {};
     case Mode::withhold:
         call.setDelayedReply(true);

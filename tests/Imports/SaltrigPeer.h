@@ -25,9 +25,9 @@ public:
 
     struct Received
     {
-        QString signature;                   // of the whole message
-        QMap<QString, QString> valueTypes;   // key -> bus signature of its value
-        QVariantMap userInfo;                // plain values (MessagingCenter's reading)
+        QString signature; // of the whole message
+        QMap<QString, QString> valueTypes; // key -> bus signature of its value
+        QVariantMap userInfo; // plain values (MessagingCenter's reading)
     };
 
     SaltrigPeer();

@@ -1,5 +1,6 @@
 // The companion-service client against a real peer on the test's private bus.
 #include "App/SaltrigUtils.h"
+
 #include "Platform/Dispatch.h"
 #include "Platform/Messaging/MessagingCenter.h"
 #include "Platform/Messaging/SaltrigProtocol.h"
@@ -11,7 +12,6 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QtConcurrent>
-
 #include <gtest/gtest.h>
 
 namespace tarnik {
@@ -20,8 +20,7 @@ namespace {
 using testing::SaltrigPeer;
 
 // Runs a blocking call on a worker while the GUI thread keeps serving the peer.
-template <typename Function>
-auto onWorker(Function function)
+template<typename Function> auto onWorker(Function function)
 {
     auto future = QtConcurrent::run(function);
     EXPECT_TRUE(QTest::qWaitFor([&] { return future.isFinished(); }, 30'000));
@@ -54,15 +53,15 @@ protected:
 
 TEST_F(SaltrigUtilsTest, ImportRequestCarriesTheCodeAndTheItemsInOrder)
 {
-    const QList<QByteArray> items{QByteArrayLiteral("{\"bundleId\":\"b\"}"), QByteArrayLiteral("{\"path\":\"/a\"}"),
-                                  QByteArrayLiteral("{\"path\":\"/b\"}")};
+    const QList<QByteArray> items { QByteArrayLiteral("{\"bundleId\":\"b\"}"), QByteArrayLiteral("{\"path\":\"/a\"}"),
+        QByteArrayLiteral("{\"path\":\"/b\"}") };
     EXPECT_TRUE(onWorker([items] { return SaltrigUtils::importItems(items); }));
 
     ASSERT_EQ(peer.received().size(), 1);
     const SaltrigPeer::Received &request = peer.received().first();
     EXPECT_EQ(request.signature, QStringLiteral("a{sv}"));
-    const QMap<QString, QString> types{{QStringLiteral("identifier"), QStringLiteral("u")},
-                                       {QStringLiteral("items"), QStringLiteral("aay")}};
+    const QMap<QString, QString> types { { QStringLiteral("identifier"), QStringLiteral("u") },
+        { QStringLiteral("items"), QStringLiteral("aay") } };
     EXPECT_EQ(request.valueTypes, types);
     EXPECT_EQ(request.userInfo.value(QStringLiteral("identifier")).toUInt(), 21u);
     EXPECT_EQ(request.userInfo.value(QStringLiteral("items")).value<QByteArrayList>(), items);
@@ -73,7 +72,7 @@ TEST_F(SaltrigUtilsTest, EmptyImportAndCallsOnTheGuiThreadSendNothing)
     expectNothingSentBy([] { EXPECT_TRUE(onWorker([] { return SaltrigUtils::importItems({}); })); });
     // The GUI thread never waits on the bus: the blocking forms refuse there.
     expectNothingSentBy([] {
-        EXPECT_FALSE(SaltrigUtils::importItems({QByteArrayLiteral("{}")}));
+        EXPECT_FALSE(SaltrigUtils::importItems({ QByteArrayLiteral("{}") }));
         EXPECT_EQ(SaltrigUtils::deviceIdentifier(), std::nullopt);
     });
 }
@@ -87,12 +86,13 @@ TEST_F(SaltrigUtilsTest, DeviceIdentifierReadsOnlyATextResult)
         QVariantMap reply;
         std::optional<QString> expected;
     };
-    const QList<Case> cases{
-        {"text", SaltrigPeer::Mode::reply, {{QStringLiteral("result"), QStringLiteral("UDID-1")}}, QStringLiteral("UDID-1")},
-        {"number", SaltrigPeer::Mode::reply, {{QStringLiteral("result"), 42}}, std::nullopt},
-        {"missing", SaltrigPeer::Mode::reply, {{QStringLiteral("other"), QStringLiteral("x")}}, std::nullopt},
-        {"error", SaltrigPeer::Mode::error, {}, std::nullopt},
-        {"not a dictionary", SaltrigPeer::Mode::wrongShape, {}, std::nullopt},
+    const QList<Case> cases {
+        { "text", SaltrigPeer::Mode::reply, { { QStringLiteral("result"), QStringLiteral("UDID-1") } },
+            QStringLiteral("UDID-1") },
+        { "number", SaltrigPeer::Mode::reply, { { QStringLiteral("result"), 42 } }, std::nullopt },
+        { "missing", SaltrigPeer::Mode::reply, { { QStringLiteral("other"), QStringLiteral("x") } }, std::nullopt },
+        { "error", SaltrigPeer::Mode::error, {}, std::nullopt },
+        { "not a dictionary", SaltrigPeer::Mode::wrongShape, {}, std::nullopt },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -101,16 +101,17 @@ TEST_F(SaltrigUtilsTest, DeviceIdentifierReadsOnlyATextResult)
         EXPECT_EQ(onWorker([] { return SaltrigUtils::deviceIdentifier(); }), c.expected);
         ASSERT_FALSE(peer.received().isEmpty());
         const SaltrigPeer::Received &request = peer.received().last();
-        EXPECT_EQ(request.valueTypes, (QMap<QString, QString>{{QStringLiteral("identifier"), QStringLiteral("u")}}));
+        EXPECT_EQ(
+            request.valueTypes, (QMap<QString, QString> { { QStringLiteral("identifier"), QStringLiteral("u") } }));
         EXPECT_EQ(request.userInfo.value(QStringLiteral("identifier")).toUInt(), 18u);
     }
 }
 
 TEST_F(SaltrigUtilsTest, AnErrorOrAWrongReplyIsNoReplyForAnImport)
 {
-    for (const SaltrigPeer::Mode mode : {SaltrigPeer::Mode::error, SaltrigPeer::Mode::wrongShape}) {
+    for (const SaltrigPeer::Mode mode : { SaltrigPeer::Mode::error, SaltrigPeer::Mode::wrongShape }) {
         peer.mode = mode;
-        EXPECT_FALSE(onWorker([] { return SaltrigUtils::importItems({QByteArrayLiteral("{}")}); }));
+        EXPECT_FALSE(onWorker([] { return SaltrigUtils::importItems({ QByteArrayLiteral("{}") }); }));
     }
 }
 
@@ -118,14 +119,14 @@ TEST_F(SaltrigUtilsTest, AMissingServiceIsNoReply)
 {
     peer.stop();
     EXPECT_EQ(onWorker([] { return SaltrigUtils::deviceIdentifier(); }), std::nullopt);
-    EXPECT_FALSE(onWorker([] { return SaltrigUtils::importItems({QByteArrayLiteral("{}")}); }));
+    EXPECT_FALSE(onWorker([] { return SaltrigUtils::importItems({ QByteArrayLiteral("{}") }); }));
 }
 
 TEST_F(SaltrigUtilsTest, AServiceThatGoesAwayWithoutAnsweringIsNoReply)
 {
     peer.mode = SaltrigPeer::Mode::withhold;
     QSignalSpy received(&peer, &SaltrigPeer::messageReceived);
-    auto future = QtConcurrent::run([] { return SaltrigUtils::importItems({QByteArrayLiteral("{}")}); });
+    auto future = QtConcurrent::run([] { return SaltrigUtils::importItems({ QByteArrayLiteral("{}") }); });
     ASSERT_TRUE(received.wait(10'000));
     EXPECT_FALSE(future.isFinished());
     peer.stop();
@@ -141,7 +142,8 @@ TEST_F(SaltrigUtilsTest, AReplyThatNeverComesEndsWithTheTimeOut)
         EXPECT_TRUE(center.has_value());
         EXPECT_EQ(center->replyTimeout(), 10'000);
         center->setReplyTimeout(200);
-        return center->sendMessageAndReceiveReply(SaltrigProtocol::messageName, {{QStringLiteral("identifier"), 18u}});
+        return center->sendMessageAndReceiveReply(
+            SaltrigProtocol::messageName, { { QStringLiteral("identifier"), 18u } });
     });
     EXPECT_EQ(reply, std::nullopt);
     EXPECT_EQ(peer.received().size(), 1);
@@ -149,7 +151,7 @@ TEST_F(SaltrigUtilsTest, AReplyThatNeverComesEndsWithTheTimeOut)
 
 TEST_F(SaltrigUtilsTest, DeviceIdentifierWithACompletionRunsOnceOnTheGuiThread)
 {
-    peer.replyUserInfo = {{QStringLiteral("result"), QStringLiteral("UDID-2")}};
+    peer.replyUserInfo = { { QStringLiteral("result"), QStringLiteral("UDID-2") } };
     int calls = 0;
     std::optional<QString> identifier;
     bool onGuiThread = false;
@@ -172,8 +174,8 @@ TEST_F(SaltrigUtilsTest, TheRequestMatchesOneWrittenWithGdbus)
     const QString gdbus = QStandardPaths::findExecutable(QStringLiteral("gdbus"));
     if (gdbus.isEmpty())
         GTEST_SKIP() << "gdbus is not installed";
-    const QList<QByteArray> items{QByteArrayLiteral("{\"bundleId\":\"com.quilmera.tarnik\",\"artworks\":{}}"),
-                                  QByteArrayLiteral("{\"mediaKind\":\"song\",\"path\":\"/m/a b.mp3\"}")};
+    const QList<QByteArray> items { QByteArrayLiteral("{\"bundleId\":\"com.quilmera.tarnik\",\"artworks\":{}}"),
+        QByteArrayLiteral("{\"mediaKind\":\"song\",\"path\":\"/m/a b.mp3\"}") };
     ASSERT_TRUE(onWorker([items] { return SaltrigUtils::importItems(items); }));
 
     QStringList arrays;
@@ -186,9 +188,10 @@ TEST_F(SaltrigUtilsTest, TheRequestMatchesOneWrittenWithGdbus)
     const QString userInfo = QStringLiteral("{'identifier': <uint32 21>, 'items': <[")
         + arrays.join(QStringLiteral(", ")) + QStringLiteral("]>}");
     QProcess process;
-    process.start(gdbus, {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"),
-                          SaltrigProtocol::serviceName, QStringLiteral("--object-path"), SaltrigProtocol::objectPath,
-                          QStringLiteral("--method"), SaltrigProtocol::messageName, userInfo});
+    process.start(gdbus,
+        { QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"), SaltrigProtocol::serviceName,
+            QStringLiteral("--object-path"), SaltrigProtocol::objectPath, QStringLiteral("--method"),
+            SaltrigProtocol::messageName, userInfo });
     ASSERT_TRUE(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 30'000));
     ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
 
@@ -203,13 +206,13 @@ TEST_F(SaltrigUtilsTest, TheRequestMatchesOneWrittenWithGdbus)
 
 TEST(SaltrigUtilsKeys, RawTextsMatchExactly)
 {
-    const QList<std::pair<SaltrigUtils::MessageKey, QString>> keys{
-        {SaltrigUtils::MessageKey::result, QStringLiteral("result")},
-        {SaltrigUtils::MessageKey::path, QStringLiteral("path")},
-        {SaltrigUtils::MessageKey::source, QStringLiteral("source")},
-        {SaltrigUtils::MessageKey::flag, QStringLiteral("flag")},
-        {SaltrigUtils::MessageKey::dictionaryToWrite, QStringLiteral("dictionaryToWrite")},
-        {SaltrigUtils::MessageKey::items, QStringLiteral("items")},
+    const QList<std::pair<SaltrigUtils::MessageKey, QString>> keys {
+        { SaltrigUtils::MessageKey::result, QStringLiteral("result") },
+        { SaltrigUtils::MessageKey::path, QStringLiteral("path") },
+        { SaltrigUtils::MessageKey::source, QStringLiteral("source") },
+        { SaltrigUtils::MessageKey::flag, QStringLiteral("flag") },
+        { SaltrigUtils::MessageKey::dictionaryToWrite, QStringLiteral("dictionaryToWrite") },
+        { SaltrigUtils::MessageKey::items, QStringLiteral("items") },
     };
     for (const auto &[key, text] : keys) {
         EXPECT_EQ(SaltrigUtils::rawValue(key), text);

@@ -1,7 +1,8 @@
 // The web-service client against a loopback HTTP server made by the test.
+#include "App/UserManager.h"
+
 #include "App/Constants.h"
 #include "App/QueryOperation.h"
-#include "App/UserManager.h"
 #include "LoopbackHttpServer.h"
 #include "Platform/Dispatch.h"
 #include "Platform/OperationQueue.h"
@@ -11,7 +12,6 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
-
 #include <gtest/gtest.h>
 
 namespace tarnik {
@@ -58,7 +58,7 @@ UserManager::Configuration configuration(bool online = true)
 
 Response json(const QByteArray &body, int status = 200)
 {
-    return {status, body, {{"Content-Type", "application/json"}}, false};
+    return { status, body, { { "Content-Type", "application/json" } }, false };
 }
 
 class UserManagerTest : public ::testing::Test
@@ -96,7 +96,8 @@ TEST_F(UserManagerTest, AQueryPostsItsFieldsWithTheDeviceFieldsAndTheUserAgent)
     EXPECT_EQ(outcome.calls, 1);
     EXPECT_TRUE(outcome.onGuiThread);
     EXPECT_EQ(outcome.error, std::nullopt);
-    EXPECT_EQ(outcome.reply, (QVariantMap{{QStringLiteral("reply"), QStringLiteral("[]")}, {QStringLiteral("n"), 2}}));
+    EXPECT_EQ(
+        outcome.reply, (QVariantMap { { QStringLiteral("reply"), QStringLiteral("[]") }, { QStringLiteral("n"), 2 } }));
 }
 
 TEST_F(UserManagerTest, TheRequestWaitsThirtySecondsAndNeverUsesACache)
@@ -116,13 +117,14 @@ TEST_F(UserManagerTest, RepliesAreObjectsOrTheirError)
         std::optional<QVariantMap> reply;
         std::optional<UserManagerError> error;
     };
-    const QList<Case> cases{
-        {"empty object", json("{}"), QVariantMap(), std::nullopt},
-        {"object after an error status", json("{\"x\":1}", 500), QVariantMap{{QStringLiteral("x"), 1}}, std::nullopt},
-        {"array", json("[1,2]"), std::nullopt, UserManagerError::parsingError},
-        {"text fragment", json("\"text\""), std::nullopt, UserManagerError::parsingError},
-        {"not JSON", json("<html>"), std::nullopt, UserManagerError::parsingError},
-        {"no data", json(""), std::nullopt, UserManagerError::nilDataError},
+    const QList<Case> cases {
+        { "empty object", json("{}"), QVariantMap(), std::nullopt },
+        { "object after an error status", json("{\"x\":1}", 500), QVariantMap { { QStringLiteral("x"), 1 } },
+            std::nullopt },
+        { "array", json("[1,2]"), std::nullopt, UserManagerError::parsingError },
+        { "text fragment", json("\"text\""), std::nullopt, UserManagerError::parsingError },
+        { "not JSON", json("<html>"), std::nullopt, UserManagerError::parsingError },
+        { "no data", json(""), std::nullopt, UserManagerError::nilDataError },
     };
     UserManager manager(configuration());
     for (const Case &c : cases) {
@@ -148,8 +150,8 @@ TEST_F(UserManagerTest, FailedTransfersMapToTheirErrors)
         bool online;
         UserManagerError expected;
     };
-    for (const Case &c : {Case{"refused", true, UserManagerError::dataTaskError},
-                          Case{"refused while offline", false, UserManagerError::noInternetError}}) {
+    for (const Case &c : { Case { "refused", true, UserManagerError::dataTaskError },
+             Case { "refused while offline", false, UserManagerError::noInternetError } }) {
         SCOPED_TRACE(c.name);
         UserManager manager(configuration(c.online));
         auto outcome = std::make_shared<Outcome>();
@@ -163,7 +165,7 @@ TEST_F(UserManagerTest, FailedTransfersMapToTheirErrors)
 
 TEST_F(UserManagerTest, ASilentServerTimesOutAndACancelledQueryReportsOnce)
 {
-    server.handler = [](const LoopbackHttpServer::Request &) { return Response{200, {}, {}, true}; };
+    server.handler = [](const LoopbackHttpServer::Request &) { return Response { 200, {}, {}, true }; };
     {
         SCOPED_TRACE("time-out");
         UserManager::Configuration shortWait = configuration();
@@ -194,7 +196,7 @@ TEST_F(UserManagerTest, ASilentServerTimesOutAndACancelledQueryReportsOnce)
 TEST_F(UserManagerTest, AnAddressThatDoesNotParseFailsAtOnce)
 {
     UserManager manager(configuration());
-    for (const QString &url : {QString(), QStringLiteral("http://exa mple.com/%zz")}) {
+    for (const QString &url : { QString(), QStringLiteral("http://exa mple.com/%zz") }) {
         auto outcome = std::make_shared<Outcome>();
         manager.postQuery(QStringLiteral("term=a"), url, true, recorder(outcome));
         EXPECT_EQ(outcome->calls, 1) << url.toStdString();
@@ -223,7 +225,7 @@ TEST_F(UserManagerTest, ServiceCredentialsAnswerOneChallengeOfTheServiceHost)
 {
     const QByteArray expected = "Basic " + QByteArray("tarnik-user:s3cret").toBase64();
     const auto challenge = [](const LoopbackHttpServer::Request &) {
-        return Response{401, "{\"error\":\"auth\"}", {{"WWW-Authenticate", "Basic realm=\"tarnik\""}}, false};
+        return Response { 401, "{\"error\":\"auth\"}", { { "WWW-Authenticate", "Basic realm=\"tarnik\"" } }, false };
     };
 
     {
@@ -236,7 +238,7 @@ TEST_F(UserManagerTest, ServiceCredentialsAnswerOneChallengeOfTheServiceHost)
         ASSERT_EQ(server.requests().size(), 2);
         EXPECT_FALSE(server.requests().at(0).headers.contains("authorization"));
         EXPECT_EQ(server.requests().at(1).headers.value("authorization"), expected);
-        EXPECT_EQ(outcome.reply, (QVariantMap{{QStringLiteral("ok"), true}}));
+        EXPECT_EQ(outcome.reply, (QVariantMap { { QStringLiteral("ok"), true } }));
     }
     {
         SCOPED_TRACE("refused");
@@ -258,7 +260,7 @@ TEST_F(UserManagerTest, ServiceCredentialsAnswerOneChallengeOfTheServiceHost)
         const Outcome outcome = post(manager);
         EXPECT_EQ(server.requests().size() - before, 1);
         EXPECT_FALSE(server.requests().last().headers.contains("authorization"));
-        EXPECT_EQ(outcome.reply, (QVariantMap{{QStringLiteral("error"), QStringLiteral("auth")}}));
+        EXPECT_EQ(outcome.reply, (QVariantMap { { QStringLiteral("error"), QStringLiteral("auth") } }));
     }
 }
 
@@ -269,18 +271,19 @@ TEST_F(UserManagerTest, DigestChallengesGetTheCredentialsAndOtherSchemesDoNot)
         server.handler = [](const LoopbackHttpServer::Request &request) {
             if (request.headers.value("authorization").startsWith("Digest "))
                 return json("{\"ok\":true}");
-            return Response{401, "{}", {{"WWW-Authenticate", "Digest realm=\"tarnik\", nonce=\"abc\", qop=\"auth\""}}, false};
+            return Response { 401, "{}",
+                { { "WWW-Authenticate", "Digest realm=\"tarnik\", nonce=\"abc\", qop=\"auth\"" } }, false };
         };
         UserManager manager(configuration());
         const Outcome outcome = post(manager);
         ASSERT_EQ(server.requests().size(), 2);
         EXPECT_TRUE(server.requests().at(1).headers.value("authorization").contains("username=\"tarnik-user\""));
-        EXPECT_EQ(outcome.reply, (QVariantMap{{QStringLiteral("ok"), true}}));
+        EXPECT_EQ(outcome.reply, (QVariantMap { { QStringLiteral("ok"), true } }));
     }
     {
         SCOPED_TRACE("NTLM");
         server.handler = [](const LoopbackHttpServer::Request &) {
-            return Response{401, "{\"error\":\"ntlm\"}", {{"WWW-Authenticate", "NTLM"}}, false};
+            return Response { 401, "{\"error\":\"ntlm\"}", { { "WWW-Authenticate", "NTLM" } }, false };
         };
         const qsizetype before = server.requests().size();
         UserManager manager(configuration());
@@ -292,7 +295,7 @@ TEST_F(UserManagerTest, DigestChallengesGetTheCredentialsAndOtherSchemesDoNot)
             EXPECT_FALSE(authorization.startsWith("Basic ")) << authorization.constData();
             EXPECT_FALSE(QByteArray::fromBase64(authorization.mid(5)).contains("tarnik-user"));
         }
-        EXPECT_EQ(outcome.reply, (QVariantMap{{QStringLiteral("error"), QStringLiteral("ntlm")}}));
+        EXPECT_EQ(outcome.reply, (QVariantMap { { QStringLiteral("error"), QStringLiteral("ntlm") } }));
     }
 }
 
@@ -309,7 +312,7 @@ TEST(UserManagerAlertTest, AlertsUseTheErrorsTextsUnlessGivenOthers)
     setAlertPresenter(nullptr);
     EXPECT_EQ(fake->alerts().at(0).title, QStringLiteral("Active Connection Required"));
     EXPECT_EQ(fake->alerts().at(0).message,
-              QStringLiteral("Please make sure you are connected to the internet before you proceed."));
+        QStringLiteral("Please make sure you are connected to the internet before you proceed."));
     EXPECT_EQ(fake->alerts().at(1).title, QStringLiteral("Own title"));
     EXPECT_EQ(fake->alerts().at(1).message, QStringLiteral("Failed to properly parse received data."));
 }
@@ -338,7 +341,7 @@ TEST_F(UserManagerTest, AQueryOperationDecodesItsReplyAndCanBeCancelled)
     ASSERT_TRUE(operation->taskIdentifier().has_value());
     queue.addOperation(operation);
     const Outcome result = awaitOutcome(outcome);
-    EXPECT_EQ(result.reply, (QVariantMap{{QStringLiteral("a"), QStringLiteral("b")}}));
+    EXPECT_EQ(result.reply, (QVariantMap { { QStringLiteral("a"), QStringLiteral("b") } }));
     EXPECT_TRUE(result.onGuiThread);
     ASSERT_EQ(server.requests().size(), 1);
     EXPECT_EQ(server.requests().first().body, "term=x");

@@ -125,8 +125,8 @@ std::optional<MessagingCenter> MessagingCenter::centerNamed(const QString &name)
     return MessagingCenter(name);
 }
 
-std::optional<QVariantMap> MessagingCenter::sendMessageAndReceiveReply(const QString &messageName,
-                                                                       const QVariantMap &userInfo) const
+std::optional<QVariantMap> MessagingCenter::sendMessageAndReceiveReply(
+    const QString &messageName, const QVariantMap &userInfo) const
 {
     if (Dispatch::isMainThread()) {
         qWarning() << "MessagingCenter: refusing to wait for" << messageName << "on the GUI thread";
@@ -136,9 +136,9 @@ std::optional<QVariantMap> MessagingCenter::sendMessageAndReceiveReply(const QSt
     if (dot <= 0 || dot == messageName.size() - 1)
         return std::nullopt;
 
-    QDBusMessage call = QDBusMessage::createMethodCall(m_name, SaltrigProtocol::objectPath, messageName.left(dot),
-                                                       messageName.mid(dot + 1));
-    call.setArguments({QVariant(userInfoToBus(userInfo))});
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        m_name, SaltrigProtocol::objectPath, messageName.left(dot), messageName.mid(dot + 1));
+    call.setArguments({ QVariant(userInfoToBus(userInfo)) });
     const QDBusMessage reply = bus().call(call, QDBus::Block, m_replyTimeoutMilliseconds);
     if (reply.type() != QDBusMessage::ReplyMessage) {
         qDebug().noquote() << "MessagingCenter: no reply to" << messageName << "from" << m_name << '-'

@@ -3,7 +3,6 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
-
 #include <optional>
 
 namespace tarnik {
@@ -33,8 +32,8 @@ public:
     // Sends the message and waits at most replyTimeout() for the reply. No
     // value when there is no service, the service answers with an error or
     // with something else than one dictionary, or nothing comes in time.
-    std::optional<QVariantMap> sendMessageAndReceiveReply(const QString &messageName,
-                                                          const QVariantMap &userInfo) const;
+    std::optional<QVariantMap> sendMessageAndReceiveReply(
+        const QString &messageName, const QVariantMap &userInfo) const;
 
     int replyTimeout() const { return m_replyTimeoutMilliseconds; }
     void setReplyTimeout(int milliseconds) { m_replyTimeoutMilliseconds = milliseconds; }

@@ -4,7 +4,6 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QJsonValue>
-
 #include <cmath>
 
 namespace tarnik::SaltrigProtocol {
@@ -15,7 +14,7 @@ namespace {
 // objects at the top, so the text is read as the one element of an array.
 std::optional<QJsonValue> parseJsonValue(const QByteArray &json)
 {
-    QJsonParseError error{};
+    QJsonParseError error {};
     const QJsonDocument document = QJsonDocument::fromJson('[' + json + ']', &error);
     if (error.error != QJsonParseError::NoError || !document.isArray() || document.array().size() != 1)
         return std::nullopt;
@@ -51,7 +50,7 @@ std::optional<DecodedTime> decodeTime(const QJsonValue &value)
     const auto epoch = integer(object.value(QLatin1String("epoch")));
     if (!v || !timescale || !flags || !epoch)
         return std::nullopt;
-    return DecodedTime{*v, *timescale, *flags, *epoch};
+    return DecodedTime { *v, *timescale, *flags, *epoch };
 }
 
 } // namespace
@@ -100,7 +99,7 @@ std::optional<DecodedImportRecord> decodeImportRecord(const QByteArray &json)
         const auto duration = decodeTime(timeRange.toObject().value(QLatin1String("duration")));
         if (!start || !duration)
             return std::nullopt;
-        record.timeRange = DecodedTimeRange{*start, *duration};
+        record.timeRange = DecodedTimeRange { *start, *duration };
     }
     return record;
 }

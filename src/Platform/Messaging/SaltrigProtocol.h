@@ -7,7 +7,6 @@
 #include <QMap>
 #include <QString>
 #include <QtGlobal>
-
 #include <optional>
 
 // The wire contract between the app and the companion service, in one place so
