@@ -8,9 +8,18 @@
 #include "Platform/OperationQueue.h"
 #include "Support/FakeAlertPresenter.h"
 
+#include <QFile>
 #include <QNetworkAccessManager>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
+#include <QSslSocket>
+#include <QStandardPaths>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -297,6 +306,51 @@ TEST_F(UserManagerTest, DigestChallengesGetTheCredentialsAndOtherSchemesDoNot)
         }
         EXPECT_EQ(outcome.reply, (QVariantMap { { QStringLiteral("error"), QStringLiteral("ntlm") } }));
     }
+}
+
+// A server certificate is checked by TLS as usual: an untrusted one ends the
+// query before a single byte of it, credentials included, is sent.
+TEST(UserManagerTlsTest, AnUntrustedCertificateEndsTheQueryBeforeAnythingIsSent)
+{
+    const QString openssl = QStandardPaths::findExecutable(QStringLiteral("openssl"));
+    if (!QSslSocket::supportsSsl() || openssl.isEmpty())
+        GTEST_SKIP() << "no TLS backend or no openssl command";
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString keyPath = folder.filePath(QStringLiteral("key.pem"));
+    const QString certificatePath = folder.filePath(QStringLiteral("certificate.pem"));
+    QProcess process;
+    process.start(openssl,
+        { QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+            QStringLiteral("-nodes"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-days"),
+            QStringLiteral("1"), QStringLiteral("-keyout"), keyPath, QStringLiteral("-out"), certificatePath });
+    ASSERT_TRUE(process.waitForFinished(60'000));
+    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+
+    QFile keyFile(keyPath);
+    QFile certificateFile(certificatePath);
+    ASSERT_TRUE(keyFile.open(QIODevice::ReadOnly) && certificateFile.open(QIODevice::ReadOnly));
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(QSslCertificate(certificateFile.readAll(), QSsl::Pem));
+    tls.setPrivateKey(QSslKey(keyFile.readAll(), QSsl::Rsa, QSsl::Pem));
+    QSslServer server;
+    server.setSslConfiguration(tls);
+    QByteArray received;
+    QObject::connect(&server, &QTcpServer::pendingConnectionAvailable, &server, [&] {
+        while (QTcpSocket *socket = server.nextPendingConnection())
+            QObject::connect(
+                socket, &QTcpSocket::readyRead, socket, [&received, socket] { received += socket->readAll(); });
+    });
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+
+    UserManager manager(configuration());
+    auto outcome = std::make_shared<Outcome>();
+    manager.postQuery(QStringLiteral("term=a"), QStringLiteral("https://127.0.0.1:%1/query").arg(server.serverPort()),
+        recorder(outcome));
+    const Outcome result = awaitOutcome(outcome);
+    EXPECT_EQ(result.calls, 1);
+    EXPECT_EQ(result.error, UserManagerError::dataTaskError);
+    EXPECT_TRUE(received.isEmpty()) << received.constData();
 }
 
 TEST(UserManagerAlertTest, AlertsUseTheErrorsTextsUnlessGivenOthers)
