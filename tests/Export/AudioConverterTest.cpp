@@ -461,19 +461,23 @@ TEST_F(AudioConverterTest, BadInputNeverLeavesAnOutput)
     QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     const bool root = ::geteuid() == 0;
 
+    const MediaTimeRange whole = MediaTimeRange::zero();
     const struct
     {
         QString source;
         QString output;
         bool reencode;
+        MediaTimeRange range;
     } cases[] = {
-        { notMedia, path(QStringLiteral("a.m4a")), true },
-        { notMedia, path(QStringLiteral("a.m4a")), false },
-        { path(QStringLiteral("missing.wav")), path(QStringLiteral("a.m4a")), true },
-        { cut, path(QStringLiteral("a.m4a")), true },
-        { cut, path(QStringLiteral("a.m4a")), false },
-        { good, path(QStringLiteral("no/such/folder/a.m4a")), true },
-        { good, readOnly + QStringLiteral("/a.m4a"), true },
+        { notMedia, path(QStringLiteral("a.m4a")), true, whole },
+        { notMedia, path(QStringLiteral("a.m4a")), false, whole },
+        { path(QStringLiteral("missing.wav")), path(QStringLiteral("a.m4a")), true, whole },
+        { cut, path(QStringLiteral("a.m4a")), true, whole },
+        { cut, path(QStringLiteral("a.m4a")), false, whole },
+        { good, path(QStringLiteral("no/such/folder/a.m4a")), true, whole },
+        { good, readOnly + QStringLiteral("/a.m4a"), true, whole },
+        { good, path(QStringLiteral("a.m4a")), true, MediaTimeRange::invalid() },
+        { good, path(QStringLiteral("a.m4a")), true, range(5.0, 8.0) }, // nothing there
     };
     const QStringList before = test::folderEntries(m_dir.path());
     for (const auto &c : cases) {
@@ -481,8 +485,7 @@ TEST_F(AudioConverterTest, BadInputNeverLeavesAnOutput)
             continue;
         SCOPED_TRACE(c.source.toStdString() + " -> " + c.output.toStdString());
         AudioConverter converter = realConverter();
-        const Call call
-            = run(converter, MediaAsset(c.source), c.output, std::nullopt, MediaTimeRange::zero(), c.reencode, 1.0f);
+        const Call call = run(converter, MediaAsset(c.source), c.output, std::nullopt, c.range, c.reencode, 1.0f);
         EXPECT_EQ(call.completions, 1);
         EXPECT_FALSE(call.result);
         EXPECT_EQ(test::folderEntries(m_dir.path()), before);

@@ -379,8 +379,11 @@ void ExportSession::run()
         if (::rename(QFile::encodeName(*temporary).constData(), QFile::encodeName(m_outputPath).constData()) != 0)
             ok = fail(
                 QStringLiteral("cannot move the export into place: ") + QString::fromLocal8Bit(std::strerror(errno)));
-        else
-            return finish(true);
+        else {
+            // In place: a cancel that comes now is too late to undo it.
+            m_status = Status::Completed;
+            return;
+        }
     }
     ::unlink(QFile::encodeName(*temporary).constData());
     finish(ok);
