@@ -20,9 +20,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
-
 #include <benchmark/benchmark.h>
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <malloc.h>
@@ -106,8 +104,8 @@ void ListingFirstPage(benchmark::State &state)
         bool paged = false;
         timer.restart();
         controller->getFiles(folder, std::nullopt,
-                             [&](bool, const std::optional<QString> &, const std::optional<QList<IndexPath>> &,
-                                 const std::optional<IndexPath> &) { paged = true; });
+            [&](bool, const std::optional<QString> &, const std::optional<QList<IndexPath>> &,
+                const std::optional<IndexPath> &) { paged = true; });
         waitFor([&] { return paged; });
         listingSeconds += timer.nsecsElapsed() / 1e9;
         heldBytes += double(heapInUse()) - double(before);
@@ -128,14 +126,13 @@ QStringList taggedFiles()
     const QString first = folder + QStringLiteral("/Artist - Song 0.mp3");
     if (!QFile::exists(first)) {
         QProcess::execute(QStringLiteral("ffmpeg"),
-                          {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-                           QStringLiteral("-nostdin"), QStringLiteral("-y"), QStringLiteral("-f"),
-                           QStringLiteral("lavfi"), QStringLiteral("-i"),
-                           QStringLiteral("sine=frequency=440:duration=1"), QStringLiteral("-metadata"),
-                           QStringLiteral("title=A Song"), QStringLiteral("-metadata"), QStringLiteral("artist=A Band"),
-                           QStringLiteral("-metadata"), QStringLiteral("album=An Album"), QStringLiteral("-metadata"),
-                           QStringLiteral("genre=Rock"), QStringLiteral("-metadata"), QStringLiteral("date=2019"),
-                           QStringLiteral("-metadata"), QStringLiteral("track=7/12"), first});
+            { QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                QStringLiteral("-nostdin"), QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+                QStringLiteral("-i"), QStringLiteral("sine=frequency=440:duration=1"), QStringLiteral("-metadata"),
+                QStringLiteral("title=A Song"), QStringLiteral("-metadata"), QStringLiteral("artist=A Band"),
+                QStringLiteral("-metadata"), QStringLiteral("album=An Album"), QStringLiteral("-metadata"),
+                QStringLiteral("genre=Rock"), QStringLiteral("-metadata"), QStringLiteral("date=2019"),
+                QStringLiteral("-metadata"), QStringLiteral("track=7/12"), first });
     }
     QStringList files;
     for (int i = 0; i < count; ++i) {
@@ -166,7 +163,7 @@ void UpdateQueueRows(benchmark::State &state)
         QList<std::shared_ptr<EntryViewModel>> rows;
         for (const QString &file : files)
             rows.append(std::make_shared<EntryViewModel>(
-                Entry(file, QFileInfo(file).fileName(), EntryType::exportable, IndexPath{}), false));
+                Entry(file, QFileInfo(file).fileName(), EntryType::exportable, IndexPath {}), false));
         EntryViewModelController controller;
         int loaded = 0;
         timer.restart();

@@ -139,7 +139,8 @@ void Entry::loadImage()
 void Entry::loadMedia(const std::optional<QVariantMap> &trackInfo)
 {
     const MediaAsset asset(m_path);
-    Metadata metadata = Metadata::fromDictionary(MetadataReader::metadataDictionary(MediaMetadata::read(m_path), asset.duration(), m_path));
+    Metadata metadata = Metadata::fromDictionary(
+        MetadataReader::metadataDictionary(MediaMetadata::read(m_path), asset.duration(), m_path));
 
     // A record handed in by the caller carries its artwork as a file path; the downloader add-on's
     // own record carries it as a URL.
@@ -219,20 +220,59 @@ double thumbnailCornerRadius()
     return Device::isPad() ? 5.0 : 3.0;
 }
 
-QColor entryBorderColor() { return colorWithHex(u"cfd5de"); }
-QColor selectedCellColor() { return colorWithHex(u"ebedef"); }
-QColor cellBackgroundColor() { return QColor(Qt::white); }
-QColor titleColor() { return colorWithHex(u"343434"); }
-QColor dimmedTitleColor() { return colorWithHex(u"989898"); }
+QColor entryBorderColor()
+{
+    return colorWithHex(u"cfd5de");
+}
+QColor selectedCellColor()
+{
+    return colorWithHex(u"ebedef");
+}
+QColor cellBackgroundColor()
+{
+    return QColor(Qt::white);
+}
+QColor titleColor()
+{
+    return colorWithHex(u"343434");
+}
+QColor dimmedTitleColor()
+{
+    return colorWithHex(u"989898");
+}
 
 // The artwork placeholder is stored as a picture's bytes, so it is drawn at artwork size.
-QImage placeholderImage() { return EntryImages::named(QStringLiteral("placeholder"), 500); }
-QImage accessoryMoreImage() { return EntryImages::named(QStringLiteral("accessoryMore")); }
-QImage accessoryArrowImage() { return EntryImages::named(QStringLiteral("accessoryArrow")); }
-QImage folderImage() { return EntryImages::named(QStringLiteral("folder")); }
-QImage genericFileImage() { return EntryImages::named(QStringLiteral("unknown")); }
-QImage rasterImageIcon() { return EntryImages::named(QStringLiteral("category-raster-image")); }
-QImage videoIcon() { return EntryImages::named(QStringLiteral("category-video")); }
-QImage audioIcon() { return EntryImages::named(QStringLiteral("category-audio")); }
+QImage placeholderImage()
+{
+    return EntryImages::named(QStringLiteral("placeholder"), 500);
+}
+QImage accessoryMoreImage()
+{
+    return EntryImages::named(QStringLiteral("accessoryMore"));
+}
+QImage accessoryArrowImage()
+{
+    return EntryImages::named(QStringLiteral("accessoryArrow"));
+}
+QImage folderImage()
+{
+    return EntryImages::named(QStringLiteral("folder"));
+}
+QImage genericFileImage()
+{
+    return EntryImages::named(QStringLiteral("unknown"));
+}
+QImage rasterImageIcon()
+{
+    return EntryImages::named(QStringLiteral("category-raster-image"));
+}
+QImage videoIcon()
+{
+    return EntryImages::named(QStringLiteral("category-video"));
+}
+QImage audioIcon()
+{
+    return EntryImages::named(QStringLiteral("category-audio"));
+}
 
 } // namespace tarnik

@@ -11,7 +11,6 @@
 #include <QString>
 #include <QUrl>
 #include <QVariantMap>
-
 #include <functional>
 #include <memory>
 #include <optional>
@@ -117,7 +116,7 @@ private:
 ObjectCache<Entry> &metadataCache();
 
 // The box that row thumbnails are fitted into, in pixels (images are made at scale 1).
-inline constexpr QSize thumbnailSize{128, 128};
+inline constexpr QSize thumbnailSize { 128, 128 };
 
 // The row look shared by the browser's cells. Images come from the app's image assets and are
 // null when an asset is missing; they are rendered at thumbnailSize (ImageAssets renders other

@@ -6,7 +6,6 @@
 #include <QHash>
 #include <QPainter>
 #include <QSvgRenderer>
-
 #include <mutex>
 
 namespace tarnik::EntryImages {
@@ -38,7 +37,7 @@ QString path(const QString &name)
 {
     if (!isPlainName(name))
         return {};
-    for (const QString &type : {QStringLiteral("svg"), QStringLiteral("png")}) {
+    for (const QString &type : { QStringLiteral("svg"), QStringLiteral("png") }) {
         const std::optional<QString> found = Bundle::main().pathForResource(name, type, QStringLiteral("images"));
         if (found && QFileInfo(*found).isFile())
             return *found;

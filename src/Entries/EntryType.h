@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QtGlobal>
-
 #include <optional>
 
 namespace tarnik {
@@ -39,7 +38,13 @@ constexpr std::optional<UpdateState> updateStateFromRawValue(qint64 raw)
     return static_cast<UpdateState>(raw);
 }
 
-constexpr int rawValue(EntryType type) { return static_cast<int>(type); }
-constexpr int rawValue(UpdateState state) { return static_cast<int>(state); }
+constexpr int rawValue(EntryType type)
+{
+    return static_cast<int>(type);
+}
+constexpr int rawValue(UpdateState state)
+{
+    return static_cast<int>(state);
+}
 
 } // namespace tarnik

@@ -12,7 +12,6 @@
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QPainter>
-
 #include <cmath>
 
 namespace tarnik {
@@ -22,7 +21,7 @@ namespace {
 // The row file holds the encoded row as it was when persisted; the cache passes bytes through.
 PersistentCache<QByteArray> rowCache(const QString &identifier, const QString &path)
 {
-    return PersistentCache<QByteArray>{
+    return PersistentCache<QByteArray> {
         identifier,
         path,
         [](const QByteArray &bytes) -> std::optional<QByteArray> { return bytes; },
@@ -113,7 +112,7 @@ QByteArray EntryViewModel::encode() const
     object.insert(QStringLiteral("title"), m_title);
     object.insert(QStringLiteral("artist"), m_artist ? QJsonValue(*m_artist) : QJsonValue(QJsonValue::Null));
     object.insert(QStringLiteral("extensionString"),
-                  m_extensionString ? QJsonValue(*m_extensionString) : QJsonValue(QJsonValue::Null));
+        m_extensionString ? QJsonValue(*m_extensionString) : QJsonValue(QJsonValue::Null));
     QJsonValue imageData(QJsonValue::Null);
     if (!m_image.isNull()) {
         QByteArray jpeg;
@@ -154,19 +153,14 @@ std::shared_ptr<EntryViewModel> EntryViewModel::decode(const QByteArray &json)
     const QJsonValue imageData = object.value(QStringLiteral("imageData"));
     if (!imageData.isString())
         return nullptr;
-    const auto bytes = QByteArray::fromBase64Encoding(imageData.toString().toLatin1(),
-                                                      QByteArray::AbortOnBase64DecodingErrors);
+    const auto bytes
+        = QByteArray::fromBase64Encoding(imageData.toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
     if (!bytes)
         return nullptr;
 
-    Decoded decoded{identifier.toString(),
-                    url.toString(),
-                    *type,
-                    *state,
-                    title.toString(),
-                    optionalText(object.value(QStringLiteral("artist"))),
-                    optionalText(object.value(QStringLiteral("extensionString"))),
-                    QImage::fromData(*bytes)};
+    Decoded decoded { identifier.toString(), url.toString(), *type, *state, title.toString(),
+        optionalText(object.value(QStringLiteral("artist"))),
+        optionalText(object.value(QStringLiteral("extensionString"))), QImage::fromData(*bytes) };
     return std::shared_ptr<EntryViewModel>(new EntryViewModel(std::move(decoded)));
 }
 
@@ -215,20 +209,20 @@ void EntryViewModel::loadFromPersistentCache(LoadCompletion completion)
     const QImage accessory = m_accessoryImage;
     const QString expectedPath = m_url;
     const std::weak_ptr<EntryViewModel> asker = weak_from_this();
-    cacher().load<QByteArray>(rowCache(m_identifier, m_url),
-                              [asker, accessory, expectedPath, completion](std::optional<QByteArray> bytes) {
-                                  if (asker.expired())
-                                      return;
-                                  std::shared_ptr<EntryViewModel> copy = bytes ? decode(*bytes) : nullptr;
-                                  if (copy && copy->url() != expectedPath)
-                                      copy = nullptr;
-                                  if (copy)
-                                      copy->m_accessoryImage = accessory;
-                                  if (completion)
-                                      completion(copy);
-                                  if (copy)
-                                      copy->cacheInMemory();
-                              });
+    cacher().load<QByteArray>(
+        rowCache(m_identifier, m_url), [asker, accessory, expectedPath, completion](std::optional<QByteArray> bytes) {
+            if (asker.expired())
+                return;
+            std::shared_ptr<EntryViewModel> copy = bytes ? decode(*bytes) : nullptr;
+            if (copy && copy->url() != expectedPath)
+                copy = nullptr;
+            if (copy)
+                copy->m_accessoryImage = accessory;
+            if (completion)
+                completion(copy);
+            if (copy)
+                copy->cacheInMemory();
+        });
 }
 
 PersistentCacher &EntryViewModel::cacher()

@@ -11,11 +11,9 @@
 
 #include <QFile>
 #include <QPointer>
-
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
 #include <vector>
 
 namespace tarnik {
@@ -80,19 +78,19 @@ BuiltEntry makeEntry(const QString &directory, const QString &name, int row)
     }
 
     const bool exists = ::stat(QFile::encodeName(path).constData(), &info) == 0;
-    const IndexPath indexPath{row, 0};
+    const IndexPath indexPath { row, 0 };
     if (exists && S_ISDIR(info.st_mode))
-        return {std::make_shared<Entry>(path, name, EntryType::directory, indexPath), std::nullopt};
+        return { std::make_shared<Entry>(path, name, EntryType::directory, indexPath), std::nullopt };
     if (exists && !S_ISREG(info.st_mode))
-        return {std::make_shared<Entry>(path, name, EntryType::regular, indexPath), std::nullopt};
+        return { std::make_shared<Entry>(path, name, EntryType::regular, indexPath), std::nullopt };
     if (PathExtension(path).isImage())
-        return {std::make_shared<Entry>(path, name, EntryType::image, indexPath), std::nullopt};
+        return { std::make_shared<Entry>(path, name, EntryType::image, indexPath), std::nullopt };
     if (!exists)
-        return {std::make_shared<Entry>(path, name, EntryType::regular, indexPath), std::nullopt};
+        return { std::make_shared<Entry>(path, name, EntryType::regular, indexPath), std::nullopt };
     const MediaAsset asset(path);
     if (asset.isExportable())
-        return {std::make_shared<Entry>(path, name, EntryType::exportable, indexPath), asset.hasVideoTrack()};
-    return {std::make_shared<Entry>(path, name, EntryType::regular, indexPath), std::nullopt};
+        return { std::make_shared<Entry>(path, name, EntryType::exportable, indexPath), asset.hasVideoTrack() };
+    return { std::make_shared<Entry>(path, name, EntryType::regular, indexPath), std::nullopt };
 }
 
 } // namespace
@@ -119,8 +117,8 @@ EntryViewModelController::~EntryViewModelController()
     m_updateQueue.cancelAllOperations();
 }
 
-void EntryViewModelController::getFiles(const QString &directory, const std::optional<QString> &filePath,
-                                        FetchCompletion completion)
+void EntryViewModelController::getFiles(
+    const QString &directory, const std::optional<QString> &filePath, FetchCompletion completion)
 {
     m_directory = directory;
     m_filePath = filePath;
@@ -128,9 +126,8 @@ void EntryViewModelController::getFiles(const QString &directory, const std::opt
 
     QStringList names = directoryNames(directory);
     if (!Preferences::showHidden()) {
-        names.removeIf([](const QString &name) {
-            return name.startsWith(QLatin1Char('.')) || name.startsWith(QLatin1Char(':'));
-        });
+        names.removeIf(
+            [](const QString &name) { return name.startsWith(QLatin1Char('.')) || name.startsWith(QLatin1Char(':')); });
     }
     NaturalSort::sort(names);
 
@@ -204,7 +201,7 @@ void EntryViewModelController::commitPage(quint64 generation, Page &&page)
 
     std::optional<QList<IndexPath>> indexPaths;
     if (page.emptyListing) {
-        indexPaths = QList<IndexPath>{IndexPath{0, 0}};
+        indexPaths = QList<IndexPath> { IndexPath { 0, 0 } };
     } else {
         indexPaths.emplace();
         indexPaths->reserve(page.entries.size());
@@ -320,7 +317,8 @@ void EntryViewModelController::queueOperation(const std::shared_ptr<EntryViewMod
     m_updateQueue.addOperation(operation);
 }
 
-void EntryViewModelController::completeUpdate(const QString &identifier, const std::shared_ptr<EntryViewModel> &viewModel)
+void EntryViewModelController::completeUpdate(
+    const QString &identifier, const std::shared_ptr<EntryViewModel> &viewModel)
 {
     QPointer<EntryViewModelController> self(this);
     Dispatch::main([self, identifier, viewModel] {

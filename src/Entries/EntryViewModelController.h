@@ -10,7 +10,6 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <memory>
 #include <optional>
@@ -46,8 +45,7 @@ public:
     // reports exactly one index path, item 0 of section 0, although no row exists. Called on the
     // GUI thread once the page's rows are in place.
     using FetchCompletion = std::function<void(bool success, const std::optional<QString> &error,
-                                               const std::optional<QList<IndexPath>> &indexPaths,
-                                               const std::optional<IndexPath> &revealedIndexPath)>;
+        const std::optional<QList<IndexPath>> &indexPaths, const std::optional<IndexPath> &revealedIndexPath)>;
     // A row's callback: the loaded view model (possibly another object than the one asked for, when
     // it came from the disk cache).
     using UpdateCompletion = std::function<void(const std::shared_ptr<EntryViewModel> &)>;

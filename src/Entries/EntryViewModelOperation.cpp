@@ -15,7 +15,6 @@
 
 #include <QUrl>
 
-
 namespace tarnik {
 
 namespace {
@@ -80,16 +79,16 @@ EntryViewModelOperation::Details EntryViewModelOperation::load() const
             break;
         }
         const MediaAsset asset(m_url);
-        const Metadata metadata = Metadata::fromDictionary(MetadataReader::metadataDictionary(MediaMetadata::read(m_url), asset.duration(), m_url));
+        const Metadata metadata = Metadata::fromDictionary(
+            MetadataReader::metadataDictionary(MediaMetadata::read(m_url), asset.duration(), m_url));
         details.title = metadata.title;
         details.artist = metadata.artist;
         if (metadata.artwork) {
             const QImage picture = QImage::fromData(*metadata.artwork);
             if (!picture.isNull())
                 details.picture = picture;
-        } else if (std::optional<QImage> still = asset.hasVideoTrack() && Preferences::showVideoThumbnail()
-                                                     ? asset.videoThumbnail()
-                                                     : std::nullopt;
+        } else if (std::optional<QImage> still
+                   = asset.hasVideoTrack() && Preferences::showVideoThumbnail() ? asset.videoThumbnail() : std::nullopt;
                    still && !still->isNull()) {
             details.picture = *still;
         } else {

@@ -5,7 +5,6 @@
 
 #include <QImage>
 #include <QString>
-
 #include <functional>
 #include <memory>
 #include <optional>
@@ -44,10 +43,10 @@ public:
     struct Details
     {
         std::optional<QImage> picture; // already fitted
-        bool usesIconImage = false;    // the picture is the type icon
+        bool usesIconImage = false; // the picture is the type icon
         std::optional<QString> title;
         std::optional<QString> artist;
-        bool setsTexts = false;        // false for folders: title and badge stay as they are
+        bool setsTexts = false; // false for folders: title and badge stay as they are
         QString titleWithoutExtension; // valid when setsTexts
         std::optional<QString> extensionString;
     };

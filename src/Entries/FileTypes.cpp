@@ -8,12 +8,10 @@
 #include <QBuffer>
 #include <QFile>
 #include <QSet>
-
 #include <memory>
 #include <mutex>
-#include <vector>
-
 #include <sys/stat.h>
+#include <vector>
 
 namespace tarnik::FileTypes {
 
@@ -68,7 +66,7 @@ struct Stamp
     dev_t device = 0;
     ino_t inode = 0;
     off_t size = 0;
-    timespec modified{};
+    timespec modified {};
 
     bool operator==(const Stamp &other) const
     {
@@ -115,7 +113,7 @@ std::shared_ptr<const Table> table(const QString &tablePath)
     // Only a table whose file did not change while it was read is kept.
     if (stampOf(tablePath) == stamp) {
         std::lock_guard lock(mutex);
-        cached = Cached{tablePath, stamp, fresh};
+        cached = Cached { tablePath, stamp, fresh };
     }
     return fresh;
 }

@@ -8,7 +8,10 @@ namespace tarnik::NaturalSort {
 
 namespace {
 
-bool isAsciiDigit(QChar c) { return c.unicode() >= u'0' && c.unicode() <= u'9'; }
+bool isAsciiDigit(QChar c)
+{
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
 
 // The text a name is compared by: accents split off and dropped, case folded, compatibility forms
 // (full-width digits, ligatures) made plain. ASCII names, the common case, only lose their case.
@@ -85,8 +88,8 @@ void sort(QStringList &names)
         keys.push_back(foldedKey(name));
     std::vector<qsizetype> order(names.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](qsizetype x, qsizetype y) { return compareKeys(keys[x], keys[y]) < 0; });
+    std::stable_sort(
+        order.begin(), order.end(), [&](qsizetype x, qsizetype y) { return compareKeys(keys[x], keys[y]) < 0; });
     QStringList sorted;
     sorted.reserve(names.size());
     for (qsizetype index : order)

@@ -2,7 +2,6 @@
 
 #include <QHash>
 #include <QString>
-
 #include <memory>
 #include <mutex>
 
@@ -11,8 +10,7 @@ namespace tarnik {
 // A process-wide cache of shared objects keyed by text, as the platform's cache: safe from any
 // thread, no count or cost limit. Values are shared, so an object handed out stays alive for its
 // holder even when the cache drops it.
-template<typename T>
-class ObjectCache
+template<typename T> class ObjectCache
 {
 public:
     std::shared_ptr<T> object(const QString &key) const

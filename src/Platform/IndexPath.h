@@ -2,7 +2,6 @@
 
 #include <QHashFunctions>
 #include <QMetaType>
-
 #include <compare>
 
 namespace tarnik {

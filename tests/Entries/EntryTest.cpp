@@ -1,16 +1,14 @@
+#include "Entries/Entry.h"
+
 #include "App/Globals.h"
 #include "App/PathExtension.h"
-#include "Entries/Entry.h"
 #include "Import/Metadata.h"
-
 #include "Support/EntriesSupport.h"
 #include "Support/MediaFixtures.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 using namespace tarnik;
@@ -41,7 +39,7 @@ QByteArray pngOf(const QImage &image)
 
 std::shared_ptr<Entry> makeEntry(const QString &path, EntryType type)
 {
-    return std::make_shared<Entry>(path, PathExtension(path).lastPathComponent(), type, IndexPath{0, 0});
+    return std::make_shared<Entry>(path, PathExtension(path).lastPathComponent(), type, IndexPath { 0, 0 });
 }
 
 } // namespace
@@ -55,16 +53,16 @@ TEST_F(EntryTest, TitleAndArtistComeFromTheListedName)
         QString artist;
     };
     const Case cases[] = {
-        {QStringLiteral("Band - Song.mp3"), QStringLiteral("Song.mp3"), QStringLiteral("Band")},
-        {QStringLiteral("Song.mp3"), QStringLiteral("Song.mp3"), QString()},
-        {QStringLiteral("A - B - C.m4a"), QStringLiteral("B - C.m4a"), QStringLiteral("A")},
-        {QStringLiteral(" - .mp3"), QStringLiteral(".mp3"), QString()},
-        {QStringLiteral("AC%2FDC - Song.mp3"), QStringLiteral("Song.mp3"), QStringLiteral("AC-DC")},
+        { QStringLiteral("Band - Song.mp3"), QStringLiteral("Song.mp3"), QStringLiteral("Band") },
+        { QStringLiteral("Song.mp3"), QStringLiteral("Song.mp3"), QString() },
+        { QStringLiteral("A - B - C.m4a"), QStringLiteral("B - C.m4a"), QStringLiteral("A") },
+        { QStringLiteral(" - .mp3"), QStringLiteral(".mp3"), QString() },
+        { QStringLiteral("AC%2FDC - Song.mp3"), QStringLiteral("Song.mp3"), QStringLiteral("AC-DC") },
         // An invalid percent sequence: the name is split as it is, its "/" kept.
-        {QStringLiteral("100% a/b - c"), QStringLiteral("c"), QStringLiteral("100% a/b")},
+        { QStringLiteral("100% a/b - c"), QStringLiteral("c"), QStringLiteral("100% a/b") },
     };
     for (const Case &c : cases) {
-        const Entry entry(QStringLiteral("/music/x"), c.name, EntryType::exportable, IndexPath{3, 0});
+        const Entry entry(QStringLiteral("/music/x"), c.name, EntryType::exportable, IndexPath { 3, 0 });
         EXPECT_EQ(entry.title(), c.title) << c.name.toStdString();
         ASSERT_TRUE(entry.artist().has_value());
         EXPECT_EQ(*entry.artist(), c.artist) << c.name.toStdString();
@@ -73,13 +71,14 @@ TEST_F(EntryTest, TitleAndArtistComeFromTheListedName)
 
 TEST_F(EntryTest, FreshEntryHoldsWhatItsPathGives)
 {
-    const Entry entry(QStringLiteral("/music/a.mp3"), QStringLiteral("a.mp3"), EntryType::exportable, IndexPath{7, 0});
+    const Entry entry(
+        QStringLiteral("/music/a.mp3"), QStringLiteral("a.mp3"), EntryType::exportable, IndexPath { 7, 0 });
     EXPECT_EQ(entry.identifier(), PathExtension(QStringLiteral("/music/a.mp3")).identifier());
     EXPECT_EQ(entry.state(), UpdateState::new_);
     EXPECT_EQ(entry.genre(), QString());
     EXPECT_EQ(entry.year(), _currentYear());
     EXPECT_NE(entry.year(), 0);
-    EXPECT_EQ(entry.indexPath(), (IndexPath{7, 0}));
+    EXPECT_EQ(entry.indexPath(), (IndexPath { 7, 0 }));
     EXPECT_TRUE(entry.image().isNull());
     EXPECT_FALSE(entry.artwork().has_value());
     EXPECT_FALSE(entry.metadata().has_value());
@@ -94,7 +93,7 @@ TEST_F(EntryTest, FreshEntryHoldsWhatItsPathGives)
 
 TEST_F(EntryTest, ArtworkSetsTheImageOnlyWhenPresent)
 {
-    Entry entry(QStringLiteral("/a.mp3"), QStringLiteral("a.mp3"), EntryType::exportable, IndexPath{});
+    Entry entry(QStringLiteral("/a.mp3"), QStringLiteral("a.mp3"), EntryType::exportable, IndexPath {});
     QImage picture(8, 4, QImage::Format_RGB32);
     picture.fill(Qt::green);
     entry.setArtwork(pngOf(picture));
@@ -107,7 +106,7 @@ TEST_F(EntryTest, ArtworkSetsTheImageOnlyWhenPresent)
 
 TEST_F(EntryTest, FoldersAndRegularFilesNeverComplete)
 {
-    for (EntryType type : {EntryType::directory, EntryType::regular}) {
+    for (EntryType type : { EntryType::directory, EntryType::regular }) {
         auto entry = makeEntry(file(QStringLiteral("x")), type);
         int calls = 0;
         entry->updateMetadata([&](const std::shared_ptr<Entry> &) { ++calls; });
@@ -189,22 +188,16 @@ TEST_F(EntryTest, TrackRecordOverridesTheFileTags)
         bool coverApplies;
     };
     const Case cases[] = {
-        {"integer year and artwork file",
-         {{QStringLiteral("title"), QStringLiteral("T")},
-          {QStringLiteral("artist"), QStringLiteral("A")},
-          {QStringLiteral("genre"), QStringLiteral("G")},
-          {QStringLiteral("year"), 2019},
-          {QStringLiteral("artworkPath"), cover}},
-         2019,
-         true},
-        {"year as text is ignored, artworkUrl is not read from a caller's record",
-         {{QStringLiteral("title"), QStringLiteral("T")},
-          {QStringLiteral("artist"), QStringLiteral("A")},
-          {QStringLiteral("genre"), QStringLiteral("G")},
-          {QStringLiteral("year"), QStringLiteral("2019")},
-          {QStringLiteral("artworkUrl"), QUrl::fromLocalFile(cover)}},
-         std::nullopt,
-         false},
+        { "integer year and artwork file",
+            { { QStringLiteral("title"), QStringLiteral("T") }, { QStringLiteral("artist"), QStringLiteral("A") },
+                { QStringLiteral("genre"), QStringLiteral("G") }, { QStringLiteral("year"), 2019 },
+                { QStringLiteral("artworkPath"), cover } },
+            2019, true },
+        { "year as text is ignored, artworkUrl is not read from a caller's record",
+            { { QStringLiteral("title"), QStringLiteral("T") }, { QStringLiteral("artist"), QStringLiteral("A") },
+                { QStringLiteral("genre"), QStringLiteral("G") }, { QStringLiteral("year"), QStringLiteral("2019") },
+                { QStringLiteral("artworkUrl"), QUrl::fromLocalFile(cover) } },
+            std::nullopt, false },
     };
     for (const Case &c : cases) {
         metadataCache().removeAllObjects();

@@ -1,10 +1,10 @@
+#include "Entries/EntryViewModelController.h"
+
 #include "App/Preferences.h"
 #include "Entries/Entry.h"
 #include "Entries/EntryViewModel.h"
-#include "Entries/EntryViewModelController.h"
 #include "Entries/EntryViewModelOperation.h"
 #include "Platform/Dispatch.h"
-
 #include "Support/EntriesSupport.h"
 #include "Support/MediaFixtures.h"
 
@@ -13,15 +13,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-
+#include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
-
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <fcntl.h>
-
-#include <cstring>
 #include <unistd.h>
 
 using namespace tarnik;
@@ -58,9 +55,9 @@ protected:
     EntryViewModelController::FetchCompletion recorder()
     {
         return [this](bool success, const std::optional<QString> &error, const std::optional<QList<IndexPath>> &paths,
-                      const std::optional<IndexPath> &revealed) {
+                   const std::optional<IndexPath> &revealed) {
             EXPECT_TRUE(Dispatch::isMainThread());
-            m_callbacks.append(Callback{success, error, paths, revealed});
+            m_callbacks.append(Callback { success, error, paths, revealed });
         };
     }
 
@@ -100,7 +97,7 @@ QList<IndexPath> rows(int first, int end)
 {
     QList<IndexPath> paths;
     for (int i = first; i < end; ++i)
-        paths.append(IndexPath{i, 0});
+        paths.append(IndexPath { i, 0 });
     return paths;
 }
 
@@ -115,8 +112,8 @@ TEST_F(EntryViewModelControllerTest, EmptyMissingOrUnreadableDirectoriesReportOn
     ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("empty"))));
     ASSERT_TRUE(test::touch(path(QStringLiteral("plain"))));
 
-    const QString directories[] = {path(QStringLiteral("empty")), path(QStringLiteral("missing")),
-                                   path(QStringLiteral("plain")), geteuid() == 0 ? QString() : unreadable};
+    const QString directories[] = { path(QStringLiteral("empty")), path(QStringLiteral("missing")),
+        path(QStringLiteral("plain")), geteuid() == 0 ? QString() : unreadable };
     for (const QString &directory : directories) {
         if (directory.isEmpty())
             continue; // root reads every folder
@@ -126,7 +123,7 @@ TEST_F(EntryViewModelControllerTest, EmptyMissingOrUnreadableDirectoriesReportOn
         const Callback &callback = m_callbacks.first();
         EXPECT_TRUE(callback.success);
         EXPECT_FALSE(callback.error.has_value());
-        EXPECT_EQ(callback.indexPaths, (QList<IndexPath>{IndexPath{0, 0}}));
+        EXPECT_EQ(callback.indexPaths, (QList<IndexPath> { IndexPath { 0, 0 } }));
         EXPECT_FALSE(callback.revealed.has_value());
         EXPECT_EQ(m_controller->numberOfFiles(), 0);
         EXPECT_EQ(m_controller->numberOfViewModels(), 0);
@@ -160,7 +157,7 @@ TEST_F(EntryViewModelControllerTest, PagesOfAHundredLoadWhenTheLastRowIsAskedFor
     EXPECT_EQ(m_callbacks.size(), 3) << "250 is no multiple of 100: no further page";
     EXPECT_EQ(m_controller->currentPage(), 3);
     EXPECT_EQ(m_controller->viewModel(249)->title(), QStringLiteral("file 249.txt"));
-    EXPECT_EQ(m_controller->entry(249)->indexPath(), (IndexPath{249, 0}));
+    EXPECT_EQ(m_controller->entry(249)->indexPath(), (IndexPath { 249, 0 }));
     EXPECT_EQ(m_controller->entries().size(), 250);
 }
 
@@ -170,7 +167,7 @@ TEST_F(EntryViewModelControllerTest, AnExactlyFullLastPageIsFollowedByOneEmptyPa
     list(m_dir.path());
     askFor(99);
     ASSERT_EQ(m_callbacks.size(), 2);
-    EXPECT_EQ(m_callbacks.last().indexPaths, QList<IndexPath>{});
+    EXPECT_EQ(m_callbacks.last().indexPaths, QList<IndexPath> {});
     EXPECT_TRUE(m_callbacks.last().success);
     askFor(99);
     test::drainMainQueue();
@@ -180,11 +177,11 @@ TEST_F(EntryViewModelControllerTest, AnExactlyFullLastPageIsFollowedByOneEmptyPa
 
 TEST_F(EntryViewModelControllerTest, NamesSortNaturallyAndHiddenNamesFollowTheSetting)
 {
-    for (const char *name : {"10.txt", "2.txt", "b.txt", "A.txt", ".hidden", ":colon", "a.txt"})
+    for (const char *name : { "10.txt", "2.txt", "b.txt", "A.txt", ".hidden", ":colon", "a.txt" })
         ASSERT_TRUE(test::touch(path(QLatin1String(name))));
     list(m_dir.path());
-    const QStringList visible{QStringLiteral("2.txt"), QStringLiteral("10.txt"), QStringLiteral("A.txt"),
-                              QStringLiteral("a.txt"), QStringLiteral("b.txt")};
+    const QStringList visible { QStringLiteral("2.txt"), QStringLiteral("10.txt"), QStringLiteral("A.txt"),
+        QStringLiteral("a.txt"), QStringLiteral("b.txt") };
     // "A.txt" and "a.txt" compare as the same: they keep the directory's order.
     QStringList listed = listedNames();
     if (listed.indexOf(QStringLiteral("a.txt")) < listed.indexOf(QStringLiteral("A.txt")))
@@ -208,7 +205,7 @@ TEST_F(EntryViewModelControllerTest, KindsLinksAndOddNamesAreTypedWithoutOpening
     // The kinds that must never be opened: opening a FIFO for reading blocks without a writer.
     ASSERT_EQ(::mkfifo(QFile::encodeName(path(QStringLiteral("fifo.mp3"))).constData(), 0600), 0);
     const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
+    sockaddr_un address {};
     address.sun_family = AF_UNIX;
     const QByteArray socketPath = QFile::encodeName(path(QStringLiteral("sock.mp3")));
     ASSERT_LT(size_t(socketPath.size()), sizeof(address.sun_path));
@@ -240,17 +237,17 @@ TEST_F(EntryViewModelControllerTest, KindsLinksAndOddNamesAreTypedWithoutOpening
     };
     const QString dir = m_dir.path();
     const Case cases[] = {
-        {QStringLiteral("song.m4a"), EntryType::exportable, dir + QStringLiteral("/song.m4a")},
-        {QStringLiteral("pic.png"), EntryType::image, dir + QStringLiteral("/pic.png")},
-        {QStringLiteral("folder"), EntryType::directory, dir + QStringLiteral("/folder")},
-        {QStringLiteral("fifo.mp3"), EntryType::regular, dir + QStringLiteral("/fifo.mp3")},
-        {QStringLiteral("sock.mp3"), EntryType::regular, dir + QStringLiteral("/sock.mp3")},
-        {QStringLiteral("absolute-link"), EntryType::directory, dir + QStringLiteral("/folder")},
-        {QStringLiteral("relative-link"), EntryType::directory, dir + QStringLiteral("/folder")},
-        {QStringLiteral("relative-song"), EntryType::exportable, dir + QStringLiteral("/song.m4a")},
-        {QStringLiteral("dangling.mp3"), EntryType::regular, dir + QStringLiteral("/nowhere.mp3")},
-        {QStringLiteral("loop-a"), EntryType::regular, dir + QStringLiteral("/loop-b")},
-        {QStringLiteral("line\nbreak.txt"), EntryType::regular, dir + QStringLiteral("/line\nbreak.txt")},
+        { QStringLiteral("song.m4a"), EntryType::exportable, dir + QStringLiteral("/song.m4a") },
+        { QStringLiteral("pic.png"), EntryType::image, dir + QStringLiteral("/pic.png") },
+        { QStringLiteral("folder"), EntryType::directory, dir + QStringLiteral("/folder") },
+        { QStringLiteral("fifo.mp3"), EntryType::regular, dir + QStringLiteral("/fifo.mp3") },
+        { QStringLiteral("sock.mp3"), EntryType::regular, dir + QStringLiteral("/sock.mp3") },
+        { QStringLiteral("absolute-link"), EntryType::directory, dir + QStringLiteral("/folder") },
+        { QStringLiteral("relative-link"), EntryType::directory, dir + QStringLiteral("/folder") },
+        { QStringLiteral("relative-song"), EntryType::exportable, dir + QStringLiteral("/song.m4a") },
+        { QStringLiteral("dangling.mp3"), EntryType::regular, dir + QStringLiteral("/nowhere.mp3") },
+        { QStringLiteral("loop-a"), EntryType::regular, dir + QStringLiteral("/loop-b") },
+        { QStringLiteral("line\nbreak.txt"), EntryType::regular, dir + QStringLiteral("/line\nbreak.txt") },
     };
     for (const Case &c : cases) {
         ASSERT_TRUE(byName.contains(c.name)) << c.name.toStdString();
@@ -276,13 +273,13 @@ TEST_F(EntryViewModelControllerTest, TheRootListsWithDoubleSlashPaths)
 
 TEST_F(EntryViewModelControllerTest, KernelFoldersListWithoutBlocking)
 {
-    for (const char *directory : {"/dev", "/proc", "/sys", "/proc/self/fd"}) {
+    for (const char *directory : { "/dev", "/proc", "/sys", "/proc/self/fd" }) {
         if (!QFileInfo(QLatin1String(directory)).isDir())
             continue;
         list(QLatin1String(directory));
         // Page through the whole folder: every page must arrive.
         while (m_controller->numberOfViewModels() > 0
-               && m_controller->numberOfViewModels() == m_controller->currentPage() * EntryViewModelController::kPageSize)
+            && m_controller->numberOfViewModels() == m_controller->currentPage() * EntryViewModelController::kPageSize)
             askFor(m_controller->numberOfViewModels() - 1);
         EXPECT_GE(m_controller->numberOfViewModels(), 0) << directory;
         for (const auto &entry : m_controller->exportableEntries())
@@ -299,7 +296,7 @@ TEST_F(EntryViewModelControllerTest, RevealedFileIsReportedByThePageThatBuildsIt
     EXPECT_FALSE(m_callbacks.last().revealed.has_value());
     askFor(99);
     ASSERT_EQ(m_callbacks.size(), 2);
-    EXPECT_EQ(m_callbacks.last().revealed, (IndexPath{149, 0}));
+    EXPECT_EQ(m_callbacks.last().revealed, (IndexPath { 149, 0 }));
 }
 
 TEST_F(EntryViewModelControllerTest, NowPlayingMarkerSetsTheIdentifierAndKeepsIt)
@@ -326,14 +323,14 @@ TEST_F(EntryViewModelControllerTest, AnEarlierListingsPagesAreDropped)
 
     int firstCalls = 0;
     m_controller->getFiles(path(QStringLiteral("one")), std::nullopt,
-                           [&](bool, const std::optional<QString> &, const std::optional<QList<IndexPath>> &,
-                               const std::optional<IndexPath> &) { ++firstCalls; });
+        [&](bool, const std::optional<QString> &, const std::optional<QList<IndexPath>> &,
+            const std::optional<IndexPath> &) { ++firstCalls; });
     list(path(QStringLiteral("two")));
     test::drainMainQueue();
     EXPECT_EQ(firstCalls, 0);
     ASSERT_EQ(m_callbacks.size(), 1);
     EXPECT_EQ(m_controller->numberOfViewModels(), 1);
-    EXPECT_EQ(listedNames(), QStringList{QStringLiteral("b.txt")});
+    EXPECT_EQ(listedNames(), QStringList { QStringLiteral("b.txt") });
     EXPECT_EQ(m_controller->entries().size(), 1);
 }
 
@@ -360,10 +357,10 @@ TEST_F(EntryViewModelControllerTest, HideUnsupportedLeavesOutRegularFilesAndNumb
     list(m_dir.path());
     // The first page is all hidden; the controller goes on by itself until rows appear.
     ASSERT_TRUE(test::waitUntil([&] { return m_controller->numberOfViewModels() == 3; }));
-    EXPECT_EQ(listedNames(), (QStringList{QStringLiteral("b song.m4a"), QStringLiteral("c folder"),
-                                          QStringLiteral("d picture.jpg")}));
+    EXPECT_EQ(listedNames(),
+        (QStringList { QStringLiteral("b song.m4a"), QStringLiteral("c folder"), QStringLiteral("d picture.jpg") }));
     for (int row = 0; row < 3; ++row)
-        EXPECT_EQ(m_controller->entry(row)->indexPath(), (IndexPath{row, 0}));
+        EXPECT_EQ(m_controller->entry(row)->indexPath(), (IndexPath { row, 0 }));
     EXPECT_EQ(m_callbacks.last().indexPaths, rows(0, 3));
 
     Preferences::setHideUnsupported(false);
@@ -409,7 +406,7 @@ protected:
     std::shared_ptr<EntryViewModel> rowFor(const QString &name, EntryType type = EntryType::regular)
     {
         const QString file = path(name);
-        auto viewModel = std::make_shared<EntryViewModel>(Entry(file, name, type, IndexPath{}));
+        auto viewModel = std::make_shared<EntryViewModel>(Entry(file, name, type, IndexPath {}));
         QFile::remove(viewModel->persistentCachePath());
         return viewModel;
     }
@@ -485,7 +482,8 @@ TEST_F(UpdateQueueTest, SavedRowsComeFromTheDiskCache)
     ASSERT_TRUE(test::waitUntil([&] { return saved->isCached(); }));
     viewModelCache().removeAllObjects();
 
-    auto fresh = std::make_shared<EntryViewModel>(Entry(saved->url(), QStringLiteral("song.txt"), EntryType::regular, {}));
+    auto fresh
+        = std::make_shared<EntryViewModel>(Entry(saved->url(), QStringLiteral("song.txt"), EntryType::regular, {}));
     std::shared_ptr<EntryViewModel> delivered;
     m_controller->update(fresh, [&](const std::shared_ptr<EntryViewModel> &loaded) {
         EXPECT_TRUE(Dispatch::isMainThread());

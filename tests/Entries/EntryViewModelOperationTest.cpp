@@ -1,18 +1,16 @@
+#include "Entries/EntryViewModelOperation.h"
+
 #include "App/Preferences.h"
 #include "Entries/Entry.h"
 #include "Entries/EntryImages.h"
 #include "Entries/EntryViewModel.h"
-#include "Entries/EntryViewModelOperation.h"
 #include "Entries/FileTypes.h"
-
 #include "Support/EntriesSupport.h"
 #include "Support/MediaFixtures.h"
 
 #include <QImage>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 using namespace tarnik;
@@ -31,7 +29,7 @@ protected:
     std::shared_ptr<EntryViewModel> row(const QString &name, EntryType type)
     {
         const QString path = m_dir.filePath(name);
-        return std::make_shared<EntryViewModel>(Entry(path, name, type, IndexPath{0, 0}));
+        return std::make_shared<EntryViewModel>(Entry(path, name, type, IndexPath { 0, 0 }));
     }
 
     // Runs the operation as the update queue would and waits for its commit on the GUI thread.
@@ -102,12 +100,16 @@ TEST_F(EntryViewModelOperationTest, RowsGetTheirPictureTitleAndBadge)
     };
     const Case cases[] = {
         // Audio without artwork: the type icon, marked as such; the listed extension leaves the title.
-        {QStringLiteral("song.mp3"), EntryType::exportable, QStringLiteral("song"), QStringLiteral("MP3"), QSize(128, 128), true},
-        {QStringLiteral("wide.jpg"), EntryType::image, QStringLiteral("wide"), QStringLiteral("JPG"), QSize(128, 64), false},
-        {QStringLiteral("README"), EntryType::regular, QStringLiteral("README"), QString(), QSize(128, 128), false},
-        {QStringLiteral("notes.TXT"), EntryType::regular, QStringLiteral("notes"), QStringLiteral("TXT"), QSize(128, 128), false},
+        { QStringLiteral("song.mp3"), EntryType::exportable, QStringLiteral("song"), QStringLiteral("MP3"),
+            QSize(128, 128), true },
+        { QStringLiteral("wide.jpg"), EntryType::image, QStringLiteral("wide"), QStringLiteral("JPG"), QSize(128, 64),
+            false },
+        { QStringLiteral("README"), EntryType::regular, QStringLiteral("README"), QString(), QSize(128, 128), false },
+        { QStringLiteral("notes.TXT"), EntryType::regular, QStringLiteral("notes"), QStringLiteral("TXT"),
+            QSize(128, 128), false },
         // A folder: no picture, title and badge untouched, still updated.
-        {QStringLiteral("dir.mp3"), EntryType::directory, QStringLiteral("dir.mp3"), std::nullopt, folderImage().size(), false},
+        { QStringLiteral("dir.mp3"), EntryType::directory, QStringLiteral("dir.mp3"), std::nullopt,
+            folderImage().size(), false },
     };
     for (const Case &c : cases) {
         auto viewModel = row(c.name, c.type);
@@ -157,10 +159,10 @@ TEST_F(EntryViewModelOperationTest, MissingAndOddFilesStillFinish)
         EntryType type;
     };
     const Case cases[] = {
-        {QStringLiteral("gone.mp3"), EntryType::exportable},
-        {QStringLiteral("gone.png"), EntryType::image},
-        {QStringLiteral("pipe.png"), EntryType::image},
-        {QStringLiteral("pipe.png"), EntryType::exportable},
+        { QStringLiteral("gone.mp3"), EntryType::exportable },
+        { QStringLiteral("gone.png"), EntryType::image },
+        { QStringLiteral("pipe.png"), EntryType::image },
+        { QStringLiteral("pipe.png"), EntryType::exportable },
     };
     for (const Case &c : cases) {
         auto viewModel = row(c.name, c.type);

@@ -1,8 +1,8 @@
+#include "Entries/EntryViewModel.h"
+
 #include "App/PathExtension.h"
 #include "App/Preferences.h"
 #include "Entries/Entry.h"
-#include "Entries/EntryViewModel.h"
-
 #include "Support/EntriesSupport.h"
 #include "Support/MediaFixtures.h"
 
@@ -10,7 +10,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using namespace tarnik;
@@ -30,7 +29,7 @@ protected:
     std::shared_ptr<EntryViewModel> row(const QString &name, EntryType type, bool keepSavedCopy = false)
     {
         const QString path = m_dir.filePath(name);
-        const Entry entry(path, name, type, IndexPath{0, 0});
+        const Entry entry(path, name, type, IndexPath { 0, 0 });
         auto viewModel = std::make_shared<EntryViewModel>(entry);
         if (!keepSavedCopy)
             QFile::remove(viewModel->persistentCachePath());
@@ -59,11 +58,11 @@ TEST_F(EntryViewModelTest, NewRowShowsTheNameAndItsTypesImages)
         QImage accessory;
     };
     const Case cases[] = {
-        {QStringLiteral("folder"), EntryType::directory, folderImage(), accessoryArrowImage()},
-        {QStringLiteral("a.m4a"), EntryType::exportable, audioIcon(), accessoryMoreImage()},
-        {QStringLiteral("v.mp4"), EntryType::exportable, videoIcon(), accessoryMoreImage()},
-        {QStringLiteral("p.png"), EntryType::image, rasterImageIcon(), accessoryMoreImage()},
-        {QStringLiteral("notes.txt"), EntryType::regular, genericFileImage(), QImage()},
+        { QStringLiteral("folder"), EntryType::directory, folderImage(), accessoryArrowImage() },
+        { QStringLiteral("a.m4a"), EntryType::exportable, audioIcon(), accessoryMoreImage() },
+        { QStringLiteral("v.mp4"), EntryType::exportable, videoIcon(), accessoryMoreImage() },
+        { QStringLiteral("p.png"), EntryType::image, rasterImageIcon(), accessoryMoreImage() },
+        { QStringLiteral("notes.txt"), EntryType::regular, genericFileImage(), QImage() },
     };
     for (const Case &c : cases) {
         auto viewModel = row(c.name, c.type);
@@ -118,16 +117,16 @@ TEST_F(EntryViewModelTest, DecodingRejectsMissingOrMalformedRequiredKeys)
         bool decodes;
     };
     const Case cases[] = {
-        {"no imageData", QStringLiteral("imageData"), QJsonValue(QJsonValue::Undefined), false},
-        {"null imageData", QStringLiteral("imageData"), QJsonValue(QJsonValue::Null), false},
-        {"no identifier", QStringLiteral("identifier"), QJsonValue(QJsonValue::Undefined), false},
-        {"type out of range", QStringLiteral("type"), 4, false},
-        {"state out of range", QStringLiteral("state"), -1, false},
-        {"fractional type", QStringLiteral("type"), 1.5, false},
-        {"title not text", QStringLiteral("title"), 7, false},
-        {"artist of the wrong kind", QStringLiteral("artist"), 12, true},
-        {"no extensionString", QStringLiteral("extensionString"), QJsonValue(QJsonValue::Undefined), true},
-        {"imageData not an image", QStringLiteral("imageData"), QStringLiteral("AAAA"), true},
+        { "no imageData", QStringLiteral("imageData"), QJsonValue(QJsonValue::Undefined), false },
+        { "null imageData", QStringLiteral("imageData"), QJsonValue(QJsonValue::Null), false },
+        { "no identifier", QStringLiteral("identifier"), QJsonValue(QJsonValue::Undefined), false },
+        { "type out of range", QStringLiteral("type"), 4, false },
+        { "state out of range", QStringLiteral("state"), -1, false },
+        { "fractional type", QStringLiteral("type"), 1.5, false },
+        { "title not text", QStringLiteral("title"), 7, false },
+        { "artist of the wrong kind", QStringLiteral("artist"), 12, true },
+        { "no extensionString", QStringLiteral("extensionString"), QJsonValue(QJsonValue::Undefined), true },
+        { "imageData not an image", QStringLiteral("imageData"), QStringLiteral("AAAA"), true },
     };
     for (const Case &c : cases) {
         QJsonObject json = good;
@@ -213,9 +212,9 @@ TEST_F(EntryViewModelTest, UnusableSavedCopiesReportNothingInsteadOfHanging)
     QJsonObject otherPath = json;
     otherPath.insert(QStringLiteral("url"), QStringLiteral("/another/song.mp3"));
     const Case cases[] = {
-        {"a row saved without an image", QJsonDocument(withoutImage).toJson()},
-        {"a row of another path with the same identifier", QJsonDocument(otherPath).toJson()},
-        {"bytes that are no row", QByteArray("garbage")},
+        { "a row saved without an image", QJsonDocument(withoutImage).toJson() },
+        { "a row of another path with the same identifier", QJsonDocument(otherPath).toJson() },
+        { "bytes that are no row", QByteArray("garbage") },
     };
     for (const Case &c : cases) {
         QFile file(asker->persistentCachePath());

@@ -1,12 +1,12 @@
+#include "Entries/FileTypes.h"
+
 #include "App/Preferences.h"
 #include "Entries/EntryImages.h"
-#include "Entries/FileTypes.h"
 #include "Platform/PropertyList.h"
 
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using namespace tarnik;
@@ -29,15 +29,15 @@ TEST(FileTypes, ShippedTableListsEachExtensionOnceInLowerCaseWithIconsThatExist)
             seen.insert(extension);
         }
     }
-    for (const char *common : {"mp3", "m4a", "flac", "ogg", "mp4", "mkv", "jpg", "png", "pdf", "docx", "zip", "cpp"})
+    for (const char *common : { "mp3", "m4a", "flac", "ogg", "mp4", "mkv", "jpg", "png", "pdf", "docx", "zip", "cpp" })
         EXPECT_TRUE(seen.contains(QLatin1String(common))) << common;
 }
 
 TEST(FileTypes, RowImagesExistAndRenderAtAnySize)
 {
-    for (const char *name : {"folder", "unknown", "category-audio", "category-video", "category-raster-image",
-                             "accessoryMore", "accessoryArrow", "placeholder"}) {
-        for (int size : {16, 128, 512}) {
+    for (const char *name : { "folder", "unknown", "category-audio", "category-video", "category-raster-image",
+             "accessoryMore", "accessoryArrow", "placeholder" }) {
+        for (int size : { 16, 128, 512 }) {
             const QImage image = EntryImages::named(QLatin1String(name), size);
             ASSERT_FALSE(image.isNull()) << name;
             EXPECT_EQ(image.size(), QSize(size, size)) << name;
@@ -55,19 +55,21 @@ TEST(FileTypes, IconNamesAndStrippedExtensionsFollowTheTable)
     const QString table = dir.filePath(QStringLiteral("FileTypes.plist"));
     QVariantMap groups;
     groups.insert(QStringLiteral("audio"),
-                  QVariantMap{{QStringLiteral("extensions"), QVariantList{QStringLiteral("mp3"), QStringLiteral("m4a")}},
-                              {QStringLiteral("icon"), QStringLiteral("filetype-audio")}});
+        QVariantMap { { QStringLiteral("extensions"), QVariantList { QStringLiteral("mp3"), QStringLiteral("m4a") } },
+            { QStringLiteral("icon"), QStringLiteral("filetype-audio") } });
     groups.insert(QStringLiteral("upper"),
-                  QVariantMap{{QStringLiteral("extensions"), QVariantList{QStringLiteral("WAV")}},
-                              {QStringLiteral("icon"), QStringLiteral("filetype-audio")}});
+        QVariantMap { { QStringLiteral("extensions"), QVariantList { QStringLiteral("WAV") } },
+            { QStringLiteral("icon"), QStringLiteral("filetype-audio") } });
     groups.insert(QStringLiteral("missing-icon"),
-                  QVariantMap{{QStringLiteral("extensions"), QVariantList{QStringLiteral("xyz")}},
-                              {QStringLiteral("icon"), QStringLiteral("no-such-image")}});
-    groups.insert(QStringLiteral("empty-icon"), QVariantMap{{QStringLiteral("extensions"), QVariantList{QStringLiteral("qqq")}},
-                                                            {QStringLiteral("icon"), QString()}});
+        QVariantMap { { QStringLiteral("extensions"), QVariantList { QStringLiteral("xyz") } },
+            { QStringLiteral("icon"), QStringLiteral("no-such-image") } });
+    groups.insert(QStringLiteral("empty-icon"),
+        QVariantMap { { QStringLiteral("extensions"), QVariantList { QStringLiteral("qqq") } },
+            { QStringLiteral("icon"), QString() } });
     groups.insert(QStringLiteral("not-a-group"), QStringLiteral("text"));
-    groups.insert(QStringLiteral("no-list"), QVariantMap{{QStringLiteral("extensions"), QStringLiteral("abc")},
-                                                         {QStringLiteral("icon"), QStringLiteral("folder")}});
+    groups.insert(QStringLiteral("no-list"),
+        QVariantMap { { QStringLiteral("extensions"), QStringLiteral("abc") },
+            { QStringLiteral("icon"), QStringLiteral("folder") } });
     ASSERT_TRUE(PropertyList::write(table, groups));
 
     struct Case
@@ -77,29 +79,31 @@ TEST(FileTypes, IconNamesAndStrippedExtensionsFollowTheTable)
         QString stripped;
     };
     const Case cases[] = {
-        {QStringLiteral("/a/Song.mp3"), QStringLiteral("filetype-audio"), QStringLiteral("/a/Song")},
-        {QStringLiteral("/a/Song.MP3"), QStringLiteral("filetype-audio"), QStringLiteral("/a/Song")},
-        {QStringLiteral("My.Song.m4a"), QStringLiteral("filetype-audio"), QStringLiteral("My.Song")},
+        { QStringLiteral("/a/Song.mp3"), QStringLiteral("filetype-audio"), QStringLiteral("/a/Song") },
+        { QStringLiteral("/a/Song.MP3"), QStringLiteral("filetype-audio"), QStringLiteral("/a/Song") },
+        { QStringLiteral("My.Song.m4a"), QStringLiteral("filetype-audio"), QStringLiteral("My.Song") },
         // Only the file's extension is lower-cased: an upper-case table entry never matches.
-        {QStringLiteral("/a/b.wav"), QStringLiteral("unknown"), QStringLiteral("/a/b.wav")},
-        {QStringLiteral("/a/README"), QStringLiteral("unknown"), QStringLiteral("/a/README")},
-        {QStringLiteral("/a/b.abc"), QStringLiteral("unknown"), QStringLiteral("/a/b.abc")},
+        { QStringLiteral("/a/b.wav"), QStringLiteral("unknown"), QStringLiteral("/a/b.wav") },
+        { QStringLiteral("/a/README"), QStringLiteral("unknown"), QStringLiteral("/a/README") },
+        { QStringLiteral("/a/b.abc"), QStringLiteral("unknown"), QStringLiteral("/a/b.abc") },
         // Listed with an empty icon: unknown icon, but still a supported extension.
-        {QStringLiteral("/a/b.qqq"), QStringLiteral("unknown"), QStringLiteral("/a/b")},
-        {QStringLiteral("/a/b.xyz"), QStringLiteral("no-such-image"), QStringLiteral("/a/b")},
+        { QStringLiteral("/a/b.qqq"), QStringLiteral("unknown"), QStringLiteral("/a/b") },
+        { QStringLiteral("/a/b.xyz"), QStringLiteral("no-such-image"), QStringLiteral("/a/b") },
     };
     for (const Case &c : cases) {
         EXPECT_EQ(FileTypes::iconName(c.path, table), c.icon) << c.path.toStdString();
         EXPECT_EQ(FileTypes::deletingSupportedPathExtension(c.path, table), c.stripped) << c.path.toStdString();
     }
     // An icon the app does not have falls back to "unknown".
-    EXPECT_EQ(FileTypes::icon(QStringLiteral("/a/b.xyz"), table, 64), EntryImages::named(QStringLiteral("unknown"), 64));
+    EXPECT_EQ(
+        FileTypes::icon(QStringLiteral("/a/b.xyz"), table, 64), EntryImages::named(QStringLiteral("unknown"), 64));
 
     // A table edited while the app runs is seen at the next call.
     groups.remove(QStringLiteral("audio"));
     ASSERT_TRUE(PropertyList::write(table, groups));
     EXPECT_EQ(FileTypes::iconName(QStringLiteral("/a/Song.mp3"), table), QStringLiteral("unknown"));
-    EXPECT_EQ(FileTypes::deletingSupportedPathExtension(QStringLiteral("/a/Song.mp3"), table), QStringLiteral("/a/Song.mp3"));
+    EXPECT_EQ(
+        FileTypes::deletingSupportedPathExtension(QStringLiteral("/a/Song.mp3"), table), QStringLiteral("/a/Song.mp3"));
 
     // A table that cannot be read: every file is unknown and keeps its extension.
     const QString broken = dir.filePath(QStringLiteral("broken.plist"));
@@ -109,9 +113,9 @@ TEST(FileTypes, IconNamesAndStrippedExtensionsFollowTheTable)
     file.close();
     EXPECT_EQ(FileTypes::iconName(QStringLiteral("/a/Song.mp3"), broken), QStringLiteral("unknown"));
     EXPECT_EQ(FileTypes::deletingSupportedPathExtension(QStringLiteral("/a/Song.mp3"), broken),
-              QStringLiteral("/a/Song.mp3"));
+        QStringLiteral("/a/Song.mp3"));
     EXPECT_EQ(FileTypes::iconName(QStringLiteral("/a/Song.mp3"), dir.filePath(QStringLiteral("missing"))),
-              QStringLiteral("unknown"));
+        QStringLiteral("unknown"));
 }
 
 TEST(FileTypes, IconDataIsPng)

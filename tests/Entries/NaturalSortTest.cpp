@@ -13,30 +13,22 @@ struct Pair
     int expected; // sign of compare(a, b)
 };
 
-int sign(int v) { return (v > 0) - (v < 0); }
+int sign(int v)
+{
+    return (v > 0) - (v < 0);
+}
 
 } // namespace
 
 TEST(NaturalSort, ComparesDigitRunsByValueAndLettersWithoutCaseOrAccent)
 {
     const Pair cases[] = {
-        {u"2", u"10", -1},
-        {u"track 2.mp3", u"track 10.mp3", -1},
-        {u"track 10.mp3", u"track 9.mp3", 1},
-        {u"a", u"B", -1},
-        {u"b", u"A", 1},
-        {u"song", u"SONG", 0},
-        {u"007", u"7", 0},
-        {u"x01y", u"x1z", -1},
-        {u"é", u"e", 0},
-        {u"éa", u"eb", -1},
-        {u"ab", u"abc", -1},
-        {u"", u"a", -1},
-        {u"", u"", 0},
+        { u"2", u"10", -1 }, { u"track 2.mp3", u"track 10.mp3", -1 }, { u"track 10.mp3", u"track 9.mp3", 1 },
+        { u"a", u"B", -1 }, { u"b", u"A", 1 }, { u"song", u"SONG", 0 }, { u"007", u"7", 0 }, { u"x01y", u"x1z", -1 },
+        { u"é", u"e", 0 }, { u"éa", u"eb", -1 }, { u"ab", u"abc", -1 }, { u"", u"a", -1 }, { u"", u"", 0 },
         // Numbers longer than any integer type still compare by value.
-        {u"99999999999999999999999", u"100000000000000000000000", -1},
-        {u"file", u"file1", -1},
-        {u"１２", u"3", 1}, // full-width digits are digits
+        { u"99999999999999999999999", u"100000000000000000000000", -1 }, { u"file", u"file1", -1 },
+        { u"１２", u"3", 1 }, // full-width digits are digits
     };
     for (const Pair &c : cases) {
         const QString a = QString::fromUtf16(c.a);
@@ -48,11 +40,11 @@ TEST(NaturalSort, ComparesDigitRunsByValueAndLettersWithoutCaseOrAccent)
 
 TEST(NaturalSort, SortIsStableForNamesThatCompareTheSame)
 {
-    QStringList names{QStringLiteral("b10"), QStringLiteral("B"), QStringLiteral("a2"), QStringLiteral("b"),
-                      QStringLiteral("A2"), QStringLiteral("b9"), QStringLiteral("a10")};
+    QStringList names { QStringLiteral("b10"), QStringLiteral("B"), QStringLiteral("a2"), QStringLiteral("b"),
+        QStringLiteral("A2"), QStringLiteral("b9"), QStringLiteral("a10") };
     NaturalSort::sort(names);
-    const QStringList expected{QStringLiteral("a2"), QStringLiteral("A2"), QStringLiteral("a10"), QStringLiteral("B"),
-                               QStringLiteral("b"), QStringLiteral("b9"), QStringLiteral("b10")};
+    const QStringList expected { QStringLiteral("a2"), QStringLiteral("A2"), QStringLiteral("a10"), QStringLiteral("B"),
+        QStringLiteral("b"), QStringLiteral("b9"), QStringLiteral("b10") };
     EXPECT_EQ(names, expected);
 }
 
@@ -60,8 +52,8 @@ TEST(NaturalSort, OddTextDoesNotBreakTheOrder)
 {
     // Lone surrogates, control characters and replacement characters (from undecodable file
     // names) must sort without crashing and give a strict weak order.
-    QStringList names{QString(QChar(0xD800)), QStringLiteral("\n"), QString(QChar(0xFFFD)) + QStringLiteral("1"),
-                      QStringLiteral("a\nb"), QString(QChar(0xDC00)), QStringLiteral("0"), QString()};
+    QStringList names { QString(QChar(0xD800)), QStringLiteral("\n"), QString(QChar(0xFFFD)) + QStringLiteral("1"),
+        QStringLiteral("a\nb"), QString(QChar(0xDC00)), QStringLiteral("0"), QString() };
     NaturalSort::sort(names);
     ASSERT_EQ(names.size(), 7);
     for (qsizetype i = 1; i < names.size(); ++i)

@@ -3,7 +3,6 @@
 // Helpers for the tests of file entries and listings.
 
 #include <QString>
-
 #include <chrono>
 #include <functional>
 
