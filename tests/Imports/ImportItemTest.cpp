@@ -231,6 +231,7 @@ TEST(ImportItemTest, PersistingWritesTheJsonFormToTheTemporaryFolder)
 {
     ImportItem item(MediaKind::song, QStringLiteral("/m/cached song.mp3"), sampleMetadata());
     const ImportItem copy = item;
+    QFile::remove(StandardFolders::temporaryDirectory() + QLatin1Char('/') + item.identifier()); // an earlier run's
     EXPECT_FALSE(item.isPersisted());
     auto result = std::make_shared<std::atomic<int>>(-1);
     item.persistToDisk([result](bool success) { *result = success ? 1 : 0; });
