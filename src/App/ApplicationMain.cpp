@@ -7,6 +7,7 @@
 #include "App/MainStoryboard.h"
 #include "App/ScreenAlertPresenter.h"
 #include "Platform/UI/DeviceProfile.h"
+#include "Player/Player.h"
 #include "Platform/UI/Storyboard.h"
 #include "Platform/UI/Window.h"
 
@@ -67,6 +68,7 @@ int applicationMain(int argc, char **argv)
 
     AppDelegate delegate;
     AppDelegate::setShared(&delegate);
+    delegate.setSharedPlayerLink(Player::makeSharedPlayerLink());
     Window window;
     window.setWindowTitle(QStringLiteral("Tarnik"));
     window.resize(420, 780);

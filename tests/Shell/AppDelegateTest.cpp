@@ -6,6 +6,7 @@
 #include "Platform/Playback/PlatformPlayer.h"
 #include "Platform/StandardFolders.h"
 #include "Platform/UI/BarButtonItem.h"
+#include "Platform/UI/NavigationController.h"
 #include "Platform/UI/TabBarController.h"
 #include "Platform/UI/TabBarItem.h"
 
@@ -232,4 +233,18 @@ TEST(AppDelegateStateTest, QtStatesMapToTheLifeCycleCallbacks)
         d.applicationStateChanged(row.state);
         EXPECT_EQ(d.calls, row.calls) << int(row.state);
     }
+}
+
+TEST(BrowserServicesTest, DirectoryViewControllerIsTheFirstNavigationTopThatIsALevel)
+{
+    TabBarController tabs;
+    EXPECT_EQ(directoryViewController(&tabs), nullptr);
+    EXPECT_EQ(directoryViewController(nullptr), nullptr);
+    auto *plain = new NavigationController(new ViewController);
+    auto *browser = new FakeDirectoryNavigationController;
+    tabs.setViewControllers({new ViewController, plain, browser});
+    EXPECT_EQ(directoryViewController(&tabs), browser->topViewController());
+    browser->levelsOnBrowse = false;
+    browser->browseToFile(QStringLiteral("/"));
+    EXPECT_EQ(directoryViewController(&tabs), nullptr);
 }

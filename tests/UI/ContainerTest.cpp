@@ -98,6 +98,8 @@ TEST_F(ContainerTest, BarShowsTheTopItemsAndTheToolbarSlides)
     auto *nav = new NavigationController(root);
     window->setRootViewController(nav);
     EXPECT_EQ(nav->navigationBar()->titleText(), QStringLiteral("Files"));
+    nav->navigationBar()->setHidesShadow(true);
+    EXPECT_EQ(nav->navigationBar()->property("hidesShadow"), true);
     ASSERT_NE(done->view(), nullptr);
     qobject_cast<QToolButton *>(done->view())->click();
     EXPECT_EQ(taps, 1);

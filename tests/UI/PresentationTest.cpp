@@ -1,4 +1,5 @@
 #include "Platform/UI/AnimationDriver.h"
+#include "Platform/UI/DefaultTransitions.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/PercentDrivenInteractiveTransition.h"
 #include "Platform/UI/PopoverPresentationController.h"
@@ -344,4 +345,53 @@ TEST_F(PresentationTest, DismissingWhileThePresentationStillAnimatesIsSafe)
     advance(0.1);
     window.reset();
     settle();
+}
+
+namespace {
+// A screen that animates its own presentation, as a menu does.
+class SelfAnimatingScreen : public ViewController, public ViewControllerTransitioningDelegate
+{
+public:
+    SelfAnimatingScreen() { setTransitioningDelegate(this); }
+    std::shared_ptr<ViewControllerAnimatedTransitioning> animationControllerForPresented(ViewController *,
+                                                                                         ViewController *,
+                                                                                         ViewController *) override
+    {
+        ++asked;
+        return std::make_shared<CrossDissolveTransition>(true);
+    }
+    int asked = 0;
+};
+} // namespace
+
+TEST_F(PresentationTest, AScreenCanBeItsOwnTransitioningDelegate)
+{
+    makeWindow();
+    auto *root = new ViewController;
+    window->setRootViewController(root);
+    auto *menu = new SelfAnimatingScreen;
+    menu->setModalPresentationStyle(ModalPresentationStyle::custom);
+    EXPECT_EQ(menu->transitioningDelegate().get(), menu);
+    root->present(menu, true);
+    settle();
+    EXPECT_EQ(menu->asked, 1);
+    // A delegate screen that is gone is no longer asked.
+    auto *other = new ViewController(root);
+    {
+        SelfAnimatingScreen gone;
+        other->setTransitioningDelegate(static_cast<ViewControllerTransitioningDelegate *>(&gone));
+        EXPECT_NE(other->transitioningDelegate(), nullptr);
+    }
+    EXPECT_EQ(other->transitioningDelegate(), nullptr);
+}
+
+TEST_F(PresentationTest, SnapshotsShowTheViewAsItIs)
+{
+    QWidget view;
+    view.resize(40, 20);
+    view.setStyleSheet(QStringLiteral("background: red;"));
+    std::unique_ptr<QWidget> snapshot(View::snapshotView(&view));
+    ASSERT_TRUE(snapshot);
+    EXPECT_EQ(snapshot->size(), QSize(40, 20));
+    EXPECT_EQ(snapshot->parentWidget(), nullptr);
 }

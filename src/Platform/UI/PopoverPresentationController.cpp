@@ -58,11 +58,12 @@ QRect PopoverPresentationController::frameIn(QWidget *container, const QSizeF &s
 
 void PopoverPresentationController::reposition()
 {
-    if (!m_delegate)
+    PopoverPresentationControllerDelegate *current = delegate();
+    if (!current)
         return;
     QRectF rect = m_sourceRect;
     QWidget *view = m_sourceView;
-    m_delegate->popoverPresentationControllerWillReposition(this, rect, view);
+    current->popoverPresentationControllerWillReposition(this, rect, view);
     m_sourceRect = rect;
     m_sourceView = view;
 }

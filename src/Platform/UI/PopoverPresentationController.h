@@ -54,8 +54,17 @@ public:
     void setBarButtonItem(BarButtonItem *item) { m_barButtonItem = item; }
     int permittedArrowDirections = any;
 
-    PopoverPresentationControllerDelegate *delegate() const { return m_delegate; }
-    void setDelegate(PopoverPresentationControllerDelegate *delegate) { m_delegate = delegate; }
+    // Held weakly: a delegate that is a QObject is dropped when destroyed.
+    PopoverPresentationControllerDelegate *delegate() const
+    {
+        return m_delegateIsObject && m_delegateObject.isNull() ? nullptr : m_delegate;
+    }
+    void setDelegate(PopoverPresentationControllerDelegate *delegate)
+    {
+        m_delegate = delegate;
+        m_delegateObject = dynamic_cast<QObject *>(delegate);
+        m_delegateIsObject = !m_delegateObject.isNull();
+    }
 
     bool hasAnchor() const;
     // The popover's frame in `container` for content of `size`.
@@ -68,6 +77,8 @@ private:
     QRectF m_sourceRect;
     QPointer<BarButtonItem> m_barButtonItem;
     PopoverPresentationControllerDelegate *m_delegate = nullptr;
+    QPointer<QObject> m_delegateObject;
+    bool m_delegateIsObject = false;
 };
 
 } // namespace tarnik

@@ -123,11 +123,11 @@ void TabBarController::tapTab(int index)
     ViewController *vc = m_tabs.value(index);
     if (!vc)
         return;
-    if (m_delegate && !m_delegate->shouldSelect(this, vc))
+    if (TabBarControllerDelegate *d = delegate(); d && !d->shouldSelect(this, vc))
         return;
     setSelectedIndex(index);
-    if (m_delegate)
-        m_delegate->didSelect(this, vc);
+    if (TabBarControllerDelegate *d = delegate())
+        d->didSelect(this, vc);
 }
 
 void TabBarController::showSelected(ViewController *previous)

@@ -38,8 +38,17 @@ public:
     TabBar *tabBar();
     // Replaces the bar (before the view loads), for a subclass of TabBar.
     void setTabBar(TabBar *bar);
-    void setDelegate(TabBarControllerDelegate *delegate) { m_delegate = delegate; }
-    TabBarControllerDelegate *delegate() const { return m_delegate; }
+    // Held weakly: a delegate that is a QObject is dropped when destroyed.
+    void setDelegate(TabBarControllerDelegate *delegate)
+    {
+        m_delegate = delegate;
+        m_delegateObject = dynamic_cast<QObject *>(delegate);
+        m_delegateIsObject = !m_delegateObject.isNull();
+    }
+    TabBarControllerDelegate *delegate() const
+    {
+        return m_delegateIsObject && m_delegateObject.isNull() ? nullptr : m_delegate;
+    }
 
     void insertSubviewBelowTabBar(QWidget *view);
     // The tapped item; asks the delegate, then selects.
@@ -66,6 +75,8 @@ private:
     TabBar *m_tabBar = nullptr;
     QWidget *m_content = nullptr;
     TabBarControllerDelegate *m_delegate = nullptr;
+    QPointer<QObject> m_delegateObject;
+    bool m_delegateIsObject = false;
 };
 
 } // namespace tarnik

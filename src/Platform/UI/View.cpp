@@ -3,6 +3,7 @@
 #include "Platform/UI/AnimationDriver.h"
 
 #include <QGraphicsOpacityEffect>
+#include <QLabel>
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QRegion>
@@ -293,6 +294,17 @@ void addSubview(QWidget *parent, QWidget *child)
         child->setParent(parent);
     child->raise();
     child->show();
+}
+
+QWidget *snapshotView(QWidget *view)
+{
+    if (!view)
+        return nullptr;
+    auto *snapshot = new QLabel;
+    snapshot->setObjectName(QStringLiteral("Snapshot"));
+    snapshot->setPixmap(view->grab());
+    snapshot->resize(view->size());
+    return snapshot;
 }
 
 void removeFromSuperview(QWidget *view)

@@ -59,6 +59,9 @@ void mask(QWidget *view, const QPainterPath &path, bool invert);
 namespace tarnik::View {
 // Makes `child` a visible subview of `parent`, on top of its siblings.
 void addSubview(QWidget *parent, QWidget *child);
+// A picture of the view as it looks now, in a new parentless widget of the
+// view's size (the snapshots that transitions slide around).
+QWidget *snapshotView(QWidget *view);
 // Takes a view out of its parent and hides it (a parentless widget is never
 // shown on its own).
 void removeFromSuperview(QWidget *view);

@@ -243,6 +243,32 @@ ViewController *ViewController::presentingViewController() const
     return nullptr;
 }
 
+void ViewController::setTransitioningDelegate(std::weak_ptr<ViewControllerTransitioningDelegate> delegate)
+{
+    m_transitioningDelegate = std::move(delegate);
+    m_plainDelegate = nullptr;
+    m_plainDelegateObject = nullptr;
+    m_plainDelegateIsObject = false;
+}
+
+void ViewController::setTransitioningDelegate(ViewControllerTransitioningDelegate *delegate)
+{
+    m_transitioningDelegate.reset();
+    m_plainDelegate = delegate;
+    m_plainDelegateObject = dynamic_cast<QObject *>(delegate);
+    m_plainDelegateIsObject = !m_plainDelegateObject.isNull();
+}
+
+std::shared_ptr<ViewControllerTransitioningDelegate> ViewController::transitioningDelegate() const
+{
+    if (auto shared = m_transitioningDelegate.lock())
+        return shared;
+    if (!m_plainDelegate || (m_plainDelegateIsObject && m_plainDelegateObject.isNull()))
+        return nullptr;
+    // Not owned: an empty owner with the plain pointer.
+    return std::shared_ptr<ViewControllerTransitioningDelegate>(std::shared_ptr<void>(), m_plainDelegate);
+}
+
 void ViewController::setModalPresentationStyle(ModalPresentationStyle style)
 {
     m_style = style;

@@ -89,14 +89,12 @@ public:
     QSizeF preferredContentSize() const { return m_preferredContentSize; }
     void setPreferredContentSize(const QSizeF &size) { m_preferredContentSize = size; }
     // Held weakly, as the toolkit does: the owner of the delegate keeps it.
-    void setTransitioningDelegate(std::weak_ptr<ViewControllerTransitioningDelegate> delegate)
-    {
-        m_transitioningDelegate = std::move(delegate);
-    }
-    std::shared_ptr<ViewControllerTransitioningDelegate> transitioningDelegate() const
-    {
-        return m_transitioningDelegate.lock();
-    }
+    void setTransitioningDelegate(std::weak_ptr<ViewControllerTransitioningDelegate> delegate);
+    // The same for a delegate that is not shared: when it is a QObject (a
+    // screen that animates itself) it is dropped when destroyed; otherwise the
+    // caller keeps it alive as long as it is set.
+    void setTransitioningDelegate(ViewControllerTransitioningDelegate *delegate);
+    std::shared_ptr<ViewControllerTransitioningDelegate> transitioningDelegate() const;
     // Exists while the style is popover.
     PopoverPresentationController *popoverPresentationController() const { return m_popover; }
 
@@ -159,6 +157,9 @@ private:
     ModalPresentationStyle m_style = ModalPresentationStyle::fullScreen;
     QSizeF m_preferredContentSize;
     std::weak_ptr<ViewControllerTransitioningDelegate> m_transitioningDelegate;
+    ViewControllerTransitioningDelegate *m_plainDelegate = nullptr;
+    QPointer<QObject> m_plainDelegateObject;
+    bool m_plainDelegateIsObject = false;
     PopoverPresentationController *m_popover = nullptr;
 };
 
