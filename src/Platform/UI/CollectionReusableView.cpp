@@ -1,0 +1,10 @@
+#include "Platform/UI/CollectionReusableView.h"
+
+namespace tarnik {
+
+CollectionReusableView::CollectionReusableView(QWidget *parent)
+    : QWidget(parent)
+{
+}
+
+} // namespace tarnik

@@ -1,0 +1,829 @@
+#include "Platform/UI/CollectionView.h"
+
+#include "Platform/UI/View.h"
+
+#include <algorithm>
+
+namespace tarnik {
+
+namespace {
+
+QString supplementaryKey(const QString &kind, const QString &identifier)
+{
+    return kind + QLatin1Char('\n') + identifier;
+}
+
+// Where an old index lands after deletions (old indexes) and insertions (new
+// indexes); none when it was deleted.
+std::optional<int> mapIndex(int index, const std::set<int> &deleted, const std::set<int> &inserted)
+{
+    if (deleted.count(index))
+        return std::nullopt;
+    int rank = index - int(std::distance(deleted.begin(), deleted.lower_bound(index)));
+    for (int k : inserted) {
+        if (k <= rank)
+            ++rank;
+        else
+            break;
+    }
+    return rank;
+}
+
+} // namespace
+
+// The changes gathered by one performBatchUpdates.
+struct CollectionView::Batch
+{
+    std::set<int> deletedSections;
+    std::set<int> insertedSections;
+    std::set<int> reloadedSections;
+    std::map<int, std::set<int>> deletedItems; // old section -> old items
+    std::map<int, std::set<int>> insertedItems; // new section -> new items
+    std::set<IndexPath> reloadedItems; // old index paths
+};
+
+CollectionView::CollectionView(QWidget *parent)
+    : ScrollView(parent)
+    , m_layout(std::make_unique<CollectionViewFlowLayout>())
+    , m_cellPool(this)
+    , m_supplementaryPool(this)
+{
+}
+
+CollectionView::~CollectionView()
+{
+    m_destroying = true;
+    m_dataSource = nullptr;
+    m_collectionDelegate = nullptr;
+    m_prefetchDataSource = nullptr;
+}
+
+QString CollectionView::className(const QMetaObject &meta)
+{
+    QString name = QString::fromLatin1(meta.className());
+    const int colon = name.lastIndexOf(QLatin1Char(':'));
+    return colon >= 0 ? name.mid(colon + 1) : name;
+}
+
+void CollectionView::setCollectionViewLayout(std::unique_ptr<CollectionViewFlowLayout> layout)
+{
+    m_layout = layout ? std::move(layout) : std::make_unique<CollectionViewFlowLayout>();
+    invalidateLayout();
+}
+
+void CollectionView::setDataSource(CollectionViewDataSource *dataSource)
+{
+    m_dataSource = dataSource;
+    reloadData();
+}
+
+void CollectionView::setDelegate(CollectionViewDelegate *delegate)
+{
+    m_collectionDelegate = delegate;
+    ScrollView::setDelegate(delegate);
+    invalidateLayout();
+}
+
+void CollectionView::setAllowsMultipleSelection(bool allows)
+{
+    m_allowsMultipleSelection = allows;
+    if (!allows && m_selected.size() > 1) {
+        const IndexPath keep = *m_selected.begin();
+        for (const IndexPath &ip : std::set<IndexPath>(m_selected)) {
+            if (!(ip == keep))
+                setItemSelected(ip, false);
+        }
+    }
+}
+
+// Registration and dequeuing
+
+void CollectionView::registerCell(const QString &identifier, std::function<CollectionViewCell *()> factory)
+{
+    if (!factory) {
+        m_cellPool.registerFactory(identifier, {});
+        return;
+    }
+    m_cellPool.registerFactory(identifier, [factory, identifier]() -> QWidget * {
+        CollectionViewCell *cell = factory();
+        if (cell)
+            cell->setReuseIdentifier(identifier);
+        return cell;
+    });
+}
+
+void CollectionView::registerSupplementaryView(const QString &kind, const QString &identifier,
+                                               std::function<CollectionReusableView *()> factory)
+{
+    const QString key = supplementaryKey(kind, identifier);
+    if (!factory) {
+        m_supplementaryPool.registerFactory(key, {});
+        return;
+    }
+    m_supplementaryPool.registerFactory(key, [factory, identifier]() -> QWidget * {
+        CollectionReusableView *view = factory();
+        if (view)
+            view->setReuseIdentifier(identifier);
+        return view;
+    });
+}
+
+CollectionViewCell *CollectionView::dequeueReusableCell(const QString &identifier, const IndexPath &)
+{
+    bool reused = false;
+    QWidget *widget = m_cellPool.dequeue(identifier, &reused);
+    if (!widget)
+        fatalError(QStringLiteral("Could not dequeue a cell with identifier ") + identifier
+                   + QStringLiteral(": register a class for the identifier first."));
+    auto *cell = qobject_cast<CollectionViewCell *>(widget);
+    if (!cell)
+        fatalError(QStringLiteral("The view registered for identifier ") + identifier
+                   + QStringLiteral(" is not a collection view cell."));
+    if (reused)
+        cell->prepareForReuse();
+    m_outstanding.emplace_back(cell);
+    return cell;
+}
+
+CollectionReusableView *CollectionView::dequeueReusableSupplementaryView(const QString &kind,
+                                                                         const QString &identifier, const IndexPath &)
+{
+    bool reused = false;
+    auto *view = qobject_cast<CollectionReusableView *>(
+        m_supplementaryPool.dequeue(supplementaryKey(kind, identifier), &reused));
+    if (!view)
+        fatalError(QStringLiteral("Could not dequeue a view of kind ") + kind + QStringLiteral(" with identifier ")
+                   + identifier + QStringLiteral(": register a class for the identifier first."));
+    if (reused)
+        view->prepareForReuse();
+    return view;
+}
+
+// Counts and layout
+
+void CollectionView::ensureCounts()
+{
+    if (m_countsValid)
+        return;
+    m_countsValid = true;
+    m_counts.clear();
+    if (!m_dataSource)
+        return;
+    const int sections = std::max(0, m_dataSource->numberOfSections(this));
+    m_counts.reserve(size_t(sections));
+    for (int s = 0; s < sections; ++s)
+        m_counts.push_back(std::max(0, m_dataSource->numberOfItems(this, s)));
+}
+
+int CollectionView::numberOfSections()
+{
+    ensureCounts();
+    return int(m_counts.size());
+}
+
+int CollectionView::numberOfItems(int section)
+{
+    ensureCounts();
+    return section >= 0 && size_t(section) < m_counts.size() ? m_counts[size_t(section)] : 0;
+}
+
+void CollectionView::invalidateLayout()
+{
+    m_layout->invalidateLayout();
+    setNeedsLayout();
+}
+
+void CollectionView::prepareLayoutIfNeeded()
+{
+    ensureCounts();
+    if (m_layout->isValid() && m_preparedWidth == double(width()))
+        return;
+    m_layout->prepare(this);
+    m_preparedWidth = width();
+    setContentSize(m_layout->collectionViewContentSize());
+}
+
+std::optional<QRectF> CollectionView::frameForItem(const IndexPath &indexPath)
+{
+    prepareLayoutIfNeeded();
+    return m_layout->frameForItem(indexPath);
+}
+
+std::optional<IndexPath> CollectionView::indexPathForItem(const QPointF &contentPoint)
+{
+    prepareLayoutIfNeeded();
+    return m_layout->indexPathForItem(contentPoint);
+}
+
+void CollectionView::layoutSubviews()
+{
+    if (m_batch || m_destroying)
+        return;
+    prepareLayoutIfNeeded();
+    const QRectF visible = bounds();
+    const double dy = contentOffset().y() - m_lastOffsetY;
+    if (dy != 0.0)
+        m_scrollingDown = dy > 0.0;
+    m_lastOffsetY = contentOffset().y();
+
+    std::vector<std::pair<IndexPath, QRectF>> wanted;
+    m_layout->itemsInRect(visible, [&](const IndexPath &ip, const QRectF &frame) { wanted.emplace_back(ip, frame); });
+    std::set<IndexPath> wantedSet;
+    for (const auto &w : wanted)
+        wantedSet.insert(w.first);
+
+    // Cells that left first, so the ones that arrive can reuse them.
+    for (auto it = m_visible.begin(); it != m_visible.end();) {
+        if (wantedSet.count(it->first) && it->second) {
+            ++it;
+            continue;
+        }
+        const IndexPath ip = it->first;
+        QPointer<CollectionViewCell> cell = it->second;
+        it = m_visible.erase(it);
+        if (cell)
+            endDisplaying(ip, cell);
+    }
+    for (const auto &[ip, frame] : wanted) {
+        auto found = m_visible.find(ip);
+        if (found != m_visible.end()) {
+            if (contentFrame(found->second) != frame)
+                setContentFrame(found->second, frame);
+            continue;
+        }
+        if (!m_dataSource)
+            break;
+        CollectionViewCell *cell = m_dataSource->cellForItem(this, ip);
+        if (!cell)
+            fatalError(QStringLiteral("The collection view's data source returned no cell for item %1 of section %2.")
+                           .arg(ip.item)
+                           .arg(ip.section));
+        m_cellPool.remove(cell);
+        if (cell->parentWidget() != this)
+            cell->setParent(this);
+        setContentFrame(cell, frame);
+        cell->setSelected(m_selected.count(ip) != 0);
+        cell->setHighlighted(m_highlighted && *m_highlighted == ip);
+        m_visible[ip] = cell;
+        m_prefetched.erase(ip);
+        if (m_collectionDelegate)
+            m_collectionDelegate->willDisplayCell(this, cell, ip);
+        cell->show();
+    }
+
+    // Supplementary views.
+    std::vector<std::tuple<QString, int, QRectF>> wantedSupplementary;
+    m_layout->supplementaryViewsInRect(visible, [&](const QString &kind, int section, const QRectF &frame) {
+        wantedSupplementary.emplace_back(kind, section, frame);
+    });
+    std::set<SupplementaryKey> wantedKeys;
+    for (const auto &[kind, section, frame] : wantedSupplementary)
+        wantedKeys.insert({kind, section});
+    for (auto it = m_visibleSupplementary.begin(); it != m_visibleSupplementary.end();) {
+        if (wantedKeys.count(it->first) && it->second.view) {
+            ++it;
+            continue;
+        }
+        const SupplementaryKey key = it->first;
+        ++it;
+        endDisplayingSupplementary(key);
+    }
+    for (const auto &[kind, section, frame] : wantedSupplementary) {
+        const SupplementaryKey key{kind, section};
+        auto found = m_visibleSupplementary.find(key);
+        if (found != m_visibleSupplementary.end()) {
+            if (contentFrame(found->second.view) != frame)
+                setContentFrame(found->second.view, frame);
+            continue;
+        }
+        if (!m_dataSource)
+            break;
+        const IndexPath ip{0, section};
+        CollectionReusableView *view = m_dataSource->viewForSupplementaryElement(this, kind, ip);
+        if (!view)
+            continue;
+        m_supplementaryPool.remove(view);
+        if (view->parentWidget() != this)
+            view->setParent(this);
+        setContentFrame(view, frame);
+        m_visibleSupplementary[key] = Supplementary{kind, view->reuseIdentifier(), view};
+        if (m_collectionDelegate)
+            m_collectionDelegate->willDisplaySupplementaryView(this, view, kind, ip);
+        view->show();
+    }
+
+    // Cells dequeued during the pass but not shown go back to their queue.
+    for (const QPointer<CollectionViewCell> &cell : m_outstanding) {
+        if (!cell || !cell->isHidden())
+            continue;
+        bool shown = false;
+        for (const auto &[ip, v] : m_visible)
+            shown = shown || v == cell;
+        if (!shown)
+            m_cellPool.enqueue(cell->reuseIdentifier(), cell);
+    }
+    m_outstanding.clear();
+
+    updatePrefetching(visible);
+}
+
+void CollectionView::endDisplaying(const IndexPath &indexPath, CollectionViewCell *cell)
+{
+    QPointer<CollectionViewCell> guard(cell);
+    if (m_highlighted && *m_highlighted == indexPath)
+        m_highlighted.reset();
+    cell->hide();
+    if (m_collectionDelegate && !m_destroying)
+        m_collectionDelegate->didEndDisplayingCell(this, cell, indexPath);
+    if (guard)
+        m_cellPool.enqueue(guard->reuseIdentifier(), guard);
+}
+
+void CollectionView::endDisplayingSupplementary(const SupplementaryKey &key)
+{
+    auto it = m_visibleSupplementary.find(key);
+    if (it == m_visibleSupplementary.end())
+        return;
+    Supplementary s = it->second;
+    m_visibleSupplementary.erase(it);
+    if (!s.view)
+        return;
+    s.view->hide();
+    if (m_collectionDelegate && !m_destroying)
+        m_collectionDelegate->didEndDisplayingSupplementaryView(this, s.view, s.kind, IndexPath{0, key.second});
+    if (s.view)
+        m_supplementaryPool.enqueue(supplementaryKey(s.kind, s.identifier), s.view);
+}
+
+void CollectionView::updatePrefetching(const QRectF &visible)
+{
+    if (!m_prefetchDataSource || !isPrefetchingEnabled) {
+        m_prefetched.clear();
+        return;
+    }
+    // One screen ahead in the direction of travel.
+    QRectF ahead = visible;
+    if (m_scrollingDown)
+        ahead.setBottom(visible.bottom() + visible.height());
+    else
+        ahead.setTop(visible.top() - visible.height());
+    std::set<IndexPath> inRange;
+    QList<IndexPath> toPrefetch;
+    m_layout->itemsInRect(ahead, [&](const IndexPath &ip, const QRectF &) {
+        if (m_visible.count(ip))
+            return;
+        inRange.insert(ip);
+        if (!m_prefetched.count(ip))
+            toPrefetch.append(ip);
+    });
+    QList<IndexPath> toCancel;
+    for (auto it = m_prefetched.begin(); it != m_prefetched.end();) {
+        if (inRange.count(*it)) {
+            ++it;
+            continue;
+        }
+        toCancel.append(*it);
+        it = m_prefetched.erase(it);
+    }
+    for (const IndexPath &ip : toPrefetch)
+        m_prefetched.insert(ip);
+    if (!toCancel.isEmpty())
+        m_prefetchDataSource->cancelPrefetchingForItems(this, toCancel);
+    if (!toPrefetch.isEmpty() && m_prefetchDataSource)
+        m_prefetchDataSource->prefetchItems(this, toPrefetch);
+}
+
+// Queries
+
+CollectionViewCell *CollectionView::cellForItem(const IndexPath &indexPath) const
+{
+    auto it = m_visible.find(indexPath);
+    return it == m_visible.end() ? nullptr : it->second.data();
+}
+
+QList<CollectionViewCell *> CollectionView::visibleCells() const
+{
+    QList<CollectionViewCell *> cells;
+    for (const auto &[ip, cell] : m_visible) {
+        if (cell)
+            cells.append(cell);
+    }
+    return cells;
+}
+
+QList<IndexPath> CollectionView::indexPathsForVisibleItems() const
+{
+    QList<IndexPath> paths;
+    for (const auto &[ip, cell] : m_visible)
+        paths.append(ip);
+    return paths;
+}
+
+std::optional<IndexPath> CollectionView::indexPathForCell(const CollectionViewCell *cell) const
+{
+    for (const auto &[ip, c] : m_visible) {
+        if (c == cell)
+            return ip;
+    }
+    return std::nullopt;
+}
+
+CollectionReusableView *CollectionView::supplementaryView(const QString &kind, const IndexPath &indexPath) const
+{
+    auto it = m_visibleSupplementary.find({kind, indexPath.section});
+    return it == m_visibleSupplementary.end() ? nullptr : it->second.view.data();
+}
+
+int CollectionView::liveCellCount() const
+{
+    return int(findChildren<CollectionViewCell *>(Qt::FindDirectChildrenOnly).size());
+}
+
+QList<IndexPath> CollectionView::prefetchedIndexPaths() const
+{
+    return QList<IndexPath>(m_prefetched.begin(), m_prefetched.end());
+}
+
+// Scrolling to an item
+
+void CollectionView::scrollToItem(const IndexPath &indexPath, ScrollPosition position, bool animated)
+{
+    const std::optional<QRectF> frame = frameForItem(indexPath);
+    if (!frame || position == ScrollPosition::none)
+        return;
+    const EdgeInsets inset = adjustedContentInset();
+    const double visibleHeight = height() - inset.vertical();
+    const double visibleWidth = width() - inset.horizontal();
+    QPointF target = contentOffset();
+    switch (position) {
+    case ScrollPosition::top:
+        target.setY(frame->top() - inset.top);
+        break;
+    case ScrollPosition::centeredVertically:
+        target.setY(frame->center().y() - inset.top - visibleHeight / 2.0);
+        break;
+    case ScrollPosition::bottom:
+        target.setY(frame->bottom() - inset.top - visibleHeight);
+        break;
+    case ScrollPosition::left:
+        target.setX(frame->left() - inset.left);
+        break;
+    case ScrollPosition::centeredHorizontally:
+        target.setX(frame->center().x() - inset.left - visibleWidth / 2.0);
+        break;
+    case ScrollPosition::right:
+        target.setX(frame->right() - inset.left - visibleWidth);
+        break;
+    case ScrollPosition::none:
+        break;
+    }
+    const QPointF lo = minimumContentOffset();
+    const QPointF hi = maximumContentOffset();
+    target = QPointF(std::clamp(target.x(), lo.x(), hi.x()), std::clamp(target.y(), lo.y(), hi.y()));
+    setContentOffset(target, animated);
+}
+
+// Selection
+
+QList<IndexPath> CollectionView::indexPathsForSelectedItems() const
+{
+    return QList<IndexPath>(m_selected.begin(), m_selected.end());
+}
+
+void CollectionView::setItemSelected(const IndexPath &indexPath, bool selected)
+{
+    if (selected)
+        m_selected.insert(indexPath);
+    else
+        m_selected.erase(indexPath);
+    if (CollectionViewCell *cell = cellForItem(indexPath))
+        cell->setSelected(selected);
+}
+
+void CollectionView::selectItem(const std::optional<IndexPath> &indexPath, bool animated, ScrollPosition position)
+{
+    if (!indexPath) {
+        for (const IndexPath &ip : std::set<IndexPath>(m_selected))
+            setItemSelected(ip, false);
+        return;
+    }
+    if (!allowsSelection)
+        return;
+    if (!m_allowsMultipleSelection) {
+        for (const IndexPath &ip : std::set<IndexPath>(m_selected)) {
+            if (!(ip == *indexPath))
+                setItemSelected(ip, false);
+        }
+    }
+    setItemSelected(*indexPath, true);
+    if (position != ScrollPosition::none)
+        scrollToItem(*indexPath, position, animated);
+}
+
+void CollectionView::deselectItem(const IndexPath &indexPath, bool)
+{
+    setItemSelected(indexPath, false);
+}
+
+void CollectionView::setHighlightedItem(const std::optional<IndexPath> &indexPath)
+{
+    if (m_highlighted) {
+        if (CollectionViewCell *cell = cellForItem(*m_highlighted))
+            cell->setHighlighted(false);
+    }
+    m_highlighted = indexPath;
+    if (m_highlighted) {
+        if (CollectionViewCell *cell = cellForItem(*m_highlighted))
+            cell->setHighlighted(true);
+    }
+}
+
+void CollectionView::contentTouchDown(const QPointF &point)
+{
+    if (!allowsSelection)
+        return;
+    const std::optional<IndexPath> ip = indexPathForItem(point);
+    if (!ip || !cellForItem(*ip))
+        return;
+    if (m_collectionDelegate && !m_collectionDelegate->shouldHighlightItem(this, *ip))
+        return;
+    setHighlightedItem(ip);
+}
+
+void CollectionView::contentTouchCancelled()
+{
+    setHighlightedItem(std::nullopt);
+}
+
+void CollectionView::contentTapped(const QPointF &point)
+{
+    const std::optional<IndexPath> highlighted = m_highlighted;
+    setHighlightedItem(std::nullopt);
+    if (!allowsSelection || !highlighted)
+        return;
+    const std::optional<IndexPath> ip = indexPathForItem(point);
+    if (!ip || !(*ip == *highlighted))
+        return;
+    QPointer<CollectionView> guard(this);
+    if (m_allowsMultipleSelection && m_selected.count(*ip)) {
+        if (m_collectionDelegate && !m_collectionDelegate->shouldDeselectItem(this, *ip))
+            return;
+        if (!guard)
+            return;
+        setItemSelected(*ip, false);
+        if (m_collectionDelegate)
+            m_collectionDelegate->didDeselectItem(this, *ip);
+        return;
+    }
+    if (m_collectionDelegate && !m_collectionDelegate->shouldSelectItem(this, *ip))
+        return;
+    if (!guard)
+        return;
+    if (!m_allowsMultipleSelection) {
+        for (const IndexPath &other : std::set<IndexPath>(m_selected)) {
+            if (other == *ip)
+                continue;
+            setItemSelected(other, false);
+            if (m_collectionDelegate)
+                m_collectionDelegate->didDeselectItem(this, other);
+            if (!guard)
+                return;
+        }
+    }
+    setItemSelected(*ip, true);
+    if (m_collectionDelegate)
+        m_collectionDelegate->didSelectItem(this, *ip);
+}
+
+// Reloads and batch updates
+
+void CollectionView::reloadData()
+{
+    for (auto it = m_visible.begin(); it != m_visible.end();) {
+        const IndexPath ip = it->first;
+        QPointer<CollectionViewCell> cell = it->second;
+        it = m_visible.erase(it);
+        if (cell)
+            endDisplaying(ip, cell);
+    }
+    std::vector<SupplementaryKey> keys;
+    for (const auto &[key, s] : m_visibleSupplementary)
+        keys.push_back(key);
+    for (const SupplementaryKey &key : keys)
+        endDisplayingSupplementary(key);
+    m_selected.clear();
+    m_prefetched.clear();
+    m_highlighted.reset();
+    m_countsValid = false;
+    m_layout->invalidateLayout();
+    setNeedsLayout();
+}
+
+void CollectionView::insertItems(const QList<IndexPath> &indexPaths)
+{
+    if (!m_batch) {
+        performBatchUpdates([&] { insertItems(indexPaths); });
+        return;
+    }
+    for (const IndexPath &ip : indexPaths)
+        m_batch->insertedItems[ip.section].insert(ip.item);
+}
+
+void CollectionView::deleteItems(const QList<IndexPath> &indexPaths)
+{
+    if (!m_batch) {
+        performBatchUpdates([&] { deleteItems(indexPaths); });
+        return;
+    }
+    for (const IndexPath &ip : indexPaths)
+        m_batch->deletedItems[ip.section].insert(ip.item);
+}
+
+void CollectionView::reloadItems(const QList<IndexPath> &indexPaths)
+{
+    if (!m_batch) {
+        performBatchUpdates([&] { reloadItems(indexPaths); });
+        return;
+    }
+    for (const IndexPath &ip : indexPaths)
+        m_batch->reloadedItems.insert(ip);
+}
+
+void CollectionView::insertSections(const QList<int> &sections)
+{
+    if (!m_batch) {
+        performBatchUpdates([&] { insertSections(sections); });
+        return;
+    }
+    m_batch->insertedSections.insert(sections.begin(), sections.end());
+}
+
+void CollectionView::deleteSections(const QList<int> &sections)
+{
+    if (!m_batch) {
+        performBatchUpdates([&] { deleteSections(sections); });
+        return;
+    }
+    m_batch->deletedSections.insert(sections.begin(), sections.end());
+}
+
+void CollectionView::reloadSections(const QList<int> &sections)
+{
+    if (!m_batch) {
+        performBatchUpdates([&] { reloadSections(sections); });
+        return;
+    }
+    m_batch->reloadedSections.insert(sections.begin(), sections.end());
+}
+
+void CollectionView::performBatchUpdates(const std::function<void()> &updates, std::function<void(bool)> completion)
+{
+    if (m_batch) {
+        // Nested: the changes join the outer batch.
+        if (updates)
+            updates();
+        if (completion) {
+            QPointer<CollectionView> guard(this);
+            AnimationDriver::shared().schedule(0.0, [completion, guard] { completion(guard != nullptr); });
+        }
+        return;
+    }
+    // The counts before the model changes.
+    ensureCounts();
+    m_batch = std::make_unique<Batch>();
+    if (updates)
+        updates();
+    std::unique_ptr<Batch> batch = std::move(m_batch);
+    applyBatch(*batch, std::move(completion));
+}
+
+void CollectionView::applyBatch(Batch &batch, std::function<void(bool)> completion)
+{
+    const std::vector<int> oldCounts = m_counts;
+    m_countsValid = false;
+    ensureCounts();
+    const std::vector<int> &newCounts = m_counts;
+    const int oldSections = int(oldCounts.size());
+    const int newSections = int(newCounts.size());
+
+    const auto invalid = [](const QString &what) {
+        fatalError(QStringLiteral("Invalid update: ") + what);
+    };
+    if (newSections != oldSections - int(batch.deletedSections.size()) + int(batch.insertedSections.size()))
+        invalid(QStringLiteral("invalid number of sections. The collection view holds %1 sections after the update, "
+                               "but had %2 before it, with %3 inserted and %4 deleted.")
+                    .arg(newSections)
+                    .arg(oldSections)
+                    .arg(batch.insertedSections.size())
+                    .arg(batch.deletedSections.size()));
+    // Old section -> new section for the sections that stay.
+    std::vector<std::optional<int>> sectionMap(static_cast<size_t>(oldSections));
+    for (int s = 0; s < oldSections; ++s)
+        sectionMap[size_t(s)] = mapIndex(s, batch.deletedSections, batch.insertedSections);
+    for (int s = 0; s < oldSections; ++s) {
+        const std::optional<int> ns = sectionMap[size_t(s)];
+        if (!ns || batch.reloadedSections.count(s))
+            continue;
+        const int deleted = batch.deletedItems.count(s) ? int(batch.deletedItems[s].size()) : 0;
+        const int inserted = batch.insertedItems.count(*ns) ? int(batch.insertedItems[*ns].size()) : 0;
+        const int expected = oldCounts[size_t(s)] - deleted + inserted;
+        if (*ns >= newSections || newCounts[size_t(*ns)] != expected)
+            invalid(QStringLiteral("invalid number of items in section %1. The section holds %2 items after the "
+                                   "update, but must hold %3: %4 before it, plus %5 inserted, minus %6 deleted.")
+                        .arg(*ns)
+                        .arg(*ns < newSections ? newCounts[size_t(*ns)] : 0)
+                        .arg(expected)
+                        .arg(oldCounts[size_t(s)])
+                        .arg(inserted)
+                        .arg(deleted));
+    }
+    const auto mapPath = [&](const IndexPath &ip) -> std::optional<IndexPath> {
+        if (ip.section < 0 || ip.section >= oldSections)
+            return std::nullopt;
+        const std::optional<int> ns = sectionMap[size_t(ip.section)];
+        if (!ns || batch.reloadedSections.count(ip.section) || batch.reloadedItems.count(ip))
+            return std::nullopt;
+        static const std::set<int> none;
+        const auto del = batch.deletedItems.find(ip.section);
+        const auto ins = batch.insertedItems.find(*ns);
+        const std::optional<int> item = mapIndex(ip.item, del == batch.deletedItems.end() ? none : del->second,
+                                                 ins == batch.insertedItems.end() ? none : ins->second);
+        if (!item)
+            return std::nullopt;
+        return IndexPath{*item, *ns};
+    };
+
+    // Cells of items that went end their display; the others move along.
+    std::map<IndexPath, QPointer<CollectionViewCell>> moved;
+    std::map<CollectionViewCell *, QRect> oldGeometry;
+    for (auto &[ip, cell] : m_visible) {
+        if (!cell)
+            continue;
+        if (const std::optional<IndexPath> to = mapPath(ip)) {
+            moved[*to] = cell;
+            oldGeometry[cell] = cell->geometry();
+        } else {
+            endDisplaying(ip, cell);
+        }
+    }
+    m_visible = std::move(moved);
+    std::set<IndexPath> selected;
+    for (const IndexPath &ip : m_selected) {
+        if (const std::optional<IndexPath> to = mapPath(ip))
+            selected.insert(*to);
+    }
+    m_selected = std::move(selected);
+    std::set<IndexPath> prefetched;
+    for (const IndexPath &ip : m_prefetched) {
+        if (const std::optional<IndexPath> to = mapPath(ip))
+            prefetched.insert(*to);
+    }
+    m_prefetched = std::move(prefetched);
+    m_highlighted.reset();
+    std::vector<SupplementaryKey> keys;
+    for (const auto &[key, s] : m_visibleSupplementary)
+        keys.push_back(key);
+    for (const SupplementaryKey &key : keys)
+        endDisplayingSupplementary(key);
+
+    m_layout->invalidateLayout();
+    setNeedsLayout();
+    layoutIfNeeded();
+
+    // Moved cells slide from where they were; new ones fade in.
+    std::vector<std::pair<QPointer<CollectionViewCell>, QRect>> slides;
+    std::vector<QPointer<CollectionViewCell>> arrivals;
+    for (const auto &[ip, cell] : m_visible) {
+        if (!cell)
+            continue;
+        auto old = oldGeometry.find(cell.data());
+        if (old == oldGeometry.end()) {
+            arrivals.emplace_back(cell);
+        } else if (old->second != cell->geometry()) {
+            slides.emplace_back(cell, cell->geometry());
+            cell->setGeometry(old->second);
+        }
+    }
+    for (const auto &cell : arrivals)
+        View::setAlpha(cell, 0.0);
+    QPointer<CollectionView> guard(this);
+    View::animate(
+        0.3,
+        [&] {
+            for (const auto &[cell, target] : slides)
+                View::setFrame(cell, target);
+            for (const auto &cell : arrivals)
+                View::setAlpha(cell, 1.0);
+        },
+        [guard, completion](bool) {
+            if (guard) {
+                // A scroll during the move placed cells itself; settle the rest.
+                guard->setNeedsLayout();
+                guard->layoutIfNeeded();
+            }
+            if (completion)
+                completion(guard != nullptr);
+        });
+}
+
+} // namespace tarnik
