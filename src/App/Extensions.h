@@ -37,6 +37,10 @@ QString preciseTimeString(const MediaTime &time);
 // key "\u00A9nam" reads "@nam" and compares equal to the key map's values.
 QString metadataKeyString(const QVariant &key);
 
+// Whether a value holds a number of any width (Booleans included, as the
+// platform's number type holds them), not text or data that might parse as one.
+bool isNumericVariant(const QVariant &value);
+
 // The URL's query items, name to value (a missing value counts as ""), the last
 // occurrence of a repeated name winning; no value when the URL has no query
 // items at all. Names and values are percent-decoded.

@@ -24,24 +24,6 @@ bool isData(const QVariant &value)
     return value.metaType().id() == QMetaType::QByteArray;
 }
 
-bool isNumber(const QVariant &value)
-{
-    switch (value.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Bool:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // A whole text of decimal digits with an optional sign, as the platform's
 // integer parser takes it ("07" is 7, " 7" and "7a" are no number).
 std::optional<qint64> parseInteger(const QString &text)
@@ -183,7 +165,7 @@ private:
             if (number && *number > 0)
                 result.insert(key, *number);
         }
-        if (isNumber(value) && value.toLongLong() > 0)
+        if (isNumericVariant(value) && value.toLongLong() > 0)
             result.insert(key, value.toLongLong());
     }
 

@@ -1,5 +1,7 @@
 #include "Import/Metadata.h"
 
+#include "App/Extensions.h"
+
 #include "Platform/Bundle.h"
 
 #include <QJsonValue>
@@ -121,29 +123,6 @@ FieldRef field(Metadata &m, Metadata::Key key)
         return { &m.seriesName };
     }
     return {};
-}
-
-bool isNumber(const QVariant &value)
-{
-    switch (value.metaType().id()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
 }
 
 bool isFloatingPoint(const QVariant &value)
@@ -301,13 +280,13 @@ Metadata Metadata::fromDictionary(const QVariantMap &dictionary)
         case FieldType::integer:
             if (value.metaType().id() == QMetaType::QString)
                 *ref.integer = parseInteger(value.toString());
-            else if (isNumber(value))
+            else if (isNumericVariant(value))
                 *ref.integer = integerOfNumber(value);
             break;
         case FieldType::real:
             if (value.metaType().id() == QMetaType::QString)
                 *ref.real = parseDuration(value.toString());
-            else if (isNumber(value))
+            else if (isNumericVariant(value))
                 *ref.real = value.toDouble();
             break;
         }
