@@ -238,3 +238,30 @@ TEST_F(ContainerTest, CenteredPopoverStaysCentredWhenTheWindowResizes)
     EXPECT_EQ(popover->sourceRect(), QRectF(512, 384, 0, 0));
     EXPECT_EQ(content->view()->geometry(), QRect(412, 334, 200, 100));
 }
+
+TEST_F(ContainerTest, CustomViewsSurviveBarRebuildsAndGoWithTheirItems)
+{
+    makeWindow();
+    auto *root = new ViewController;
+    auto *nav = new NavigationController(root);
+    window->setRootViewController(nav);
+    QPointer<QWidget> custom = new QWidget;
+    QPointer<QWidget> titleView = new QWidget;
+    auto *item = BarButtonItem::withCustomView(custom);
+    root->navigationItem()->setRightBarButtonItem(item);
+    root->navigationItem()->setTitleView(titleView);
+    root->navigationItem()->setTitle(QStringLiteral("again")); // rebuilds the bar
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(custom.isNull());
+    EXPECT_EQ(custom->parentWidget(), nav->navigationBar());
+    EXPECT_TRUE(custom->isVisible());
+    EXPECT_EQ(item->view(), custom.data());
+    root->navigationItem()->setRightBarButtonItem(nullptr);
+    delete item;
+    EXPECT_TRUE(custom.isNull());
+    auto *standalone = new NavigationItem;
+    QPointer<QWidget> owned = new QWidget;
+    standalone->setTitleView(owned);
+    delete standalone;
+    EXPECT_TRUE(owned.isNull());
+}

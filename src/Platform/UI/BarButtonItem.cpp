@@ -43,6 +43,12 @@ BarButtonItem *BarButtonItem::withCustomView(QWidget *view, QObject *parent)
     return item;
 }
 
+BarButtonItem::~BarButtonItem()
+{
+    if (m_kind == Kind::customView)
+        delete m_customView.data();
+}
+
 BarButtonItem::Appearance &BarButtonItem::appearance()
 {
     static Appearance shared;

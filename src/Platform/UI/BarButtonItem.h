@@ -37,7 +37,9 @@ public:
     BarButtonItem(const QIcon &image, Style style, Action action = {}, QObject *parent = nullptr);
     static BarButtonItem *flexibleSpace(QObject *parent = nullptr);
     static BarButtonItem *fixedSpace(int width, QObject *parent = nullptr);
+    // The item owns the view (it is deleted with the item).
     static BarButtonItem *withCustomView(QWidget *view, QObject *parent = nullptr);
+    ~BarButtonItem() override;
 
     static Appearance &appearance();
 

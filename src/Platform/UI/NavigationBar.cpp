@@ -92,10 +92,13 @@ QString NavigationBar::titleText() const
 
 void NavigationBar::rebuild()
 {
-    for (QWidget *w : std::as_const(m_left))
-        w->deleteLater();
-    for (QWidget *w : std::as_const(m_right))
-        w->deleteLater();
+    // Buttons are the bar's own; custom views belong to their items.
+    for (QWidget *w : m_left + m_right) {
+        if (qobject_cast<BarButton *>(w))
+            w->deleteLater();
+        else if (w && w->parentWidget() == this)
+            w->hide();
+    }
     m_left.clear();
     m_right.clear();
     m_backButton = nullptr;
@@ -155,12 +158,16 @@ void NavigationBar::relayout()
 {
     int x = 8;
     for (QWidget *w : std::as_const(m_left)) {
+        if (!w)
+            continue;
         const QSize s = w->sizeHint();
         w->setGeometry(x, (height() - s.height()) / 2, s.width(), s.height());
         x += s.width() + 4;
     }
     int right = width() - 8;
     for (QWidget *w : std::as_const(m_right)) {
+        if (!w)
+            continue;
         const QSize s = w->sizeHint();
         right -= s.width();
         w->setGeometry(right, (height() - s.height()) / 2, s.width(), s.height());

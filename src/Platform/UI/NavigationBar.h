@@ -79,8 +79,8 @@ private:
     QPointer<NavigationItem> m_top;
     QPointer<NavigationItem> m_back;
     QString m_backTitle;
-    QList<QWidget *> m_left;
-    QList<QWidget *> m_right;
+    QList<QPointer<QWidget>> m_left;
+    QList<QPointer<QWidget>> m_right;
     QPointer<QWidget> m_backButton;
     QLabel *m_title = nullptr;
     QPointer<QWidget> m_titleView;

@@ -4,6 +4,11 @@
 
 namespace tarnik {
 
+NavigationItem::~NavigationItem()
+{
+    delete m_titleView.data();
+}
+
 void NavigationItem::adopt(const QList<BarButtonItem *> &items)
 {
     // Items without an owner live as long as the screen's navigation item.
@@ -21,6 +26,8 @@ void NavigationItem::setTitle(const QString &title)
 
 void NavigationItem::setTitleView(QWidget *view)
 {
+    if (m_titleView && m_titleView != view)
+        m_titleView->deleteLater();
     m_titleView = view;
     Q_EMIT changed();
 }

@@ -18,10 +18,12 @@ class NavigationItem : public QObject
     Q_OBJECT
 public:
     using QObject::QObject;
+    ~NavigationItem() override;
 
     QString title() const { return m_title; }
     void setTitle(const QString &title);
     QWidget *titleView() const { return m_titleView; }
+    // The item owns its title view.
     void setTitleView(QWidget *view);
 
     QList<BarButtonItem *> leftBarButtonItems() const { return m_left; }

@@ -16,9 +16,12 @@ Toolbar::Toolbar(QWidget *parent)
 
 void Toolbar::setItems(const QList<BarButtonItem *> &items)
 {
+    // Buttons are the toolbar's own; custom views belong to their items.
     for (QWidget *w : std::as_const(m_views)) {
-        if (w)
+        if (qobject_cast<BarButton *>(w))
             w->deleteLater();
+        else if (w && w->parentWidget() == this)
+            w->hide();
     }
     m_views.clear();
     m_items.clear();

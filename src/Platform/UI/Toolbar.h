@@ -29,7 +29,7 @@ private:
     void relayout();
 
     QList<QPointer<BarButtonItem>> m_items;
-    QList<QWidget *> m_views;
+    QList<QPointer<QWidget>> m_views;
     QColor m_tint = QColor(0x99, 0x99, 0x99);
 };
 
