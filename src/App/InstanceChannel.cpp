@@ -1,15 +1,15 @@
 #include "App/InstanceChannel.h"
 
-#include <QDataStream>
 #include <QLocalSocket>
 #include <QStandardPaths>
 
 namespace tarnik {
 
 namespace {
+const QByteArray kMagic("tarnik-arguments-1\n");
 constexpr int kMaxArguments = 256;
 constexpr int kMaxArgumentLength = 64 * 1024;
-constexpr qint64 kMaxMessage = qint64(kMaxArguments) * kMaxArgumentLength * 2 + 1024;
+constexpr qint64 kMaxMessage = qint64(kMaxArguments) * (kMaxArgumentLength * 4 + 1);
 } // namespace
 
 InstanceChannel::InstanceChannel(QString socketName, QObject *parent)
@@ -48,10 +48,12 @@ bool InstanceChannel::forward(const QStringList &arguments, const QString &socke
     socket.connectToServer(socketName);
     if (!socket.waitForConnected(timeoutMs))
         return false;
-    QByteArray message;
-    QDataStream out(&message, QIODevice::WriteOnly);
-    out.setVersion(QDataStream::Qt_6_0);
-    out << arguments.mid(0, kMaxArguments);
+    // UTF-8 arguments, each ended by a zero byte (no argument holds one).
+    QByteArray message = kMagic;
+    for (const QString &argument : arguments.mid(0, kMaxArguments)) {
+        message += argument.toUtf8();
+        message += '\0';
+    }
     socket.write(message);
     if (!socket.waitForBytesWritten(timeoutMs))
         return false;
@@ -75,20 +77,31 @@ void InstanceChannel::accept()
         connect(socket, &QLocalSocket::disconnected, this, [this, socket, buffer] {
             buffer->append(socket->readAll());
             socket->deleteLater();
-            if (buffer->isEmpty() || buffer->size() > kMaxMessage)
+            if (buffer->size() > kMaxMessage)
                 return;
-            QDataStream in(buffer.get(), QIODevice::ReadOnly);
-            in.setVersion(QDataStream::Qt_6_0);
-            QStringList arguments;
-            in >> arguments;
-            if (in.status() != QDataStream::Ok || arguments.size() > kMaxArguments)
+            if (buffer->isEmpty()) {
+                // A probe that only checked whether this instance is alive.
                 return;
-            QStringList kept;
-            for (const QString &argument : std::as_const(arguments)) {
-                if (argument.size() <= kMaxArgumentLength)
-                    kept.append(argument);
             }
-            Q_EMIT received(kept);
+            if (!buffer->startsWith(kMagic))
+                return; // not ours
+            QByteArray body = buffer->mid(kMagic.size());
+            if (body.isEmpty()) {
+                Q_EMIT received({});
+                return;
+            }
+            if (!body.endsWith('\0'))
+                return; // cut short
+            body.chop(1);
+            const QList<QByteArray> parts = body.split('\0');
+            if (parts.size() > kMaxArguments)
+                return;
+            QStringList arguments;
+            for (const QByteArray &part : parts) {
+                if (part.size() <= kMaxArgumentLength)
+                    arguments.append(QString::fromUtf8(part));
+            }
+            Q_EMIT received(arguments);
         });
     }
 }

@@ -8,6 +8,9 @@
 #include <QSizeF>
 #include <QWidget>
 
+#include "Platform/UI/NavigationItem.h"
+#include "Platform/UI/TabBarItem.h"
+
 #include <functional>
 #include <memory>
 
@@ -141,8 +144,8 @@ private:
     QPointer<QWidget> m_view;
     bool m_loading = false;
     QString m_title;
-    NavigationItem *m_navigationItem = nullptr;
-    TabBarItem *m_tabBarItem = nullptr;
+    QPointer<NavigationItem> m_navigationItem;
+    QPointer<TabBarItem> m_tabBarItem;
     QList<BarButtonItem *> m_toolbarItems;
     ViewController *m_parentVC = nullptr;
     QList<ViewController *> m_children;
