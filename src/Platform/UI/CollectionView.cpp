@@ -1,5 +1,6 @@
 #include "Platform/UI/CollectionView.h"
 
+#include "Platform/UI/UpdateBatch.h"
 #include "Platform/UI/View.h"
 
 #include <algorithm>
@@ -13,33 +14,10 @@ QString supplementaryKey(const QString &kind, const QString &identifier)
     return kind + QLatin1Char('\n') + identifier;
 }
 
-// Where an old index lands after deletions (old indexes) and insertions (new
-// indexes); none when it was deleted.
-std::optional<int> mapIndex(int index, const std::set<int> &deleted, const std::set<int> &inserted)
-{
-    if (deleted.count(index))
-        return std::nullopt;
-    int rank = index - int(std::distance(deleted.begin(), deleted.lower_bound(index)));
-    for (int k : inserted) {
-        if (k <= rank)
-            ++rank;
-        else
-            break;
-    }
-    return rank;
-}
-
 } // namespace
 
-// The changes gathered by one performBatchUpdates.
-struct CollectionView::Batch
+struct CollectionView::Batch : UpdateBatch
 {
-    std::set<int> deletedSections;
-    std::set<int> insertedSections;
-    std::set<int> reloadedSections;
-    std::map<int, std::set<int>> deletedItems; // old section -> old items
-    std::map<int, std::set<int>> insertedItems; // new section -> new items
-    std::set<IndexPath> reloadedItems; // old index paths
 };
 
 CollectionView::CollectionView(QWidget *parent)
@@ -703,55 +681,10 @@ void CollectionView::applyBatch(Batch &batch, std::function<void(bool)> completi
     m_countsValid = false;
     ensureCounts();
     const std::vector<int> &newCounts = m_counts;
-    const int oldSections = int(oldCounts.size());
-    const int newSections = int(newCounts.size());
-
-    const auto invalid = [](const QString &what) {
-        fatalError(QStringLiteral("Invalid update: ") + what);
-    };
-    if (newSections != oldSections - int(batch.deletedSections.size()) + int(batch.insertedSections.size()))
-        invalid(QStringLiteral("invalid number of sections. The collection view holds %1 sections after the update, "
-                               "but had %2 before it, with %3 inserted and %4 deleted.")
-                    .arg(newSections)
-                    .arg(oldSections)
-                    .arg(batch.insertedSections.size())
-                    .arg(batch.deletedSections.size()));
-    // Old section -> new section for the sections that stay.
-    std::vector<std::optional<int>> sectionMap(static_cast<size_t>(oldSections));
-    for (int s = 0; s < oldSections; ++s)
-        sectionMap[size_t(s)] = mapIndex(s, batch.deletedSections, batch.insertedSections);
-    for (int s = 0; s < oldSections; ++s) {
-        const std::optional<int> ns = sectionMap[size_t(s)];
-        if (!ns || batch.reloadedSections.count(s))
-            continue;
-        const int deleted = batch.deletedItems.count(s) ? int(batch.deletedItems[s].size()) : 0;
-        const int inserted = batch.insertedItems.count(*ns) ? int(batch.insertedItems[*ns].size()) : 0;
-        const int expected = oldCounts[size_t(s)] - deleted + inserted;
-        if (*ns >= newSections || newCounts[size_t(*ns)] != expected)
-            invalid(QStringLiteral("invalid number of items in section %1. The section holds %2 items after the "
-                                   "update, but must hold %3: %4 before it, plus %5 inserted, minus %6 deleted.")
-                        .arg(*ns)
-                        .arg(*ns < newSections ? newCounts[size_t(*ns)] : 0)
-                        .arg(expected)
-                        .arg(oldCounts[size_t(s)])
-                        .arg(inserted)
-                        .arg(deleted));
-    }
-    const auto mapPath = [&](const IndexPath &ip) -> std::optional<IndexPath> {
-        if (ip.section < 0 || ip.section >= oldSections)
-            return std::nullopt;
-        const std::optional<int> ns = sectionMap[size_t(ip.section)];
-        if (!ns || batch.reloadedSections.count(ip.section) || batch.reloadedItems.count(ip))
-            return std::nullopt;
-        static const std::set<int> none;
-        const auto del = batch.deletedItems.find(ip.section);
-        const auto ins = batch.insertedItems.find(*ns);
-        const std::optional<int> item = mapIndex(ip.item, del == batch.deletedItems.end() ? none : del->second,
-                                                 ins == batch.insertedItems.end() ? none : ins->second);
-        if (!item)
-            return std::nullopt;
-        return IndexPath{*item, *ns};
-    };
+    const QString problem = batch.apply(oldCounts, newCounts, QStringLiteral("items"));
+    if (!problem.isEmpty())
+        fatalError(problem);
+    const auto mapPath = [&](const IndexPath &ip) { return batch.map(ip); };
 
     // Cells of items that went end their display; the others move along.
     std::map<IndexPath, QPointer<CollectionViewCell>> moved;
