@@ -15,10 +15,8 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPixmap>
-
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <vector>
 
 using namespace tarnik;
@@ -81,7 +79,7 @@ public:
     {
         return QSizeF((375.0 - 28.0) / 3.0, 180.0);
     }
-    std::optional<EdgeInsets> insetForSection(CollectionView *, int) override { return EdgeInsets{7, 7, 7, 7}; }
+    std::optional<EdgeInsets> insetForSection(CollectionView *, int) override { return EdgeInsets { 7, 7, 7, 7 }; }
     std::optional<double> minimumLineSpacing(CollectionView *, int) override { return 7.0; }
     std::optional<double> minimumInteritemSpacing(CollectionView *, int) override { return 7.0; }
     QPixmap pixmap;

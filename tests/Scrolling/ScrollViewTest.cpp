@@ -18,7 +18,10 @@ public:
     QStringList log;
     QWidget *viewForZooming(ScrollView *) override { return zoomView; }
     void scrollViewDidZoom(ScrollView *) override { log.append(QStringLiteral("didZoom")); }
-    void scrollViewWillBeginZooming(ScrollView *, QWidget *) override { log.append(QStringLiteral("willBeginZooming")); }
+    void scrollViewWillBeginZooming(ScrollView *, QWidget *) override
+    {
+        log.append(QStringLiteral("willBeginZooming"));
+    }
     void scrollViewDidEndZooming(ScrollView *, QWidget *view, double scale) override
     {
         log.append(QStringLiteral("didEndZooming %1 %2").arg(view == zoomView).arg(scale));
@@ -64,9 +67,9 @@ TEST_F(ScrollViewTest, ContentChildrenMoveWithTheOffsetAndLimitsFollowTheInsets)
         QPointF max;
     };
     const Case cases[] = {
-        {{}, QPointF(0, 0), QPointF(0, 600)},
-        {{50, 0, 60, 0}, QPointF(0, -50), QPointF(0, 660)},
-        {{0, 10, 0, 20}, QPointF(-10, 0), QPointF(20, 600)},
+        { {}, QPointF(0, 0), QPointF(0, 600) },
+        { { 50, 0, 60, 0 }, QPointF(0, -50), QPointF(0, 660) },
+        { { 0, 10, 0, 20 }, QPointF(-10, 0), QPointF(20, 600) },
     };
     for (const Case &c : cases) {
         view->setContentInset(c.inset);
@@ -94,10 +97,10 @@ TEST_F(ScrollViewTest, WithoutBouncesADragStopsAtTheEdges)
     view->alwaysBounceVertical = true;
     QTest::mousePress(view.get(), Qt::LeftButton, {}, QPoint(100, 100));
     QMouseEvent move(QEvent::MouseMove, QPointF(100, 200), view->mapToGlobal(QPointF(100, 200)), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
+        Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view.get(), &move);
     QMouseEvent move2(QEvent::MouseMove, QPointF(100, 250), view->mapToGlobal(QPointF(100, 250)), Qt::NoButton,
-                      Qt::LeftButton, Qt::NoModifier);
+        Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view.get(), &move2);
     EXPECT_TRUE(view->isDragging());
     EXPECT_LT(view->contentOffset().y(), 0.0);
@@ -116,7 +119,7 @@ TEST_F(ScrollViewTest, PagingSettlesOnTheNextPageInTheDirectionOfTheFlick)
     drag(view.get(), QPoint(250, 200), QPoint(150, 200), 4, 0.016);
     settle();
     EXPECT_EQ(view->contentOffset(), QPointF(300, 0));
-    EXPECT_EQ(delegate.log, QStringList{QStringLiteral("didEndDecelerating")});
+    EXPECT_EQ(delegate.log, QStringList { QStringLiteral("didEndDecelerating") });
     // A slow drag short of half a page falls back.
     drag(view.get(), QPoint(250, 200), QPoint(150, 200), 10, 0.016, 0.3);
     settle();
@@ -146,7 +149,7 @@ TEST_F(ScrollViewTest, ZoomScalesTheViewForZoomingWithinItsLimits)
     EXPECT_EQ(view->zoomScale(), 0.5);
     EXPECT_EQ(view->contentSize(), QSizeF(300, 400));
     EXPECT_EQ(image->size(), QSize(300, 400));
-    EXPECT_EQ(delegate.log, QStringList{QStringLiteral("didZoom")});
+    EXPECT_EQ(delegate.log, QStringList { QStringLiteral("didZoom") });
 
     // A quarter of the picture around a point fills the view, capped at 4.
     delegate.log.clear();
@@ -166,23 +169,24 @@ TEST_F(ScrollViewTest, ZoomScalesTheViewForZoomingWithinItsLimits)
     view->setContentOffset(QPointF(0, 0));
     delegate.log.clear();
     QWheelEvent wheel(QPointF(0, 0), view->mapToGlobal(QPointF(0, 0)), QPoint(), QPoint(0, 120), Qt::NoButton,
-                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+        Qt::ControlModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(view.get(), &wheel);
     EXPECT_EQ(view->zoomScale(), 1.25);
     EXPECT_EQ(view->contentOffset(), QPointF(0, 0));
-    EXPECT_EQ(delegate.log, (QStringList{QStringLiteral("willBeginZooming"), QStringLiteral("didZoom"),
-                                         QStringLiteral("didEndZooming 1 1.25")}));
+    EXPECT_EQ(delegate.log,
+        (QStringList {
+            QStringLiteral("willBeginZooming"), QStringLiteral("didZoom"), QStringLiteral("didEndZooming 1 1.25") }));
 }
 
 TEST_F(ScrollViewTest, WheelScrollsWithinTheLimitsAndScrollRectToVisibleMovesTheLeast)
 {
     view->setContentSize(QSizeF(300, 1000));
     QWheelEvent down(QPointF(10, 10), view->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120), Qt::NoButton,
-                     Qt::NoModifier, Qt::NoScrollPhase, false);
+        Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(view.get(), &down);
     EXPECT_EQ(view->contentOffset().y(), 60.0);
-    QWheelEvent up(QPointF(10, 10), view->mapToGlobal(QPointF(10, 10)), QPoint(0, 500), QPoint(0, 600),
-                   Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent up(QPointF(10, 10), view->mapToGlobal(QPointF(10, 10)), QPoint(0, 500), QPoint(0, 600), Qt::NoButton,
+        Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(view.get(), &up);
     EXPECT_EQ(view->contentOffset().y(), 0.0);
 

@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QStringList>
 #include <QTest>
-
 #include <functional>
 
 namespace tarnik::test {
@@ -75,7 +74,7 @@ class RecordingGrid : public CollectionViewDataSource,
 public:
     QList<QStringList> sections;
     QStringList log;
-    QSizeF itemSize{100, 100};
+    QSizeF itemSize { 100, 100 };
     EdgeInsets inset;
     double lineSpacing = 10;
     double interitemSpacing = 10;
@@ -94,8 +93,8 @@ public:
         log.append(QStringLiteral("cell ") + pathText(ip));
         return cell;
     }
-    CollectionReusableView *viewForSupplementaryElement(CollectionView *view, const QString &kind,
-                                                        const IndexPath &ip) override
+    CollectionReusableView *viewForSupplementaryElement(
+        CollectionView *view, const QString &kind, const IndexPath &ip) override
     {
         auto *footer = view->dequeueReusableSupplementaryView<FooterView>(kind, QStringLiteral("Footer"), ip);
         footer->text = QStringLiteral("%1 items").arg(sections[ip.section].size());
@@ -113,7 +112,8 @@ public:
     void willDisplayCell(CollectionView *, CollectionViewCell *cell, const IndexPath &ip) override
     {
         auto *text = qobject_cast<TextCell *>(cell);
-        log.append(QStringLiteral("willDisplay ") + pathText(ip) + QLatin1Char(' ') + (text ? text->label->text() : QString()));
+        log.append(QStringLiteral("willDisplay ") + pathText(ip) + QLatin1Char(' ')
+            + (text ? text->label->text() : QString()));
     }
     void didEndDisplayingCell(CollectionView *, CollectionViewCell *, const IndexPath &ip) override
     {
@@ -197,16 +197,16 @@ inline QStringList numberedItems(int count, const QString &prefix = QStringLiter
 
 // A finger drag with real mouse events: down at `from`, `steps` moves of
 // `stepTime` seconds each to `to`, then up (after `holdTime` at rest).
-inline void drag(QWidget *widget, QPoint from, QPoint to, int steps = 10, double stepTime = 0.016,
-                 double holdTime = 0.0)
+inline void drag(
+    QWidget *widget, QPoint from, QPoint to, int steps = 10, double stepTime = 0.016, double holdTime = 0.0)
 {
     auto &driver = AnimationDriver::shared();
     QTest::mousePress(widget, Qt::LeftButton, {}, from);
     for (int i = 1; i <= steps; ++i) {
         driver.advance(stepTime);
         const QPoint p = from + (to - from) * i / steps;
-        QMouseEvent move(QEvent::MouseMove, QPointF(p), widget->mapToGlobal(QPointF(p)), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(p), widget->mapToGlobal(QPointF(p)), Qt::NoButton, Qt::LeftButton,
+            Qt::NoModifier);
         QApplication::sendEvent(widget, &move);
     }
     if (holdTime > 0.0)

@@ -22,7 +22,7 @@ public:
     void setReuseIdentifier(const QString &identifier) { m_reuseIdentifier = identifier; }
 
     // Called before the view is handed out again; overrides call the base.
-    virtual void prepareForReuse() {}
+    virtual void prepareForReuse() { }
 
     // The toolkit's tint: subclasses recolour themselves in the setter.
     QColor tintColor() const { return m_tintColor; }

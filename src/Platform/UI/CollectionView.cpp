@@ -90,8 +90,8 @@ void CollectionView::registerCell(const QString &identifier, std::function<Colle
     });
 }
 
-void CollectionView::registerSupplementaryView(const QString &kind, const QString &identifier,
-                                               std::function<CollectionReusableView *()> factory)
+void CollectionView::registerSupplementaryView(
+    const QString &kind, const QString &identifier, std::function<CollectionReusableView *()> factory)
 {
     const QString key = supplementaryKey(kind, identifier);
     if (!factory) {
@@ -112,26 +112,26 @@ CollectionViewCell *CollectionView::dequeueReusableCell(const QString &identifie
     QWidget *widget = m_cellPool.dequeue(identifier, &reused);
     if (!widget)
         fatalError(QStringLiteral("Could not dequeue a cell with identifier ") + identifier
-                   + QStringLiteral(": register a class for the identifier first."));
+            + QStringLiteral(": register a class for the identifier first."));
     auto *cell = qobject_cast<CollectionViewCell *>(widget);
     if (!cell)
         fatalError(QStringLiteral("The view registered for identifier ") + identifier
-                   + QStringLiteral(" is not a collection view cell."));
+            + QStringLiteral(" is not a collection view cell."));
     if (reused)
         cell->prepareForReuse();
     m_outstanding.emplace_back(cell);
     return cell;
 }
 
-CollectionReusableView *CollectionView::dequeueReusableSupplementaryView(const QString &kind,
-                                                                         const QString &identifier, const IndexPath &)
+CollectionReusableView *CollectionView::dequeueReusableSupplementaryView(
+    const QString &kind, const QString &identifier, const IndexPath &)
 {
     bool reused = false;
     auto *view = qobject_cast<CollectionReusableView *>(
         m_supplementaryPool.dequeue(supplementaryKey(kind, identifier), &reused));
     if (!view)
         fatalError(QStringLiteral("Could not dequeue a view of kind ") + kind + QStringLiteral(" with identifier ")
-                   + identifier + QStringLiteral(": register a class for the identifier first."));
+            + identifier + QStringLiteral(": register a class for the identifier first."));
     if (reused)
         view->prepareForReuse();
     return view;
@@ -256,7 +256,7 @@ void CollectionView::layoutSubviews()
     });
     std::set<SupplementaryKey> wantedKeys;
     for (const auto &[kind, section, frame] : wantedSupplementary)
-        wantedKeys.insert({kind, section});
+        wantedKeys.insert({ kind, section });
     for (auto it = m_visibleSupplementary.begin(); it != m_visibleSupplementary.end();) {
         if (wantedKeys.count(it->first) && it->second.view) {
             ++it;
@@ -267,7 +267,7 @@ void CollectionView::layoutSubviews()
         endDisplayingSupplementary(key);
     }
     for (const auto &[kind, section, frame] : wantedSupplementary) {
-        const SupplementaryKey key{kind, section};
+        const SupplementaryKey key { kind, section };
         auto found = m_visibleSupplementary.find(key);
         if (found != m_visibleSupplementary.end()) {
             if (contentFrame(found->second.view) != frame)
@@ -276,7 +276,7 @@ void CollectionView::layoutSubviews()
         }
         if (!m_dataSource)
             break;
-        const IndexPath ip{0, section};
+        const IndexPath ip { 0, section };
         CollectionReusableView *view = m_dataSource->viewForSupplementaryElement(this, kind, ip);
         if (!view)
             continue;
@@ -284,7 +284,7 @@ void CollectionView::layoutSubviews()
         if (view->parentWidget() != this)
             view->setParent(this);
         setContentFrame(view, frame);
-        m_visibleSupplementary[key] = Supplementary{kind, view->reuseIdentifier(), view};
+        m_visibleSupplementary[key] = Supplementary { kind, view->reuseIdentifier(), view };
         if (m_collectionDelegate)
             m_collectionDelegate->willDisplaySupplementaryView(this, view, kind, ip);
         view->show();
@@ -328,7 +328,7 @@ void CollectionView::endDisplayingSupplementary(const SupplementaryKey &key)
         return;
     s.view->hide();
     if (m_collectionDelegate && !m_destroying)
-        m_collectionDelegate->didEndDisplayingSupplementaryView(this, s.view, s.kind, IndexPath{0, key.second});
+        m_collectionDelegate->didEndDisplayingSupplementaryView(this, s.view, s.kind, IndexPath { 0, key.second });
     if (s.view)
         m_supplementaryPool.enqueue(supplementaryKey(s.kind, s.identifier), s.view);
 }
@@ -408,7 +408,7 @@ std::optional<IndexPath> CollectionView::indexPathForCell(const CollectionViewCe
 
 CollectionReusableView *CollectionView::supplementaryView(const QString &kind, const IndexPath &indexPath) const
 {
-    auto it = m_visibleSupplementary.find({kind, indexPath.section});
+    auto it = m_visibleSupplementary.find({ kind, indexPath.section });
     return it == m_visibleSupplementary.end() ? nullptr : it->second.view.data();
 }
 

@@ -12,7 +12,6 @@
 
 #include <QList>
 #include <QPointer>
-
 #include <functional>
 #include <map>
 #include <memory>
@@ -63,15 +62,13 @@ public:
 
     // Registration: how to make a cell (or supplementary view) for an identifier.
     void registerCell(const QString &identifier, std::function<CollectionViewCell *()> factory);
-    template<class Cell>
-    void registerCellClass(const QString &identifier)
+    template<class Cell> void registerCellClass(const QString &identifier)
     {
         registerCell(identifier, [] { return new Cell; });
     }
-    void registerSupplementaryView(const QString &kind, const QString &identifier,
-                                   std::function<CollectionReusableView *()> factory);
-    template<class View>
-    void registerSupplementaryViewClass(const QString &kind, const QString &identifier)
+    void registerSupplementaryView(
+        const QString &kind, const QString &identifier, std::function<CollectionReusableView *()> factory);
+    template<class View> void registerSupplementaryViewClass(const QString &kind, const QString &identifier)
     {
         registerSupplementaryView(kind, identifier, [] { return new View; });
     }
@@ -80,8 +77,7 @@ public:
     CollectionViewCell *dequeueReusableCell(const QString &identifier, const IndexPath &indexPath);
     // The same, of the class the caller expects; another class stops the
     // program with the "Expected `<class>` type for reuseIdentifier" message.
-    template<class Cell>
-    Cell *dequeueReusableCell(const QString &identifier, const IndexPath &indexPath)
+    template<class Cell> Cell *dequeueReusableCell(const QString &identifier, const IndexPath &indexPath)
     {
         CollectionViewCell *cell = dequeueReusableCell(identifier, indexPath);
         auto *typed = dynamic_cast<Cell *>(cell);
@@ -89,8 +85,8 @@ public:
             fatalError(wrongTypeMessage(className(Cell::staticMetaObject), identifier));
         return typed;
     }
-    CollectionReusableView *dequeueReusableSupplementaryView(const QString &kind, const QString &identifier,
-                                                             const IndexPath &indexPath);
+    CollectionReusableView *dequeueReusableSupplementaryView(
+        const QString &kind, const QString &identifier, const IndexPath &indexPath);
     template<class View>
     View *dequeueReusableSupplementaryView(const QString &kind, const QString &identifier, const IndexPath &indexPath)
     {

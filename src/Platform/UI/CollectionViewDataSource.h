@@ -23,8 +23,8 @@ public:
     virtual int numberOfItems(CollectionView *, int section) = 0;
     virtual CollectionViewCell *cellForItem(CollectionView *, const IndexPath &indexPath) = 0;
     // Only asked for kinds the layout gives a size (a section footer, say).
-    virtual CollectionReusableView *viewForSupplementaryElement(CollectionView *, const QString & /*kind*/,
-                                                                const IndexPath &)
+    virtual CollectionReusableView *viewForSupplementaryElement(
+        CollectionView *, const QString & /*kind*/, const IndexPath &)
     {
         return nullptr;
     }
@@ -38,7 +38,7 @@ public:
     virtual ~CollectionViewDataSourcePrefetching();
 
     virtual void prefetchItems(CollectionView *, const QList<IndexPath> &indexPaths) = 0;
-    virtual void cancelPrefetchingForItems(CollectionView *, const QList<IndexPath> &) {}
+    virtual void cancelPrefetchingForItems(CollectionView *, const QList<IndexPath> &) { }
 };
 
 } // namespace tarnik

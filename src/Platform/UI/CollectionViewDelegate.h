@@ -6,7 +6,6 @@
 
 #include <QSizeF>
 #include <QString>
-
 #include <optional>
 
 namespace tarnik {
@@ -20,22 +19,22 @@ class CollectionReusableView;
 class CollectionViewDelegate : public ScrollViewDelegate
 {
 public:
-    virtual void willDisplayCell(CollectionView *, CollectionViewCell *, const IndexPath &) {}
-    virtual void didEndDisplayingCell(CollectionView *, CollectionViewCell *, const IndexPath &) {}
-    virtual void willDisplaySupplementaryView(CollectionView *, CollectionReusableView *, const QString & /*kind*/,
-                                              const IndexPath &)
+    virtual void willDisplayCell(CollectionView *, CollectionViewCell *, const IndexPath &) { }
+    virtual void didEndDisplayingCell(CollectionView *, CollectionViewCell *, const IndexPath &) { }
+    virtual void willDisplaySupplementaryView(
+        CollectionView *, CollectionReusableView *, const QString & /*kind*/, const IndexPath &)
     {
     }
-    virtual void didEndDisplayingSupplementaryView(CollectionView *, CollectionReusableView *,
-                                                   const QString & /*kind*/, const IndexPath &)
+    virtual void didEndDisplayingSupplementaryView(
+        CollectionView *, CollectionReusableView *, const QString & /*kind*/, const IndexPath &)
     {
     }
 
     virtual bool shouldHighlightItem(CollectionView *, const IndexPath &) { return true; }
     virtual bool shouldSelectItem(CollectionView *, const IndexPath &) { return true; }
-    virtual void didSelectItem(CollectionView *, const IndexPath &) {}
+    virtual void didSelectItem(CollectionView *, const IndexPath &) { }
     virtual bool shouldDeselectItem(CollectionView *, const IndexPath &) { return true; }
-    virtual void didDeselectItem(CollectionView *, const IndexPath &) {}
+    virtual void didDeselectItem(CollectionView *, const IndexPath &) { }
 };
 
 // The flow layout's questions to the delegate; an empty answer takes the

@@ -23,11 +23,12 @@ void CollectionViewFlowLayout::prepare(CollectionView *collectionView)
     for (int s = 0; s < sectionCount; ++s) {
         Section &section = m_sections[size_t(s)];
         section.top = y;
-        const EdgeInsets inset = (flow ? flow->insetForSection(collectionView, s) : std::nullopt).value_or(sectionInset);
+        const EdgeInsets inset
+            = (flow ? flow->insetForSection(collectionView, s) : std::nullopt).value_or(sectionInset);
         const double lineSpacing
             = (flow ? flow->minimumLineSpacing(collectionView, s) : std::nullopt).value_or(minimumLineSpacing);
-        const double interitem
-            = (flow ? flow->minimumInteritemSpacing(collectionView, s) : std::nullopt).value_or(minimumInteritemSpacing);
+        const double interitem = (flow ? flow->minimumInteritemSpacing(collectionView, s) : std::nullopt)
+                                     .value_or(minimumInteritemSpacing);
         const QSizeF header
             = (flow ? flow->referenceSizeForHeader(collectionView, s) : std::nullopt).value_or(headerReferenceSize);
         const QSizeF footer
@@ -66,17 +67,19 @@ void CollectionViewFlowLayout::prepare(CollectionView *collectionView)
                 gap = std::max(interitem, (available - used) / double(n - 1));
             for (int i = 0; i < n; ++i) {
                 const QSizeF &sz = pending[size_t(i)];
-                section.items[size_t(lineFirst + i)] = QRectF(x, y + (tallest - sz.height()) / 2.0, sz.width(), sz.height());
+                section.items[size_t(lineFirst + i)]
+                    = QRectF(x, y + (tallest - sz.height()) / 2.0, sz.width(), sz.height());
                 x += sz.width() + gap;
             }
-            section.lines.push_back({lineFirst, n, y, y + tallest});
+            section.lines.push_back({ lineFirst, n, y, y + tallest });
             y += tallest;
             pending.clear();
             lineFirst = end;
         };
         double lineWidth = 0.0;
         for (int i = 0; i < count; ++i) {
-            const QSizeF sz = (flow ? flow->sizeForItem(collectionView, IndexPath{i, s}) : std::nullopt).value_or(itemSize);
+            const QSizeF sz
+                = (flow ? flow->sizeForItem(collectionView, IndexPath { i, s }) : std::nullopt).value_or(itemSize);
             const double needed = pending.empty() ? sz.width() : lineWidth + interitem + sz.width();
             // A small tolerance: widths computed as (width - spacing) / n must fit n to a line.
             if (!pending.empty() && needed > available + 0.01) {
@@ -118,20 +121,20 @@ std::optional<QRectF> CollectionViewFlowLayout::frameForSupplementaryView(const 
     return std::nullopt;
 }
 
-void CollectionViewFlowLayout::itemsInRect(const QRectF &rect,
-                                           const std::function<void(const IndexPath &, const QRectF &)> &visit) const
+void CollectionViewFlowLayout::itemsInRect(
+    const QRectF &rect, const std::function<void(const IndexPath &, const QRectF &)> &visit) const
 {
     for (size_t s = 0; s < m_sections.size(); ++s) {
         const Section &section = m_sections[s];
         if (section.bottom < rect.top() || section.top > rect.bottom())
             continue;
         auto line = std::lower_bound(section.lines.begin(), section.lines.end(), rect.top(),
-                                     [](const Line &l, double top) { return l.bottom <= top; });
+            [](const Line &l, double top) { return l.bottom <= top; });
         for (; line != section.lines.end() && line->top < rect.bottom(); ++line) {
             for (int i = line->first; i < line->first + line->count; ++i) {
                 const QRectF &frame = section.items[size_t(i)];
                 if (frame.intersects(rect))
-                    visit(IndexPath{i, int(s)}, frame);
+                    visit(IndexPath { i, int(s) }, frame);
             }
         }
     }

@@ -6,7 +6,6 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
-
 #include <functional>
 #include <optional>
 #include <vector>
@@ -49,8 +48,8 @@ public:
     std::optional<QRectF> frameForSupplementaryView(const QString &kind, int section) const;
     // The items whose frames meet the rectangle, in index order.
     void itemsInRect(const QRectF &rect, const std::function<void(const IndexPath &, const QRectF &)> &visit) const;
-    void supplementaryViewsInRect(const QRectF &rect,
-                                  const std::function<void(const QString &kind, int section, const QRectF &)> &visit) const;
+    void supplementaryViewsInRect(
+        const QRectF &rect, const std::function<void(const QString &kind, int section, const QRectF &)> &visit) const;
     // The item at a content point, if any.
     std::optional<IndexPath> indexPathForItem(const QPointF &point) const;
 

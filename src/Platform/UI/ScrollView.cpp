@@ -5,7 +5,6 @@
 #include <QNativeGestureEvent>
 #include <QPainter>
 #include <QWheelEvent>
-
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -38,8 +37,8 @@ double rubberBandDistance(double overflow, double dimension)
 // One axis of a glide, simulated ahead in fixed steps so every run with the
 // same start is the same: exponential slow-down inside the limits, a
 // critically damped spring back to the edge outside them (or onto a page).
-std::vector<double> simulateAxis(double x, double v, double lo, double hi, double rate, bool bounces,
-                                 std::optional<double> target, double omega)
+std::vector<double> simulateAxis(
+    double x, double v, double lo, double hi, double rate, bool bounces, std::optional<double> target, double omega)
 {
     std::vector<double> out;
     out.push_back(x);
@@ -146,7 +145,7 @@ ScrollView::ScrollView(QWidget *parent)
     setAttribute(Qt::WA_NoMousePropagation, false);
     m_verticalIndicator = new QWidget(this);
     m_horizontalIndicator = new QWidget(this);
-    for (QWidget *indicator : {m_verticalIndicator, m_horizontalIndicator}) {
+    for (QWidget *indicator : { m_verticalIndicator, m_horizontalIndicator }) {
         indicator->setObjectName(QStringLiteral("scrollIndicator"));
         indicator->setAttribute(Qt::WA_TransparentForMouseEvents);
         indicator->setAutoFillBackground(true);
@@ -169,7 +168,8 @@ ScrollView::~ScrollView()
 
 bool ScrollView::isFixedChild(const QWidget *child) const
 {
-    return child == m_verticalIndicator || child == m_horizontalIndicator || child->property("tarnikFixedChild").toBool();
+    return child == m_verticalIndicator || child == m_horizontalIndicator
+        || child->property("tarnikFixedChild").toBool();
 }
 
 void ScrollView::addFixedChild(QWidget *child)
@@ -235,7 +235,7 @@ QPointF ScrollView::maximumContentOffset() const
 {
     const QPointF lo = minimumContentOffset();
     return QPointF(std::max(lo.x(), m_contentSize.width() + m_contentInset.right - width()),
-                   std::max(lo.y(), m_contentSize.height() + m_contentInset.bottom - height()));
+        std::max(lo.y(), m_contentSize.height() + m_contentInset.bottom - height()));
 }
 
 QPointF ScrollView::clampOffset(const QPointF &offset) const
@@ -347,7 +347,7 @@ void ScrollView::clampOffsetIfIdle()
 
 void ScrollView::scrollRectToVisible(const QRectF &rect, bool animated)
 {
-    const QRectF visible = EdgeInsets{m_contentInset}.inset(bounds());
+    const QRectF visible = EdgeInsets { m_contentInset }.inset(bounds());
     QPointF target = m_offset;
     if (rect.width() >= visible.width() || rect.left() < visible.left())
         target.setX(m_offset.x() + rect.left() - visible.left());
@@ -468,7 +468,7 @@ void ScrollView::touchBegan(const QPointF &position)
     m_pressPosition = position;
     m_dragStartOffset = m_offset;
     m_samples.clear();
-    m_samples.push_back({AnimationDriver::shared().currentTime(), position});
+    m_samples.push_back({ AnimationDriver::shared().currentTime(), position });
     if (!m_stoppedMotionOnPress)
         contentTouchDown(mapToContent(position));
 }
@@ -478,7 +478,7 @@ void ScrollView::touchMoved(const QPointF &position)
     if (!m_tracking)
         return;
     const double now = AnimationDriver::shared().currentTime();
-    m_samples.push_back({now, position});
+    m_samples.push_back({ now, position });
     while (m_samples.size() > 2 && now - m_samples.front().time > 0.1)
         m_samples.pop_front();
     if (!m_dragging) {
@@ -600,7 +600,7 @@ QPointF ScrollView::pagingTarget(const QPointF &velocity) const
     const QPointF lo = minimumContentOffset();
     const QPointF hi = maximumContentOffset();
     return QPointF(axis(m_offset.x(), m_pageAtDragStart.x(), velocity.x(), w, lo.x(), hi.x()),
-                   axis(m_offset.y(), m_pageAtDragStart.y(), velocity.y(), h, lo.y(), hi.y()));
+        axis(m_offset.y(), m_pageAtDragStart.y(), velocity.y(), h, lo.y(), hi.y()));
 }
 
 // Gliding
@@ -613,10 +613,10 @@ void ScrollView::startGlide(const QPointF &velocity)
     const QPointF hi = maximumContentOffset();
     if (m_pagingEnabled) {
         const QPointF target = pagingTarget(velocity);
-        motion->xs = simulateAxis(m_offset.x(), velocity.x(), lo.x(), hi.x(), decelerationRate, bounces, target.x(),
-                                  kPageSpring);
-        motion->ys = simulateAxis(m_offset.y(), velocity.y(), lo.y(), hi.y(), decelerationRate, bounces, target.y(),
-                                  kPageSpring);
+        motion->xs = simulateAxis(
+            m_offset.x(), velocity.x(), lo.x(), hi.x(), decelerationRate, bounces, target.x(), kPageSpring);
+        motion->ys = simulateAxis(
+            m_offset.y(), velocity.y(), lo.y(), hi.y(), decelerationRate, bounces, target.y(), kPageSpring);
     } else {
         motion->xs = simulateAxis(m_offset.x(), velocity.x(), lo.x(), hi.x(), decelerationRate, bounces, {}, kSpring);
         motion->ys = simulateAxis(m_offset.y(), velocity.y(), lo.y(), hi.y(), decelerationRate, bounces, {}, kSpring);
@@ -811,15 +811,15 @@ void ScrollView::zoomToRect(const QRectF &rect, bool animated)
     if (!view || rect.width() <= 0 || rect.height() <= 0)
         return;
     const double hiScale = std::max(m_minimumZoomScale, m_maximumZoomScale);
-    const double scale = std::clamp(std::min(width() / rect.width(), height() / rect.height()), m_minimumZoomScale,
-                                    hiScale);
+    const double scale
+        = std::clamp(std::min(width() / rect.width(), height() / rect.height()), m_minimumZoomScale, hiScale);
     // Where the rectangle's centre ends up in the middle of the view.
     const QPointF centerScaled = rect.center() * scale;
     const QSizeF contentAfter = m_zoomBaseSize * scale;
     QPointF target = centerScaled - QPointF(width() / 2.0, height() / 2.0);
     const QPointF lo = minimumContentOffset();
     const QPointF hi(std::max(lo.x(), contentAfter.width() + m_contentInset.right - width()),
-                     std::max(lo.y(), contentAfter.height() + m_contentInset.bottom - height()));
+        std::max(lo.y(), contentAfter.height() + m_contentInset.bottom - height()));
     target = QPointF(std::clamp(target.x(), lo.x(), hi.x()), std::clamp(target.y(), lo.y(), hi.y()));
     const double fromScale = m_zoomScale;
     const QPointF fromOffset = m_offset;
@@ -869,7 +869,7 @@ void ScrollView::updateIndicators()
         const double range = std::max(1.0, contentH - height());
         const double p = std::clamp((m_offset.y() + m_contentInset.top) / range, 0.0, 1.0);
         m_verticalIndicator->setGeometry(int(width() - in.right - kIndicatorWidth - 2), int(in.top + p * (h - length)),
-                                         int(kIndicatorWidth), int(length));
+            int(kIndicatorWidth), int(length));
     } else {
         m_verticalIndicator->hide();
     }
@@ -879,8 +879,8 @@ void ScrollView::updateIndicators()
         const double length = std::max(20.0, w * width() / contentW);
         const double range = std::max(1.0, contentW - width());
         const double p = std::clamp((m_offset.x() + m_contentInset.left) / range, 0.0, 1.0);
-        m_horizontalIndicator->setGeometry(int(in.left + p * (w - length)), int(height() - in.bottom - kIndicatorWidth - 2),
-                                           int(length), int(kIndicatorWidth));
+        m_horizontalIndicator->setGeometry(int(in.left + p * (w - length)),
+            int(height() - in.bottom - kIndicatorWidth - 2), int(length), int(kIndicatorWidth));
     } else {
         m_horizontalIndicator->hide();
     }

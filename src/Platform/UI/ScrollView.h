@@ -9,7 +9,6 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QWidget>
-
 #include <deque>
 #include <memory>
 
@@ -27,19 +26,19 @@ class ScrollViewDelegate
 public:
     virtual ~ScrollViewDelegate();
 
-    virtual void scrollViewDidScroll(ScrollView *) {}
-    virtual void scrollViewWillBeginDragging(ScrollView *) {}
-    virtual void scrollViewDidEndDragging(ScrollView *, bool /*willDecelerate*/) {}
-    virtual void scrollViewWillBeginDecelerating(ScrollView *) {}
-    virtual void scrollViewDidEndDecelerating(ScrollView *) {}
+    virtual void scrollViewDidScroll(ScrollView *) { }
+    virtual void scrollViewWillBeginDragging(ScrollView *) { }
+    virtual void scrollViewDidEndDragging(ScrollView *, bool /*willDecelerate*/) { }
+    virtual void scrollViewWillBeginDecelerating(ScrollView *) { }
+    virtual void scrollViewDidEndDecelerating(ScrollView *) { }
     // After an animated setContentOffset / scrollRectToVisible has ended.
-    virtual void scrollViewDidEndScrollingAnimation(ScrollView *) {}
+    virtual void scrollViewDidEndScrollingAnimation(ScrollView *) { }
 
     // Zooming: the content child that grows and shrinks (none: no zooming).
     virtual QWidget *viewForZooming(ScrollView *) { return nullptr; }
-    virtual void scrollViewWillBeginZooming(ScrollView *, QWidget * /*view*/) {}
-    virtual void scrollViewDidZoom(ScrollView *) {}
-    virtual void scrollViewDidEndZooming(ScrollView *, QWidget * /*view*/, double /*scale*/) {}
+    virtual void scrollViewWillBeginZooming(ScrollView *, QWidget * /*view*/) { }
+    virtual void scrollViewDidZoom(ScrollView *) { }
+    virtual void scrollViewDidEndZooming(ScrollView *, QWidget * /*view*/, double /*scale*/) { }
 };
 
 // The phone toolkit's scroll view on a QWidget. The widget is the visible
@@ -163,12 +162,12 @@ public:
     void touchCancelled();
 
 protected:
-    virtual void layoutSubviews() {}
+    virtual void layoutSubviews() { }
     // A finger went down at a content point (not while gliding), lifted
     // without dragging (a tap), or turned into a drag / was cancelled.
-    virtual void contentTouchDown(const QPointF &) {}
-    virtual void contentTapped(const QPointF &) {}
-    virtual void contentTouchCancelled() {}
+    virtual void contentTouchDown(const QPointF &) { }
+    virtual void contentTapped(const QPointF &) { }
+    virtual void contentTouchCancelled() { }
     // Whether a press at this widget point should start tracking at all.
     virtual bool shouldTrackTouch(const QPointF &) { return true; }
     // Children that are part of the frame rather than the content (they

@@ -18,8 +18,8 @@ std::optional<int> UpdateBatch::mapIndex(int index, const std::set<int> &deleted
     return rank;
 }
 
-QString UpdateBatch::apply(const std::vector<int> &oldCounts, const std::vector<int> &newCounts,
-                           const QString &itemsWord)
+QString UpdateBatch::apply(
+    const std::vector<int> &oldCounts, const std::vector<int> &newCounts, const QString &itemsWord)
 {
     const int oldSections = int(oldCounts.size());
     const int newSections = int(newCounts.size());
@@ -67,11 +67,11 @@ std::optional<IndexPath> UpdateBatch::map(const IndexPath &old) const
     static const std::set<int> none;
     const auto del = deletedItems.find(old.section);
     const auto ins = insertedItems.find(*ns);
-    const std::optional<int> item
-        = mapIndex(old.item, del == deletedItems.end() ? none : del->second, ins == insertedItems.end() ? none : ins->second);
+    const std::optional<int> item = mapIndex(
+        old.item, del == deletedItems.end() ? none : del->second, ins == insertedItems.end() ? none : ins->second);
     if (!item)
         return std::nullopt;
-    return IndexPath{*item, *ns};
+    return IndexPath { *item, *ns };
 }
 
 } // namespace tarnik

@@ -3,7 +3,6 @@
 #include "Platform/IndexPath.h"
 
 #include <QString>
-
 #include <map>
 #include <optional>
 #include <set>

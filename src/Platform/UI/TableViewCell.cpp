@@ -1,0 +1,232 @@
+#include "Platform/UI/TableViewCell.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace tarnik {
+
+TableViewCell::TableViewCell(CellStyle style, const QString &reuseIdentifier, QWidget *parent)
+    : QWidget(parent)
+    , m_reuseIdentifier(reuseIdentifier)
+    , m_style(style)
+    , m_contentView(new QWidget(this))
+{
+    m_contentView->setObjectName(QStringLiteral("contentView"));
+    m_textLabel = new QLabel(m_contentView);
+    if (style != CellStyle::default_) {
+        m_detailTextLabel = new QLabel(m_contentView);
+        if (style == CellStyle::value1)
+            m_detailTextLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        QPalette p = m_detailTextLabel->palette();
+        p.setColor(QPalette::WindowText, QColor(0x8e, 0x8e, 0x93));
+        m_detailTextLabel->setPalette(p);
+    }
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, Qt::white);
+    setPalette(p);
+}
+
+QLabel *TableViewCell::imageView()
+{
+    if (!m_imageView) {
+        m_imageView = new QLabel(m_contentView);
+        m_imageView->setScaledContents(true);
+        layoutContent();
+    }
+    return m_imageView;
+}
+
+void TableViewCell::setBackgroundView(QWidget *view)
+{
+    if (view == m_backgroundView)
+        return;
+    delete m_backgroundView.data();
+    m_backgroundView = view;
+    if (view) {
+        view->setParent(this);
+        view->setGeometry(rect());
+        view->show();
+    }
+    updateBackgrounds();
+}
+
+void TableViewCell::setSelectedBackgroundView(QWidget *view)
+{
+    if (view == m_selectedBackgroundView)
+        return;
+    delete m_selectedBackgroundView.data();
+    m_selectedBackgroundView = view;
+    if (view) {
+        view->setParent(this);
+        view->setGeometry(rect());
+    }
+    updateBackgrounds();
+}
+
+void TableViewCell::setSelectionStyle(SelectionStyle style)
+{
+    m_selectionStyle = style;
+    updateBackgrounds();
+}
+
+void TableViewCell::setSelected(bool selected, bool)
+{
+    m_selected = selected;
+    updateBackgrounds();
+    update();
+}
+
+void TableViewCell::setHighlighted(bool highlighted, bool)
+{
+    m_highlighted = highlighted;
+    updateBackgrounds();
+}
+
+void TableViewCell::setEditing(bool editing, bool)
+{
+    m_editing = editing;
+    layoutContent();
+    update();
+}
+
+void TableViewCell::setEditControl(EditControl control)
+{
+    m_editControl = control;
+    update();
+}
+
+void TableViewCell::setTintColor(const QColor &color)
+{
+    m_tintColor = color;
+    update();
+}
+
+void TableViewCell::prepareForReuse()
+{
+    m_swipeOffset = 0.0;
+    m_highlighted = false;
+    layoutContent();
+}
+
+void TableViewCell::setSwipeOffset(double offset)
+{
+    m_swipeOffset = std::min(0.0, offset);
+    layoutContent();
+}
+
+void TableViewCell::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_backgroundView)
+        m_backgroundView->setGeometry(rect());
+    if (m_selectedBackgroundView)
+        m_selectedBackgroundView->setGeometry(rect());
+    layoutContent();
+}
+
+void TableViewCell::layoutContent()
+{
+    const int indent = m_editing && m_editControl != EditControl::none ? int(kEditControlWidth) : 0;
+    const int shift = int(m_swipeOffset);
+    m_contentView->setGeometry(indent + shift, 0, width() - indent, height());
+    const int w = m_contentView->width();
+    const int h = height();
+    int x = 15;
+    if (m_imageView && !m_imageView->pixmap().isNull()) {
+        const int side = std::max(0, h - 12);
+        m_imageView->setGeometry(x, 6, side, side);
+        m_imageView->show();
+        x += side + 15;
+    } else if (m_imageView) {
+        m_imageView->hide();
+    }
+    const int right = w - 15;
+    switch (m_style) {
+    case CellStyle::default_:
+        m_textLabel->setGeometry(x, 0, std::max(0, right - x), h);
+        break;
+    case CellStyle::value1:
+    case CellStyle::value2: {
+        const int half = std::max(0, (right - x) / 2);
+        m_textLabel->setGeometry(x, 0, half, h);
+        m_detailTextLabel->setGeometry(x + half, 0, std::max(0, right - x - half), h);
+        break;
+    }
+    case CellStyle::subtitle:
+        m_textLabel->setGeometry(x, 4, std::max(0, right - x), h / 2 - 2);
+        m_detailTextLabel->setGeometry(x, h / 2, std::max(0, right - x), h / 2 - 4);
+        break;
+    }
+}
+
+void TableViewCell::updateBackgrounds()
+{
+    if (m_selectionStyle == SelectionStyle::default_ && !m_selectedBackgroundView && (m_selected || m_highlighted)) {
+        auto *view = new QWidget(this);
+        view->setAutoFillBackground(true);
+        QPalette p = view->palette();
+        p.setColor(QPalette::Window, QColor(0xd9, 0xd9, 0xd9));
+        view->setPalette(p);
+        view->setGeometry(rect());
+        m_selectedBackgroundView = view;
+    }
+    if (m_backgroundView)
+        m_backgroundView->lower();
+    if (m_selectedBackgroundView) {
+        const bool on = m_selectionStyle != SelectionStyle::none && (m_selected || m_highlighted);
+        m_selectedBackgroundView->setVisible(on);
+        m_selectedBackgroundView->stackUnder(m_contentView);
+    }
+    m_contentView->raise();
+}
+
+void TableViewCell::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (showsSeparator) {
+        painter.setPen(QPen(QColor(0xc8, 0xc7, 0xcc), 0.5));
+        painter.drawLine(QPointF(15, height() - 0.25), QPointF(width(), height() - 0.25));
+    }
+    if (!m_editing || m_editControl == EditControl::none)
+        return;
+    const QRectF circle(10.0 + m_swipeOffset, height() / 2.0 - 11.0, 22.0, 22.0);
+    switch (m_editControl) {
+    case EditControl::check:
+        if (m_selected) {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(m_tintColor);
+            painter.drawEllipse(circle);
+            painter.setPen(QPen(Qt::white, 2.0));
+            QPainterPath tick;
+            tick.moveTo(circle.left() + 6, circle.center().y());
+            tick.lineTo(circle.left() + 10, circle.center().y() + 4);
+            tick.lineTo(circle.right() - 5, circle.top() + 7);
+            painter.setBrush(Qt::NoBrush);
+            painter.drawPath(tick);
+        } else {
+            painter.setPen(QPen(QColor(0xc7, 0xc7, 0xcc), 1.0));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(circle);
+        }
+        break;
+    case EditControl::delete_:
+    case EditControl::insert:
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(m_editControl == EditControl::delete_ ? QColor(0xff, 0x3b, 0x30) : QColor(0x4c, 0xd9, 0x64));
+        painter.drawEllipse(circle);
+        painter.setPen(QPen(Qt::white, 2.0));
+        painter.drawLine(
+            QPointF(circle.left() + 6, circle.center().y()), QPointF(circle.right() - 6, circle.center().y()));
+        if (m_editControl == EditControl::insert)
+            painter.drawLine(
+                QPointF(circle.center().x(), circle.top() + 6), QPointF(circle.center().x(), circle.bottom() - 6));
+        break;
+    case EditControl::none:
+        break;
+    }
+}
+
+} // namespace tarnik

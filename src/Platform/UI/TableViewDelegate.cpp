@@ -1,0 +1,7 @@
+#include "Platform/UI/TableViewDelegate.h"
+
+namespace tarnik {
+
+TableViewDataSource::~TableViewDataSource() = default;
+
+} // namespace tarnik
