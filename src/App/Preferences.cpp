@@ -240,6 +240,16 @@ bool Preferences::Saltrig::setValue(const std::optional<QVariant> &value, Key ke
     return false;
 }
 
+std::optional<QVariant> Preferences::Saltrig::companionValue(const QString &storedKey)
+{
+    return readValue(preferencesFilePath(), storedKey);
+}
+
+bool Preferences::Saltrig::setCompanionValue(const std::optional<QVariant> &value, const QString &storedKey)
+{
+    return writeValue(preferencesFilePath(), storedKey, value);
+}
+
 // MARK: - Settings
 
 #define TARNIK_BOOL_SETTING(Owner, getter, setter, defaultValue)                                                       \

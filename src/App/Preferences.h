@@ -129,6 +129,12 @@ public:
         static bool shouldAddFadeInFadeOut(); // default true
         static void setShouldAddFadeInFadeOut(bool value);
 
+        // Values the companion keeps for itself in its file, under keys of its own (its device
+        // identifier); the app never reads them. Written under the same lock as the setters,
+        // without the failure alert (the companion has no screen): false tells the failure.
+        static std::optional<QVariant> companionValue(const QString &storedKey);
+        static bool setCompanionValue(const std::optional<QVariant> &value, const QString &storedKey);
+
         // preferencesDirectory() + "/com.quilmera.saltrig.plist"; fixed at first use.
         static QString preferencesFilePath();
     };
