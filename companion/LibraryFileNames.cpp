@@ -66,10 +66,10 @@ std::optional<QString> moveIntoPlace(
     const QString &temporaryPath, const QString &folder, const QString &baseName, const QString &extension)
 {
     const QByteArray from = QFile::encodeName(temporaryPath);
-    const QString suffix = extension.isEmpty() ? QString() : QLatin1Char('.') + extension;
+    const QString suffix = extension.isEmpty() ? QString() : QString(QLatin1Char('.') + extension);
     for (int number = 1; number <= kMaximumNumber; ++number) {
-        const QString name
-            = number == 1 ? baseName + suffix : baseName + QLatin1Char(' ') + QString::number(number) + suffix;
+        const QString name = number == 1 ? QString(baseName + suffix)
+                                         : QString(baseName + QLatin1Char(' ') + QString::number(number) + suffix);
         const QString path = folder + QLatin1Char('/') + name;
         const QByteArray to = QFile::encodeName(path);
         if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)

@@ -29,8 +29,8 @@ QString safeExtension(const QString &extension);
 // claims the name). Returns the final path, or no value
 // when no name could be claimed (the temporary file is then left for the
 // caller to remove).
-std::optional<QString> moveIntoPlace(const QString &temporaryPath, const QString &folder, const QString &baseName,
-    const QString &extension);
+std::optional<QString> moveIntoPlace(
+    const QString &temporaryPath, const QString &folder, const QString &baseName, const QString &extension);
 
 } // namespace LibraryFileNames
 

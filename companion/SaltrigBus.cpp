@@ -1,9 +1,8 @@
 #include "SaltrigBus.h"
 
-#include "SaltrigService.h"
-
 #include "Platform/Messaging/MessagingCenter.h"
 #include "Platform/Messaging/SaltrigProtocol.h"
+#include "SaltrigService.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>

@@ -1,16 +1,15 @@
 #include "SaltrigImporter.h"
 
-#include "LibraryFileNames.h"
-#include "RingtoneCatalogue.h"
-
 #include "App/Preferences.h"
 #include "Import/AudioConverter.h"
 #include "Import/MediaKind.h"
 #include "Import/Metadata.h"
+#include "LibraryFileNames.h"
 #include "Platform/Media/MediaAsset.h"
 #include "Platform/Media/Mp4TagWriter.h"
 #include "Platform/Media/RegularFile.h"
 #include "Platform/MediaTime.h"
+#include "RingtoneCatalogue.h"
 
 #include <QDir>
 #include <QFile>
@@ -99,8 +98,8 @@ bool copyRegularFile(const QString &source, const QString &destination)
 // Library files are for every program of the user to read.
 void makeReadable(const QString &path)
 {
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-            | QFileDevice::ReadOther);
+    QFile::setPermissions(
+        path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
 }
 
 } // namespace
@@ -217,8 +216,8 @@ SaltrigImporter::Outcome SaltrigImporter::importAudio(const SaltrigProtocol::Dec
 
     auto promise = std::make_shared<std::promise<bool>>();
     std::future<bool> written = promise->get_future();
-    m_converter.convert(asset, *temporary, metadata, *timeRange, reencode, volume,
-        [promise](bool ok) { promise->set_value(ok); });
+    m_converter.convert(
+        asset, *temporary, metadata, *timeRange, reencode, volume, [promise](bool ok) { promise->set_value(ok); });
     if (!written.get()) {
         QFile::remove(*temporary);
         return refused(QStringLiteral("the audio export failed"));

@@ -39,8 +39,8 @@ public:
 
     SaltrigImporter(AudioConverter &converter, QString homeDirectory);
 
-    Outcome importRecord(const SaltrigProtocol::DecodedImportRecord &record,
-        const std::optional<QByteArray> &artwork) const;
+    Outcome importRecord(
+        const SaltrigProtocol::DecodedImportRecord &record, const std::optional<QByteArray> &artwork) const;
 
     // The metadata dictionary (keyed by the metadata raw texts) of a record's
     // metadata JSON (keyed by the field names), with the artwork added.
@@ -56,8 +56,8 @@ public:
 private:
     Outcome importAudio(const SaltrigProtocol::DecodedImportRecord &record, const QVariantMap &metadata,
         const QString &folder, const QString &extension, bool isRingtone) const;
-    Outcome importVideo(const SaltrigProtocol::DecodedImportRecord &record, const QVariantMap &metadata,
-        const QString &folder) const;
+    Outcome importVideo(
+        const SaltrigProtocol::DecodedImportRecord &record, const QVariantMap &metadata, const QString &folder) const;
 
     AudioConverter &m_converter;
     QString m_home;

@@ -1,10 +1,9 @@
 #include "SaltrigService.h"
 
-#include "SaltrigImporter.h"
-
 #include "App/Preferences.h"
 #include "Import/AudioConverter.h"
 #include "Platform/Messaging/SaltrigProtocol.h"
+#include "SaltrigImporter.h"
 
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -118,8 +117,8 @@ void SaltrigService::handle(
         for (const QByteArray &item : *items)
             bytes += item.size();
     }
-    qCInfo(lcSaltrig).noquote() << "request from" << describe(sender) << "operation 21 (import)," << (items ? items->size() : 0)
-                                << "items," << bytes << "bytes";
+    qCInfo(lcSaltrig).noquote() << "request from" << describe(sender) << "operation 21 (import),"
+                                << (items ? items->size() : 0) << "items," << bytes << "bytes";
     QString refusal;
     if (!items || items->isEmpty())
         refusal = QStringLiteral("no list of byte arrays under \"items\"");
@@ -182,11 +181,13 @@ bool SaltrigService::importNow(const QByteArrayList &items, const QString &sende
         if (outcome.imported) {
             ++imported;
             names.append(QFileInfo(outcome.destination).fileName());
-            qCInfo(lcSaltrig).noquote() << "record" << index << "(" + record->mediaKind + ") imported as"
+            qCInfo(lcSaltrig).noquote() << "record" << index
+                                        << QStringLiteral("(%1) imported as").arg(record->mediaKind)
                                         << outcome.destination;
         } else {
-            qCWarning(lcSaltrig).noquote() << "record" << index << "(" + record->mediaKind + ") refused:"
-                                           << outcome.reason << "for" << record->path;
+            qCWarning(lcSaltrig).noquote()
+                << "record" << index << QStringLiteral("(%1) refused:").arg(record->mediaKind) << outcome.reason
+                << "for" << record->path;
         }
     }
 

@@ -42,8 +42,9 @@ int main(int argc, char **argv)
     tarnik::SaltrigService service(environment);
     tarnik::SaltrigBus bus(service, tarnik::SaltrigBus::chosenBus());
     if (!bus.start()) {
-        std::fprintf(stderr, "saltrig: cannot own com.quilmera.saltrig.center on the %s bus (not reachable, or "
-                             "another program owns it)\n",
+        std::fprintf(stderr,
+            "saltrig: cannot own com.quilmera.saltrig.center on the %s bus (not reachable, or "
+            "another program owns it)\n",
             qEnvironmentVariable("TARNIK_BUS") == QStringLiteral("system") ? "system" : "session");
         return 1;
     }
