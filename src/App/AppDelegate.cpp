@@ -23,7 +23,6 @@
 #include <QFileInfo>
 #include <QThread>
 #include <QUrl>
-
 #include <utility>
 
 namespace tarnik {
@@ -127,13 +126,13 @@ bool AppDelegate::applicationDidFinishLaunching()
 void AppDelegate::setUpAppearance()
 {
     auto &bar = BarButtonItem::appearance();
-    bar.titleTextAttributes[ControlState::normal] = {Common::greyColor(), Common::defaultFont()};
+    bar.titleTextAttributes[ControlState::normal] = { Common::greyColor(), Common::defaultFont() };
     QColor disabled = Common::greyColor();
     disabled.setAlphaF(0.3f);
-    bar.titleTextAttributes[ControlState::disabled] = {disabled, Common::defaultFont()};
+    bar.titleTextAttributes[ControlState::disabled] = { disabled, Common::defaultFont() };
     auto &tab = TabBarItem::appearance();
-    tab.titleTextAttributes[ControlState::normal] = {colorWithHex(u"4b5054"), std::nullopt};
-    tab.titleTextAttributes[ControlState::selected] = {colorWithHex(u"ffffff"), std::nullopt};
+    tab.titleTextAttributes[ControlState::normal] = { colorWithHex(u"4b5054"), std::nullopt };
+    tab.titleTextAttributes[ControlState::selected] = { colorWithHex(u"ffffff"), std::nullopt };
 }
 
 void AppDelegate::tidyTemporaryDirectory()
@@ -187,9 +186,8 @@ void AppDelegate::applicationStateChanged(Qt::ApplicationState state)
 {
     if (state == m_state)
         return;
-    const auto isBackground = [](Qt::ApplicationState s) {
-        return s == Qt::ApplicationHidden || s == Qt::ApplicationSuspended;
-    };
+    const auto isBackground
+        = [](Qt::ApplicationState s) { return s == Qt::ApplicationHidden || s == Qt::ApplicationSuspended; };
     const Qt::ApplicationState previous = std::exchange(m_state, state);
     if (previous == Qt::ApplicationActive)
         applicationWillResignActive();

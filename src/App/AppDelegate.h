@@ -8,7 +8,6 @@
 #include <QPointer>
 #include <QString>
 #include <QVariantMap>
-
 #include <functional>
 #include <memory>
 
@@ -61,8 +60,8 @@ public:
     virtual void applicationDidEnterBackground();
     virtual void applicationWillEnterForeground();
     virtual void applicationDidBecomeActive();
-    virtual void applicationWillResignActive() {}
-    virtual void applicationWillTerminate() {}
+    virtual void applicationWillResignActive() { }
+    virtual void applicationWillTerminate() { }
     // Dismisses what `root` presents, one level per dismissal, each started
     // from the completion of the one before.
     virtual void dismissPresentedViewControllers(ViewController *root);

@@ -7,9 +7,9 @@
 #include "App/MainStoryboard.h"
 #include "App/ScreenAlertPresenter.h"
 #include "Platform/UI/DeviceProfile.h"
-#include "Player/Player.h"
 #include "Platform/UI/Storyboard.h"
 #include "Platform/UI/Window.h"
+#include "Player/Player.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,8 +35,8 @@ protected:
         if (event->type() == QEvent::WindowStateChange) {
             auto *window = static_cast<QWidget *>(watched);
             m_delegate->applicationStateChanged(window->windowState() & Qt::WindowMinimized
-                                                    ? Qt::ApplicationHidden
-                                                    : QGuiApplication::applicationState());
+                    ? Qt::ApplicationHidden
+                    : QGuiApplication::applicationState());
         }
         return false;
     }

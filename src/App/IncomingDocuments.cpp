@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
-
 #include <sys/stat.h>
 
 namespace tarnik::IncomingDocuments {

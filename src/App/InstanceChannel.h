@@ -23,8 +23,8 @@ public:
     // Starts listening; false when another live instance already listens.
     bool listen();
     // Sends the arguments to a running instance; false when none answers.
-    static bool forward(const QStringList &arguments, const QString &socketName = defaultSocketName(),
-                        int timeoutMs = 2000);
+    static bool forward(
+        const QStringList &arguments, const QString &socketName = defaultSocketName(), int timeoutMs = 2000);
 
 Q_SIGNALS:
     void received(const QStringList &arguments);

@@ -49,7 +49,7 @@ ViewController *makeRoot()
 
 QStringList tabTitles()
 {
-    return {QStringLiteral("Home"), QStringLiteral("Files"), QStringLiteral("Ringtones"), QStringLiteral("Settings")};
+    return { QStringLiteral("Home"), QStringLiteral("Files"), QStringLiteral("Ringtones"), QStringLiteral("Settings") };
 }
 
 void registerScreens()

@@ -43,16 +43,16 @@ std::function<ViewController *()> ScreenAlertPresenter::weakReference(ViewContro
 }
 
 void ScreenAlertPresenter::presentAlert(ViewController *presenter, const QString &title, const QString &message,
-                                        const AlertAction &action, AlertActionHandler handler)
+    const AlertAction &action, AlertActionHandler handler)
 {
     if (!presenter)
         return;
     auto *alert = new AlertController(title, message, AlertController::Style::alert);
     alert->addAction(new AlertControllerAction(action.title, AlertControllerAction::Style::defaultStyle,
-                                               [action, handler = std::move(handler)](AlertControllerAction *) {
-                                                   if (handler)
-                                                       handler(action);
-                                               }));
+        [action, handler = std::move(handler)](AlertControllerAction *) {
+            if (handler)
+                handler(action);
+        }));
     presenter->present(alert, true);
     // A presenter that could not present (it already presents something that
     // is not on top, or it left the window) leaves the alert unowned.

@@ -17,7 +17,7 @@ public:
     ViewController *navigationTopViewController(ViewController *screen) override;
     std::function<ViewController *()> weakReference(ViewController *screen) override;
     void presentAlert(ViewController *presenter, const QString &title, const QString &message,
-                      const AlertAction &action, AlertActionHandler handler) override;
+        const AlertAction &action, AlertActionHandler handler) override;
 };
 
 } // namespace tarnik

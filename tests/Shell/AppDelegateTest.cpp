@@ -1,4 +1,5 @@
 #include "App/AppDelegate.h"
+
 #include "App/Constants.h"
 #include "App/Preferences.h"
 #include "Platform/Playback/AudioSession.h"
@@ -9,7 +10,6 @@
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/TabBarController.h"
 #include "Platform/UI/TabBarItem.h"
-
 #include "Support/ShellFakes.h"
 #include "Support/UiTestSupport.h"
 
@@ -56,10 +56,10 @@ TEST_F(AppDelegateTest, LaunchRunsItsStepsInOrder)
     delegate.launchStepObserver = [&](const QString &s) { steps.append(s); };
     touch(Preferences::inboxPath() + QStringLiteral("/held.mp3"));
     EXPECT_TRUE(delegate.applicationDidFinishLaunching());
-    EXPECT_EQ(steps, (QStringList{QStringLiteral("pause"), QStringLiteral("appearance"),
-                                  QStringLiteral("temporaryDirectory"), QStringLiteral("inbox"),
-                                  QStringLiteral("audioSession")}));
-    EXPECT_EQ(pauses, std::vector<double>{1.0});
+    EXPECT_EQ(steps,
+        (QStringList { QStringLiteral("pause"), QStringLiteral("appearance"), QStringLiteral("temporaryDirectory"),
+            QStringLiteral("inbox"), QStringLiteral("audioSession") }));
+    EXPECT_EQ(pauses, std::vector<double> { 1.0 });
     EXPECT_FALSE(QFileInfo::exists(Preferences::inboxPath())); // removed with what it held
     EXPECT_EQ(Preferences::tempDirectory(), StandardFolders::temporaryDirectory());
     EXPECT_EQ(AudioSession::shared().category(), AudioSession::categoryPlayback);
@@ -93,14 +93,14 @@ TEST_F(AppDelegateTest, LaunchRemovesOnlyAnEarlierTemporaryFolderOfItsOwn)
         QStringList mustStay;
     };
     const Row rows[] = {
-        {std::nullopt, {}, {current + QStringLiteral("keep")}},
-        {current, {}, {current + QStringLiteral("keep")}},
-        {QStringLiteral("/nonexistent/tmp/"), {}, {current + QStringLiteral("keep")}},
-        {ownOld + QStringLiteral("/"), ownOld, {current + QStringLiteral("keep")}},
+        { std::nullopt, {}, { current + QStringLiteral("keep") } },
+        { current, {}, { current + QStringLiteral("keep") } },
+        { QStringLiteral("/nonexistent/tmp/"), {}, { current + QStringLiteral("keep") } },
+        { ownOld + QStringLiteral("/"), ownOld, { current + QStringLiteral("keep") } },
         // A recorded path outside the app's cache folder is never removed.
-        {foreign, {}, {foreign + QStringLiteral("/song.mp3")}},
-        {StandardFolders::cachesDirectory() + QStringLiteral("/.."), {}, {foreign + QStringLiteral("/song.mp3")}},
-        {QStringLiteral("/"), {}, {foreign + QStringLiteral("/song.mp3")}},
+        { foreign, {}, { foreign + QStringLiteral("/song.mp3") } },
+        { StandardFolders::cachesDirectory() + QStringLiteral("/.."), {}, { foreign + QStringLiteral("/song.mp3") } },
+        { QStringLiteral("/"), {}, { foreign + QStringLiteral("/song.mp3") } },
     };
     for (const Row &row : rows) {
         Preferences::setTempDirectory(row.recorded);
@@ -124,7 +124,7 @@ TEST_F(AppDelegateTest, BackgroundDetachesThePlayerAndForegroundGivesItBack)
     // Neither view: the player field stays, the now-playing info is refreshed.
     delegate.applicationDidEnterBackground();
     EXPECT_EQ(delegate.player(), nullptr);
-    EXPECT_EQ(link->calls, QStringList{QStringLiteral("refreshNowPlaying")});
+    EXPECT_EQ(link->calls, QStringList { QStringLiteral("refreshNowPlaying") });
     delegate.applicationWillEnterForeground(); // nothing to re-attach, nothing happens
 
     // Both set: only the video screen is detached and re-attached.
@@ -160,7 +160,7 @@ TEST_F(AppDelegateTest, BackgroundDetachesThePlayerAndForegroundGivesItBack)
 
     link->calls.clear();
     delegate.applicationDidBecomeActive();
-    EXPECT_EQ(link->calls, QStringList{QStringLiteral("didChangeItem")});
+    EXPECT_EQ(link->calls, QStringList { QStringLiteral("didChangeItem") });
     EXPECT_EQ(delegate.applicationSupportedInterfaceOrientations(), 30u);
 }
 
@@ -185,7 +185,7 @@ TEST_F(AppDelegateTest, DismissalChainTakesOneLevelPerDismissal)
     window->setRootViewController(root);
     CountingDelegate chain;
     chain.dismissPresentedViewControllers(root);
-    EXPECT_EQ(chain.depthAtCall, QList<int>{0});
+    EXPECT_EQ(chain.depthAtCall, QList<int> { 0 });
 
     chain.depthAtCall.clear();
     auto *first = new ViewController;
@@ -195,7 +195,7 @@ TEST_F(AppDelegateTest, DismissalChainTakesOneLevelPerDismissal)
     chain.dismissPresentedViewControllers(root);
     // Called for two levels, then for one (from the first completion), then
     // for none (from the second).
-    EXPECT_EQ(chain.depthAtCall, (QList<int>{2, 1, 0}));
+    EXPECT_EQ(chain.depthAtCall, (QList<int> { 2, 1, 0 }));
     EXPECT_EQ(root->presentedViewController(), nullptr);
 }
 
@@ -219,14 +219,14 @@ TEST(AppDelegateStateTest, QtStatesMapToTheLifeCycleCallbacks)
         Qt::ApplicationState state;
         QStringList calls;
     } rows[] = {
-        {Qt::ApplicationActive, {QStringLiteral("active")}},
-        {Qt::ApplicationActive, {}},
-        {Qt::ApplicationInactive, {QStringLiteral("resign")}},
-        {Qt::ApplicationHidden, {QStringLiteral("background")}},
-        {Qt::ApplicationSuspended, {}},
-        {Qt::ApplicationActive, {QStringLiteral("foreground"), QStringLiteral("active")}},
-        {Qt::ApplicationHidden, {QStringLiteral("resign"), QStringLiteral("background")}},
-        {Qt::ApplicationInactive, {QStringLiteral("foreground")}},
+        { Qt::ApplicationActive, { QStringLiteral("active") } },
+        { Qt::ApplicationActive, {} },
+        { Qt::ApplicationInactive, { QStringLiteral("resign") } },
+        { Qt::ApplicationHidden, { QStringLiteral("background") } },
+        { Qt::ApplicationSuspended, {} },
+        { Qt::ApplicationActive, { QStringLiteral("foreground"), QStringLiteral("active") } },
+        { Qt::ApplicationHidden, { QStringLiteral("resign"), QStringLiteral("background") } },
+        { Qt::ApplicationInactive, { QStringLiteral("foreground") } },
     };
     for (const auto &row : rows) {
         d.calls.clear();
@@ -242,7 +242,7 @@ TEST(BrowserServicesTest, DirectoryViewControllerIsTheFirstNavigationTopThatIsAL
     EXPECT_EQ(directoryViewController(nullptr), nullptr);
     auto *plain = new NavigationController(new ViewController);
     auto *browser = new FakeDirectoryNavigationController;
-    tabs.setViewControllers({new ViewController, plain, browser});
+    tabs.setViewControllers({ new ViewController, plain, browser });
     EXPECT_EQ(directoryViewController(&tabs), browser->topViewController());
     browser->levelsOnBrowse = false;
     browser->browseToFile(QStringLiteral("/"));

@@ -2,13 +2,13 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
-
 #include <gtest/gtest.h>
 
 // The desktop entry that cmake --install puts into share/applications.
 TEST(DesktopEntryTest, IsValidAndDeclaresTheSchemeAndMediaTypes)
 {
-    const QString entry = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../data/tarnik.desktop");
+    const QString entry
+        = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../data/tarnik.desktop");
     QFile file(entry);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << entry.toStdString();
     const QString text = QString::fromUtf8(file.readAll());
@@ -19,7 +19,7 @@ TEST(DesktopEntryTest, IsValidAndDeclaresTheSchemeAndMediaTypes)
     }
     const QStringList types = mimeLine.mid(9).split(QLatin1Char(';'), Qt::SkipEmptyParts);
     EXPECT_TRUE(types.contains(QStringLiteral("x-scheme-handler/tarnik")));
-    for (const char *type : {"audio/mpeg", "audio/mp4", "audio/flac", "video/mp4", "video/quicktime"})
+    for (const char *type : { "audio/mpeg", "audio/mp4", "audio/flac", "video/mp4", "video/quicktime" })
         EXPECT_TRUE(types.contains(QString::fromLatin1(type))) << type;
     EXPECT_TRUE(text.contains(QStringLiteral("\nExec=tarnik %U\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("\nIcon=tarnik\n")));
@@ -28,7 +28,7 @@ TEST(DesktopEntryTest, IsValidAndDeclaresTheSchemeAndMediaTypes)
     if (validator.isEmpty())
         GTEST_SKIP() << "desktop-file-validate is not installed";
     QProcess process;
-    process.start(validator, {entry});
+    process.start(validator, { entry });
     ASSERT_TRUE(process.waitForFinished(30000));
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardOutput().toStdString();
 }

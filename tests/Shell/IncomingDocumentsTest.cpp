@@ -1,16 +1,15 @@
 #include "App/IncomingDocuments.h"
+
 #include "App/InstanceChannel.h"
 #include "App/Preferences.h"
 
 #include <QDir>
-#include <QLocalSocket>
 #include <QFile>
+#include <QLocalSocket>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUrl>
-
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 using namespace tarnik;
@@ -40,7 +39,8 @@ TEST(IncomingDocumentsTest, FilesAreCopiedIntoTheInboxAndTheCopyIsOpened)
     EXPECT_EQ(QFileInfo(copy).absolutePath(), Preferences::inboxPath());
     EXPECT_EQ(readFile(copy), "original");
     // The same name again gets a new one; a file URL works too.
-    const auto second = IncomingDocuments::urlForArgument(QUrl::fromLocalFile(original).toString(), QStringLiteral("/"));
+    const auto second
+        = IncomingDocuments::urlForArgument(QUrl::fromLocalFile(original).toString(), QStringLiteral("/"));
     ASSERT_TRUE(second);
     EXPECT_TRUE(QUrl(*second).toLocalFile().endsWith(QStringLiteral("/My Song-1.mp3")));
     // Removing the copy cannot touch the original.
@@ -49,23 +49,23 @@ TEST(IncomingDocumentsTest, FilesAreCopiedIntoTheInboxAndTheCopyIsOpened)
 
     // Links pass through unchanged, letter case included.
     EXPECT_EQ(IncomingDocuments::urlForArgument(QStringLiteral("Tarnik://?locate=%2F"), dir.path()),
-              QStringLiteral("Tarnik://?locate=%2F"));
+        QStringLiteral("Tarnik://?locate=%2F"));
     // Nothing usable: missing files, folders, FIFOs, empty text.
     const QString fifo = dir.path() + QStringLiteral("/pipe");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    for (const QString &bad : {QStringLiteral("missing.mp3"), dir.path(), fifo, QString()})
+    for (const QString &bad : { QStringLiteral("missing.mp3"), dir.path(), fifo, QString() })
         EXPECT_FALSE(IncomingDocuments::urlForArgument(bad, dir.path())) << bad.toStdString();
 
-    EXPECT_EQ(IncomingDocuments::absoluteArguments({QStringLiteral("a.mp3"), QStringLiteral("tarnik://?x=1")},
-                                                   QStringLiteral("/music")),
-              (QStringList{QStringLiteral("/music/a.mp3"), QStringLiteral("tarnik://?x=1")}));
+    EXPECT_EQ(IncomingDocuments::absoluteArguments(
+                  { QStringLiteral("a.mp3"), QStringLiteral("tarnik://?x=1") }, QStringLiteral("/music")),
+        (QStringList { QStringLiteral("/music/a.mp3"), QStringLiteral("tarnik://?x=1") }));
 }
 
 TEST(InstanceChannelTest, ASecondInstanceForwardsItsArgumentsToTheFirst)
 {
     QTemporaryDir dir;
     const QString name = dir.path() + QStringLiteral("/test.socket");
-    EXPECT_FALSE(InstanceChannel::forward({QStringLiteral("x")}, name, 200)); // nobody listens yet
+    EXPECT_FALSE(InstanceChannel::forward({ QStringLiteral("x") }, name, 200)); // nobody listens yet
 
     InstanceChannel first(name);
     ASSERT_TRUE(first.listen());
@@ -73,7 +73,7 @@ TEST(InstanceChannelTest, ASecondInstanceForwardsItsArgumentsToTheFirst)
     InstanceChannel second(name);
     EXPECT_FALSE(second.listen()); // the first is alive
 
-    const QStringList args{QStringLiteral("/music/a b.mp3"), QStringLiteral("tarnik://?locate=%2F")};
+    const QStringList args { QStringLiteral("/music/a b.mp3"), QStringLiteral("tarnik://?locate=%2F") };
     ASSERT_TRUE(InstanceChannel::forward(args, name));
     ASSERT_TRUE(received.wait(5000));
     EXPECT_EQ(received.first().first().toStringList(), args);
@@ -96,11 +96,11 @@ TEST(InstanceChannelTest, AStaleSocketIsTakenOverAndGarbageIsIgnored)
     socket.disconnectFromServer();
     // A good message after the bad one still arrives, alone; so does an
     // empty one (a second start without arguments brings the window up).
-    ASSERT_TRUE(InstanceChannel::forward({QStringLiteral("ok")}, name));
+    ASSERT_TRUE(InstanceChannel::forward({ QStringLiteral("ok") }, name));
     ASSERT_TRUE(received.wait(5000));
-    EXPECT_EQ(received.last().first().toStringList(), QStringList{QStringLiteral("ok")});
+    EXPECT_EQ(received.last().first().toStringList(), QStringList { QStringLiteral("ok") });
     EXPECT_EQ(received.size(), 1);
     ASSERT_TRUE(InstanceChannel::forward({}, name));
     ASSERT_TRUE(received.wait(5000));
-    EXPECT_EQ(received.last().first().toStringList(), QStringList{});
+    EXPECT_EQ(received.last().first().toStringList(), QStringList {});
 }

@@ -2,7 +2,6 @@
 #include "App/Preferences.h"
 #include "Platform/PropertyList.h"
 #include "Platform/UI/TabBarController.h"
-
 #include "Support/ShellFakes.h"
 #include "Support/UiTestSupport.h"
 
@@ -40,7 +39,7 @@ protected:
         makeWindow();
         tabs = new TabBarController;
         browser = new FakeDirectoryNavigationController;
-        tabs->setViewControllers({new ViewController, browser, new ViewController});
+        tabs->setViewControllers({ new ViewController, browser, new ViewController });
         window->setRootViewController(tabs);
         root = dir.path();
         track = root + QStringLiteral("/Downloads/track.mp3");
@@ -49,34 +48,37 @@ protected:
         writeFile(artwork);
 
         addOnRecords = root + QStringLiteral("/addon.plist");
-        QVariantMap record{{QStringLiteral("title"), QStringLiteral("Song")}};
+        QVariantMap record { { QStringLiteral("title"), QStringLiteral("Song") } };
         PropertyList::write(addOnRecords,
-                            QVariantMap{{QStringLiteral("tracks"), QVariantMap{{QStringLiteral("u1"), record}}}});
+            QVariantMap { { QStringLiteral("tracks"), QVariantMap { { QStringLiteral("u1"), record } } } });
         olderRecords = root + QStringLiteral("/older.plist");
         const auto entry = [&](std::initializer_list<std::pair<QString, QVariant>> extra) {
-            QVariantMap r{{QStringLiteral("filePath"), track}};
+            QVariantMap r { { QStringLiteral("filePath"), track } };
             for (const auto &[k, v] : extra)
                 r.insert(k, v);
             return r;
         };
-        PropertyList::write(
-            olderRecords,
-            QVariantMap{{QStringLiteral("songs"),
-                         QVariantMap{
-                             {QStringLiteral("plain"), entry({})},
-                             {QStringLiteral("named"), entry({{QStringLiteral("name"), QStringLiteral("track.m4a")},
-                                                              {QStringLiteral("extension"), QStringLiteral("m4a")}})},
-                             {QStringLiteral("caseDiffers"),
-                              entry({{QStringLiteral("name"), QStringLiteral("track.m4a")},
-                                     {QStringLiteral("extension"), QStringLiteral("M4A")}})},
-                             {QStringLiteral("noExtension"), entry({{QStringLiteral("name"), QStringLiteral("track.m4a")}})},
-                             {QStringLiteral("video"), entry({{QStringLiteral("isVideo"), false}})},
-                             {QStringLiteral("noPath"), QVariantMap{{QStringLiteral("name"), QVariant(QStringLiteral("x"))}}},
-                             {QStringLiteral("notADictionary"), QStringLiteral("text")},
-                             {QStringLiteral("climbing"),
-                              QVariantMap{{QStringLiteral("filePath"), QVariant(root + QStringLiteral("/a/../b"))}}},
-                         }},
-                        {QStringLiteral("list"), QVariantList{1, 2}}});
+        PropertyList::write(olderRecords,
+            QVariantMap { { QStringLiteral("songs"),
+                              QVariantMap {
+                                  { QStringLiteral("plain"), entry({}) },
+                                  { QStringLiteral("named"),
+                                      entry({ { QStringLiteral("name"), QStringLiteral("track.m4a") },
+                                          { QStringLiteral("extension"), QStringLiteral("m4a") } }) },
+                                  { QStringLiteral("caseDiffers"),
+                                      entry({ { QStringLiteral("name"), QStringLiteral("track.m4a") },
+                                          { QStringLiteral("extension"), QStringLiteral("M4A") } }) },
+                                  { QStringLiteral("noExtension"),
+                                      entry({ { QStringLiteral("name"), QStringLiteral("track.m4a") } }) },
+                                  { QStringLiteral("video"), entry({ { QStringLiteral("isVideo"), false } }) },
+                                  { QStringLiteral("noPath"),
+                                      QVariantMap { { QStringLiteral("name"), QVariant(QStringLiteral("x")) } } },
+                                  { QStringLiteral("notADictionary"), QStringLiteral("text") },
+                                  { QStringLiteral("climbing"),
+                                      QVariantMap { { QStringLiteral("filePath"),
+                                          QVariant(root + QStringLiteral("/a/../b")) } } },
+                              } },
+                { QStringLiteral("list"), QVariantList { 1, 2 } } });
     }
 
     QString addOnUrl(const QString &kind, const QString &plist, bool withArtwork = true) const
@@ -103,9 +105,10 @@ protected:
 
 TEST_F(OpenUrlTest, LocateShowsAFolderOrFileInTheBrowser)
 {
-    EXPECT_TRUE(delegate.applicationOpenUrl(QStringLiteral("tarnik://?locate=") + encoded(root + QStringLiteral("/Downloads"))));
+    EXPECT_TRUE(delegate.applicationOpenUrl(
+        QStringLiteral("tarnik://?locate=") + encoded(root + QStringLiteral("/Downloads"))));
     EXPECT_EQ(tabs->selectedIndex(), 1);
-    EXPECT_EQ(browser->browsed, QStringList{root + QStringLiteral("/Downloads")});
+    EXPECT_EQ(browser->browsed, QStringList { root + QStringLiteral("/Downloads") });
     EXPECT_TRUE(level()->handOvers.isEmpty());
 }
 
@@ -115,12 +118,12 @@ TEST_F(OpenUrlTest, LinksThatNameNothingUsableAreRefusedAndChangeNothing)
     const QString rows[] = {
         QStringLiteral("tarnik://?locate=") + encoded(root + QStringLiteral("/missing")),
         QStringLiteral("Tarnik://?locate=") + encoded(root),
-        QStringLiteral("tarnik://") + root,   // no query at all
+        QStringLiteral("tarnik://") + root, // no query at all
         QStringLiteral("tarnik://?"),
-        QStringLiteral("tarnik://?locate=%zz"),          // malformed escape
-        QStringLiteral("tarnik://?locate=%252Fzz%25"),   // a second decoding fails
+        QStringLiteral("tarnik://?locate=%zz"), // malformed escape
+        QStringLiteral("tarnik://?locate=%252Fzz%25"), // a second decoding fails
         QStringLiteral("tarnik://?locate=") + encoded(root + QStringLiteral("/Downloads/../Downloads")),
-        QStringLiteral("tarnik://?locate=Downloads"),    // not absolute
+        QStringLiteral("tarnik://?locate=Downloads"), // not absolute
         huge,
         QStringLiteral("http://example.com/?locate=") + encoded(root),
         QStringLiteral("not a url at all"),
@@ -137,7 +140,7 @@ TEST_F(OpenUrlTest, AddOnHandOverFillsTheRecordAndDefaultsToSong)
 {
     EXPECT_TRUE(delegate.applicationOpenUrl(addOnUrl(QStringLiteral("noSuchKind"), addOnRecords)));
     EXPECT_EQ(tabs->selectedIndex(), 1);
-    EXPECT_EQ(browser->browsed, QStringList{track});
+    EXPECT_EQ(browser->browsed, QStringList { track });
     ASSERT_EQ(level()->handOvers.size(), 1);
     const QVariantMap record = level()->handOvers.first();
     EXPECT_EQ(record.value(QStringLiteral("title")), QStringLiteral("Song"));
@@ -155,12 +158,15 @@ TEST_F(OpenUrlTest, AddOnFailuresDoNotFallBackButMissingKeysDo)
     const QString notAPlist = root + QStringLiteral("/junk.plist");
     writeFile(notAPlist, QByteArray(5000, '\x7f'));
     const QString wrongShape = root + QStringLiteral("/shape.plist");
-    PropertyList::write(wrongShape, QVariantMap{{QStringLiteral("tracks"), QVariantList{1}}});
+    PropertyList::write(wrongShape, QVariantMap { { QStringLiteral("tracks"), QVariantList { 1 } } });
     const QString noEntry = root + QStringLiteral("/entry.plist");
-    PropertyList::write(noEntry, QVariantMap{{QStringLiteral("tracks"), QVariantMap{{QStringLiteral("u1"), 5}}}});
+    PropertyList::write(
+        noEntry, QVariantMap { { QStringLiteral("tracks"), QVariantMap { { QStringLiteral("u1"), 5 } } } });
     const QString older = QStringLiteral("&section=songs&theKey=plain&plist=") + encoded(olderRecords);
-    for (const QString &plist : QStringList{root + QStringLiteral("/missing.plist"), notAPlist, wrongShape, noEntry, root}) {
-        EXPECT_FALSE(delegate.applicationOpenUrl(addOnUrl(QStringLiteral("song"), plist) + older)) << plist.toStdString();
+    for (const QString &plist :
+        QStringList { root + QStringLiteral("/missing.plist"), notAPlist, wrongShape, noEntry, root }) {
+        EXPECT_FALSE(delegate.applicationOpenUrl(addOnUrl(QStringLiteral("song"), plist) + older))
+            << plist.toStdString();
         EXPECT_TRUE(browser->browsed.isEmpty());
     }
     // Without "artworkPath" the link is read in the older form.
@@ -180,20 +186,20 @@ TEST_F(OpenUrlTest, OlderFormNameAndVideoRules)
         QVariant hasArtwork;
     };
     const Row rows[] = {
-        {QStringLiteral("plain"), QStringLiteral("song"), true, {}, {}},
-        {QStringLiteral("named"), QStringLiteral("podcast"), true, QStringLiteral("track"), {}},
-        {QStringLiteral("caseDiffers"), QStringLiteral("song"), true, QStringLiteral("track.m4a"), {}},
-        {QStringLiteral("noExtension"), QStringLiteral("song"), true, QStringLiteral("track.m4a"), {}},
-        {QStringLiteral("video"), QStringLiteral("song"), true, {}, false},
-        {QStringLiteral("plain"), QStringLiteral("noSuchKind"), false, {}, {}}, // no default kind here
-        {QStringLiteral("noPath"), QStringLiteral("song"), false, {}, {}},
-        {QStringLiteral("notADictionary"), QStringLiteral("song"), false, {}, {}},
-        {QStringLiteral("missing"), QStringLiteral("song"), false, {}, {}},
-        {QStringLiteral("climbing"), QStringLiteral("song"), false, {}, {}},
+        { QStringLiteral("plain"), QStringLiteral("song"), true, {}, {} },
+        { QStringLiteral("named"), QStringLiteral("podcast"), true, QStringLiteral("track"), {} },
+        { QStringLiteral("caseDiffers"), QStringLiteral("song"), true, QStringLiteral("track.m4a"), {} },
+        { QStringLiteral("noExtension"), QStringLiteral("song"), true, QStringLiteral("track.m4a"), {} },
+        { QStringLiteral("video"), QStringLiteral("song"), true, {}, false },
+        { QStringLiteral("plain"), QStringLiteral("noSuchKind"), false, {}, {} }, // no default kind here
+        { QStringLiteral("noPath"), QStringLiteral("song"), false, {}, {} },
+        { QStringLiteral("notADictionary"), QStringLiteral("song"), false, {}, {} },
+        { QStringLiteral("missing"), QStringLiteral("song"), false, {}, {} },
+        { QStringLiteral("climbing"), QStringLiteral("song"), false, {}, {} },
     };
     for (const Row &row : rows) {
         auto *fresh = new FakeDirectoryNavigationController;
-        tabs->setViewControllers({tabs->viewControllers().first(), fresh});
+        tabs->setViewControllers({ tabs->viewControllers().first(), fresh });
         browser = fresh;
         tabs->setSelectedIndex(0);
         EXPECT_EQ(delegate.applicationOpenUrl(olderUrl(row.kind, row.key)), row.accepted) << row.key.toStdString();
@@ -207,8 +213,8 @@ TEST_F(OpenUrlTest, OlderFormNameAndVideoRules)
         EXPECT_EQ(record.value(QStringLiteral("hasArtwork")), row.hasArtwork) << row.key.toStdString();
         EXPECT_EQ(level()->kinds.first().rawValue(), row.kind);
     }
-    EXPECT_FALSE(delegate.applicationOpenUrl(olderUrl(QStringLiteral("song"), QStringLiteral("plain"),
-                                                      QStringLiteral("list"))));
+    EXPECT_FALSE(
+        delegate.applicationOpenUrl(olderUrl(QStringLiteral("song"), QStringLiteral("plain"), QStringLiteral("list"))));
 }
 
 TEST_F(OpenUrlTest, HandedDocumentsGoToTheTopLevelOrAreRemovedFromTheInbox)
@@ -218,7 +224,7 @@ TEST_F(OpenUrlTest, HandedDocumentsGoToTheTopLevelOrAreRemovedFromTheInbox)
     writeFile(copy);
     EXPECT_TRUE(delegate.applicationOpenUrl(QUrl::fromLocalFile(copy).toString()));
     EXPECT_EQ(tabs->selectedIndex(), 1);
-    EXPECT_EQ(level()->receivedFiles, QStringList{copy});
+    EXPECT_EQ(level()->receivedFiles, QStringList { copy });
 
     // The browser has no level on top: refused, and the inbox copy goes.
     browser->levelsOnBrowse = false;
@@ -250,7 +256,7 @@ TEST_F(OpenUrlTest, OpenedLinksFirstDismissWhatTheBrowserPresents)
 TEST(OpenUrlWithoutTabsTest, EveryUrlFailsAndNothingIsRemoved)
 {
     AnimationDriver::shared().setManual(true);
-    DeviceProfile::setOverride(DeviceProfile::Override{UserInterfaceIdiom::phone, QSizeF(375, 667)});
+    DeviceProfile::setOverride(DeviceProfile::Override { UserInterfaceIdiom::phone, QSizeF(375, 667) });
     Window window;
     window.setRootViewController(new ViewController);
     window.makeKeyAndVisible();

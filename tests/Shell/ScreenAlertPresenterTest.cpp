@@ -1,10 +1,10 @@
-#include "App/Globals.h"
 #include "App/ScreenAlertPresenter.h"
+
+#include "App/Globals.h"
 #include "Platform/Dispatch.h"
 #include "Platform/UI/AlertController.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/TabBarController.h"
-
 #include "Support/UiTestSupport.h"
 
 #include <QCoreApplication>
@@ -42,7 +42,7 @@ TEST_F(ScreenAlertPresenterTest, TopScreenFollowsPresentationsThenStepsIntoNavig
     auto *tabs = new TabBarController;
     auto *browserTop = new ViewController;
     auto *browser = new NavigationController(browserTop);
-    tabs->setViewControllers({new ViewController, browser});
+    tabs->setViewControllers({ new ViewController, browser });
     tabs->setSelectedIndex(1);
     window->setRootViewController(tabs);
     EXPECT_EQ(_getTabBarController(), tabs);
@@ -65,11 +65,11 @@ TEST_F(ScreenAlertPresenterTest, DefaultAlertIsQueuedShownFromTheTopAndCallsBack
     makeWindow();
     auto *tabs = new TabBarController;
     auto *top = new ViewController;
-    tabs->setViewControllers({new NavigationController(top)});
+    tabs->setViewControllers({ new NavigationController(top) });
     window->setRootViewController(tabs);
     QString tapped;
     _showTarnikDefaultAlert(QStringLiteral("Error Occurred"), QStringLiteral("Failed."),
-                            [&](const AlertAction &action) { tapped = action.title; });
+        [&](const AlertAction &action) { tapped = action.title; });
     EXPECT_EQ(tabs->presentedViewController(), nullptr); // queued, even on the GUI thread
     drainMainQueue();
     auto *alert = qobject_cast<AlertController *>(tabs->presentedViewController());
@@ -89,7 +89,7 @@ TEST_F(ScreenAlertPresenterTest, AlertsFromOtherThreadsOrForGoneScreensAreSafe)
 {
     makeWindow();
     auto *root = new TabBarController;
-    root->setViewControllers({new ViewController});
+    root->setViewControllers({ new ViewController });
     window->setRootViewController(root);
     QThread *thread = QThread::create([] { _showTarnikDefaultAlert(QStringLiteral("T"), QStringLiteral("M")); });
     thread->start();

@@ -45,9 +45,9 @@ public:
     {
         browsed.append(path);
         if (levelsOnBrowse)
-            setViewControllers({new FakeDirectoryLevel(path)}, false);
+            setViewControllers({ new FakeDirectoryLevel(path) }, false);
         else
-            setViewControllers({new ViewController}, false);
+            setViewControllers({ new ViewController }, false);
     }
     FakeDirectoryLevel *level() const { return dynamic_cast<FakeDirectoryLevel *>(topViewController()); }
     QStringList browsed;

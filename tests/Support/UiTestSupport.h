@@ -9,9 +9,7 @@
 #include "Platform/UI/Window.h"
 
 #include <QStringList>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace tarnik::test {
@@ -66,7 +64,7 @@ protected:
     Window *makeWindow(UserInterfaceIdiom idiom = UserInterfaceIdiom::phone)
     {
         const QSize size = idiom == UserInterfaceIdiom::pad ? QSize(768, 1024) : QSize(375, 667);
-        DeviceProfile::setOverride(DeviceProfile::Override{idiom, QSizeF(size)});
+        DeviceProfile::setOverride(DeviceProfile::Override { idiom, QSizeF(size) });
         window = std::make_unique<Window>();
         window->resize(size);
         window->makeKeyAndVisible();

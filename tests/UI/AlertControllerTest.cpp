@@ -1,6 +1,6 @@
 #include "Platform/UI/AlertController.h"
-#include "Platform/UI/PopoverPresentationController.h"
 
+#include "Platform/UI/PopoverPresentationController.h"
 #include "Support/UiTestSupport.h"
 
 #include <QLabel>
@@ -19,21 +19,20 @@ TEST_F(AlertControllerTest, PresentReturnsAtOnceAndATapDismissesBeforeTheHandler
     makeWindow();
     auto *root = new ViewController;
     window->setRootViewController(root);
-    auto *alert = new AlertController(QStringLiteral("Error Occurred"), QStringLiteral("Search term is empty."),
-                                      AlertController::Style::alert);
+    auto *alert = new AlertController(
+        QStringLiteral("Error Occurred"), QStringLiteral("Search term is empty."), AlertController::Style::alert);
     QStringList events;
-    auto *ok = new AlertControllerAction(QStringLiteral("OK"), AlertControllerAction::Style::defaultStyle,
-                                         [&](AlertControllerAction *a) {
-                                             events << QStringLiteral("handler ") + a->title();
-                                             events << (root->presentedViewController() ? QStringLiteral("still shown")
-                                                                                        : QStringLiteral("gone"));
-                                         });
+    auto *ok = new AlertControllerAction(
+        QStringLiteral("OK"), AlertControllerAction::Style::defaultStyle, [&](AlertControllerAction *a) {
+            events << QStringLiteral("handler ") + a->title();
+            events << (root->presentedViewController() ? QStringLiteral("still shown") : QStringLiteral("gone"));
+        });
     alert->addAction(ok);
     root->present(alert, true);
     EXPECT_TRUE(events.isEmpty());
     settle();
-    EXPECT_EQ(alert->view()->findChild<QLabel *>(QStringLiteral("AlertTitle"))->text(),
-              QStringLiteral("Error Occurred"));
+    EXPECT_EQ(
+        alert->view()->findChild<QLabel *>(QStringLiteral("AlertTitle"))->text(), QStringLiteral("Error Occurred"));
     QPushButton *button = alert->buttonFor(ok);
     ASSERT_NE(button, nullptr);
     EXPECT_TRUE(button->isVisible());
@@ -41,7 +40,7 @@ TEST_F(AlertControllerTest, PresentReturnsAtOnceAndATapDismissesBeforeTheHandler
     button->click(); // a second tap while it closes does nothing more
     EXPECT_TRUE(events.isEmpty());
     settle();
-    EXPECT_EQ(events, (QStringList{QStringLiteral("handler OK"), QStringLiteral("gone")}));
+    EXPECT_EQ(events, (QStringList { QStringLiteral("handler OK"), QStringLiteral("gone") }));
 }
 
 TEST_F(AlertControllerTest, CancelComesLastAndDisabledActionsDoNothing)
@@ -49,15 +48,15 @@ TEST_F(AlertControllerTest, CancelComesLastAndDisabledActionsDoNothing)
     makeWindow();
     auto *root = new ViewController;
     window->setRootViewController(root);
-    auto *sheet = new AlertController(QStringLiteral("Choose an Import destination"), {},
-                                      AlertController::Style::actionSheet);
+    auto *sheet
+        = new AlertController(QStringLiteral("Choose an Import destination"), {}, AlertController::Style::actionSheet);
     int fired = 0;
-    auto *cancel = new AlertControllerAction(QStringLiteral("Cancel"), AlertControllerAction::Style::cancel,
-                                             [&](AlertControllerAction *) { fired += 100; });
-    auto *song = new AlertControllerAction(QStringLiteral("Song"), AlertControllerAction::Style::defaultStyle,
-                                           [&](AlertControllerAction *) { ++fired; });
+    auto *cancel = new AlertControllerAction(
+        QStringLiteral("Cancel"), AlertControllerAction::Style::cancel, [&](AlertControllerAction *) { fired += 100; });
+    auto *song = new AlertControllerAction(
+        QStringLiteral("Song"), AlertControllerAction::Style::defaultStyle, [&](AlertControllerAction *) { ++fired; });
     auto *off = new AlertControllerAction(QStringLiteral("Tone"), AlertControllerAction::Style::destructive,
-                                          [&](AlertControllerAction *) { fired += 10; });
+        [&](AlertControllerAction *) { fired += 10; });
     sheet->addAction(cancel);
     sheet->addAction(song);
     sheet->addAction(off);
@@ -87,8 +86,8 @@ TEST_F(AlertControllerTest, OnPadsActionSheetsAreAnchoredPopovers)
     auto *sheet = new AlertController({}, {}, AlertController::Style::actionSheet);
     int cancelled = 0;
     sheet->addAction(new AlertControllerAction(QStringLiteral("Song"), AlertControllerAction::Style::defaultStyle));
-    sheet->addAction(new AlertControllerAction(QStringLiteral("Cancel"), AlertControllerAction::Style::cancel,
-                                               [&](AlertControllerAction *) { ++cancelled; }));
+    sheet->addAction(new AlertControllerAction(
+        QStringLiteral("Cancel"), AlertControllerAction::Style::cancel, [&](AlertControllerAction *) { ++cancelled; }));
     ASSERT_NE(sheet->popoverPresentationController(), nullptr);
     sheet->popoverPresentationController()->setSourceView(anchor);
     sheet->popoverPresentationController()->setSourceRect(QRectF(0, 0, 40, 40));

@@ -1,12 +1,11 @@
 #include "Platform/UI/Animation.h"
+
 #include "Platform/UI/AnimationDriver.h"
 #include "Platform/UI/TimingFunction.h"
 #include "Platform/UI/View.h"
-
 #include "Support/UiTestSupport.h"
 
 #include <QWidget>
-
 #include <cfloat>
 
 using namespace tarnik;
@@ -17,8 +16,8 @@ class AnimationTest : public test::ScreenTest
 
 TEST_F(AnimationTest, TimingCurvesStartAtZeroEndAtOneAndStayMonotoneExceptSprings)
 {
-    for (auto f : {TimingFunction::linear(), TimingFunction::easeIn(), TimingFunction::easeOut(),
-                   TimingFunction::easeInOut(), TimingFunction::spring(1.0, 0.0)}) {
+    for (auto f : { TimingFunction::linear(), TimingFunction::easeIn(), TimingFunction::easeOut(),
+             TimingFunction::easeInOut(), TimingFunction::spring(1.0, 0.0) }) {
         EXPECT_DOUBLE_EQ(f.value(0.0), 0.0);
         EXPECT_DOUBLE_EQ(f.value(1.0), 1.0);
         double last = 0.0;
@@ -43,17 +42,18 @@ TEST_F(AnimationTest, TimingCurvesStartAtZeroEndAtOneAndStayMonotoneExceptSpring
 TEST_F(AnimationTest, KeyframesHoldTheLastValueAfterTheLastKeyTime)
 {
     KeyframeAnimation a;
-    a.values = {0.2, 0.6, 1.0, 0.6, 0.2};
-    a.keyTimes = {0.0, 0.1, 0.4, 0.6, 0.8};
+    a.values = { 0.2, 0.6, 1.0, 0.6, 0.2 };
+    a.keyTimes = { 0.0, 0.1, 0.4, 0.6, 0.8 };
     const struct
     {
         double progress, value;
-    } rows[] = {{0.0, 0.2}, {0.05, 0.4}, {0.1, 0.6}, {0.25, 0.8}, {0.4, 1.0}, {0.7, 0.4}, {0.8, 0.2}, {0.95, 0.2}};
+    } rows[] = { { 0.0, 0.2 }, { 0.05, 0.4 }, { 0.1, 0.6 }, { 0.25, 0.8 }, { 0.4, 1.0 }, { 0.7, 0.4 }, { 0.8, 0.2 },
+        { 0.95, 0.2 } };
     for (const auto &row : rows)
         EXPECT_NEAR(a.valueAt(row.progress), row.value, 1e-9) << row.progress;
     // Without key times the values are spread evenly.
     KeyframeAnimation even;
-    even.values = {-0.03, 0.03};
+    even.values = { -0.03, 0.03 };
     EXPECT_NEAR(even.valueAt(0.5), 0.0, 1e-12);
 }
 
@@ -101,12 +101,12 @@ TEST_F(AnimationTest, DriverRunsOnTheManualClockAndReportsHowAnAnimationEnded)
     EXPECT_NEAR(value, 5.0, 1e-9);
     advance(0.6);
     EXPECT_DOUBLE_EQ(value, 10.0);
-    ASSERT_EQ(ends, std::vector<bool>{true});
+    ASSERT_EQ(ends, std::vector<bool> { true });
 
     auto b = BasicAnimation::fromTo(0, 1, [](double) {});
     const auto id = driver.run(b, 0, [&](bool finished) { ends.push_back(finished); });
     driver.stop(id);
-    EXPECT_EQ(ends, (std::vector<bool>{true, false}));
+    EXPECT_EQ(ends, (std::vector<bool> { true, false }));
 
     int fired = 0;
     driver.schedule(0.3, [&] { ++fired; });
@@ -124,10 +124,13 @@ TEST_F(AnimationTest, BlockAnimationMovesViewsFromWhereTheyAreToTheNewValues)
     auto *view = new QWidget(&parent);
     View::setFrame(view, QRect(0, 0, 100, 100));
     bool finished = false;
-    View::animate(1.0, [&] {
-        View::setFrame(view, QRect(100, 0, 100, 100));
-        View::setAlpha(view, 0.0);
-    }, [&](bool f) { finished = f; }, 0.0, TimingFunction::linear());
+    View::animate(
+        1.0,
+        [&] {
+            View::setFrame(view, QRect(100, 0, 100, 100));
+            View::setAlpha(view, 0.0);
+        },
+        [&](bool f) { finished = f; }, 0.0, TimingFunction::linear());
     EXPECT_EQ(View::frame(view).x(), 0); // nothing jumps
     advance(0.5);
     EXPECT_EQ(View::frame(view).x(), 50);
@@ -159,8 +162,8 @@ TEST_F(AnimationTest, WiggleAddsRotationAndBounceAndStopRemovesEverything)
     auto bounce = std::dynamic_pointer_cast<KeyframeAnimation>(driver.animation(&view, QStringLiteral("bounce")));
     ASSERT_TRUE(rotation && bounce);
     EXPECT_EQ(rotation->keyPath, QStringLiteral("transform.rotation.z"));
-    EXPECT_EQ(rotation->values, (std::vector<double>{-0.03, 0.03}));
-    EXPECT_EQ(bounce->values, (std::vector<double>{2.0, 0.0}));
+    EXPECT_EQ(rotation->values, (std::vector<double> { -0.03, 0.03 }));
+    EXPECT_EQ(bounce->values, (std::vector<double> { 2.0, 0.0 }));
     EXPECT_GE(rotation->duration, 0.075);
     EXPECT_LT(rotation->duration, 0.125);
     EXPECT_GE(bounce->duration, 0.095);

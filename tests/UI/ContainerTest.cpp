@@ -7,7 +7,6 @@
 #include "Platform/UI/TabBarController.h"
 #include "Platform/UI/TabBarItem.h"
 #include "Platform/UI/Toolbar.h"
-
 #include "Support/UiTestSupport.h"
 
 #include <QCoreApplication>
@@ -39,9 +38,9 @@ TEST_F(ContainerTest, PushAndPopTellTheScreensThatComeAndGo)
     advance(0.1);
     EXPECT_GT(second->view()->x(), 0); // sliding in from the right
     settle();
-    EXPECT_EQ(log, (QStringList{QStringLiteral("a:willDisappear"), QStringLiteral("b:load"),
-                                QStringLiteral("b:willAppear"), QStringLiteral("a:didDisappear"),
-                                QStringLiteral("b:didAppear")}));
+    EXPECT_EQ(log,
+        (QStringList { QStringLiteral("a:willDisappear"), QStringLiteral("b:load"), QStringLiteral("b:willAppear"),
+            QStringLiteral("a:didDisappear"), QStringLiteral("b:didAppear") }));
     EXPECT_EQ(second->view()->x(), 0);
     EXPECT_FALSE(first->view()->isVisible());
     // The back button carries the title of the screen below.
@@ -52,9 +51,10 @@ TEST_F(ContainerTest, PushAndPopTellTheScreensThatComeAndGo)
     log.clear();
     back->click();
     settle();
-    EXPECT_EQ(nav->viewControllers(), QList<ViewController *>{first});
-    EXPECT_EQ(log, (QStringList{QStringLiteral("b:willDisappear"), QStringLiteral("a:willAppear"),
-                                QStringLiteral("b:didDisappear"), QStringLiteral("a:didAppear")}));
+    EXPECT_EQ(nav->viewControllers(), QList<ViewController *> { first });
+    EXPECT_EQ(log,
+        (QStringList { QStringLiteral("b:willDisappear"), QStringLiteral("a:willAppear"),
+            QStringLiteral("b:didDisappear"), QStringLiteral("a:didAppear") }));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(second.isNull());
     EXPECT_EQ(nav->navigationBar()->backButton(), nullptr);
@@ -70,15 +70,15 @@ TEST_F(ContainerTest, StackEditsKeepOrderAndReturnWhatLeft)
     auto *c = new ViewController;
     nav->pushViewController(b, false);
     nav->pushViewController(c, false);
-    EXPECT_EQ(nav->popToRootViewController(false), (QList<ViewController *>{b, c}));
+    EXPECT_EQ(nav->popToRootViewController(false), (QList<ViewController *> { b, c }));
     EXPECT_EQ(nav->topViewController(), root);
     EXPECT_EQ(nav->popViewController(false), nullptr); // the root stays
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     auto *x = new ViewController;
     auto *y = new ViewController;
-    nav->setViewControllers({x, y}, false);
-    EXPECT_EQ(nav->viewControllers(), (QList<ViewController *>{x, y}));
+    nav->setViewControllers({ x, y }, false);
+    EXPECT_EQ(nav->viewControllers(), (QList<ViewController *> { x, y }));
     EXPECT_EQ(nav->topViewController(), y);
     EXPECT_TRUE(y->view()->isVisible());
     EXPECT_EQ(y->appearance(), ViewController::Appearance::appeared);
@@ -91,10 +91,11 @@ TEST_F(ContainerTest, BarShowsTheTopItemsAndTheToolbarSlides)
     makeWindow();
     auto *root = new ViewController;
     int taps = 0;
-    auto *done = new BarButtonItem(QStringLiteral("Done"), BarButtonItem::Style::done, [&](BarButtonItem *) { ++taps; });
+    auto *done
+        = new BarButtonItem(QStringLiteral("Done"), BarButtonItem::Style::done, [&](BarButtonItem *) { ++taps; });
     root->navigationItem()->setRightBarButtonItem(done);
     root->setTitle(QStringLiteral("Files"));
-    root->setToolbarItems({BarButtonItem::flexibleSpace(), new BarButtonItem(QStringLiteral("Import"))});
+    root->setToolbarItems({ BarButtonItem::flexibleSpace(), new BarButtonItem(QStringLiteral("Import")) });
     auto *nav = new NavigationController(root);
     window->setRootViewController(nav);
     EXPECT_EQ(nav->navigationBar()->titleText(), QStringLiteral("Files"));
@@ -125,10 +126,10 @@ TEST_F(ContainerTest, BarItemAttributesFallBackToTheSharedAppearance)
 {
     auto &appearance = BarButtonItem::appearance();
     const auto saved = appearance;
-    appearance.titleTextAttributes[ControlState::normal] = {QColor(0x99, 0x99, 0x99), std::nullopt};
+    appearance.titleTextAttributes[ControlState::normal] = { QColor(0x99, 0x99, 0x99), std::nullopt };
     BarButtonItem item(QStringLiteral("Edit"));
     EXPECT_EQ(item.titleTextAttributes(ControlState::normal).foregroundColor, QColor(0x99, 0x99, 0x99));
-    item.setTitleTextAttributes({QColor(Qt::red), std::nullopt}, ControlState::normal);
+    item.setTitleTextAttributes({ QColor(Qt::red), std::nullopt }, ControlState::normal);
     EXPECT_EQ(item.titleTextAttributes(ControlState::normal).foregroundColor, QColor(Qt::red));
     EXPECT_FALSE(item.titleTextAttributes(ControlState::disabled).foregroundColor.has_value());
     appearance = saved;
@@ -145,13 +146,13 @@ TEST_F(ContainerTest, TopBarHeightAndFormSheetSizeFollowTheBars)
 
     auto *tabbed = new ViewController;
     auto *tabs = new TabBarController;
-    tabs->setViewControllers({new NavigationController(tabbed)});
+    tabs->setViewControllers({ new NavigationController(tabbed) });
     window->setRootViewController(tabs);
     EXPECT_EQ(tabbed->preferredFormSheetSize(), QSizeF(345, 667 - 44 - 20 - 49 - 60));
 
     ViewController alone;
     EXPECT_DOUBLE_EQ(alone.topBarHeight(), 0.0);
-    DeviceProfile::setOverride(DeviceProfile::Override{UserInterfaceIdiom::pad, QSizeF(1024, 768)});
+    DeviceProfile::setOverride(DeviceProfile::Override { UserInterfaceIdiom::pad, QSizeF(1024, 768) });
     EXPECT_EQ(alone.preferredFormSheetSize(), QSizeF(500, 1024 - 20));
 }
 
@@ -174,7 +175,7 @@ TEST_F(ContainerTest, TabsSwitchOnTapUnlessTheDelegateRefuses)
     auto *b = new RecordingViewController(QStringLiteral("b"), &log);
     auto *c = new RecordingViewController(QStringLiteral("c"), &log);
     auto *tabs = new TabBarController;
-    tabs->setViewControllers({a, b, c});
+    tabs->setViewControllers({ a, b, c });
     RefusingDelegate delegate;
     delegate.refused = c;
     tabs->setDelegate(&delegate);
@@ -187,13 +188,13 @@ TEST_F(ContainerTest, TabsSwitchOnTapUnlessTheDelegateRefuses)
     const QPoint second = tabs->tabBar()->mapTo(window.get(), tabs->tabBar()->itemRect(1).center());
     QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, second);
     EXPECT_EQ(tabs->selectedViewController(), b);
-    EXPECT_EQ(log, (QStringList{QStringLiteral("a:willDisappear"), QStringLiteral("b:load"),
-                                QStringLiteral("b:willAppear"), QStringLiteral("a:didDisappear"),
-                                QStringLiteral("b:didAppear")}));
+    EXPECT_EQ(log,
+        (QStringList { QStringLiteral("a:willDisappear"), QStringLiteral("b:load"), QStringLiteral("b:willAppear"),
+            QStringLiteral("a:didDisappear"), QStringLiteral("b:didAppear") }));
     EXPECT_EQ(b->view()->geometry(), QRect(0, 0, 375, 667 - TabBar::kHeight));
     tabs->tapTab(2);
     EXPECT_EQ(tabs->selectedIndex(), 1);
-    EXPECT_EQ(delegate.selected, QList<ViewController *>{b});
+    EXPECT_EQ(delegate.selected, QList<ViewController *> { b });
     // Code may select any tab without asking.
     tabs->setSelectedIndex(2);
     EXPECT_EQ(tabs->selectedViewController(), c);
@@ -205,7 +206,7 @@ TEST_F(ContainerTest, AViewSitsJustBelowTheTabBarInTheStack)
 {
     makeWindow();
     auto *tabs = new TabBarController;
-    tabs->setViewControllers({new ViewController, new ViewController});
+    tabs->setViewControllers({ new ViewController, new ViewController });
     window->setRootViewController(tabs);
     auto *mini = new QWidget;
     tabs->insertSubviewBelowTabBar(mini);
@@ -221,7 +222,7 @@ TEST_F(ContainerTest, CenteredPopoverStaysCentredWhenTheWindowResizes)
 {
     makeWindow(UserInterfaceIdiom::pad);
     auto *tabs = new TabBarController;
-    tabs->setViewControllers({new ViewController});
+    tabs->setViewControllers({ new ViewController });
     window->setRootViewController(tabs);
     auto *content = new ViewController;
     content->setModalPresentationStyle(ModalPresentationStyle::popover);

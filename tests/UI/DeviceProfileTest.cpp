@@ -1,7 +1,6 @@
 #include "Platform/UI/DeviceProfile.h"
 
 #include <QWidget>
-
 #include <gtest/gtest.h>
 
 using namespace tarnik;
@@ -19,10 +18,10 @@ TEST(DeviceProfileTest, TheWindowPlaysTheScreenAndTestsCanChooseTheDevice)
     window.resize(900, 900);
     EXPECT_FALSE(DeviceProfile::isPortrait()); // a square is not taller than wide
 
-    DeviceProfile::setOverride(DeviceProfile::Override{UserInterfaceIdiom::pad, QSizeF(1024, 768)});
+    DeviceProfile::setOverride(DeviceProfile::Override { UserInterfaceIdiom::pad, QSizeF(1024, 768) });
     EXPECT_TRUE(DeviceProfile::isPad());
     EXPECT_FALSE(DeviceProfile::isPortrait());
-    DeviceProfile::setOverride(DeviceProfile::Override{UserInterfaceIdiom::phone, QSizeF(375, 667)});
+    DeviceProfile::setOverride(DeviceProfile::Override { UserInterfaceIdiom::phone, QSizeF(375, 667) });
     EXPECT_TRUE(DeviceProfile::isPhone());
     DeviceProfile::setOverride(std::nullopt);
     DeviceProfile::setScreenWindow(nullptr);

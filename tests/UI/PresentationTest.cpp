@@ -5,7 +5,6 @@
 #include "Platform/UI/PopoverPresentationController.h"
 #include "Platform/UI/TabBarController.h"
 #include "Platform/UI/View.h"
-
 #include "Support/UiTestSupport.h"
 
 #include <QCoreApplication>
@@ -40,15 +39,17 @@ public:
             QWidget *to = context->view(Key::to);
             View::addSubview(container, to);
             View::setFrame(to, QRect(-container->width(), 0, container->width(), container->height()));
-            View::animate(transitionDuration(context), [&] { View::setFrame(to, container->rect()); },
-                          [context](bool) { context->completeTransition(!context->transitionWasCancelled()); },
-                          0.0, TimingFunction::linear());
+            View::animate(
+                transitionDuration(context), [&] { View::setFrame(to, container->rect()); },
+                [context](bool) { context->completeTransition(!context->transitionWasCancelled()); }, 0.0,
+                TimingFunction::linear());
         } else {
             QWidget *from = context->view(Key::from);
-            View::animate(transitionDuration(context),
-                          [&] { View::setFrame(from, container->rect().translated(-container->width(), 0)); },
-                          [context](bool) { context->completeTransition(!context->transitionWasCancelled()); },
-                          0.0, TimingFunction::linear());
+            View::animate(
+                transitionDuration(context),
+                [&] { View::setFrame(from, container->rect().translated(-container->width(), 0)); },
+                [context](bool) { context->completeTransition(!context->transitionWasCancelled()); }, 0.0,
+                TimingFunction::linear());
         }
     }
     void animationEnded(bool completed) override { ended.push_back(completed); }
@@ -65,9 +66,8 @@ public:
     std::shared_ptr<PercentDrivenInteractiveTransition> interactor;
     bool interactive = false;
 
-    std::shared_ptr<ViewControllerAnimatedTransitioning> animationControllerForPresented(ViewController *,
-                                                                                         ViewController *,
-                                                                                         ViewController *) override
+    std::shared_ptr<ViewControllerAnimatedTransitioning> animationControllerForPresented(
+        ViewController *, ViewController *, ViewController *) override
     {
         return present;
     }
@@ -75,13 +75,13 @@ public:
     {
         return dismiss;
     }
-    std::shared_ptr<ViewControllerInteractiveTransitioning>
-    interactionControllerForPresentation(ViewControllerAnimatedTransitioning *) override
+    std::shared_ptr<ViewControllerInteractiveTransitioning> interactionControllerForPresentation(
+        ViewControllerAnimatedTransitioning *) override
     {
         return interactive ? interactor : nullptr;
     }
-    std::shared_ptr<ViewControllerInteractiveTransitioning>
-    interactionControllerForDismissal(ViewControllerAnimatedTransitioning *) override
+    std::shared_ptr<ViewControllerInteractiveTransitioning> interactionControllerForDismissal(
+        ViewControllerAnimatedTransitioning *) override
     {
         return interactive ? interactor : nullptr;
     }
@@ -100,10 +100,11 @@ TEST_F(PresentationTest, RootLoadsAndAppearsWhenTheWindowShows)
     Window w;
     w.resize(300, 500);
     w.setRootViewController(root);
-    EXPECT_EQ(log, QStringList{QStringLiteral("root:load")});
+    EXPECT_EQ(log, QStringList { QStringLiteral("root:load") });
     w.show();
-    EXPECT_EQ(log, (QStringList{QStringLiteral("root:load"), QStringLiteral("root:willAppear"),
-                                QStringLiteral("root:didAppear")}));
+    EXPECT_EQ(log,
+        (QStringList {
+            QStringLiteral("root:load"), QStringLiteral("root:willAppear"), QStringLiteral("root:didAppear") }));
     EXPECT_EQ(root->view()->geometry(), w.rect());
     w.resize(500, 300);
     EXPECT_EQ(root->lastTransitionSize, QSizeF(500, 300));
@@ -128,9 +129,10 @@ TEST_F(PresentationTest, FullScreenPresentationAndDismissalRunTheirCallbacksInOr
     advance(0.2);
     EXPECT_TRUE(presented);
     EXPECT_EQ(modal->view()->geometry(), window->rect());
-    EXPECT_EQ(log, (QStringList{QStringLiteral("modal:load"), QStringLiteral("modal:willAppear"),
-                                QStringLiteral("root:willDisappear"), QStringLiteral("modal:didAppear"),
-                                QStringLiteral("root:didDisappear")}));
+    EXPECT_EQ(log,
+        (QStringList { QStringLiteral("modal:load"), QStringLiteral("modal:willAppear"),
+            QStringLiteral("root:willDisappear"), QStringLiteral("modal:didAppear"),
+            QStringLiteral("root:didDisappear") }));
     log.clear();
     bool dismissed = false;
     modal->dismiss(true, [&] { dismissed = true; });
@@ -138,8 +140,9 @@ TEST_F(PresentationTest, FullScreenPresentationAndDismissalRunTheirCallbacksInOr
     settle();
     EXPECT_TRUE(dismissed);
     EXPECT_EQ(root->presentedViewController(), nullptr);
-    EXPECT_EQ(log, (QStringList{QStringLiteral("modal:willDisappear"), QStringLiteral("root:willAppear"),
-                                QStringLiteral("modal:didDisappear"), QStringLiteral("root:didAppear")}));
+    EXPECT_EQ(log,
+        (QStringList { QStringLiteral("modal:willDisappear"), QStringLiteral("root:willAppear"),
+            QStringLiteral("modal:didDisappear"), QStringLiteral("root:didAppear") }));
     // The presenter adopted the screen that had no owner and lets it go.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(modal.isNull());
@@ -168,7 +171,7 @@ TEST_F(PresentationTest, ChildScreensPresentThroughTheirRootAndSeeItsPresentatio
     auto *tabs = new TabBarController;
     auto *inner = new ViewController;
     auto *nav = new NavigationController(inner);
-    tabs->setViewControllers({new ViewController, nav});
+    tabs->setViewControllers({ new ViewController, nav });
     window->setRootViewController(tabs);
     auto *modal = new ViewController;
     inner->present(modal, false);
@@ -215,11 +218,11 @@ TEST_F(PresentationTest, FormSheetsAndPopoversAdaptToTheDevice)
         QRect expected;
     };
     const Row rows[] = {
-        {UserInterfaceIdiom::pad, ModalPresentationStyle::formSheet, QRect(184, 312, 400, 400)},
-        {UserInterfaceIdiom::phone, ModalPresentationStyle::formSheet, QRect(0, 0, 375, 667)},
-        {UserInterfaceIdiom::pad, ModalPresentationStyle::popover, QRect(234, 362, 300, 300)},
-        {UserInterfaceIdiom::phone, ModalPresentationStyle::popover, QRect(0, 0, 375, 667)},
-        {UserInterfaceIdiom::pad, ModalPresentationStyle::overFullScreen, QRect(0, 0, 768, 1024)},
+        { UserInterfaceIdiom::pad, ModalPresentationStyle::formSheet, QRect(184, 312, 400, 400) },
+        { UserInterfaceIdiom::phone, ModalPresentationStyle::formSheet, QRect(0, 0, 375, 667) },
+        { UserInterfaceIdiom::pad, ModalPresentationStyle::popover, QRect(234, 362, 300, 300) },
+        { UserInterfaceIdiom::phone, ModalPresentationStyle::popover, QRect(0, 0, 375, 667) },
+        { UserInterfaceIdiom::pad, ModalPresentationStyle::overFullScreen, QRect(0, 0, 768, 1024) },
     };
     for (const Row &row : rows) {
         makeWindow(row.idiom);
@@ -227,7 +230,8 @@ TEST_F(PresentationTest, FormSheetsAndPopoversAdaptToTheDevice)
         window->setRootViewController(root);
         auto *sheet = new ViewController;
         sheet->setModalPresentationStyle(row.style);
-        sheet->setPreferredContentSize(row.style == ModalPresentationStyle::popover ? QSizeF(300, 300) : QSizeF(400, 400));
+        sheet->setPreferredContentSize(
+            row.style == ModalPresentationStyle::popover ? QSizeF(300, 300) : QSizeF(400, 400));
         if (auto *popover = sheet->popoverPresentationController()) {
             popover->setSourceView(root->view());
             popover->setSourceRect(QRectF(384, 512, 0, 0));
@@ -255,10 +259,10 @@ TEST_F(PresentationTest, CustomTransitionGetsTheContextAndTheDelegateIsHeldWeakl
     EXPECT_EQ(modal->view()->x(), -window->width() / 2);
     settle();
     EXPECT_TRUE(done);
-    EXPECT_EQ(handler->present->ended, std::vector<bool>{true});
+    EXPECT_EQ(handler->present->ended, std::vector<bool> { true });
     root->dismiss(true);
     settle();
-    EXPECT_EQ(handler->dismiss->ended, std::vector<bool>{true});
+    EXPECT_EQ(handler->dismiss->ended, std::vector<bool> { true });
 
     // Once the handler is gone, the default transition runs.
     handler.reset();
@@ -292,7 +296,7 @@ TEST_F(PresentationTest, InteractivePresentationFollowsTheFingerAndCanBeCancelle
     settle();
     EXPECT_EQ(completions, 1);
     EXPECT_EQ(root->presentedViewController(), nullptr);
-    EXPECT_EQ(handler->present->ended, std::vector<bool>{false});
+    EXPECT_EQ(handler->present->ended, std::vector<bool> { false });
     EXPECT_EQ(root->appearance(), ViewController::Appearance::appeared);
     EXPECT_EQ(modal->appearance(), ViewController::Appearance::disappeared);
     EXPECT_FALSE(modal->view()->isVisible());
@@ -353,9 +357,8 @@ class SelfAnimatingScreen : public ViewController, public ViewControllerTransiti
 {
 public:
     SelfAnimatingScreen() { setTransitioningDelegate(this); }
-    std::shared_ptr<ViewControllerAnimatedTransitioning> animationControllerForPresented(ViewController *,
-                                                                                         ViewController *,
-                                                                                         ViewController *) override
+    std::shared_ptr<ViewControllerAnimatedTransitioning> animationControllerForPresented(
+        ViewController *, ViewController *, ViewController *) override
     {
         ++asked;
         return std::make_shared<CrossDissolveTransition>(true);

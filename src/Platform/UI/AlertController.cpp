@@ -44,8 +44,8 @@ protected:
             return;
         }
         const int w = std::min(m_style == AlertController::Style::alert ? 300 : 420, width() - 20);
-        const int h = std::min(card->heightForWidth(w) > 0 ? card->heightForWidth(w) : card->sizeHint().height(),
-                               height() - 20);
+        const int h = std::min(
+            card->heightForWidth(w) > 0 ? card->heightForWidth(w) : card->sizeHint().height(), height() - 20);
         if (m_style == AlertController::Style::alert)
             card->setGeometry((width() - w) / 2, (height() - h) / 2, w, h);
         else
@@ -158,7 +158,7 @@ QWidget *AlertController::buildCard()
                 button->setEnabled(guard->isEnabled());
         });
         layout->addWidget(button);
-        m_buttons.append({action, button});
+        m_buttons.append({ action, button });
     }
     return card;
 }

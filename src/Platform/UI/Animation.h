@@ -3,7 +3,6 @@
 #include "Platform/UI/TimingFunction.h"
 
 #include <QString>
-
 #include <functional>
 #include <memory>
 #include <vector>

@@ -44,8 +44,8 @@ void AnimationDriver::advance(double seconds)
     // an animation sees it run for the rest of the step.
     const double end = m_manualNow + seconds;
     for (;;) {
-        auto next = std::min_element(m_timers.begin(), m_timers.end(),
-                                     [](const auto &a, const auto &b) { return a.second.due < b.second.due; });
+        auto next = std::min_element(
+            m_timers.begin(), m_timers.end(), [](const auto &a, const auto &b) { return a.second.due < b.second.due; });
         if (next == m_timers.end() || next->second.due > end)
             break;
         const double dt = std::max(0.0, next->second.due - m_manualNow);
@@ -194,7 +194,7 @@ std::shared_ptr<Animation> AnimationDriver::animation(QObject *layer, const QStr
 AnimationDriver::Id AnimationDriver::schedule(double delay, std::function<void()> callback)
 {
     const Id id = m_nextId++;
-    m_timers.emplace(id, Timer{currentTime() + std::max(0.0, delay), std::move(callback)});
+    m_timers.emplace(id, Timer { currentTime() + std::max(0.0, delay), std::move(callback) });
     ensureTicking();
     return id;
 }

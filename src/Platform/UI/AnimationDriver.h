@@ -7,7 +7,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
-
 #include <functional>
 #include <map>
 #include <memory>

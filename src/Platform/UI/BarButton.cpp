@@ -43,8 +43,8 @@ void BarButton::refresh()
     if (m_item->style() == BarButtonItem::Style::done)
         f.setBold(true);
     setFont(f);
-    setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 4px 8px; color: %1; }")
-                      .arg(color.name(QColor::HexArgb)));
+    setStyleSheet(
+        QStringLiteral("QToolButton { border: none; padding: 4px 8px; color: %1; }").arg(color.name(QColor::HexArgb)));
 }
 
 } // namespace tarnik

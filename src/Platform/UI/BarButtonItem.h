@@ -6,7 +6,6 @@
 #include <QMap>
 #include <QObject>
 #include <QPointer>
-
 #include <functional>
 
 class QWidget;
@@ -32,8 +31,8 @@ public:
         QMap<ControlState, TextAttributes> titleTextAttributes;
     };
 
-    explicit BarButtonItem(const QString &title = {}, Style style = Style::plain, Action action = {},
-                           QObject *parent = nullptr);
+    explicit BarButtonItem(
+        const QString &title = {}, Style style = Style::plain, Action action = {}, QObject *parent = nullptr);
     BarButtonItem(const QIcon &image, Style style, Action action = {}, QObject *parent = nullptr);
     static BarButtonItem *flexibleSpace(QObject *parent = nullptr);
     static BarButtonItem *fixedSpace(int width, QObject *parent = nullptr);

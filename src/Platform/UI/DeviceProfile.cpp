@@ -4,7 +4,6 @@
 #include <QPointer>
 #include <QScreen>
 #include <QWidget>
-
 #include <algorithm>
 
 namespace tarnik {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QSizeF>
-
 #include <optional>
 
 class QWidget;

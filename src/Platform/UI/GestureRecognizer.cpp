@@ -4,7 +4,6 @@
 
 #include <QMouseEvent>
 #include <QWidget>
-
 #include <cmath>
 #include <utility>
 
@@ -134,9 +133,9 @@ void GestureRecognizer::deliver()
     }
 }
 
-void GestureRecognizer::touchesBegan(const QPointF &, double) {}
-void GestureRecognizer::touchesMoved(const QPointF &, double) {}
-void GestureRecognizer::touchesEnded(const QPointF &, double) {}
+void GestureRecognizer::touchesBegan(const QPointF &, double) { }
+void GestureRecognizer::touchesMoved(const QPointF &, double) { }
+void GestureRecognizer::touchesEnded(const QPointF &, double) { }
 
 void GestureRecognizer::touchesCancelled(const QPointF &, double)
 {
@@ -146,7 +145,7 @@ void GestureRecognizer::touchesCancelled(const QPointF &, double)
         setState(State::failed);
 }
 
-void GestureRecognizer::reset() {}
+void GestureRecognizer::reset() { }
 
 bool GestureRecognizer::eventFilter(QObject *watched, QEvent *event)
 {

@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QPointF>
 #include <QPointer>
-
 #include <functional>
 #include <optional>
 #include <vector>

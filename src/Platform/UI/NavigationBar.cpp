@@ -124,8 +124,8 @@ void NavigationBar::rebuild()
         if (m_back && !m_top->hidesBackButton() && m_top->leftBarButtonItems().isEmpty()) {
             BarButtonItem *backItem = m_back->backBarButtonItem();
             const QString title = QStringLiteral("‹ ") + (backItem ? backItem->title() : m_backTitle);
-            auto *shown = new BarButtonItem(title, BarButtonItem::Style::plain,
-                                            [this](BarButtonItem *) { Q_EMIT backTapped(); }, this);
+            auto *shown = new BarButtonItem(
+                title, BarButtonItem::Style::plain, [this](BarButtonItem *) { Q_EMIT backTapped(); }, this);
             auto *button = new BarButton(shown, this);
             button->setObjectName(QStringLiteral("BackButton"));
             button->setFallbackColor(m_tint);
@@ -148,8 +148,8 @@ void NavigationBar::rebuild()
     m_title->setText(m_top ? m_top->title() : QString());
     const QColor defaultColor = m_barStyle == BarStyle::black ? Qt::white : Qt::black;
     m_title->setFont(m_titleAttributes.font.value_or(QFont()));
-    m_title->setStyleSheet(QStringLiteral("color: %1;").arg(
-        m_titleAttributes.foregroundColor.value_or(defaultColor).name(QColor::HexArgb)));
+    m_title->setStyleSheet(QStringLiteral("color: %1;")
+                               .arg(m_titleAttributes.foregroundColor.value_or(defaultColor).name(QColor::HexArgb)));
     relayout();
     update();
 }

@@ -6,7 +6,6 @@
 #include <QList>
 #include <QPointer>
 #include <QWidget>
-
 #include <functional>
 #include <optional>
 

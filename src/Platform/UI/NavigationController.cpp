@@ -1,9 +1,9 @@
 #include "Platform/UI/NavigationController.h"
 
+#include "Platform/UI/AnimationDriver.h"
 #include "Platform/UI/NavigationBar.h"
 #include "Platform/UI/NavigationItem.h"
 #include "Platform/UI/Toolbar.h"
-#include "Platform/UI/AnimationDriver.h"
 #include "Platform/UI/View.h"
 
 #include <QWidget>
@@ -101,7 +101,7 @@ void NavigationController::layoutChildViews()
 QList<ViewController *> NavigationController::visibleChildren() const
 {
     if (ViewController *top = topViewController())
-        return {top};
+        return { top };
     return {};
 }
 
@@ -126,11 +126,11 @@ void NavigationController::updateBars()
     if (below)
         backTitle = below->title().isEmpty() ? QStringLiteral("Back") : below->title();
     m_bar->setItems(top ? top->navigationItem() : nullptr, below ? below->navigationItem() : nullptr, backTitle);
-    m_toolbar->setItems(top ? top->toolbarItems() : QList<BarButtonItem *>{});
+    m_toolbar->setItems(top ? top->toolbarItems() : QList<BarButtonItem *> {});
 }
 
-void NavigationController::transition(ViewController *from, ViewController *to, bool animated, bool forward,
-                                      const QList<ViewController *> &removed)
+void NavigationController::transition(
+    ViewController *from, ViewController *to, bool animated, bool forward, const QList<ViewController *> &removed)
 {
     const bool visible = isViewLoaded() && isOnScreen();
     const bool animate = animated && visible && from && to && from != to;
@@ -188,10 +188,13 @@ void NavigationController::transition(ViewController *from, ViewController *to, 
         fromView->raise();
         View::setFrame(toView, content.translated(-w / 3, 0));
     }
-    View::animate(0.35, [&] {
-        View::setFrame(toView, content);
-        View::setFrame(fromView, forward ? content.translated(-w / 3, 0) : content.translated(w, 0));
-    }, finish);
+    View::animate(
+        0.35,
+        [&] {
+            View::setFrame(toView, content);
+            View::setFrame(fromView, forward ? content.translated(-w / 3, 0) : content.translated(w, 0));
+        },
+        finish);
 }
 
 void NavigationController::pushViewController(ViewController *controller, bool animated)
@@ -210,7 +213,7 @@ ViewController *NavigationController::popViewController(bool animated)
         return nullptr;
     ViewController *popped = m_stack.takeLast();
     popped->removeFromParentViewController();
-    transition(popped, topViewController(), animated, false, {popped});
+    transition(popped, topViewController(), animated, false, { popped });
     return popped;
 }
 

@@ -3,7 +3,6 @@
 #include "Platform/UI/ViewController.h"
 
 #include <QList>
-
 #include <functional>
 
 namespace tarnik {
@@ -52,8 +51,8 @@ protected:
     void childTitleChanged(ViewController *child) override;
 
 private:
-    void transition(ViewController *from, ViewController *to, bool animated, bool forward,
-                    const QList<ViewController *> &removed);
+    void transition(
+        ViewController *from, ViewController *to, bool animated, bool forward, const QList<ViewController *> &removed);
     void updateBars();
     QRect contentRect() const;
     bool isOnScreen() const;

@@ -34,12 +34,12 @@ void NavigationItem::setTitleView(QWidget *view)
 
 void NavigationItem::setLeftBarButtonItem(BarButtonItem *item, bool animated)
 {
-    setLeftBarButtonItems(item ? QList<BarButtonItem *>{item} : QList<BarButtonItem *>{}, animated);
+    setLeftBarButtonItems(item ? QList<BarButtonItem *> { item } : QList<BarButtonItem *> {}, animated);
 }
 
 void NavigationItem::setRightBarButtonItem(BarButtonItem *item, bool animated)
 {
-    setRightBarButtonItems(item ? QList<BarButtonItem *>{item} : QList<BarButtonItem *>{}, animated);
+    setRightBarButtonItems(item ? QList<BarButtonItem *> { item } : QList<BarButtonItem *> {}, animated);
 }
 
 void NavigationItem::setLeftBarButtonItems(const QList<BarButtonItem *> &items, bool)
@@ -58,7 +58,7 @@ void NavigationItem::setRightBarButtonItems(const QList<BarButtonItem *> &items,
 
 void NavigationItem::setBackBarButtonItem(BarButtonItem *item)
 {
-    adopt({item});
+    adopt({ item });
     m_back = item;
     Q_EMIT changed();
 }

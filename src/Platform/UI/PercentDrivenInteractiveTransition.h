@@ -4,7 +4,6 @@
 #include "Platform/UI/Transitioning.h"
 
 #include <QList>
-
 #include <memory>
 
 namespace tarnik {

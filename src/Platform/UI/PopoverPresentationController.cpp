@@ -3,7 +3,6 @@
 #include "Platform/UI/BarButtonItem.h"
 
 #include <QWidget>
-
 #include <algorithm>
 
 namespace tarnik {
@@ -36,23 +35,25 @@ QRect PopoverPresentationController::frameIn(QWidget *container, const QSizeF &s
     if (!anchorView) {
         // No anchor: centred in the container.
         return QRect(bounds.x() + (bounds.width() - s.width()) / 2, bounds.y() + (bounds.height() - s.height()) / 2,
-                     s.width(), s.height());
+            s.width(), s.height());
     }
     const QPointF inWindow = QPointF(anchorView->mapTo(container->window(), QPoint(0, 0))) + anchor.topLeft();
     const QPointF origin = inWindow - QPointF(container->mapTo(container->window(), QPoint(0, 0)));
     const QRectF a(origin, anchor.size());
     QRect frame;
     if (permittedArrowDirections == 0) {
-        frame = QRect(qRound(a.center().x() - s.width() / 2.0), qRound(a.center().y() - s.height() / 2.0), s.width(),
-                      s.height());
+        frame = QRect(
+            qRound(a.center().x() - s.width() / 2.0), qRound(a.center().y() - s.height() / 2.0), s.width(), s.height());
     } else {
         const int x = qRound(a.center().x() - s.width() / 2.0);
         const bool roomBelow = a.bottom() + 10 + s.height() <= bounds.bottom();
         const int y = qRound(roomBelow ? a.bottom() + 10 : a.top() - 10 - s.height());
         frame = QRect(QPoint(x, y), s);
     }
-    frame.moveLeft(std::clamp(frame.left(), bounds.left() + 10, std::max(bounds.left() + 10, bounds.right() - 10 - s.width())));
-    frame.moveTop(std::clamp(frame.top(), bounds.top() + 10, std::max(bounds.top() + 10, bounds.bottom() - 10 - s.height())));
+    frame.moveLeft(
+        std::clamp(frame.left(), bounds.left() + 10, std::max(bounds.left() + 10, bounds.right() - 10 - s.width())));
+    frame.moveTop(
+        std::clamp(frame.top(), bounds.top() + 10, std::max(bounds.top() + 10, bounds.bottom() - 10 - s.height())));
     return frame;
 }
 

@@ -21,10 +21,10 @@ class PopoverPresentationControllerDelegate
 public:
     virtual ~PopoverPresentationControllerDelegate() = default;
     virtual bool popoverPresentationControllerShouldDismissPopover(PopoverPresentationController *) { return true; }
-    virtual void popoverPresentationControllerDidDismissPopover(PopoverPresentationController *) {}
+    virtual void popoverPresentationControllerDidDismissPopover(PopoverPresentationController *) { }
     // May change the anchor rectangle (in the view's coordinates) and view.
-    virtual void popoverPresentationControllerWillReposition(PopoverPresentationController *, QRectF & /*rect*/,
-                                                             QWidget *& /*view*/)
+    virtual void popoverPresentationControllerWillReposition(
+        PopoverPresentationController *, QRectF & /*rect*/, QWidget *& /*view*/)
     {
     }
     // Phones show popovers full screen unless this answers popover.

@@ -83,7 +83,7 @@ QRect PresentationController::frameOfPresentedView() const
             size = QSizeF(540, 620);
         const QSize s = size.toSize().boundedTo(bounds.size());
         return QRect(bounds.x() + (bounds.width() - s.width()) / 2, bounds.y() + (bounds.height() - s.height()) / 2,
-                     s.width(), s.height());
+            s.width(), s.height());
     }
     case ModalPresentationStyle::popover:
         if (PopoverPresentationController *popover = m_presented->popoverPresentationController())
@@ -103,7 +103,8 @@ std::shared_ptr<ViewControllerAnimatedTransitioning> PresentationController::ani
             return custom;
     }
     const ModalPresentationStyle style = effectiveStyle();
-    if (style == ModalPresentationStyle::popover || m_presented->modalTransitionStyle == ModalTransitionStyle::crossDissolve)
+    if (style == ModalPresentationStyle::popover
+        || m_presented->modalTransitionStyle == ModalTransitionStyle::crossDissolve)
         return std::make_shared<CrossDissolveTransition>(presenting);
     return std::make_shared<CoverVerticalTransition>(presenting);
 }
@@ -133,8 +134,8 @@ void PresentationController::present(bool animated, std::function<void()> comple
     if (coversPresenter())
         m_presenting->beginAppearanceTransition(false, animated);
 
-    m_context = std::make_shared<TransitionContext>(m_container, m_presenting, m_presented, animated,
-                                                    completionFor(&PresentationController::finishPresentation));
+    m_context = std::make_shared<TransitionContext>(
+        m_container, m_presenting, m_presented, animated, completionFor(&PresentationController::finishPresentation));
     const QRect full = m_container->rect();
     m_context->setFrames(m_presenting, full, full);
     m_context->setFrames(m_presented, QRect(), frameOfPresentedView());
@@ -155,12 +156,12 @@ void PresentationController::dismiss(bool animated, std::function<void()> comple
     m_presented->beginAppearanceTransition(false, animated);
     if (coversPresenter())
         m_presenting->beginAppearanceTransition(true, animated);
-    m_context = std::make_shared<TransitionContext>(m_container, m_presented, m_presenting, animated,
-                                                    completionFor(&PresentationController::finishDismissal));
+    m_context = std::make_shared<TransitionContext>(
+        m_container, m_presented, m_presenting, animated, completionFor(&PresentationController::finishDismissal));
     const QRect current = View::frame(m_presented->view());
     m_context->setFrames(m_presented, current, current);
-    m_context->setFrames(m_presenting, m_container ? m_container->rect() : QRect(),
-                         m_container ? m_container->rect() : QRect());
+    m_context->setFrames(
+        m_presenting, m_container ? m_container->rect() : QRect(), m_container ? m_container->rect() : QRect());
     run(animated, false);
 }
 
@@ -338,7 +339,8 @@ void PresentationController::pressedOutside(const QPoint &)
     if (!m_presented || effectiveStyle() != ModalPresentationStyle::popover || !m_context || !m_context->isCompleted())
         return;
     PopoverPresentationController *popover = m_presented->popoverPresentationController();
-    if (popover && popover->delegate() && !popover->delegate()->popoverPresentationControllerShouldDismissPopover(popover))
+    if (popover && popover->delegate()
+        && !popover->delegate()->popoverPresentationControllerShouldDismissPopover(popover))
         return;
     dismiss(true, {});
 }

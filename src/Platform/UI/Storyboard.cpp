@@ -47,12 +47,13 @@ ViewController *Storyboard::instantiateViewController(const QString &identifier)
 {
     const Factory factory = registry().factories.value(m_name).value(identifier);
     if (!factory)
-        fatalError(QStringLiteral("Storyboard (") + m_name + QStringLiteral(") doesn't contain a view controller with identifier '")
-                   + identifier + QStringLiteral("'"));
+        fatalError(QStringLiteral("Storyboard (") + m_name
+            + QStringLiteral(") doesn't contain a view controller with identifier '") + identifier
+            + QStringLiteral("'"));
     ViewController *vc = factory();
     if (!vc)
         fatalError(QStringLiteral("Storyboard (") + m_name + QStringLiteral(") made no view controller for '")
-                   + identifier + QStringLiteral("'"));
+            + identifier + QStringLiteral("'"));
     return vc;
 }
 

@@ -4,7 +4,6 @@
 #include "Platform/UI/ViewController.h"
 
 #include <QString>
-
 #include <functional>
 #include <type_traits>
 
@@ -26,13 +25,11 @@ public:
     static void registerFactory(const QString &storyboard, const QString &identifier, Factory factory);
     static void unregisterFactory(const QString &storyboard, const QString &identifier);
     static void setInitialIdentifier(const QString &storyboard, const QString &identifier);
-    template<class T>
-    static void registerClass(const QString &storyboard)
+    template<class T> static void registerClass(const QString &storyboard)
     {
         registerFactory(storyboard, classNameOf<T>(), [] { return new T; });
     }
-    template<class T>
-    static QString classNameOf()
+    template<class T> static QString classNameOf()
     {
         QString name = QString::fromLatin1(T::staticMetaObject.className());
         const int colon = name.lastIndexOf(QLatin1Char(':'));
@@ -45,8 +42,7 @@ public:
     ViewController *instantiateInitialViewController() const;
 
     // A new screen of class T; a screen of another class stops the program.
-    template<class T>
-    T *instantiate(const QString &identifier) const
+    template<class T> T *instantiate(const QString &identifier) const
     {
         ViewController *vc = instantiateViewController(identifier);
         if (auto *typed = qobject_cast<T *>(vc))
@@ -55,8 +51,7 @@ public:
         fatalError(wrongTypeMessage(classNameOf<T>(), identifier));
     }
     // A new screen of class T, or none when the identifier makes another class.
-    template<class T>
-    T *instantiateIfType(const QString &identifier) const
+    template<class T> T *instantiateIfType(const QString &identifier) const
     {
         ViewController *vc = instantiateViewController(identifier);
         if (auto *typed = qobject_cast<T *>(vc))

@@ -92,7 +92,8 @@ void TabBar::paintEvent(QPaintEvent *)
         const QRect r = itemRect(i);
         const TextAttributes attributes
             = item->titleTextAttributes(selected ? ControlState::selected : ControlState::normal);
-        const QColor color = attributes.foregroundColor.value_or(selected ? QColor(Qt::white) : QColor(0x99, 0x99, 0x99));
+        const QColor color
+            = attributes.foregroundColor.value_or(selected ? QColor(Qt::white) : QColor(0x99, 0x99, 0x99));
         const QIcon icon = selected ? item->selectedImage() : item->image();
         const QMargins insets = item->imageInsets();
         const QRect iconRect(r.center().x() - 12 + insets.left() - insets.right(), r.top() + 5 + insets.top(), 24, 24);
@@ -109,8 +110,8 @@ void TabBar::paintEvent(QPaintEvent *)
         f.setPointSizeF(std::max(7.0, f.pointSizeF() * 0.8));
         p.setFont(f);
         p.setPen(color);
-        p.drawText(QRect(r.left(), r.top() + 31, r.width(), 16).translated(offset.toPoint()), Qt::AlignCenter,
-                   item->title());
+        p.drawText(
+            QRect(r.left(), r.top() + 31, r.width(), 16).translated(offset.toPoint()), Qt::AlignCenter, item->title());
         if (!item->badgeValue().isEmpty()) {
             p.setBrush(QColor(0xc4, 0, 0));
             p.setPen(Qt::white);

@@ -34,7 +34,7 @@ Q_SIGNALS:
     void itemTapped(int index);
 
 protected:
-    virtual void layoutItems() {}
+    virtual void layoutItems() { }
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;

@@ -60,7 +60,7 @@ void TabBarController::layoutChildViews()
 QList<ViewController *> TabBarController::visibleChildren() const
 {
     if (ViewController *selected = selectedViewController())
-        return {selected};
+        return { selected };
     return {};
 }
 
@@ -184,8 +184,8 @@ void TabBarController::presentCenteredPopover(ViewController *controller)
     present(controller, true);
 }
 
-void TabBarController::popoverPresentationControllerWillReposition(PopoverPresentationController *, QRectF &rect,
-                                                                   QWidget *&)
+void TabBarController::popoverPresentationControllerWillReposition(
+    PopoverPresentationController *, QRectF &rect, QWidget *&)
 {
     const QRect bounds = view()->rect();
     rect = QRectF(bounds.x() + bounds.width() / 2.0, bounds.y() + bounds.height() / 2.0, 0, 0);

@@ -14,7 +14,7 @@ class TabBarControllerDelegate
 public:
     virtual ~TabBarControllerDelegate() = default;
     virtual bool shouldSelect(TabBarController *, ViewController *) { return true; }
-    virtual void didSelect(TabBarController *, ViewController *) {}
+    virtual void didSelect(TabBarController *, ViewController *) { }
 };
 
 // Screens in tabs with the tab bar at the bottom. The selected screen fills
@@ -57,8 +57,8 @@ public:
     // Presents a screen as a popover centred on this controller's view,
     // without arrows, kept centred when the window changes size.
     void presentCenteredPopover(ViewController *controller);
-    void popoverPresentationControllerWillReposition(PopoverPresentationController *, QRectF &rect,
-                                                     QWidget *&view) override;
+    void popoverPresentationControllerWillReposition(
+        PopoverPresentationController *, QRectF &rect, QWidget *&view) override;
 
 protected:
     void loadView() override;

@@ -2,7 +2,6 @@
 
 #include <QColor>
 #include <QFont>
-
 #include <optional>
 
 namespace tarnik {
@@ -20,7 +19,7 @@ struct TextAttributes
 
     TextAttributes mergedOver(const TextAttributes &fallback) const
     {
-        return {foregroundColor ? foregroundColor : fallback.foregroundColor, font ? font : fallback.font};
+        return { foregroundColor ? foregroundColor : fallback.foregroundColor, font ? font : fallback.font };
     }
 };
 

@@ -21,8 +21,8 @@ void TransitionContext::retainUntilComplete(const std::shared_ptr<TransitionCont
         running().push_back(context);
 }
 
-TransitionContext::TransitionContext(QWidget *container, ViewController *from, ViewController *to, bool animated,
-                                     std::function<void(bool)> completion)
+TransitionContext::TransitionContext(
+    QWidget *container, ViewController *from, ViewController *to, bool animated, std::function<void(bool)> completion)
     : m_container(container)
     , m_from(from)
     , m_to(to)
@@ -33,7 +33,7 @@ TransitionContext::TransitionContext(QWidget *container, ViewController *from, V
 
 void TransitionContext::setFrames(ViewController *vc, const QRect &initial, const QRect &final)
 {
-    m_frames.insert(vc, {initial, final});
+    m_frames.insert(vc, { initial, final });
 }
 
 ViewController *TransitionContext::viewController(Key key) const

@@ -5,7 +5,6 @@
 #include <QHash>
 #include <QPointer>
 #include <QWidget>
-
 #include <functional>
 #include <memory>
 
@@ -20,7 +19,7 @@ class TransitionContext : public ViewControllerContextTransitioning,
 {
 public:
     TransitionContext(QWidget *container, ViewController *from, ViewController *to, bool animated,
-                      std::function<void(bool)> completion);
+        std::function<void(bool)> completion);
 
     // Keeps the context alive until its completeTransition().
     static void retainUntilComplete(const std::shared_ptr<TransitionContext> &context);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QRect>
-
 #include <memory>
 
 class QWidget;
@@ -41,7 +40,7 @@ public:
     virtual ~ViewControllerAnimatedTransitioning() = default;
     virtual double transitionDuration(ViewControllerContextTransitioning *context) = 0;
     virtual void animateTransition(ViewControllerContextTransitioning *context) = 0;
-    virtual void animationEnded(bool /*transitionCompleted*/) {}
+    virtual void animationEnded(bool /*transitionCompleted*/) { }
 };
 
 // Drives a transition from outside (a finger); see PercentDrivenInteractiveTransition.
@@ -58,24 +57,23 @@ class ViewControllerTransitioningDelegate
 {
 public:
     virtual ~ViewControllerTransitioningDelegate() = default;
-    virtual std::shared_ptr<ViewControllerAnimatedTransitioning>
-    animationControllerForPresented(ViewController * /*presented*/, ViewController * /*presenting*/,
-                                    ViewController * /*source*/)
+    virtual std::shared_ptr<ViewControllerAnimatedTransitioning> animationControllerForPresented(
+        ViewController * /*presented*/, ViewController * /*presenting*/, ViewController * /*source*/)
     {
         return nullptr;
     }
-    virtual std::shared_ptr<ViewControllerAnimatedTransitioning>
-    animationControllerForDismissed(ViewController * /*dismissed*/)
+    virtual std::shared_ptr<ViewControllerAnimatedTransitioning> animationControllerForDismissed(
+        ViewController * /*dismissed*/)
     {
         return nullptr;
     }
-    virtual std::shared_ptr<ViewControllerInteractiveTransitioning>
-    interactionControllerForPresentation(ViewControllerAnimatedTransitioning * /*animator*/)
+    virtual std::shared_ptr<ViewControllerInteractiveTransitioning> interactionControllerForPresentation(
+        ViewControllerAnimatedTransitioning * /*animator*/)
     {
         return nullptr;
     }
-    virtual std::shared_ptr<ViewControllerInteractiveTransitioning>
-    interactionControllerForDismissal(ViewControllerAnimatedTransitioning * /*animator*/)
+    virtual std::shared_ptr<ViewControllerInteractiveTransitioning> interactionControllerForDismissal(
+        ViewControllerAnimatedTransitioning * /*animator*/)
     {
         return nullptr;
     }

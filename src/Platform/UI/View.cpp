@@ -9,7 +9,6 @@
 #include <QRegion>
 #include <QVariant>
 #include <QWidget>
-
 #include <cfloat>
 #include <vector>
 
@@ -69,8 +68,8 @@ void applyTransform(QWidget *view, const QTransform &t)
     view->update();
 }
 
-void runTransaction(Transaction &tx, double duration, double delay, TimingFunction timing,
-                    std::function<void(bool)> completion)
+void runTransaction(
+    Transaction &tx, double duration, double delay, TimingFunction timing, std::function<void(bool)> completion)
 {
     auto tweens = std::make_shared<std::vector<Tween>>(std::move(tx.tweens));
     auto animation = std::make_shared<BasicAnimation>([tweens](double p) {
@@ -103,17 +102,17 @@ void setFrame(QWidget *view, const QRect &target)
     // The start is read when the animation first runs, so a delayed block
     // starts from where the view is then.
     auto from = std::make_shared<std::optional<QRect>>();
-    g_transaction->tweens.push_back({view, [guard, from, target](double p) {
-                                         if (!guard)
-                                             return;
-                                         if (!*from)
-                                             *from = guard->geometry();
-                                         const QRect &a = **from;
-                                         applyFrame(guard, QRect(qRound(lerp(a.x(), target.x(), p)),
-                                                                 qRound(lerp(a.y(), target.y(), p)),
-                                                                 qRound(lerp(a.width(), target.width(), p)),
-                                                                 qRound(lerp(a.height(), target.height(), p))));
-                                     }});
+    g_transaction->tweens.push_back(
+        { view, [guard, from, target](double p) {
+             if (!guard)
+                 return;
+             if (!*from)
+                 *from = guard->geometry();
+             const QRect &a = **from;
+             applyFrame(guard,
+                 QRect(qRound(lerp(a.x(), target.x(), p)), qRound(lerp(a.y(), target.y(), p)),
+                     qRound(lerp(a.width(), target.width(), p)), qRound(lerp(a.height(), target.height(), p))));
+         } });
 }
 
 double alpha(const QWidget *view)
@@ -134,13 +133,13 @@ void setAlpha(QWidget *view, double target)
     }
     QPointer<QWidget> guard(view);
     auto from = std::make_shared<std::optional<double>>();
-    g_transaction->tweens.push_back({view, [guard, from, target](double p) {
+    g_transaction->tweens.push_back({ view, [guard, from, target](double p) {
                                          if (!guard)
                                              return;
                                          if (!*from)
                                              *from = alpha(guard);
                                          applyAlpha(guard, lerp(**from, target, p));
-                                     }});
+                                     } });
 }
 
 QTransform transform(const QWidget *view)
@@ -161,19 +160,17 @@ void setTransform(QWidget *view, const QTransform &target)
     }
     QPointer<QWidget> guard(view);
     auto from = std::make_shared<std::optional<QTransform>>();
-    g_transaction->tweens.push_back({view, [guard, from, target](double p) {
+    g_transaction->tweens.push_back({ view, [guard, from, target](double p) {
                                          if (!guard)
                                              return;
                                          if (!*from)
                                              *from = transform(guard);
                                          const QTransform &a = **from;
-                                         applyTransform(guard, QTransform(lerp(a.m11(), target.m11(), p),
-                                                                          lerp(a.m12(), target.m12(), p),
-                                                                          lerp(a.m21(), target.m21(), p),
-                                                                          lerp(a.m22(), target.m22(), p),
-                                                                          lerp(a.dx(), target.dx(), p),
-                                                                          lerp(a.dy(), target.dy(), p)));
-                                     }});
+                                         applyTransform(guard,
+                                             QTransform(lerp(a.m11(), target.m11(), p), lerp(a.m12(), target.m12(), p),
+                                                 lerp(a.m21(), target.m21(), p), lerp(a.m22(), target.m22(), p),
+                                                 lerp(a.dx(), target.dx(), p), lerp(a.dy(), target.dy(), p)));
+                                     } });
 }
 
 void setValue(QObject *object, const char *property, double target)
@@ -187,17 +184,17 @@ void setValue(QObject *object, const char *property, double target)
     QPointer<QObject> guard(object);
     const QByteArray name(property);
     auto from = std::make_shared<std::optional<double>>();
-    g_transaction->tweens.push_back({object, [guard, name, from, target](double p) {
+    g_transaction->tweens.push_back({ object, [guard, name, from, target](double p) {
                                          if (!guard)
                                              return;
                                          if (!*from)
                                              *from = guard->property(name.constData()).toDouble();
                                          guard->setProperty(name.constData(), lerp(**from, target, p));
-                                     }});
+                                     } });
 }
 
-void animate(double duration, const std::function<void()> &changes, std::function<void(bool)> completion,
-             double delay, TimingFunction timing)
+void animate(double duration, const std::function<void()> &changes, std::function<void(bool)> completion, double delay,
+    TimingFunction timing)
 {
     Transaction tx;
     Transaction *outer = g_transaction;
@@ -209,7 +206,7 @@ void animate(double duration, const std::function<void()> &changes, std::functio
 }
 
 void animateSpring(double duration, double delay, double dampingRatio, double initialVelocity,
-                   const std::function<void()> &changes, std::function<void(bool)> completion)
+    const std::function<void()> &changes, std::function<void(bool)> completion)
 {
     animate(duration, changes, std::move(completion), delay, TimingFunction::spring(dampingRatio, initialVelocity));
 }
@@ -230,7 +227,7 @@ void startWiggling(QWidget *view)
     const auto keyframes = [guard](const char *keyPath, double a, double b, double base) {
         auto anim = std::make_shared<KeyframeAnimation>();
         anim->keyPath = QString::fromLatin1(keyPath);
-        anim->values = {a, b};
+        anim->values = { a, b };
         anim->autoreverses = true;
         const int r = int(QRandomGenerator::global()->bounded(1000));
         anim->duration = base + 0.025 * (r - 500) / 500.0;

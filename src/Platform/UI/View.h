@@ -5,7 +5,6 @@
 #include <QPainterPath>
 #include <QRect>
 #include <QTransform>
-
 #include <functional>
 
 class QWidget;
@@ -32,11 +31,10 @@ void setValue(QObject *object, const char *property, double value);
 // The property name under which a widget keeps its transform.
 inline constexpr const char *kTransformProperty = "tarnikTransform";
 
-void animate(double duration, const std::function<void()> &changes,
-             std::function<void(bool finished)> completion = {}, double delay = 0.0,
-             TimingFunction timing = TimingFunction::easeInOut());
+void animate(double duration, const std::function<void()> &changes, std::function<void(bool finished)> completion = {},
+    double delay = 0.0, TimingFunction timing = TimingFunction::easeInOut());
 void animateSpring(double duration, double delay, double dampingRatio, double initialVelocity,
-                   const std::function<void()> &changes, std::function<void(bool finished)> completion = {});
+    const std::function<void()> &changes, std::function<void(bool finished)> completion = {});
 // Runs changes at once even inside an animate() block.
 void performWithoutAnimation(const std::function<void()> &changes);
 

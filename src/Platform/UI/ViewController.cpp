@@ -13,7 +13,6 @@
 
 #include <QEvent>
 #include <QWidget>
-
 #include <algorithm>
 
 namespace tarnik {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/UI/NavigationItem.h"
+#include "Platform/UI/TabBarItem.h"
 #include "Platform/UI/Transitioning.h"
 
 #include <QList>
@@ -7,14 +9,8 @@
 #include <QPointer>
 #include <QSizeF>
 #include <QWidget>
-
-#include "Platform/UI/NavigationItem.h"
-#include "Platform/UI/TabBarItem.h"
-
 #include <functional>
 #include <memory>
-
-
 
 namespace tarnik {
 
@@ -119,19 +115,19 @@ public:
 
 protected:
     virtual void loadView();
-    virtual void viewDidLoad() {}
-    virtual void viewWillAppear(bool /*animated*/) {}
-    virtual void viewDidAppear(bool /*animated*/) {}
-    virtual void viewWillDisappear(bool /*animated*/) {}
-    virtual void viewDidDisappear(bool /*animated*/) {}
-    virtual void viewWillLayoutSubviews() {}
-    virtual void viewDidLayoutSubviews() {}
+    virtual void viewDidLoad() { }
+    virtual void viewWillAppear(bool /*animated*/) { }
+    virtual void viewDidAppear(bool /*animated*/) { }
+    virtual void viewWillDisappear(bool /*animated*/) { }
+    virtual void viewDidDisappear(bool /*animated*/) { }
+    virtual void viewWillLayoutSubviews() { }
+    virtual void viewDidLayoutSubviews() { }
     // Containers lay out their children's views here.
-    virtual void layoutChildViews() {}
+    virtual void layoutChildViews() { }
     // The children that are on screen and hear appearance calls with this one.
     virtual QList<ViewController *> visibleChildren() const { return {}; }
     // Containers react to an item's title change.
-    virtual void childTitleChanged(ViewController *) {}
+    virtual void childTitleChanged(ViewController *) { }
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 
