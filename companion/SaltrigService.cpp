@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QTimer>
+#include <utility>
 
 namespace tarnik {
 
@@ -140,13 +142,35 @@ void SaltrigService::handle(
         }
         ++m_pending;
     }
-    m_imports.start([this, items = std::move(*items), sender, reply = std::move(reply)] {
+    // Whichever comes first answers: the import's end, or the reply budget.
+    struct Answer
+    {
+        std::mutex mutex;
+        std::function<void(const QVariantMap &)> reply;
+    };
+    const auto answer = std::make_shared<Answer>();
+    answer->reply = std::move(reply);
+    const auto answerOnce = [answer](const QVariantMap &answerInfo) {
+        std::function<void(const QVariantMap &)> send;
+        {
+            const std::lock_guard locker(answer->mutex);
+            send = std::exchange(answer->reply, nullptr);
+        }
+        if (send)
+            send(answerInfo);
+        return bool(send);
+    };
+    QTimer::singleShot(m_environment.replyBudgetMilliseconds, [answerOnce, sender] {
+        if (answerOnce({ { QStringLiteral("pending"), true } }))
+            qCInfo(lcSaltrig).noquote() << "import from" << describe(sender) << "answered as pending; it goes on";
+    });
+    m_imports.start([this, items = std::move(*items), sender, answerOnce] {
         const bool imported = importNow(items, sender);
         {
             const std::lock_guard locker(m_pendingMutex);
             --m_pending;
         }
-        reply({ { kResult, imported } });
+        answerOnce({ { kResult, imported } });
     });
 }
 

@@ -18,8 +18,9 @@ class AudioConverter;
 //  - operation 18: "result" = the device identifier text;
 //  - operation 21: the import of every record in "items" (the envelope's JSON
 //    first, then each record's JSON), "result" = true when every record was
-//    imported, false otherwise; a desktop notice afterwards when the
-//    companion's "shouldNotifyOnCompletion" is on;
+//    imported, false otherwise (or "pending" = true when the import outlasts
+//    the reply budget); a desktop notice afterwards when the companion's
+//    "shouldNotifyOnCompletion" is on;
 //  - anything else: an empty reply.
 // Every request is logged. Bad requests (wrong types, undecodable JSON, too
 // many or too large items, files that are no media) are refused with false
@@ -28,7 +29,8 @@ class AudioConverter;
 // handle() is called on one thread (the bus thread); identifier requests are
 // answered there, imports run one at a time on the service's own worker
 // thread, which the destructor waits for. The reply callback runs once, on
-// the thread that answered.
+// the thread that answered (the pending answer comes from the calling
+// thread's event loop, when it has one).
 class SaltrigService
 {
 public:
@@ -40,6 +42,10 @@ public:
         // Shows a desktop notice; empty when there is none to show.
         std::function<void(const QString &summary, const QString &body)> notify;
         QString machineIdPath = QStringLiteral("/etc/machine-id");
+        // How long an import request may wait for its answer. The app waits
+        // 10 s and takes silence for a failure, so an import still under way
+        // then is answered "pending" = true (no "result") and goes on.
+        int replyBudgetMilliseconds = 8000;
     };
 
     // Limits of one import request: the app sends at most ten records with

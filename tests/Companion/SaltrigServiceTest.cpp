@@ -18,6 +18,7 @@
 #include <QTest>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <random>
 #include <sys/stat.h>
 
 namespace tarnik {
@@ -317,6 +318,51 @@ TEST_F(SaltrigServiceTest, BadRequestsAreRefusedWithoutWritingAnything)
         importResult(importRequest(QByteArrayList { song(tone).at(0), song(tone).at(1), media::noise(64) })), false);
     EXPECT_TRUE(QFile::exists(library(QStringLiteral("Media/Library/Music/good.m4a"))));
     EXPECT_TRUE(notices.last().startsWith(QStringLiteral("Import Incomplete|1 of 2 imported.")));
+}
+
+TEST_F(SaltrigServiceTest, AnImportThatOutlastsTheReplyBudgetIsAnsweredPendingAndGoesOn)
+{
+    const QString tone = source(QStringLiteral("slow.wav"));
+    ASSERT_TRUE(media::makeTone(tone, 2.0));
+    SaltrigService::Environment environment;
+    environment.homeDirectory = [this] { return home.path(); };
+    environment.notify = [this](const QString &summary, const QString &) { notices.append(summary); };
+    environment.replyBudgetMilliseconds = 0;
+    service = std::make_unique<SaltrigService>(environment);
+
+    // The budget's timer runs on this thread's event loop, which the import
+    // cannot reach before the first event is processed.
+    service->waitForImports();
+    const QVariantMap reply = ask(
+        importRequest(importRequestItems({ ImportItem(MediaKind::song, tone, Metadata(QStringLiteral("Later"))) })));
+    EXPECT_TRUE(reply == (QVariantMap { { QStringLiteral("pending"), true } })
+        || reply == (QVariantMap { { QStringLiteral("result"), true } }));
+    service->waitForImports();
+    EXPECT_TRUE(QFile::exists(library(QStringLiteral("Media/Library/Music/Later.m4a"))));
+    EXPECT_EQ(notices, QStringList { QStringLiteral("Import Complete") });
+}
+
+TEST_F(SaltrigServiceTest, MutatedRequestsAreAnsweredAndNeverCrashTheService)
+{
+    const QString tone = source(QStringLiteral("fuzz.wav"));
+    ASSERT_TRUE(media::makeTone(tone, 0.5));
+    Preferences::Saltrig::setShouldNotifyOnCompletion(false);
+    ImportItem record(MediaKind::ringtone, tone, Metadata(QStringLiteral("Fuzz")));
+    record.timeRange = MediaTimeRange::fromTimeToTime(MediaTime::fromSeconds(0.1), MediaTime::fromSeconds(0.4));
+    const QByteArrayList valid = importRequestItems({ record });
+
+    std::mt19937 random(8);
+    for (int round = 0; round < 150; ++round) {
+        QByteArrayList items = valid;
+        QByteArray &item = items[random() % items.size()];
+        for (int flips = 1 + random() % 4; flips > 0; --flips)
+            item[random() % item.size()] = char(random() % 256);
+        const QVariantMap reply = ask(importRequest(items));
+        EXPECT_EQ(reply.value(QStringLiteral("result")).typeId(), QMetaType::Bool) << round;
+    }
+    // Whatever was imported stayed inside the library folders.
+    for (const QString &path : treeOf(home.path()))
+        EXPECT_TRUE(path == QStringLiteral("Media") || path.startsWith(QStringLiteral("Media/"))) << path.toStdString();
 }
 
 TEST_F(SaltrigServiceTest, TheIdentifierRequestAndUnknownRequests)
