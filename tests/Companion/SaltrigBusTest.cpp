@@ -104,15 +104,16 @@ ToolResult gdbusCall(const QString &userInfo, const QString &bus = QStringLitera
         environment);
 }
 
-// An `aay` in GVariant's text form.
-QString byteArraysText(const QByteArrayList &items)
+// An `aay` in GVariant's text form, or an `av` of byte arrays.
+QString byteArraysText(const QByteArrayList &items, bool asVariants = false)
 {
     QStringList arrays;
     for (const QByteArray &item : items) {
         QStringList bytes;
         for (const char byte : item)
             bytes.append(QStringLiteral("0x%1").arg(uint(quint8(byte)), 2, 16, QLatin1Char('0')));
-        arrays.append(QStringLiteral("[byte ") + bytes.join(QLatin1Char(',')) + QLatin1Char(']'));
+        const QString array = QStringLiteral("[byte ") + bytes.join(QLatin1Char(',')) + QLatin1Char(']');
+        arrays.append(asVariants ? QLatin1Char('<') + array + QLatin1Char('>') : array);
     }
     return QLatin1Char('[') + arrays.join(QLatin1Char(',')) + QLatin1Char(']');
 }
@@ -254,6 +255,13 @@ TEST_F(SaltrigBusTest, TheBusToolsAreAnsweredAndBadRequestsRefused)
                   .toMap()
                   .value(QStringLiteral("Name")),
         QVariant(QStringLiteral("Bus Tone")));
+    // The same request with the list as variants, as other senders may write lists.
+    const QString variants = byteArraysText(
+        importRequestItems({ ImportItem(MediaKind::tone, tone, Metadata(QStringLiteral("Variant Tone"))) }), true);
+    EXPECT_EQ(gdbusCall(QStringLiteral("{'identifier': <uint32 21>, 'items': <%1>}").arg(variants)).output.trimmed(),
+        QStringLiteral("({'result': <true>},)"));
+    EXPECT_TRUE(QFile::exists(library(QStringLiteral("Media/Purchases/Variant Tone.m4r"))));
+
     const QStringList libraryBefore = treeOf(library(QStringLiteral("Media")));
     const QStringList sourcesBefore = treeOf(sources.path());
 
