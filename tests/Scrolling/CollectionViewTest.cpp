@@ -1,5 +1,6 @@
 #include "Platform/UI/CollectionView.h"
 
+#include "Platform/UI/GestureRecognizer.h"
 #include "Support/ScrollingSupport.h"
 #include "Support/UiTestSupport.h"
 
@@ -220,10 +221,17 @@ TEST_F(CollectionViewTest, TapsSelectThroughTheDelegateAndSelectionSurvivesReuse
             QStringLiteral("shouldDeselect 0.5"), QStringLiteral("didDeselect 0.5") }));
     EXPECT_EQ(view->indexPathsForSelectedItems(), (QList<IndexPath> { IndexPath { 1, 0 } }));
 
+    // A press on a widget inside a cell reaches the view too.
+    grid.log.clear();
+    QLabel *label = qobject_cast<TextCell *>(view->cellForItem({ 2, 0 }))->label;
+    QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_EQ(grid.log, (QStringList { QStringLiteral("shouldSelect 0.2"), QStringLiteral("didSelect 0.2") }));
+
     // Programmatic selection is silent.
     grid.log.clear();
     view->selectItem(IndexPath { 9, 0 }, false, Position::none);
     view->deselectItem({ 1, 0 }, false);
+    view->deselectItem({ 2, 0 }, false);
     EXPECT_TRUE(grid.log.isEmpty());
     EXPECT_EQ(view->indexPathsForSelectedItems(), (QList<IndexPath> { IndexPath { 9, 0 } }));
 }
@@ -426,6 +434,29 @@ TEST_F(CollectionViewTest, FooterShowsOnlyWhileVisible)
     ASSERT_NE(footer, nullptr);
     EXPECT_EQ(footer->text, QStringLiteral("30 items"));
     EXPECT_EQ(view->contentFrame(footer), QRectF(0, 1090, 330, 50));
+}
+
+TEST_F(CollectionViewTest, ABackgroundViewStaysBehindTheItemsAndTakesTapsOnTheEmptyArea)
+{
+    // The dropdown menu closes on a tap below its rows.
+    attach(3);
+    auto *background = new QWidget;
+    int taps = 0;
+    auto *tap = new TapGestureRecognizer([&](GestureRecognizer *) { ++taps; });
+    tap->attach(background);
+    view->setBackgroundView(background);
+    view->alwaysBounceVertical = true;
+    view->layoutIfNeeded();
+    grid.log.clear();
+    // A press on the empty area goes to the background, then on to the view.
+    QTest::mouseClick(background, Qt::LeftButton, {}, QPoint(160, 300));
+    EXPECT_EQ(taps, 1);
+    QTest::mouseClick(view.get(), Qt::LeftButton, {}, centerOf({ 1, 0 }));
+    EXPECT_EQ(taps, 1);
+    EXPECT_EQ(grid.log, (QStringList { QStringLiteral("shouldSelect 0.1"), QStringLiteral("didSelect 0.1") }));
+    view->setContentOffset(QPointF(0, 40));
+    EXPECT_EQ(background->geometry(), view->rect());
+    EXPECT_EQ(view->contentFrame(view->cellForItem({ 0, 0 })), QRectF(0, 0, 100, 100));
 }
 
 TEST_F(CollectionViewTest, TheWrongCellClassStopsTheProgramWithTheConfigurationMessage)

@@ -49,8 +49,14 @@ public:
 
     int numberOfSections(TableView *) override { return int(sections.size()); }
     int numberOfRows(TableView *, int s) override { return int(sections.value(s).size()); }
+    std::function<TableViewCell *(TableView *, const IndexPath &)> cellHook;
+
     TableViewCell *cellForRow(TableView *table, const IndexPath &ip) override
     {
+        if (cellHook) {
+            if (TableViewCell *cell = cellHook(table, ip))
+                return cell;
+        }
         auto *cell = table->dequeueReusableCell<RowCell>(QStringLiteral("Row"), ip);
         cell->textLabel()->setText(sections[ip.section][ip.row()]);
         log.append(QStringLiteral("cell ") + pathText(ip));
@@ -249,6 +255,45 @@ TEST_F(TableViewTest, AutomaticFootersAreMeasuredAndGroupedGapsStand)
     EXPECT_EQ(table->rectForRow({ 0, 0 }).top(), 118.0);
     EXPECT_EQ(table->contentFrame(top), QRectF(0, 0, 320, 100));
     EXPECT_EQ(table->contentSize().height(), 100 + 3 * (18 + 50) + 20 + 30 + 40 + 60.0);
+    // Setting the same footer again takes its new height.
+    bottom->resize(10, 80);
+    table->setTableFooterView(bottom);
+    table->layoutIfNeeded();
+    EXPECT_EQ(table->contentSize().height(), 100 + 3 * (18 + 50) + 20 + 30 + 40 + 80.0);
+}
+
+TEST_F(TableViewTest, RowsAScreenBuiltOnceAreShownAndSpareCellsGoBackToThePool)
+{
+    make();
+    table->registerCellClass<RowCell>(QStringLiteral("Kept"));
+    model.sections = { numberedItems(40) };
+    // Built once before the table asks, as the import editor builds its field rows.
+    QList<TableViewCell *> kept;
+    for (int i = 0; i < 3; ++i) {
+        auto *cell = table->dequeueReusableCell<RowCell>(QStringLiteral("Kept"));
+        cell->textLabel()->setText(QStringLiteral("kept %1").arg(i));
+        kept.append(cell);
+    }
+    model.cellHook = [&](TableView *t, const IndexPath &ip) -> TableViewCell * {
+        // Every request also takes a spare it does not use.
+        t->dequeueReusableCell(QStringLiteral("Row"));
+        return ip.row() < 3 ? kept[ip.row()] : nullptr;
+    };
+    attach();
+    EXPECT_EQ(table->cellForRow({ 0, 0 }), kept[0]);
+    table->setContentOffset(table->maximumContentOffset());
+    table->setContentOffset(QPointF(0, 0));
+    // At most a spare per row on screen, and no more for further scrolling.
+    const int live = table->liveCellCount();
+    EXPECT_LE(live, 3 + 2 * 11);
+    for (int i = 0; i < 5; ++i) {
+        table->setContentOffset(table->maximumContentOffset());
+        table->setContentOffset(QPointF(0, 0));
+    }
+    EXPECT_EQ(table->cellForRow({ 1, 0 }), kept[1]);
+    EXPECT_EQ(textOf({ 1, 0 }), QStringLiteral("kept 1"));
+    EXPECT_EQ(textOf({ 3, 0 }), QStringLiteral("item 3"));
+    EXPECT_EQ(table->liveCellCount(), live);
 }
 
 TEST_F(TableViewTest, PlainHeadersPinToTheTopUntilTheirSectionScrollsAway)

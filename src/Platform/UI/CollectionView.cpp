@@ -49,6 +49,21 @@ void CollectionView::setCollectionViewLayout(std::unique_ptr<CollectionViewFlowL
     invalidateLayout();
 }
 
+void CollectionView::setBackgroundView(QWidget *view)
+{
+    if (view == m_backgroundView)
+        return;
+    delete m_backgroundView.data();
+    m_backgroundView = view;
+    if (view) {
+        view->setParent(this);
+        addFixedChild(view);
+        view->setGeometry(rect());
+        view->lower();
+        view->show();
+    }
+}
+
 void CollectionView::setDataSource(CollectionViewDataSource *dataSource)
 {
     m_dataSource = dataSource;
@@ -119,7 +134,10 @@ CollectionViewCell *CollectionView::dequeueReusableCell(const QString &identifie
             + QStringLiteral(" is not a collection view cell."));
     if (reused)
         cell->prepareForReuse();
-    m_outstanding.emplace_back(cell);
+    // A cell taken while the view asks for items is lent for that pass: one
+    // the data source does not hand back goes back to the pool.
+    if (isInLayout())
+        m_outstanding.emplace_back(cell);
     return cell;
 }
 
@@ -198,6 +216,8 @@ void CollectionView::layoutSubviews()
     if (m_batch || m_destroying)
         return;
     prepareLayoutIfNeeded();
+    if (m_backgroundView && m_backgroundView->geometry() != rect())
+        m_backgroundView->setGeometry(rect());
     const QRectF visible = bounds();
     const double dy = contentOffset().y() - m_lastOffsetY;
     if (dy != 0.0)

@@ -52,6 +52,11 @@ public:
     CollectionViewFlowLayout *collectionViewLayout() const { return m_layout.get(); }
     void setCollectionViewLayout(std::unique_ptr<CollectionViewFlowLayout> layout);
 
+    // Fills the view behind every cell and stays put while the content scrolls
+    // (a tap on the empty area below the items lands on it). The view takes it.
+    QWidget *backgroundView() const { return m_backgroundView; }
+    void setBackgroundView(QWidget *view);
+
     CollectionViewDataSource *dataSource() const { return m_dataSource; }
     void setDataSource(CollectionViewDataSource *dataSource);
     CollectionViewDelegate *delegate() const { return m_collectionDelegate; }
@@ -167,6 +172,7 @@ private:
     void setItemSelected(const IndexPath &indexPath, bool selected);
 
     std::unique_ptr<CollectionViewFlowLayout> m_layout;
+    QPointer<QWidget> m_backgroundView;
     double m_preparedWidth = -1.0;
     CollectionViewDataSource *m_dataSource = nullptr;
     CollectionViewDelegate *m_collectionDelegate = nullptr;

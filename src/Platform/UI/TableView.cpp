@@ -61,9 +61,8 @@ void TableView::setDelegate(TableViewDelegate *delegate)
 
 void TableView::setTableHeaderView(QWidget *view)
 {
-    if (view == m_tableHeaderView)
-        return;
-    if (m_tableHeaderView)
+    // Setting the same view again is how an owner says its height changed.
+    if (m_tableHeaderView && view != m_tableHeaderView)
         m_tableHeaderView->hide();
     m_tableHeaderView = view;
     if (view) {
@@ -76,9 +75,7 @@ void TableView::setTableHeaderView(QWidget *view)
 
 void TableView::setTableFooterView(QWidget *view)
 {
-    if (view == m_tableFooterView)
-        return;
-    if (m_tableFooterView)
+    if (m_tableFooterView && view != m_tableFooterView)
         m_tableFooterView->hide();
     m_tableFooterView = view;
     if (view) {
@@ -111,6 +108,11 @@ TableViewCell *TableView::dequeueReusableCell(const QString &identifier)
     auto *cell = qobject_cast<TableViewCell *>(m_cellPool.dequeue(identifier, &reused));
     if (cell && reused)
         cell->prepareForReuse();
+    // Cells taken while the table asks for rows and headers are lent for that
+    // pass: what the data source does not hand back goes back to the pool.
+    // Cells taken at any other time belong to the caller.
+    if (cell && isInLayout())
+        m_outstanding.emplace_back(cell);
     return cell;
 }
 
@@ -120,7 +122,6 @@ TableViewCell *TableView::dequeueReusableCell(const QString &identifier, const I
     if (!cell)
         fatalError(QStringLiteral("Could not dequeue a cell with identifier ") + identifier
             + QStringLiteral(": register a class for the identifier first."));
-    m_outstanding.emplace_back(cell);
     return cell;
 }
 

@@ -69,7 +69,8 @@ public:
     double estimatedSectionFooterHeight = 0.0;
 
     // Views above all sections and below them, as tall as their own height
-    // and as wide as the table. The table takes them as children.
+    // and as wide as the table. The table takes them as children; setting the
+    // same view again takes its new height.
     QWidget *tableHeaderView() const { return m_tableHeaderView; }
     void setTableHeaderView(QWidget *view);
     QWidget *tableFooterView() const { return m_tableFooterView; }
@@ -81,8 +82,10 @@ public:
         registerCell(identifier, [] { return new Cell; });
     }
     // A waiting or new cell for the identifier, none when nobody registered it.
-    // The caller owns what it does with it: a cell it returns as a row or a
-    // header goes back to the pool when that leaves the screen.
+    // Taken outside the table's own requests for rows and headers, the caller
+    // keeps it (a screen may build some rows once and return them itself);
+    // taken inside them, a cell not handed back goes back to the pool. A cell
+    // shown as a row or a header returns to the pool when it leaves the screen.
     TableViewCell *dequeueReusableCell(const QString &identifier);
     template<class Cell> Cell *dequeueReusableCell(const QString &identifier)
     {
@@ -92,9 +95,7 @@ public:
             fatalError(wrongTypeMessage(className(Cell::staticMetaObject), identifier));
         return typed;
     }
-    // The index-path form: an unregistered identifier stops the program, and
-    // a cell not returned to the table by the end of the layout pass goes
-    // back to its queue.
+    // The index-path form: an unregistered identifier stops the program.
     TableViewCell *dequeueReusableCell(const QString &identifier, const IndexPath &indexPath);
     template<class Cell> Cell *dequeueReusableCell(const QString &identifier, const IndexPath &indexPath)
     {
