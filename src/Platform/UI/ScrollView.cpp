@@ -496,11 +496,12 @@ void ScrollView::touchMoved(const QPointF &position)
         m_dragStartOffset = m_offset;
         m_pageAtDragStart = m_offset;
         contentTouchCancelled();
+        QPointer<ScrollView> guard(this);
         if (m_delegate)
             m_delegate->scrollViewWillBeginDragging(this);
-        flashIndicators();
-        if (!m_tracking)
+        if (!guard || !m_tracking)
             return;
+        flashIndicators();
     }
     QPointF raw = m_dragStartOffset - (position - m_dragOrigin);
     if (!canScrollHorizontally())
@@ -531,10 +532,13 @@ void ScrollView::touchEnded(const QPointF &position)
     if (!m_tracking)
         return;
     m_tracking = false;
+    // A tap or the end of a drag may close the screen that owns the view.
+    QPointer<ScrollView> guard(this);
     if (!m_dragging) {
         if (!m_stoppedMotionOnPress)
             contentTapped(mapToContent(position));
-        clampOffsetIfIdle();
+        if (guard)
+            clampOffsetIfIdle();
         return;
     }
     m_dragging = false;
@@ -559,6 +563,8 @@ void ScrollView::touchEnded(const QPointF &position)
     const bool willDecelerate = outside || moving || offPage;
     if (m_delegate)
         m_delegate->scrollViewDidEndDragging(this, willDecelerate);
+    if (!guard)
+        return;
     if (willDecelerate)
         startGlide(velocity);
     else
