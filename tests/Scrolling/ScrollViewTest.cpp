@@ -1,5 +1,6 @@
 #include "Platform/UI/ScrollView.h"
 
+#include "Platform/UI/GestureRecognizer.h"
 #include "Support/ScrollingSupport.h"
 #include "Support/UiTestSupport.h"
 
@@ -107,6 +108,27 @@ TEST_F(ScrollViewTest, WithoutBouncesADragStopsAtTheEdges)
     QTest::mouseRelease(view.get(), Qt::LeftButton, {}, QPoint(100, 250));
     settle();
     EXPECT_EQ(view->contentOffset().y(), 0.0);
+}
+
+TEST_F(ScrollViewTest, APanRecognizerOnTheViewThatBeginsKeepsTheDrag)
+{
+    // The picture viewer's drag-to-close: a pan on the scroll view that only
+    // begins while the content is at its top.
+    view->setContentSize(QSizeF(300, 1000));
+    QList<GestureRecognizer::State> states;
+    auto *pan = new PanGestureRecognizer([&](GestureRecognizer *g) { states.append(g->state()); });
+    pan->shouldBegin = [this](GestureRecognizer *) { return view->contentOffset().y() <= 0; };
+    pan->attach(view.get());
+    drag(view.get(), QPoint(100, 300), QPoint(100, 100), 10, 0.016, 0.2);
+    EXPECT_EQ(view->contentOffset().y(), 0.0);
+    EXPECT_EQ(states.first(), GestureRecognizer::State::began);
+    EXPECT_EQ(states.last(), GestureRecognizer::State::ended);
+    // Scrolled down, the pan refuses to begin and the content scrolls.
+    view->setContentOffset(QPointF(0, 50));
+    states.clear();
+    drag(view.get(), QPoint(100, 300), QPoint(100, 100), 10, 0.016, 0.2);
+    EXPECT_TRUE(states.isEmpty());
+    EXPECT_EQ(view->contentOffset().y(), 50.0 + 180.0);
 }
 
 TEST_F(ScrollViewTest, PagingSettlesOnTheNextPageInTheDirectionOfTheFlick)

@@ -1,5 +1,7 @@
 #include "Platform/UI/ScrollView.h"
 
+#include "Platform/UI/GestureRecognizer.h"
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <QNativeGestureEvent>
@@ -485,7 +487,14 @@ void ScrollView::touchMoved(const QPointF &position)
         const QPointF d = position - m_pressPosition;
         if (std::hypot(d.x(), d.y()) < kSlop)
             return;
-        if (!m_scrollEnabled || (!canScrollHorizontally() && !canScrollVertically())) {
+        // A recogniser attached to this view that took the drag (a pan that
+        // dismisses a picture, say) keeps it; the content stays put.
+        bool claimed = false;
+        for (auto *recognizer : findChildren<GestureRecognizer *>(Qt::FindDirectChildrenOnly)) {
+            const auto state = recognizer->state();
+            claimed = claimed || state == GestureRecognizer::State::began || state == GestureRecognizer::State::changed;
+        }
+        if (claimed || !m_scrollEnabled || (!canScrollHorizontally() && !canScrollVertically())) {
             // Not a tap any more, but nothing to scroll either.
             contentTouchCancelled();
             m_stoppedMotionOnPress = true;

@@ -58,7 +58,9 @@ public:
 // when the delegate names a view for zooming. Every animation, the glide
 // included, runs on the AnimationDriver, so tests move time by hand.
 // Children that take mouse presses themselves (buttons, text fields) keep
-// them: a drag that starts on such a child does not scroll.
+// them: a drag that starts on such a child does not scroll. A gesture
+// recogniser attached to the scroll view that has begun when the finger
+// passes the slop keeps the drag too.
 //
 // GUI thread only. The delegate is held weakly (a plain pointer the owner
 // clears or outlives); it is never called from the destructor.
