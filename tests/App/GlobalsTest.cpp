@@ -189,6 +189,15 @@ TEST(Globals, AnimationFramesInNumericOrder)
     EXPECT_EQ(widths, (QList<int> { 1, 2, 9, 10 }));
 }
 
+TEST(Globals, TheBundleShipsSixteenAnimationFrames)
+{
+    const auto frames = DEFAULT_ANIMATION_IMAGES();
+    ASSERT_TRUE(frames);
+    EXPECT_EQ(frames->size(), 16);
+    for (const QImage &frame : *frames)
+        EXPECT_FALSE(frame.isNull());
+}
+
 TEST(Globals, PrintHooksAreSilentOutsideDebugBuilds)
 {
     static QStringList captured;

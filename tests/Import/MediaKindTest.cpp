@@ -1,5 +1,6 @@
 #include "Import/MediaKind.h"
 
+#include <QIcon>
 #include <QSet>
 #include <gtest/gtest.h>
 
@@ -38,6 +39,17 @@ TEST(MediaKind, Table)
         EXPECT_EQ(row.kind.iconName(), QLatin1String(row.icon));
         EXPECT_EQ(row.kind.artworkAspectRatio(), row.ratio);
         EXPECT_EQ(row.kind.artworkWidth(), 500.0);
+    }
+}
+
+TEST(MediaKind, EveryKindHasATemplateIcon)
+{
+    for (const MediaKind kind : MediaKind::allCases()) {
+        SCOPED_TRACE(kind.rawValue().toStdString());
+        const QIcon icon = kind.icon();
+        ASSERT_FALSE(icon.isNull());
+        EXPECT_TRUE(icon.isMask());
+        EXPECT_FALSE(icon.pixmap(QSize(30, 30)).isNull());
     }
 }
 
