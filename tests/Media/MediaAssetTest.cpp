@@ -60,6 +60,9 @@ protected:
         ASSERT_TRUE(makeToneWithCover(path("cover.mp3"), path("cover.jpg"), 2.0));
         ASSERT_TRUE(makeToneWithCover(path("cover.m4a"), path("cover.jpg"), 2.0, args({ "-c:a", "aac" })));
         ASSERT_TRUE(writeFile(path("notes.txt"), "Just some words.\nNothing to hear.\n"));
+        ASSERT_TRUE(runFfmpeg(args({ "-f", "lavfi", "-i", "testsrc=size=32x32", "-frames:v", "1" }) << path("icon.ico")));
+        // A binaural-beats script, which FFmpeg would turn into an endless tone.
+        ASSERT_TRUE(writeFile(path("beats.txt"), "-SE\nalpha: 200+10/50\nNOW alpha\n"));
         ASSERT_TRUE(writeFile(path("release.nfo"), QByteArray(2000, '#') + "\n  RELEASE INFO  \n"));
         ASSERT_TRUE(writeFile(path("empty.mp3"), {}));
         for (const char *name : { "noise.mp3", "noise.m4a", "noise.mp4", "noise.flac" })
@@ -124,6 +127,8 @@ TEST_F(MediaAssetTest, ClassifiesGeneratedFiles)
         { "picture.png", false, false, false, nullptr },
         { "animation.gif", false, false, false, nullptr },
         { "notes.txt", false, false, false, nullptr },
+        { "icon.ico", false, false, false, nullptr },
+        { "beats.txt", false, false, false, nullptr },
         { "release.nfo", false, false, false, nullptr },
         { "empty.mp3", false, false, false, nullptr },
         { "noise.mp3", false, false, false, nullptr },
