@@ -32,6 +32,9 @@ namespace {
 QPointer<AppDelegate> g_shared;
 
 constexpr int kMaximumUrlLength = 64 * 1024;
+// A records file is a small property list. A link that names anything much
+// larger (a film, a disk image) is refused before it is read into memory.
+constexpr qint64 kMaximumRecordsSize = 64 * 1024 * 1024;
 constexpr int kBrowserTab = 1;
 
 // A path handed over in a link must be absolute and must not climb out of
@@ -66,6 +69,14 @@ bool isInside(const QString &path, const QString &folder)
     const QString full = parent + QLatin1Char('/') + info.fileName();
     return full.startsWith(base + QLatin1Char('/')) && info.fileName() != QStringLiteral("..")
         && info.fileName() != QStringLiteral(".");
+}
+
+std::optional<QVariantMap> readRecords(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isReadable() || info.size() > kMaximumRecordsSize)
+        return std::nullopt;
+    return PropertyList::readDictionary(path);
 }
 
 void removeItem(const QString &path)
@@ -184,6 +195,10 @@ void AppDelegate::applicationDidBecomeActive()
 
 void AppDelegate::applicationStateChanged(Qt::ApplicationState state)
 {
+    // While the window is minimised the app stays in the background: the loss
+    // of focus that Qt reports after the minimising must not bring it back.
+    if (m_window && m_window->isMinimized() && state != Qt::ApplicationSuspended)
+        state = Qt::ApplicationHidden;
     if (state == m_state)
         return;
     const auto isBackground
@@ -312,9 +327,7 @@ bool AppDelegate::handOverFromAddOn(TabBarController *tabs, const QHash<QString,
     if (!isAcceptablePath(*plistPath) || !isAcceptablePath(*trackPath) || !isAcceptablePath(*artworkPath))
         return false;
     const MediaKind kind = MediaKind::fromRawValue(*kindText).value_or(MediaKind::song);
-    if (!QFileInfo(*plistPath).isFile())
-        return false;
-    const std::optional<QVariantMap> records = PropertyList::readDictionary(*plistPath);
+    const std::optional<QVariantMap> records = readRecords(*plistPath);
     if (!records)
         return false;
     const QVariant tracks = records->value(QString(DownloaderAddOn::tracks));
@@ -343,10 +356,7 @@ bool AppDelegate::handOverOlderForm(TabBarController *tabs, const QHash<QString,
     const auto plist = decodedPath(query, LegacyKey::plist);
     if (section == query.constEnd() || !theKey || !plist || !isAcceptablePath(*plist))
         return false;
-    const QFileInfo info(*plist);
-    if (!info.isFile() || !info.isReadable())
-        return false;
-    const std::optional<QVariantMap> records = PropertyList::readDictionary(*plist);
+    const std::optional<QVariantMap> records = readRecords(*plist);
     if (!records)
         return false;
     const QVariant group = records->value(*section);

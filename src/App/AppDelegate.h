@@ -73,6 +73,7 @@ public:
     // Maps what Qt reports (active, inactive, hidden or suspended) to the
     // callbacks above: leaving active resigns, reaching hidden enters the
     // background, leaving hidden enters the foreground, active becomes active.
+    // While the window is minimised every state counts as hidden.
     void applicationStateChanged(Qt::ApplicationState state);
 
     // The launch steps, for tests that check their order.

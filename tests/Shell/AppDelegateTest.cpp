@@ -10,6 +10,7 @@
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/TabBarController.h"
 #include "Platform/UI/TabBarItem.h"
+#include "Platform/UI/Window.h"
 #include "Support/ShellFakes.h"
 #include "Support/UiTestSupport.h"
 
@@ -233,6 +234,25 @@ TEST(AppDelegateStateTest, QtStatesMapToTheLifeCycleCallbacks)
         d.applicationStateChanged(row.state);
         EXPECT_EQ(d.calls, row.calls) << int(row.state);
     }
+}
+
+TEST(AppDelegateStateTest, AMinimisedWindowKeepsTheAppInTheBackground)
+{
+    StateRecorder d;
+    Window window;
+    d.setWindow(&window);
+    d.applicationStateChanged(Qt::ApplicationActive);
+    window.setWindowState(Qt::WindowMinimized);
+    d.calls.clear();
+    // The minimising is seen first; the lost focus is reported a moment later.
+    d.applicationStateChanged(Qt::ApplicationHidden);
+    d.applicationStateChanged(Qt::ApplicationInactive);
+    EXPECT_EQ(d.calls, (QStringList { QStringLiteral("resign"), QStringLiteral("background") }));
+    d.calls.clear();
+    window.setWindowState(Qt::WindowNoState);
+    d.applicationStateChanged(Qt::ApplicationInactive);
+    d.applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_EQ(d.calls, (QStringList { QStringLiteral("foreground"), QStringLiteral("active") }));
 }
 
 TEST(BrowserServicesTest, DirectoryViewControllerIsTheFirstNavigationTopThatIsALevel)

@@ -175,6 +175,24 @@ TEST_F(OpenUrlTest, AddOnFailuresDoNotFallBackButMissingKeysDo)
     EXPECT_FALSE(level()->handOvers.first().contains(QStringLiteral("hasArtwork")));
 }
 
+TEST_F(OpenUrlTest, ARecordsFileFarTooLargeIsRefusedWithoutBeingRead)
+{
+    // A link may name any file as its records; a huge one (sparse here) must
+    // not be read into memory.
+    const QString huge = root + QStringLiteral("/huge.plist");
+    {
+        QFile f(huge);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        if (!f.resize(qint64(1) << 40))
+            GTEST_SKIP() << "no sparse files here";
+    }
+    EXPECT_FALSE(delegate.applicationOpenUrl(addOnUrl(QStringLiteral("song"), huge)));
+    EXPECT_FALSE(delegate.applicationOpenUrl(
+        QStringLiteral("tarnik://?mediaKind=song&section=songs&theKey=plain&plist=") + encoded(huge)));
+    EXPECT_TRUE(browser->browsed.isEmpty());
+    QFile::remove(huge);
+}
+
 TEST_F(OpenUrlTest, OlderFormNameAndVideoRules)
 {
     struct Row

@@ -193,4 +193,11 @@ TEST_F(AnimationTest, MaskShowsTheShapeOrEverythingButIt)
     View::mask(&view, QRectF(10, 10, 20, 20), true);
     EXPECT_FALSE(view.mask().contains(QPoint(15, 15)));
     EXPECT_TRUE(view.mask().contains(QPoint(50, 50)));
+    // A shape that leaves nothing to show hides the whole view (an empty
+    // widget mask would show all of it).
+    for (const bool invert : { false, true }) {
+        View::mask(&view, invert ? QRectF(0, 0, 100, 100) : QRectF(), invert);
+        EXPECT_FALSE(view.mask().isEmpty()) << invert;
+        EXPECT_FALSE(view.mask().intersects(view.rect())) << invert;
+    }
 }

@@ -276,6 +276,10 @@ void mask(QWidget *view, const QPainterPath &path, bool invert)
     QRegion region(path.toFillPolygon().toPolygon(), path.fillRule());
     if (invert)
         region = QRegion(view->rect()).subtracted(region);
+    // An empty region would clear the mask and show the whole view; the shape
+    // leaves nothing to show, so keep one pixel outside the view instead.
+    if (region.isEmpty())
+        region = QRegion(-1, -1, 1, 1);
     view->setMask(region);
 }
 
