@@ -120,6 +120,16 @@ EntryViewModelController::~EntryViewModelController()
 void EntryViewModelController::getFiles(
     const QString &directory, const std::optional<QString> &filePath, FetchCompletion completion)
 {
+    // Browser screens list again from a worker (after a refresh delay or a conversion). The
+    // listing's state is the GUI thread's alone, so such a call is carried out there.
+    if (!Dispatch::isMainThread()) {
+        QPointer<EntryViewModelController> self(this);
+        Dispatch::main([self, directory, filePath, completion = std::move(completion)]() mutable {
+            if (self)
+                self->getFiles(directory, filePath, std::move(completion));
+        });
+        return;
+    }
     m_directory = directory;
     m_filePath = filePath;
     m_fetchCompletionHandler = std::move(completion);

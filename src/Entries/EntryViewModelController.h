@@ -56,6 +56,7 @@ public:
     // Lists directory (names beginning with "." or ":" only when showHidden is on), sorts the
     // names, resets the rows and starts page 0. filePath names a file to reveal: the callback of
     // the page that builds its row carries its index path. Every result arrives through completion.
+    // Called off the GUI thread, the listing is carried out on the GUI thread a moment later.
     void getFiles(const QString &directory, const std::optional<QString> &filePath, FetchCompletion completion);
 
     int numberOfFiles() const { return int(m_files.size()); }

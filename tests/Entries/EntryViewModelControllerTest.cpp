@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <cstring>
 #include <fcntl.h>
@@ -344,6 +345,31 @@ TEST_F(EntryViewModelControllerTest, DirectoryThatVanishesDuringTheListingStillC
     ASSERT_TRUE(QDir(gone).removeRecursively());
     ASSERT_TRUE(test::waitUntil([&] { return !m_callbacks.isEmpty(); }));
     EXPECT_EQ(m_controller->numberOfViewModels(), 30);
+}
+
+TEST_F(EntryViewModelControllerTest, ListingAgainFromAWorkerIsCarriedOutOnTheGuiThread)
+{
+    makeFiles(3);
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("sub"))));
+    list(path(QStringLiteral("sub")));
+    ASSERT_EQ(m_controller->numberOfFiles(), 0);
+
+    // The GUI thread waits, without running its events, while a worker lists again: nothing of
+    // the listing may change meanwhile, since the GUI thread reads it freely.
+    m_callbacks.clear();
+    QSemaphore listed;
+    Dispatch::global([&] {
+        m_controller->getFiles(m_dir.path(), std::nullopt, recorder());
+        listed.release();
+    });
+    listed.acquire();
+    EXPECT_EQ(m_controller->directory(), path(QStringLiteral("sub")));
+    EXPECT_EQ(m_controller->numberOfFiles(), 0);
+
+    ASSERT_TRUE(test::waitUntil([&] { return !m_callbacks.isEmpty(); }));
+    EXPECT_EQ(m_controller->directory(), m_dir.path());
+    EXPECT_EQ(m_controller->numberOfFiles(), 4);
+    EXPECT_EQ(m_callbacks.last().indexPaths, rows(0, 4));
 }
 
 TEST_F(EntryViewModelControllerTest, HideUnsupportedLeavesOutRegularFilesAndNumbersRowsInOrder)
