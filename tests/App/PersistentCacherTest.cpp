@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QSet>
 #include <QThread>
 #include <atomic>
 #include <chrono>
@@ -233,6 +235,9 @@ TEST_F(PersistentCacherTest, ACacherMayBeDroppedFromItsOwnCompletion)
 
 TEST_F(PersistentCacherTest, ManyCachersWorkAtOnce)
 {
+    // The threads that encode, all cachers together: one shared, bounded pool, not a pool per cacher.
+    QMutex mutex;
+    QSet<QThread *> threads;
     std::vector<std::unique_ptr<PersistentCacher>> cachers;
     std::vector<std::future<bool>> done;
     for (int c = 0; c < 50; ++c) {
@@ -240,13 +245,20 @@ TEST_F(PersistentCacherTest, ManyCachersWorkAtOnce)
         for (int i = 0; i < 4; ++i) {
             auto promise = std::make_shared<std::promise<bool>>();
             done.push_back(promise->get_future());
-            cachers.back()->persist(QStringLiteral("value"), textCache(QStringLiteral("c%1-%2").arg(c).arg(i)),
-                [promise](bool ok) { promise->set_value(ok); });
+            auto cache = textCache(QStringLiteral("c%1-%2").arg(c).arg(i));
+            cache.transform = [&mutex, &threads](const QString &value) -> std::optional<QByteArray> {
+                const QMutexLocker locker(&mutex);
+                threads.insert(QThread::currentThread());
+                return value.toUtf8();
+            };
+            cachers.back()->persist(QStringLiteral("value"), cache, [promise](bool ok) { promise->set_value(ok); });
         }
     }
     for (auto &future : done)
         EXPECT_TRUE(await(future));
     EXPECT_EQ(QDir(StandardFolders::temporaryDirectory()).entryList(QDir::Files).size(), 200);
+    const QMutexLocker locker(&mutex);
+    EXPECT_LE(threads.size(), qMax(2, QThread::idealThreadCount()));
 }
 
 } // namespace tarnik
