@@ -165,6 +165,33 @@ TEST_F(PresentationTest, ScreensWithAnOwnerSurviveTheirDismissalAndCanBePresente
     }
 }
 
+TEST_F(PresentationTest, AScreenDeletedWhilePresentedGivesThePresenterItsScreenBack)
+{
+    makeWindow();
+    QStringList log;
+    auto *root = new RecordingViewController(QStringLiteral("root"), &log);
+    window->setRootViewController(root);
+    for (const bool animated : { false, true }) {
+        auto *modal = new ViewController(root); // owned elsewhere, deleted by its owner
+        root->present(modal, animated);
+        advance(0.1);
+        log.clear();
+        delete modal;
+        settle();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(root->presentedViewController(), nullptr) << animated;
+        // No overlay is left over the window to swallow its clicks.
+        EXPECT_EQ(window->findChild<QWidget *>(QStringLiteral("PresentationContainer")), nullptr) << animated;
+        if (!animated) {
+            EXPECT_EQ(log, (QStringList { QStringLiteral("root:willAppear"), QStringLiteral("root:didAppear") }));
+        }
+        auto *next = new ViewController;
+        root->present(next, false);
+        EXPECT_EQ(root->presentedViewController(), next) << animated;
+        root->dismiss(false);
+    }
+}
+
 TEST_F(PresentationTest, ChildScreensPresentThroughTheirRootAndSeeItsPresentation)
 {
     makeWindow();

@@ -317,6 +317,17 @@ void PresentationController::tearDown()
     unlink();
 }
 
+void PresentationController::presentedDestroyed()
+{
+    m_completion = nullptr;
+    m_adopted = false; // it is going already
+    if (m_presented && coversPresenter()) {
+        m_presenting->beginAppearanceTransition(true, false);
+        m_presenting->endAppearanceTransition();
+    }
+    unlink();
+}
+
 void PresentationController::windowResized()
 {
     Window *window = m_presenting->window();

@@ -55,6 +55,9 @@ public:
     // Takes the presentation down at once, without transition (a screen under
     // it is being dismissed).
     void tearDown();
+    // The presented screen is being deleted without a dismissal: the overlay
+    // goes and the presenter gets its screen back and may present again.
+    void presentedDestroyed();
     void windowResized();
 
 private:

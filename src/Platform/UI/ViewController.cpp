@@ -33,6 +33,8 @@ ViewController::~ViewController()
         delete m_presentation;
         m_presentation = nullptr;
     }
+    if (m_presenting && m_presenting->m_presentation && m_presenting->m_presentation->presented() == this)
+        m_presenting->m_presentation->presentedDestroyed();
     delete m_view.data();
 }
 
