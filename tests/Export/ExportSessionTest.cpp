@@ -9,11 +9,13 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <atomic>
+#include <fcntl.h>
 #include <future>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <taglib/mp4file.h>
 #include <taglib/mp4tag.h>
+#include <thread>
 #include <unistd.h>
 
 namespace tarnik {
@@ -283,6 +285,45 @@ TEST_F(ExportSessionTest, BadSourcesGiveNoSessionOrFailWithoutOutput)
             EXPECT_TRUE(test::folderEntries(outputs.path()).isEmpty());
             QFile::remove(output);
         }
+    }
+}
+
+TEST_F(ExportSessionTest, ListsAndPlaylistsCannotOpenOtherFiles)
+{
+    // A playlist or a concatenation list names other files; the session reads
+    // the one file it was given. Were it to follow the names, a FIFO among them
+    // would block it for good, and any file could end up in the output.
+    const QString tone = path(QStringLiteral("tone.wav"));
+    ASSERT_TRUE(test::makeTone(tone, 1.0));
+    const QString fifo = path(QStringLiteral("pipe.wav"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const auto write = [&](const char *name, const QByteArray &text) {
+        QFile file(path(QString::fromLatin1(name)));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        return file.fileName();
+    };
+    const QString lists[] = {
+        write("to-fifo.ffconcat", "ffconcat version 1.0\nfile pipe.wav\n"),
+        write("to-tone.ffconcat", "ffconcat version 1.0\nfile tone.wav\n"),
+        write("to-fifo.m3u8", "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1.0,\npipe.wav\n#EXT-X-ENDLIST\n"),
+        write("to-tone.m3u8", "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1.0,\ntone.wav\n#EXT-X-ENDLIST\n"),
+    };
+    for (const QString &list : lists) {
+        SCOPED_TRACE(list.toStdString());
+        auto made = std::make_shared<std::promise<bool>>();
+        std::thread([made, list] {
+            made->set_value(ExportSession::create(list, ExportSession::Preset::AppleM4A) != nullptr);
+        }).detach();
+        std::future<bool> result = made->get_future();
+        if (result.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+            ADD_FAILURE() << "blocked on a file the list names";
+            // Give the blocked reader a writer, and at once its end.
+            ::close(::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK));
+            result.wait();
+            continue;
+        }
+        EXPECT_FALSE(result.get());
     }
 }
 

@@ -8,8 +8,11 @@
 #include <QLocalServer>
 #include <QTemporaryDir>
 #include <cmath>
+#include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace tarnik;
@@ -60,7 +63,8 @@ protected:
         ASSERT_TRUE(makeToneWithCover(path("cover.mp3"), path("cover.jpg"), 2.0));
         ASSERT_TRUE(makeToneWithCover(path("cover.m4a"), path("cover.jpg"), 2.0, args({ "-c:a", "aac" })));
         ASSERT_TRUE(writeFile(path("notes.txt"), "Just some words.\nNothing to hear.\n"));
-        ASSERT_TRUE(runFfmpeg(args({ "-f", "lavfi", "-i", "testsrc=size=32x32", "-frames:v", "1" }) << path("icon.ico")));
+        ASSERT_TRUE(
+            runFfmpeg(args({ "-f", "lavfi", "-i", "testsrc=size=32x32", "-frames:v", "1" }) << path("icon.ico")));
         // A binaural-beats script, which FFmpeg would turn into an endless tone.
         ASSERT_TRUE(writeFile(path("beats.txt"), "-SE\nalpha: 200+10/50\nNOW alpha\n"));
         ASSERT_TRUE(writeFile(path("release.nfo"), QByteArray(2000, '#') + "\n  RELEASE INFO  \n"));
@@ -204,6 +208,43 @@ TEST_F(MediaAssetTest, NonRegularFilesAnswerAtOnce)
         EXPECT_FALSE(asset.isReadableAudioFile());
         EXPECT_FALSE(asset.duration().has_value());
         EXPECT_FALSE(asset.videoThumbnail().has_value());
+    }
+}
+
+TEST_F(MediaAssetTest, ListsThatNameOtherFilesAreNoMedia)
+{
+    // A concatenation list or a playlist is a text naming other files. Probing
+    // it reads nothing else: a FIFO among the names would block for good.
+    QTemporaryDir folder;
+    const QString fifo = folder.filePath(QStringLiteral("pipe.wav"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::copy(file("tone.wav"), folder.filePath(QStringLiteral("tone.wav"))));
+    const auto write = [&](const char *name, const QByteArray &text) {
+        const QString path = folder.filePath(QString::fromLatin1(name));
+        EXPECT_TRUE(writeFile(path, text));
+        return path;
+    };
+    const QString lists[] = {
+        write("to-fifo.ffconcat", "ffconcat version 1.0\nfile pipe.wav\n"),
+        write("to-tone.ffconcat", "ffconcat version 1.0\nfile tone.wav\n"),
+        write("to-fifo.m3u8", "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1.0,\npipe.wav\n#EXT-X-ENDLIST\n"),
+    };
+    for (const QString &list : lists) {
+        SCOPED_TRACE(list.toStdString());
+        auto answered = std::make_shared<std::promise<bool>>();
+        std::thread([answered, list] {
+            const MediaAsset asset(list);
+            answered->set_value(asset.isMedia() || asset.isExportable() || asset.duration().has_value());
+        }).detach();
+        std::future<bool> result = answered->get_future();
+        if (result.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+            ADD_FAILURE() << "blocked on a file the list names";
+            // Give the blocked reader a writer, and at once its end.
+            ::close(::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK));
+            result.wait();
+            continue;
+        }
+        EXPECT_FALSE(result.get());
     }
 }
 

@@ -183,10 +183,16 @@ std::optional<TagLib::MP4::Item> textItem(const QVariant &value)
 struct ExportSession::Input
 {
     AVFormatContext *format = nullptr;
+    // The source file, opened by us; the demuxer reads only through it.
+    AVIOContext *io = nullptr;
     int streamIndex = -1;
     off_t initialSize = 0;
 
-    ~Input() { avformat_close_input(&format); }
+    ~Input()
+    {
+        avformat_close_input(&format);
+        avio_closep(&io);
+    }
     AVStream *stream() const { return format->streams[streamIndex]; }
 
     // Where the stream ends by the container's own index or header, in
@@ -255,12 +261,27 @@ std::shared_ptr<ExportSession> ExportSession::create(const QString &sourcePath, 
         = [](void *opaque) { return static_cast<ExportSession *>(opaque)->isCancelled() ? 1 : 0; };
     input->format->interrupt_callback.opaque = session.get();
     AVDictionary *options = nullptr;
-    // A playlist or reference inside the file must not make FFmpeg open anything else.
     av_dict_set(&options, "protocol_whitelist", "file", 0);
+    const int ioOpened = avio_open2(
+        &input->io, fileUrl(sourcePath).constData(), AVIO_FLAG_READ, &input->format->interrupt_callback, &options);
+    av_dict_free(&options);
+    if (ioOpened < 0)
+        return nullptr;
+    // The demuxer reads the one file given. A playlist, a concatenation list
+    // or a reference movie inside it must not open any other file: one could
+    // be a FIFO that blocks for good, or anything the user never chose.
+    input->format->pb = input->io;
+    input->format->flags |= AVFMT_FLAG_CUSTOM_IO;
+    input->format->io_open = [](AVFormatContext *, AVIOContext **, const char *, int, AVDictionary **) {
+        return AVERROR(EPERM);
+    };
+    // Demuxers that open files of their own (a concatenation list) get no protocol for them.
+    av_dict_set(&options, "protocol_whitelist", "none", 0);
+    // The name only helps the demuxer guess the format from the extension.
     const int opened = avformat_open_input(&input->format, fileUrl(sourcePath).constData(), nullptr, &options);
     av_dict_free(&options);
     if (opened < 0)
-        return nullptr; // avformat_open_input frees the context on failure
+        return nullptr; // avformat_open_input frees the context on failure, the Input closes the file
     if (avformat_find_stream_info(input->format, nullptr) < 0)
         return nullptr;
     for (unsigned i = 0; i < input->format->nb_streams; ++i) {

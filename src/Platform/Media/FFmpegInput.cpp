@@ -101,7 +101,13 @@ FFmpegInput::FFmpegInput(const QString &path, bool findStreamInfo)
     // The path is handed over only as a name: demuxers weigh its extension
     // when they guess the format, as the platform's media framework does.
     const QByteArray name = QFile::encodeName(path);
-    if (avformat_open_input(&context, name.constData(), nullptr, nullptr) < 0)
+    // Demuxers that open the files they name by themselves (a concatenation
+    // list) get no protocol to do it with; io_open refuses the rest.
+    AVDictionary *options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "none", 0);
+    const int opened = avformat_open_input(&context, name.constData(), nullptr, &options);
+    av_dict_free(&options);
+    if (opened < 0)
         return; // avformat_open_input frees the context on failure
     m_context = context;
     if (findStreamInfo && avformat_find_stream_info(m_context, nullptr) < 0) {
