@@ -7,6 +7,7 @@
 #include "Platform/StandardFolders.h"
 #include "PlayerctlClient.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QProcess>
 #include <QTest>
@@ -63,6 +64,13 @@ protected:
     std::vector<RemoteCommandCenter::Token> m_tokens;
     std::vector<RemoteCommandEvent> m_events;
 };
+
+TEST_F(MprisServiceTest, TakesAnInstanceNameWhileTheSharedOneIsTaken)
+{
+    // The test program holds the shared name itself (PlayerctlClient.cpp), as an app already running would.
+    EXPECT_EQ(service().busName(),
+        MprisService::serviceName + QStringLiteral(".instance") + QString::number(QCoreApplication::applicationPid()));
+}
 
 TEST_F(MprisServiceTest, ClientCommandsBecomeRemoteCommands)
 {

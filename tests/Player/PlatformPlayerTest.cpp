@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QVideoFrame>
 #include <QVideoSink>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace tarnik {
@@ -163,6 +164,53 @@ TEST(RealPlayback, SeekMovesThePositionAndCompletes)
     ASSERT_TRUE(QTest::qWaitFor([&] { return finished.has_value(); }, kLoadTimeoutMs));
     EXPECT_TRUE(*finished);
     EXPECT_NEAR(player.currentTime().seconds(), 2.0, 0.15);
+}
+
+TEST(RealPlayback, AnItemPlaysAgainAfterItsEnd)
+{
+    const QString path = fixtures().file(Kind::ogg, 1.0);
+    ASSERT_FALSE(path.isEmpty());
+    PlatformPlayer player(std::make_unique<QtPlaybackBackend>());
+    auto item = std::make_shared<PlayerItem>(path);
+    int ends = 0;
+    QObject::connect(&player, &PlatformPlayer::itemDidPlayToEndTime, [&] { ++ends; });
+    player.replaceCurrentItem(item);
+    player.play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ends == 1; }, kLoadTimeoutMs));
+    const qint64 durationUs = player.backend().duration();
+    EXPECT_GT(durationUs, 0);
+    // Whatever the player does to start again, the item stays loaded and ready for its users.
+    int statusChanges = 0;
+    QObject::connect(&player, &PlatformPlayer::currentItemStatusChanged, [&] { ++statusChanges; });
+
+    // Pausing at the end leaves it there.
+    player.pause();
+    EXPECT_GT(player.currentTime().seconds(), 0.9);
+
+    // Played again as it is, it starts over and reaches the end again.
+    double furthest = 0;
+    QObject::connect(&player.backend(), &PlaybackBackend::positionChanged,
+        [&](qint64 us) { furthest = std::max(furthest, us / 1e6); });
+    player.play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ends == 2; }, kLoadTimeoutMs)) << "stopped at " << furthest << " s";
+    EXPECT_FALSE(player.isPlaying());
+
+    // Rewound and paused first, as a repeating queue does, it plays once more.
+    std::optional<bool> finished;
+    player.seek(MediaTime::zero(), [&](bool done) {
+        finished = done;
+        player.pause();
+    });
+    EXPECT_EQ(player.currentTime().seconds(), 0.0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.has_value(); }, kLoadTimeoutMs));
+    EXPECT_TRUE(*finished);
+    EXPECT_LT(player.currentTime().seconds(), 0.1);
+    EXPECT_EQ(player.backend().duration(), durationUs);
+    furthest = 0;
+    player.play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ends == 3; }, kLoadTimeoutMs)) << "stopped at " << furthest << " s";
+    EXPECT_EQ(statusChanges, 0);
+    EXPECT_EQ(item->status(), PlayerItem::Status::readyToPlay);
 }
 
 TEST(RealPlayback, AFileThatIsNoMediaFails)

@@ -47,12 +47,19 @@ QtPlaybackBackend::QtPlaybackBackend(QObject *parent)
     });
     connect(m_player, &QMediaPlayer::positionChanged, this,
         [this](qint64 positionMs) { Q_EMIT positionChanged(positionMs * 1000); });
-    connect(m_player, &QMediaPlayer::durationChanged, this,
-        [this](qint64 durationMs) { Q_EMIT durationChanged(durationMs * 1000); });
+    connect(m_player, &QMediaPlayer::durationChanged, this, [this](qint64 durationMs) {
+        // The same source loading again has the length it had.
+        if (m_reloading && durationMs == 0)
+            return;
+        m_durationMs = durationMs;
+        Q_EMIT durationChanged(durationMs * 1000);
+    });
     connect(m_player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
         updateStatus();
-        if (status == QMediaPlayer::EndOfMedia)
+        if (status == QMediaPlayer::EndOfMedia) {
+            m_ended = true;
             Q_EMIT endOfMedia();
+        }
     });
     connect(m_player, &QMediaPlayer::errorOccurred, this, [this] { updateStatus(); });
 }
@@ -66,6 +73,8 @@ void QtPlaybackBackend::setSource(const QString &path)
 {
     m_source = path;
     m_pendingSeek = -1;
+    m_ended = false;
+    m_reloading = false;
     ++m_sourceSerial;
     m_player->setSource(path.isEmpty() ? QUrl() : QUrl::fromLocalFile(path));
     updateStatus();
@@ -73,12 +82,33 @@ void QtPlaybackBackend::setSource(const QString &path)
 
 void QtPlaybackBackend::play()
 {
+    reloadAfterEnd();
     m_player->play();
 }
 
 void QtPlaybackBackend::pause()
 {
-    m_player->pause();
+    // Only playback is paused. A stopped player (loaded, or at the end) stays as it is: at the end
+    // QMediaPlayer::pause() would rewind and flush the drained pipeline.
+    if (m_player->playbackState() == QMediaPlayer::PlayingState)
+        m_player->pause();
+}
+
+void QtPlaybackBackend::reloadAfterEnd()
+{
+    // With Qt 6.4 on GStreamer, starting a pipeline again after it played to its end (whether by
+    // play(), or by a seek followed by play()) sometimes leaves the PulseAudio sink, which drained,
+    // corked and flushed its stream at the end, waiting for room that never comes: playback stops
+    // a few hundred milliseconds in and the end is never reached. It happens when the sound server
+    // is busy. A source loaded anew gets a new audio stream and does not have this, so the item is
+    // loaded again before it plays or moves after its end.
+    if (!m_ended)
+        return;
+    m_ended = false;
+    m_reloading = true;
+    // The player ignores the same source set again; unload it first.
+    m_player->setSource(QUrl());
+    m_player->setSource(QUrl::fromLocalFile(m_source));
 }
 
 bool QtPlaybackBackend::isPlaying() const
@@ -100,7 +130,8 @@ qint64 QtPlaybackBackend::position() const
 
 void QtPlaybackBackend::seek(qint64 positionUs)
 {
-    if (m_status != Status::readyToPlay) {
+    reloadAfterEnd();
+    if (m_status != Status::readyToPlay || m_reloading) {
         // The player drops positions set while it loads; keep it for when the source is ready.
         m_pendingSeek = positionUs;
         return;
@@ -116,7 +147,7 @@ void QtPlaybackBackend::seek(qint64 positionUs)
 
 qint64 QtPlaybackBackend::duration() const
 {
-    return m_player->duration() * 1000;
+    return m_durationMs * 1000;
 }
 
 QString QtPlaybackBackend::errorString() const
@@ -153,6 +184,17 @@ void QtPlaybackBackend::updateStatus()
         case QMediaPlayer::EndOfMedia:
             status = Status::readyToPlay;
             break;
+        }
+    }
+    if (m_reloading) {
+        // Loading the ended source again: it stays ready to play unless the load fails.
+        if (status == Status::unknown)
+            return;
+        m_reloading = false;
+        if (status == Status::readyToPlay) {
+            if (m_pendingSeek >= 0)
+                seek(std::exchange(m_pendingSeek, -1));
+            return;
         }
     }
     if (status == m_status)

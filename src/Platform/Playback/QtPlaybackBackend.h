@@ -33,6 +33,7 @@ public:
 
 private:
     void updateStatus();
+    void reloadAfterEnd();
 
     QMediaPlayer *m_player;
     QAudioOutput *m_audioOutput;
@@ -44,6 +45,11 @@ private:
     qint64 m_pendingSeek = -1;
     // Counts sources, so that a seek report of an earlier source is dropped.
     quint64 m_sourceSerial = 0;
+    // The source played to its end. Playing or moving it again loads it anew (see reloadAfterEnd()).
+    bool m_ended = false;
+    // That fresh load is under way: the item stays ready to play meanwhile, and keeps its duration.
+    bool m_reloading = false;
+    qint64 m_durationMs = 0;
 };
 
 } // namespace tarnik
