@@ -1,7 +1,7 @@
 #include "Platform/UI/CollectionView.h"
 
+#include "Platform/UI/BatchUpdateAnimation.h"
 #include "Platform/UI/UpdateBatch.h"
-#include "Platform/UI/View.h"
 
 #include <algorithm>
 
@@ -704,34 +704,12 @@ void CollectionView::applyBatch(Batch &batch, std::function<void(bool)> completi
     const QString problem = batch.apply(oldCounts, newCounts, QStringLiteral("items"));
     if (!problem.isEmpty())
         fatalError(problem);
-    const auto mapPath = [&](const IndexPath &ip) { return batch.map(ip); };
 
     // Cells of items that went end their display; the others move along.
-    std::map<IndexPath, QPointer<CollectionViewCell>> moved;
-    std::map<CollectionViewCell *, QRect> oldGeometry;
-    for (auto &[ip, cell] : m_visible) {
-        if (!cell)
-            continue;
-        if (const std::optional<IndexPath> to = mapPath(ip)) {
-            moved[*to] = cell;
-            oldGeometry[cell] = cell->geometry();
-        } else {
-            endDisplaying(ip, cell);
-        }
-    }
-    m_visible = std::move(moved);
-    std::set<IndexPath> selected;
-    for (const IndexPath &ip : m_selected) {
-        if (const std::optional<IndexPath> to = mapPath(ip))
-            selected.insert(*to);
-    }
-    m_selected = std::move(selected);
-    std::set<IndexPath> prefetched;
-    for (const IndexPath &ip : m_prefetched) {
-        if (const std::optional<IndexPath> to = mapPath(ip))
-            prefetched.insert(*to);
-    }
-    m_prefetched = std::move(prefetched);
+    const std::map<CollectionViewCell *, QRect> oldGeometry = moveVisibleCells(
+        m_visible, batch, [this](const IndexPath &ip, CollectionViewCell *cell) { endDisplaying(ip, cell); });
+    m_selected = mapIndexPaths(m_selected, batch);
+    m_prefetched = mapIndexPaths(m_prefetched, batch);
     m_highlighted.reset();
     std::vector<SupplementaryKey> keys;
     for (const auto &[key, s] : m_visibleSupplementary)
@@ -744,39 +722,7 @@ void CollectionView::applyBatch(Batch &batch, std::function<void(bool)> completi
     layoutIfNeeded();
 
     // Moved cells slide from where they were; new ones fade in.
-    std::vector<std::pair<QPointer<CollectionViewCell>, QRect>> slides;
-    std::vector<QPointer<CollectionViewCell>> arrivals;
-    for (const auto &[ip, cell] : m_visible) {
-        if (!cell)
-            continue;
-        auto old = oldGeometry.find(cell.data());
-        if (old == oldGeometry.end()) {
-            arrivals.emplace_back(cell);
-        } else if (old->second != cell->geometry()) {
-            slides.emplace_back(cell, cell->geometry());
-            cell->setGeometry(old->second);
-        }
-    }
-    for (const auto &cell : arrivals)
-        View::setAlpha(cell, 0.0);
-    QPointer<CollectionView> guard(this);
-    View::animate(
-        0.3,
-        [&] {
-            for (const auto &[cell, target] : slides)
-                View::setFrame(cell, target);
-            for (const auto &cell : arrivals)
-                View::setAlpha(cell, 1.0);
-        },
-        [guard, completion](bool) {
-            if (guard) {
-                // A scroll during the move placed cells itself; settle the rest.
-                guard->setNeedsLayout();
-                guard->layoutIfNeeded();
-            }
-            if (completion)
-                completion(guard != nullptr);
-        });
+    animateBatchUpdate(this, m_visible, oldGeometry, std::move(completion));
 }
 
 } // namespace tarnik

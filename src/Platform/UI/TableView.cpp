@@ -1,7 +1,7 @@
 #include "Platform/UI/TableView.h"
 
+#include "Platform/UI/BatchUpdateAnimation.h"
 #include "Platform/UI/UpdateBatch.h"
-#include "Platform/UI/View.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -1027,25 +1027,9 @@ void TableView::applyBatch(UpdateBatch &batch, std::function<void(bool)> complet
     if (!problem.isEmpty())
         fatalError(problem);
 
-    std::map<IndexPath, QPointer<TableViewCell>> moved;
-    std::map<TableViewCell *, QRect> oldGeometry;
-    for (auto &[ip, cell] : m_visible) {
-        if (!cell)
-            continue;
-        if (const std::optional<IndexPath> to = batch.map(ip)) {
-            moved[*to] = cell;
-            oldGeometry[cell] = cell->geometry();
-        } else {
-            endDisplaying(ip, cell);
-        }
-    }
-    m_visible = std::move(moved);
-    std::set<IndexPath> selected;
-    for (const IndexPath &ip : m_selected) {
-        if (const std::optional<IndexPath> to = batch.map(ip))
-            selected.insert(*to);
-    }
-    m_selected = std::move(selected);
+    const std::map<TableViewCell *, QRect> oldGeometry = moveVisibleCells(
+        m_visible, batch, [this](const IndexPath &ip, TableViewCell *cell) { endDisplaying(ip, cell); });
+    m_selected = mapIndexPaths(m_selected, batch);
     m_highlighted.reset();
     for (auto *shown : { &m_headers, &m_footers }) {
         std::vector<int> sections;
@@ -1062,38 +1046,7 @@ void TableView::applyBatch(UpdateBatch &batch, std::function<void(bool)> complet
     setNeedsLayout();
     layoutIfNeeded();
 
-    std::vector<std::pair<QPointer<TableViewCell>, QRect>> slides;
-    std::vector<QPointer<TableViewCell>> arrivals;
-    for (const auto &[ip, cell] : m_visible) {
-        if (!cell)
-            continue;
-        auto old = oldGeometry.find(cell.data());
-        if (old == oldGeometry.end()) {
-            arrivals.emplace_back(cell);
-        } else if (old->second != cell->geometry()) {
-            slides.emplace_back(cell, cell->geometry());
-            cell->setGeometry(old->second);
-        }
-    }
-    for (const auto &cell : arrivals)
-        View::setAlpha(cell, 0.0);
-    QPointer<TableView> guard(this);
-    View::animate(
-        0.3,
-        [&] {
-            for (const auto &[cell, target] : slides)
-                View::setFrame(cell, target);
-            for (const auto &cell : arrivals)
-                View::setAlpha(cell, 1.0);
-        },
-        [guard, completion](bool) {
-            if (guard) {
-                guard->setNeedsLayout();
-                guard->layoutIfNeeded();
-            }
-            if (completion)
-                completion(guard != nullptr);
-        });
+    animateBatchUpdate(this, m_visible, oldGeometry, std::move(completion));
 }
 
 } // namespace tarnik
