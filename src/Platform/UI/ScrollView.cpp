@@ -804,20 +804,10 @@ void ScrollView::setZoomScale(double scale, bool animated)
     }
     const double from = m_zoomScale;
     QPointer<ScrollView> guard(this);
-    auto anim = std::make_shared<BasicAnimation>([guard, from, scale, center](double p) {
+    runZoomAnimation(std::make_shared<BasicAnimation>([guard, from, scale, center](double p) {
         if (guard)
             guard->zoomAround(from + (scale - from) * p, center, true);
-    });
-    anim->duration = kScrollAnimationDuration;
-    anim->timing = TimingFunction::easeInOut();
-    m_zooming = true;
-    AnimationDriver::shared().run(anim, 0.0, [guard](bool) {
-        if (!guard)
-            return;
-        guard->m_zooming = false;
-        if (guard->m_delegate)
-            guard->m_delegate->scrollViewDidEndZooming(guard, guard->zoomingView(), guard->m_zoomScale);
-    });
+    }));
 }
 
 void ScrollView::zoomToRect(const QRectF &rect, bool animated)
@@ -857,7 +847,12 @@ void ScrollView::zoomToRect(const QRectF &rect, bool animated)
         apply(1.0);
         return;
     }
-    auto anim = std::make_shared<BasicAnimation>(apply);
+    runZoomAnimation(std::make_shared<BasicAnimation>(apply));
+}
+
+void ScrollView::runZoomAnimation(std::shared_ptr<BasicAnimation> anim)
+{
+    QPointer<ScrollView> guard(this);
     anim->duration = kScrollAnimationDuration;
     anim->timing = TimingFunction::easeInOut();
     m_zooming = true;

@@ -204,6 +204,8 @@ private:
     QPointF rubberBand(const QPointF &raw) const;
     QPointF pagingTarget(const QPointF &velocity) const;
     void zoomAround(double scale, const QPointF &anchorInView, bool notify);
+    // Runs an animated zoom step by step and tells the delegate when it ends.
+    void runZoomAnimation(std::shared_ptr<BasicAnimation> anim);
     QWidget *zoomingView();
     void updateIndicators();
     void flashIndicators();
