@@ -11,30 +11,14 @@ CollectionViewCell::CollectionViewCell(QWidget *parent)
 
 void CollectionViewCell::setBackgroundView(QWidget *view)
 {
-    if (view == m_backgroundView)
-        return;
-    delete m_backgroundView.data();
-    m_backgroundView = view;
-    if (view) {
-        view->setParent(this);
-        view->setGeometry(rect());
-        view->lower();
-        view->show();
-    }
-    updateBackgrounds();
+    if (m_backgrounds.setBackground(this, view))
+        updateBackgrounds();
 }
 
 void CollectionViewCell::setSelectedBackgroundView(QWidget *view)
 {
-    if (view == m_selectedBackgroundView)
-        return;
-    delete m_selectedBackgroundView.data();
-    m_selectedBackgroundView = view;
-    if (view) {
-        view->setParent(this);
-        view->setGeometry(rect());
-    }
-    updateBackgrounds();
+    if (m_backgrounds.setSelectedBackground(this, view))
+        updateBackgrounds();
 }
 
 void CollectionViewCell::setSelected(bool selected)
@@ -58,22 +42,12 @@ void CollectionViewCell::resizeEvent(QResizeEvent *event)
 {
     CollectionReusableView::resizeEvent(event);
     m_contentView->setGeometry(rect());
-    if (m_backgroundView)
-        m_backgroundView->setGeometry(rect());
-    if (m_selectedBackgroundView)
-        m_selectedBackgroundView->setGeometry(rect());
+    m_backgrounds.fit(rect());
 }
 
 void CollectionViewCell::updateBackgrounds()
 {
-    // Stacking from the back: background, selected background, content.
-    if (m_backgroundView)
-        m_backgroundView->lower();
-    if (m_selectedBackgroundView) {
-        m_selectedBackgroundView->setVisible(m_selected || m_highlighted);
-        m_selectedBackgroundView->stackUnder(m_contentView);
-    }
-    m_contentView->raise();
+    m_backgrounds.stack(m_contentView, m_selected || m_highlighted);
 }
 
 } // namespace tarnik

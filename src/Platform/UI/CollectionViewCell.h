@@ -1,8 +1,7 @@
 #pragma once
 
+#include "Platform/UI/CellBackgrounds.h"
 #include "Platform/UI/CollectionReusableView.h"
-
-#include <QPointer>
 
 namespace tarnik {
 
@@ -20,9 +19,9 @@ public:
 
     QWidget *contentView() const { return m_contentView; }
 
-    QWidget *backgroundView() const { return m_backgroundView; }
+    QWidget *backgroundView() const { return m_backgrounds.background; }
     void setBackgroundView(QWidget *view);
-    QWidget *selectedBackgroundView() const { return m_selectedBackgroundView; }
+    QWidget *selectedBackgroundView() const { return m_backgrounds.selectedBackground; }
     void setSelectedBackgroundView(QWidget *view);
 
     bool isSelected() const { return m_selected; }
@@ -39,8 +38,7 @@ private:
     void updateBackgrounds();
 
     QWidget *m_contentView = nullptr;
-    QPointer<QWidget> m_backgroundView;
-    QPointer<QWidget> m_selectedBackgroundView;
+    CellBackgrounds m_backgrounds;
     bool m_selected = false;
     bool m_highlighted = false;
 };

@@ -39,29 +39,14 @@ QLabel *TableViewCell::imageView()
 
 void TableViewCell::setBackgroundView(QWidget *view)
 {
-    if (view == m_backgroundView)
-        return;
-    delete m_backgroundView.data();
-    m_backgroundView = view;
-    if (view) {
-        view->setParent(this);
-        view->setGeometry(rect());
-        view->show();
-    }
-    updateBackgrounds();
+    if (m_backgrounds.setBackground(this, view))
+        updateBackgrounds();
 }
 
 void TableViewCell::setSelectedBackgroundView(QWidget *view)
 {
-    if (view == m_selectedBackgroundView)
-        return;
-    delete m_selectedBackgroundView.data();
-    m_selectedBackgroundView = view;
-    if (view) {
-        view->setParent(this);
-        view->setGeometry(rect());
-    }
-    updateBackgrounds();
+    if (m_backgrounds.setSelectedBackground(this, view))
+        updateBackgrounds();
 }
 
 void TableViewCell::setSelectionStyle(SelectionStyle style)
@@ -118,10 +103,7 @@ void TableViewCell::setSwipeOffset(double offset)
 void TableViewCell::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    if (m_backgroundView)
-        m_backgroundView->setGeometry(rect());
-    if (m_selectedBackgroundView)
-        m_selectedBackgroundView->setGeometry(rect());
+    m_backgrounds.fit(rect());
     layoutContent();
 }
 
@@ -162,23 +144,16 @@ void TableViewCell::layoutContent()
 
 void TableViewCell::updateBackgrounds()
 {
-    if (m_selectionStyle == SelectionStyle::default_ && !m_selectedBackgroundView && (m_selected || m_highlighted)) {
+    if (m_selectionStyle == SelectionStyle::default_ && !m_backgrounds.selectedBackground && (m_selected || m_highlighted)) {
         auto *view = new QWidget(this);
         view->setAutoFillBackground(true);
         QPalette p = view->palette();
         p.setColor(QPalette::Window, QColor(0xd9, 0xd9, 0xd9));
         view->setPalette(p);
         view->setGeometry(rect());
-        m_selectedBackgroundView = view;
+        m_backgrounds.selectedBackground = view;
     }
-    if (m_backgroundView)
-        m_backgroundView->lower();
-    if (m_selectedBackgroundView) {
-        const bool on = m_selectionStyle != SelectionStyle::none && (m_selected || m_highlighted);
-        m_selectedBackgroundView->setVisible(on);
-        m_selectedBackgroundView->stackUnder(m_contentView);
-    }
-    m_contentView->raise();
+    m_backgrounds.stack(m_contentView, m_selectionStyle != SelectionStyle::none && (m_selected || m_highlighted));
 }
 
 void TableViewCell::paintEvent(QPaintEvent *event)

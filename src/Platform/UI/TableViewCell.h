@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/UI/CellBackgrounds.h"
+
 #include <QColor>
 #include <QLabel>
 #include <QPointer>
@@ -40,10 +42,10 @@ public:
     // Subclasses with a picture view of their own answer it here.
     virtual QLabel *imageView();
 
-    QWidget *backgroundView() const { return m_backgroundView; }
+    QWidget *backgroundView() const { return m_backgrounds.background; }
     void setBackgroundView(QWidget *view);
     // The default selection style makes a plain grey one on first use.
-    QWidget *selectedBackgroundView() const { return m_selectedBackgroundView; }
+    QWidget *selectedBackgroundView() const { return m_backgrounds.selectedBackground; }
     void setSelectedBackgroundView(QWidget *view);
     SelectionStyle selectionStyle() const { return m_selectionStyle; }
     void setSelectionStyle(SelectionStyle style);
@@ -85,8 +87,7 @@ private:
     QLabel *m_textLabel = nullptr;
     QLabel *m_detailTextLabel = nullptr;
     QLabel *m_imageView = nullptr;
-    QPointer<QWidget> m_backgroundView;
-    QPointer<QWidget> m_selectedBackgroundView;
+    CellBackgrounds m_backgrounds;
     SelectionStyle m_selectionStyle = SelectionStyle::default_;
     bool m_selected = false;
     bool m_highlighted = false;
