@@ -102,6 +102,20 @@ void makeReadable(const QString &path)
         path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
 }
 
+// Gives a finished temporary file its library name in `folder`, readable by
+// all; none when no name is free, and then the temporary file is removed.
+std::optional<QString> moveFinishedFile(
+    const QString &temporary, const QString &folder, const QString &baseName, const QString &extension)
+{
+    const std::optional<QString> destination = LibraryFileNames::moveIntoPlace(temporary, folder, baseName, extension);
+    if (!destination) {
+        QFile::remove(temporary);
+        return std::nullopt;
+    }
+    makeReadable(*destination);
+    return destination;
+}
+
 } // namespace
 
 SaltrigImporter::SaltrigImporter(AudioConverter &converter, QString homeDirectory)
@@ -225,12 +239,9 @@ SaltrigImporter::Outcome SaltrigImporter::importAudio(const SaltrigProtocol::Dec
 
     const QString title = metadata.value(Metadata::rawValue(Metadata::Key::title)).toString();
     const QString baseName = LibraryFileNames::safeBaseName(title, QFileInfo(record.path).completeBaseName());
-    const std::optional<QString> destination = LibraryFileNames::moveIntoPlace(*temporary, folder, baseName, extension);
-    if (!destination) {
-        QFile::remove(*temporary);
+    const std::optional<QString> destination = moveFinishedFile(*temporary, folder, baseName, extension);
+    if (!destination)
         return refused(QStringLiteral("no free name in ") + folder);
-    }
-    makeReadable(*destination);
 
     if (isRingtone) {
         const double seconds = MediaAsset(*destination).duration().value_or(0.0);
@@ -272,12 +283,9 @@ SaltrigImporter::Outcome SaltrigImporter::importVideo(
 
     const QString title = metadata.value(Metadata::rawValue(Metadata::Key::title)).toString();
     const QString baseName = LibraryFileNames::safeBaseName(title, QFileInfo(record.path).completeBaseName());
-    const std::optional<QString> destination = LibraryFileNames::moveIntoPlace(*temporary, folder, baseName, extension);
-    if (!destination) {
-        QFile::remove(*temporary);
+    const std::optional<QString> destination = moveFinishedFile(*temporary, folder, baseName, extension);
+    if (!destination)
         return refused(QStringLiteral("no free name in ") + folder);
-    }
-    makeReadable(*destination);
     return { true, *destination, QString() };
 }
 

@@ -1,6 +1,7 @@
 #include "CompanionSupport.h"
 
 #include "Import/ImportObject.h"
+#include "Support/SoundLevels.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -39,14 +40,7 @@ std::vector<float> decodedSamples(const QString &path)
 
 double rmsLevel(const std::vector<float> &samples, double from, double to)
 {
-    const auto first = size_t(std::max(0.0, from * kSampleRate));
-    const auto last = std::min(samples.size(), size_t(std::max(0.0, to * kSampleRate)));
-    if (last <= first)
-        return 0.0;
-    double sum = 0.0;
-    for (size_t i = first; i < last; ++i)
-        sum += double(samples[i]) * samples[i];
-    return std::sqrt(sum / double(last - first));
+    return rms(samples, kSampleRate, from, to);
 }
 
 QStringList treeOf(const QString &folder)

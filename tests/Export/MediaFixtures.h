@@ -3,6 +3,8 @@
 // Media made and measured with the ffmpeg and ffprobe commands, so every
 // check of an export is made by tools independent of the code under test.
 
+#include "Support/SoundLevels.h"
+
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
@@ -26,9 +28,6 @@ QJsonObject firstAudioStream(const QJsonObject &probed);
 
 // The first channel of a file decoded to 32-bit floats at `sampleRate`.
 std::vector<float> decodeFirstChannel(const QString &path, int sampleRate = 44100);
-
-// Root mean square of samples [from, to) seconds.
-double rms(const std::vector<float> &samples, int sampleRate, double from, double to);
 
 // MD5 of every packet of the first audio stream, as ffmpeg's framemd5 lists them.
 QStringList packetHashes(const QString &path);

@@ -1,12 +1,12 @@
 #include "Platform/Media/ExportSession.h"
 
+#include "Platform/Media/Mp4TagWriter.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QThreadPool>
-#include <taglib/mp4file.h>
-#include <taglib/mp4tag.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -93,89 +93,6 @@ int encoderSampleRate(const AVCodec *encoder, int sourceRate)
             best = *rate;
     }
     return best;
-}
-
-TagLib::String tagString(const QString &text)
-{
-    return TagLib::String(text.toUtf8().constData(), TagLib::String::UTF8);
-}
-
-std::optional<qint64> integerOf(const QVariant &value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::QString:
-    case QMetaType::QByteArray:
-        if (value.typeId() == QMetaType::QString) {
-            bool ok = false;
-            const qint64 number = value.toString().toLongLong(&ok);
-            return ok ? std::optional<qint64>(number) : std::nullopt;
-        }
-        return std::nullopt;
-    default:
-        break;
-    }
-    bool ok = false;
-    const qint64 number = value.toLongLong(&ok);
-    return ok ? std::optional<qint64>(number) : std::nullopt;
-}
-
-// "trkn" and "disk" are a pair of 16-bit numbers. The value may be the raw
-// eight-byte block (0, number, count, 0) or a plain integer of any type.
-std::optional<TagLib::MP4::Item> pairItem(const QVariant &value)
-{
-    if (value.typeId() == QMetaType::QByteArray) {
-        const QByteArray bytes = value.toByteArray();
-        if (bytes.size() < 4)
-            return std::nullopt;
-        const auto word = [&](int at) {
-            return at + 1 < bytes.size() ? (int(quint8(bytes[at])) << 8) | int(quint8(bytes[at + 1])) : 0;
-        };
-        return TagLib::MP4::Item(word(2), word(4));
-    }
-    const std::optional<qint64> number = integerOf(value);
-    if (!number || *number < 0 || *number > 0xFFFF)
-        return std::nullopt;
-    return TagLib::MP4::Item(int(*number), 0);
-}
-
-std::optional<TagLib::MP4::Item> coverItem(const QVariant &value)
-{
-    if (value.typeId() != QMetaType::QByteArray)
-        return std::nullopt;
-    const QByteArray bytes = value.toByteArray();
-    if (bytes.isEmpty())
-        return std::nullopt;
-    TagLib::MP4::CoverArt::Format format = TagLib::MP4::CoverArt::Unknown;
-    if (bytes.startsWith("\xFF\xD8"))
-        format = TagLib::MP4::CoverArt::JPEG;
-    else if (bytes.startsWith("\x89PNG"))
-        format = TagLib::MP4::CoverArt::PNG;
-    else if (bytes.startsWith("GIF8"))
-        format = TagLib::MP4::CoverArt::GIF;
-    else if (bytes.startsWith("BM"))
-        format = TagLib::MP4::CoverArt::BMP;
-    TagLib::MP4::CoverArtList list;
-    list.append(TagLib::MP4::CoverArt(format, TagLib::ByteVector(bytes.constData(), uint(bytes.size()))));
-    return TagLib::MP4::Item(list);
-}
-
-std::optional<TagLib::MP4::Item> textItem(const QVariant &value)
-{
-    switch (value.typeId()) {
-    case QMetaType::QString:
-        return TagLib::MP4::Item(TagLib::StringList(tagString(value.toString())));
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return TagLib::MP4::Item(TagLib::StringList(tagString(QString::number(value.toDouble()))));
-    case QMetaType::QByteArray:
-    case QMetaType::UnknownType:
-        return std::nullopt;
-    default:
-        if (const std::optional<qint64> number = integerOf(value))
-            return TagLib::MP4::Item(TagLib::StringList(tagString(QString::number(*number))));
-        return std::nullopt;
-    }
 }
 
 } // namespace
@@ -848,31 +765,15 @@ bool ExportSession::reencode(Input &input, Output &output)
 
 bool ExportSession::writeMetadata(const QString &path)
 {
-    TagLib::MP4::File file(QFile::encodeName(path).constData());
-    if (!file.isValid() || !file.tag())
+    switch (Mp4TagWriter::writeItems(path, m_metadata)) {
+    case Mp4TagWriter::Result::Written:
+        return true;
+    case Mp4TagWriter::Result::NotTaggable:
         return fail(QStringLiteral("cannot open the output for tagging"));
-    TagLib::MP4::Tag *tag = file.tag();
-    for (const MetadataItem &item : m_metadata) {
-        // Key texts spell the atoms' leading © as "@", as the tag readers do.
-        QString key = item.key;
-        if (key.startsWith(QLatin1Char('@')))
-            key[0] = QChar(0xA9);
-        const QByteArray name = key.toLatin1();
-        if (name.size() != 4)
-            continue;
-        std::optional<TagLib::MP4::Item> value;
-        if (name == "trkn" || name == "disk")
-            value = pairItem(item.value);
-        else if (name == "covr")
-            value = coverItem(item.value);
-        else
-            value = textItem(item.value);
-        if (value)
-            tag->setItem(TagLib::String(name.constData(), TagLib::String::Latin1), *value);
+    case Mp4TagWriter::Result::NotSaved:
+        break;
     }
-    if (!file.save())
-        return fail(QStringLiteral("cannot write the metadata"));
-    return true;
+    return fail(QStringLiteral("cannot write the metadata"));
 }
 
 } // namespace tarnik

@@ -18,8 +18,17 @@ namespace Mp4TagWriter {
 // Whether the file at `path` is one the writer can tag (by content, not name).
 bool canTag(const QString &path);
 
-// Sets the items (an atom of the same name is replaced). False when the file
-// is no MP4 file or could not be saved.
+enum class Result {
+    Written,
+    NotTaggable, // no MP4 file (or no regular file)
+    NotSaved,
+};
+
+// Sets the items (an atom of the same name is replaced). An item whose name is
+// not four characters or whose value does not fit its atom is skipped.
+Result writeItems(const QString &path, const QList<ExportSession::MetadataItem> &items);
+
+// As writeItems(); false when the file is no MP4 file or could not be saved.
 bool write(const QString &path, const QList<ExportSession::MetadataItem> &items);
 
 } // namespace Mp4TagWriter
