@@ -1,9 +1,20 @@
 #include "Platform/UI/BatchUpdateAnimation.h"
 
+#include "Platform/UI/AnimationDriver.h"
 #include "Platform/UI/ScrollView.h"
 #include "Platform/UI/View.h"
 
 namespace tarnik {
+
+void joinOuterBatch(QObject *owner, const std::function<void()> &updates, std::function<void(bool)> completion)
+{
+    if (updates)
+        updates();
+    if (completion) {
+        QPointer<QObject> guard(owner);
+        AnimationDriver::shared().schedule(0.0, [completion, guard] { completion(guard != nullptr); });
+    }
+}
 
 std::set<IndexPath> mapIndexPaths(const std::set<IndexPath> &paths, const UpdateBatch &batch)
 {

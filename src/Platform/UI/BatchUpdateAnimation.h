@@ -17,10 +17,27 @@ namespace tarnik {
 
 class ScrollView;
 
-// What a list and a grid do alike with their visible cells when a batch
-// update is applied: the cells follow their items to the new index paths,
+// What a list and a grid do alike with batch updates: a change made outside
+// a batch is a batch of its own, a batch opened inside another joins it; when
+// one is applied the visible cells follow their items to the new index paths,
 // and once the view has laid itself out again, the cells that stayed slide
 // from where they stood while the new ones fade in. GUI thread only.
+
+// Records a change in the open batch (`batch`, the owner's), or, with none
+// open, runs it as a batch of its own through the owner's performBatchUpdates.
+template<class Owner, class BatchPointer, class Record>
+void recordInBatch(Owner &owner, const BatchPointer &batch, Record record)
+{
+    if (!batch) {
+        owner.performBatchUpdates([&] { record(*batch); });
+        return;
+    }
+    record(*batch);
+}
+
+// performBatchUpdates inside another: the changes join the outer batch, and
+// completion runs on the next turn (true unless the owner went away).
+void joinOuterBatch(QObject *owner, const std::function<void()> &updates, std::function<void(bool)> completion);
 
 // The index paths of a set where the batch moves them; the ones it drops are gone.
 std::set<IndexPath> mapIndexPaths(const std::set<IndexPath> &paths, const UpdateBatch &batch);

@@ -93,32 +93,13 @@ void CollectionView::setAllowsMultipleSelection(bool allows)
 
 void CollectionView::registerCell(const QString &identifier, std::function<CollectionViewCell *()> factory)
 {
-    if (!factory) {
-        m_cellPool.registerFactory(identifier, {});
-        return;
-    }
-    m_cellPool.registerFactory(identifier, [factory, identifier]() -> QWidget * {
-        CollectionViewCell *cell = factory();
-        if (cell)
-            cell->setReuseIdentifier(identifier);
-        return cell;
-    });
+    m_cellPool.registerReusableView(identifier, identifier, std::move(factory));
 }
 
 void CollectionView::registerSupplementaryView(
     const QString &kind, const QString &identifier, std::function<CollectionReusableView *()> factory)
 {
-    const QString key = supplementaryKey(kind, identifier);
-    if (!factory) {
-        m_supplementaryPool.registerFactory(key, {});
-        return;
-    }
-    m_supplementaryPool.registerFactory(key, [factory, identifier]() -> QWidget * {
-        CollectionReusableView *view = factory();
-        if (view)
-            view->setReuseIdentifier(identifier);
-        return view;
-    });
+    m_supplementaryPool.registerReusableView(supplementaryKey(kind, identifier), identifier, std::move(factory));
 }
 
 CollectionViewCell *CollectionView::dequeueReusableCell(const QString &identifier, const IndexPath &)
@@ -619,71 +600,51 @@ void CollectionView::reloadData()
 
 void CollectionView::insertItems(const QList<IndexPath> &indexPaths)
 {
-    if (!m_batch) {
-        performBatchUpdates([&] { insertItems(indexPaths); });
-        return;
-    }
-    for (const IndexPath &ip : indexPaths)
-        m_batch->insertedItems[ip.section].insert(ip.item);
+    recordInBatch(*this, m_batch, [&](UpdateBatch &batch) {
+        for (const IndexPath &ip : indexPaths)
+            batch.insertedItems[ip.section].insert(ip.item);
+    });
 }
 
 void CollectionView::deleteItems(const QList<IndexPath> &indexPaths)
 {
-    if (!m_batch) {
-        performBatchUpdates([&] { deleteItems(indexPaths); });
-        return;
-    }
-    for (const IndexPath &ip : indexPaths)
-        m_batch->deletedItems[ip.section].insert(ip.item);
+    recordInBatch(*this, m_batch, [&](UpdateBatch &batch) {
+        for (const IndexPath &ip : indexPaths)
+            batch.deletedItems[ip.section].insert(ip.item);
+    });
 }
 
 void CollectionView::reloadItems(const QList<IndexPath> &indexPaths)
 {
-    if (!m_batch) {
-        performBatchUpdates([&] { reloadItems(indexPaths); });
-        return;
-    }
-    for (const IndexPath &ip : indexPaths)
-        m_batch->reloadedItems.insert(ip);
+    recordInBatch(*this, m_batch, [&](UpdateBatch &batch) {
+        for (const IndexPath &ip : indexPaths)
+            batch.reloadedItems.insert(ip);
+    });
 }
 
 void CollectionView::insertSections(const QList<int> &sections)
 {
-    if (!m_batch) {
-        performBatchUpdates([&] { insertSections(sections); });
-        return;
-    }
-    m_batch->insertedSections.insert(sections.begin(), sections.end());
+    recordInBatch(
+        *this, m_batch, [&](UpdateBatch &batch) { batch.insertedSections.insert(sections.begin(), sections.end()); });
 }
 
 void CollectionView::deleteSections(const QList<int> &sections)
 {
-    if (!m_batch) {
-        performBatchUpdates([&] { deleteSections(sections); });
-        return;
-    }
-    m_batch->deletedSections.insert(sections.begin(), sections.end());
+    recordInBatch(
+        *this, m_batch, [&](UpdateBatch &batch) { batch.deletedSections.insert(sections.begin(), sections.end()); });
 }
 
 void CollectionView::reloadSections(const QList<int> &sections)
 {
-    if (!m_batch) {
-        performBatchUpdates([&] { reloadSections(sections); });
-        return;
-    }
-    m_batch->reloadedSections.insert(sections.begin(), sections.end());
+    recordInBatch(
+        *this, m_batch, [&](UpdateBatch &batch) { batch.reloadedSections.insert(sections.begin(), sections.end()); });
 }
 
 void CollectionView::performBatchUpdates(const std::function<void()> &updates, std::function<void(bool)> completion)
 {
     if (m_batch) {
         // Nested: the changes join the outer batch.
-        if (updates)
-            updates();
-        if (completion) {
-            QPointer<CollectionView> guard(this);
-            AnimationDriver::shared().schedule(0.0, [completion, guard] { completion(guard != nullptr); });
-        }
+        joinOuterBatch(this, updates, std::move(completion));
         return;
     }
     // The counts before the model changes.

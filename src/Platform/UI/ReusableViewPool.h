@@ -25,6 +25,22 @@ public:
     }
 
     void registerFactory(const QString &identifier, Factory factory);
+    // Registers, under `key`, a factory of views that carry the reuse
+    // identifier they were made for; no factory removes the registration.
+    template<class View>
+    void registerReusableView(const QString &key, const QString &identifier, std::function<View *()> factory)
+    {
+        if (!factory) {
+            registerFactory(key, {});
+            return;
+        }
+        registerFactory(key, [factory, identifier]() -> QWidget * {
+            View *view = factory();
+            if (view)
+                view->setReuseIdentifier(identifier);
+            return view;
+        });
+    }
     bool isRegistered(const QString &identifier) const { return m_factories.contains(identifier); }
 
     // A waiting view (true in `reused`) or a new one; nullptr when the

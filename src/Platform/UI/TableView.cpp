@@ -90,16 +90,7 @@ void TableView::setTableFooterView(QWidget *view)
 
 void TableView::registerCell(const QString &identifier, std::function<TableViewCell *()> factory)
 {
-    if (!factory) {
-        m_cellPool.registerFactory(identifier, {});
-        return;
-    }
-    m_cellPool.registerFactory(identifier, [factory, identifier]() -> QWidget * {
-        TableViewCell *cell = factory();
-        if (cell)
-            cell->setReuseIdentifier(identifier);
-        return cell;
-    });
+    m_cellPool.registerReusableView(identifier, identifier, std::move(factory));
 }
 
 TableViewCell *TableView::dequeueReusableCell(const QString &identifier)
@@ -942,12 +933,7 @@ void TableView::endUpdates()
 void TableView::performBatchUpdates(const std::function<void()> &updates, std::function<void(bool)> completion)
 {
     if (m_batch) {
-        if (updates)
-            updates();
-        if (completion) {
-            QPointer<TableView> guard(this);
-            AnimationDriver::shared().schedule(0.0, [completion, guard] { completion(guard != nullptr); });
-        }
+        joinOuterBatch(this, updates, std::move(completion));
         return;
     }
     ensureCounts();
@@ -962,59 +948,44 @@ void TableView::performBatchUpdates(const std::function<void()> &updates, std::f
 
 void TableView::insertRows(const QList<IndexPath> &indexPaths)
 {
-    if (!m_batch) {
-        performBatchUpdates([&] { insertRows(indexPaths); });
-        return;
-    }
-    for (const IndexPath &ip : indexPaths)
-        m_batch->insertedItems[ip.section].insert(ip.row());
+    recordInBatch(*this, m_batch, [&](UpdateBatch &batch) {
+        for (const IndexPath &ip : indexPaths)
+            batch.insertedItems[ip.section].insert(ip.row());
+    });
 }
 
 void TableView::deleteRows(const QList<IndexPath> &indexPaths)
 {
-    if (!m_batch) {
-        performBatchUpdates([&] { deleteRows(indexPaths); });
-        return;
-    }
-    for (const IndexPath &ip : indexPaths)
-        m_batch->deletedItems[ip.section].insert(ip.row());
+    recordInBatch(*this, m_batch, [&](UpdateBatch &batch) {
+        for (const IndexPath &ip : indexPaths)
+            batch.deletedItems[ip.section].insert(ip.row());
+    });
 }
 
 void TableView::reloadRows(const QList<IndexPath> &indexPaths)
 {
-    if (!m_batch) {
-        performBatchUpdates([&] { reloadRows(indexPaths); });
-        return;
-    }
-    for (const IndexPath &ip : indexPaths)
-        m_batch->reloadedItems.insert(ip);
+    recordInBatch(*this, m_batch, [&](UpdateBatch &batch) {
+        for (const IndexPath &ip : indexPaths)
+            batch.reloadedItems.insert(ip);
+    });
 }
 
 void TableView::insertSections(const QList<int> &sections)
 {
-    if (!m_batch) {
-        performBatchUpdates([&] { insertSections(sections); });
-        return;
-    }
-    m_batch->insertedSections.insert(sections.begin(), sections.end());
+    recordInBatch(
+        *this, m_batch, [&](UpdateBatch &batch) { batch.insertedSections.insert(sections.begin(), sections.end()); });
 }
 
 void TableView::deleteSections(const QList<int> &sections)
 {
-    if (!m_batch) {
-        performBatchUpdates([&] { deleteSections(sections); });
-        return;
-    }
-    m_batch->deletedSections.insert(sections.begin(), sections.end());
+    recordInBatch(
+        *this, m_batch, [&](UpdateBatch &batch) { batch.deletedSections.insert(sections.begin(), sections.end()); });
 }
 
 void TableView::reloadSections(const QList<int> &sections)
 {
-    if (!m_batch) {
-        performBatchUpdates([&] { reloadSections(sections); });
-        return;
-    }
-    m_batch->reloadedSections.insert(sections.begin(), sections.end());
+    recordInBatch(
+        *this, m_batch, [&](UpdateBatch &batch) { batch.reloadedSections.insert(sections.begin(), sections.end()); });
 }
 
 void TableView::applyBatch(UpdateBatch &batch, std::function<void(bool)> completion)

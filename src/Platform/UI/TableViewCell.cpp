@@ -144,7 +144,8 @@ void TableViewCell::layoutContent()
 
 void TableViewCell::updateBackgrounds()
 {
-    if (m_selectionStyle == SelectionStyle::default_ && !m_backgrounds.selectedBackground && (m_selected || m_highlighted)) {
+    if (m_selectionStyle == SelectionStyle::default_ && !m_backgrounds.selectedBackground
+        && (m_selected || m_highlighted)) {
         auto *view = new QWidget(this);
         view->setAutoFillBackground(true);
         QPalette p = view->palette();
