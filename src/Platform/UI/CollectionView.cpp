@@ -2,6 +2,7 @@
 
 #include "Platform/UI/BatchUpdateAnimation.h"
 #include "Platform/UI/UpdateBatch.h"
+#include "Platform/UI/VisibleCells.h"
 
 #include <algorithm>
 
@@ -212,17 +213,9 @@ void CollectionView::layoutSubviews()
         wantedSet.insert(w.first);
 
     // Cells that left first, so the ones that arrive can reuse them.
-    for (auto it = m_visible.begin(); it != m_visible.end();) {
-        if (wantedSet.count(it->first) && it->second) {
-            ++it;
-            continue;
-        }
-        const IndexPath ip = it->first;
-        QPointer<CollectionViewCell> cell = it->second;
-        it = m_visible.erase(it);
-        if (cell)
-            endDisplaying(ip, cell);
-    }
+    endDisplayingCells(
+        m_visible, [&](const IndexPath &ip) { return wantedSet.count(ip) != 0; },
+        [this](const IndexPath &ip, CollectionViewCell *cell) { endDisplaying(ip, cell); });
     for (const auto &[ip, frame] : wanted) {
         auto found = m_visible.find(ip);
         if (found != m_visible.end()) {
@@ -376,35 +369,22 @@ void CollectionView::updatePrefetching(const QRectF &visible)
 
 CollectionViewCell *CollectionView::cellForItem(const IndexPath &indexPath) const
 {
-    auto it = m_visible.find(indexPath);
-    return it == m_visible.end() ? nullptr : it->second.data();
+    return visibleCellAt(m_visible, indexPath);
 }
 
 QList<CollectionViewCell *> CollectionView::visibleCells() const
 {
-    QList<CollectionViewCell *> cells;
-    for (const auto &[ip, cell] : m_visible) {
-        if (cell)
-            cells.append(cell);
-    }
-    return cells;
+    return visibleCellList(m_visible);
 }
 
 QList<IndexPath> CollectionView::indexPathsForVisibleItems() const
 {
-    QList<IndexPath> paths;
-    for (const auto &[ip, cell] : m_visible)
-        paths.append(ip);
-    return paths;
+    return visibleIndexPaths(m_visible);
 }
 
 std::optional<IndexPath> CollectionView::indexPathForCell(const CollectionViewCell *cell) const
 {
-    for (const auto &[ip, c] : m_visible) {
-        if (c == cell)
-            return ip;
-    }
-    return std::nullopt;
+    return visibleIndexPathOf(m_visible, cell);
 }
 
 CollectionReusableView *CollectionView::supplementaryView(const QString &kind, const IndexPath &indexPath) const
@@ -578,13 +558,9 @@ void CollectionView::contentTapped(const QPointF &point)
 
 void CollectionView::reloadData()
 {
-    for (auto it = m_visible.begin(); it != m_visible.end();) {
-        const IndexPath ip = it->first;
-        QPointer<CollectionViewCell> cell = it->second;
-        it = m_visible.erase(it);
-        if (cell)
-            endDisplaying(ip, cell);
-    }
+    endDisplayingCells(
+        m_visible, [](const IndexPath &) { return false; },
+        [this](const IndexPath &ip, CollectionViewCell *cell) { endDisplaying(ip, cell); });
     std::vector<SupplementaryKey> keys;
     for (const auto &[key, s] : m_visibleSupplementary)
         keys.push_back(key);

@@ -2,6 +2,7 @@
 
 #include "Platform/UI/BatchUpdateAnimation.h"
 #include "Platform/UI/UpdateBatch.h"
+#include "Platform/UI/VisibleCells.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -303,17 +304,9 @@ void TableView::layoutSubviews()
     std::set<IndexPath> wantedSet;
     for (const auto &w : wanted)
         wantedSet.insert(w.first);
-    for (auto it = m_visible.begin(); it != m_visible.end();) {
-        if (wantedSet.count(it->first) && it->second) {
-            ++it;
-            continue;
-        }
-        const IndexPath ip = it->first;
-        QPointer<TableViewCell> cell = it->second;
-        it = m_visible.erase(it);
-        if (cell)
-            endDisplaying(ip, cell);
-    }
+    endDisplayingCells(
+        m_visible, [&](const IndexPath &ip) { return wantedSet.count(ip) != 0; },
+        [this](const IndexPath &ip, TableViewCell *cell) { endDisplaying(ip, cell); });
     for (const auto &[ip, frame] : wanted) {
         auto found = m_visible.find(ip);
         if (found != m_visible.end()) {
@@ -466,35 +459,22 @@ TableViewCell::EditControl TableView::editControlFor(const IndexPath &indexPath)
 
 TableViewCell *TableView::cellForRow(const IndexPath &indexPath) const
 {
-    auto it = m_visible.find(indexPath);
-    return it == m_visible.end() ? nullptr : it->second.data();
+    return visibleCellAt(m_visible, indexPath);
 }
 
 QList<TableViewCell *> TableView::visibleCells() const
 {
-    QList<TableViewCell *> cells;
-    for (const auto &[ip, cell] : m_visible) {
-        if (cell)
-            cells.append(cell);
-    }
-    return cells;
+    return visibleCellList(m_visible);
 }
 
 QList<IndexPath> TableView::indexPathsForVisibleRows() const
 {
-    QList<IndexPath> paths;
-    for (const auto &[ip, cell] : m_visible)
-        paths.append(ip);
-    return paths;
+    return visibleIndexPaths(m_visible);
 }
 
 std::optional<IndexPath> TableView::indexPathForCell(const TableViewCell *cell) const
 {
-    for (const auto &[ip, c] : m_visible) {
-        if (c == cell)
-            return ip;
-    }
-    return std::nullopt;
+    return visibleIndexPathOf(m_visible, cell);
 }
 
 QWidget *TableView::headerView(int section) const
@@ -893,13 +873,9 @@ void TableView::mouseReleaseEvent(QMouseEvent *event)
 void TableView::reloadData()
 {
     hideActions(false);
-    for (auto it = m_visible.begin(); it != m_visible.end();) {
-        const IndexPath ip = it->first;
-        QPointer<TableViewCell> cell = it->second;
-        it = m_visible.erase(it);
-        if (cell)
-            endDisplaying(ip, cell);
-    }
+    endDisplayingCells(
+        m_visible, [](const IndexPath &) { return false; },
+        [this](const IndexPath &ip, TableViewCell *cell) { endDisplaying(ip, cell); });
     for (auto *shown : { &m_headers, &m_footers }) {
         std::vector<int> sections;
         for (const auto &[s, a] : *shown)
