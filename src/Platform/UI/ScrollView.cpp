@@ -181,14 +181,19 @@ void ScrollView::addFixedChild(QWidget *child)
 
 // Geometry
 
+void ScrollView::contentBoundsChanged()
+{
+    restartGlideIfNeeded();
+    clampOffsetIfIdle();
+    updateIndicators();
+}
+
 void ScrollView::setContentSize(const QSizeF &size)
 {
     if (size == m_contentSize)
         return;
     m_contentSize = size;
-    restartGlideIfNeeded();
-    clampOffsetIfIdle();
-    updateIndicators();
+    contentBoundsChanged();
 }
 
 void ScrollView::setContentInset(const EdgeInsets &insets)
@@ -196,9 +201,7 @@ void ScrollView::setContentInset(const EdgeInsets &insets)
     if (insets == m_contentInset)
         return;
     m_contentInset = insets;
-    restartGlideIfNeeded();
-    clampOffsetIfIdle();
-    updateIndicators();
+    contentBoundsChanged();
 }
 
 void ScrollView::setContentInsetTop(double top)
@@ -414,9 +417,7 @@ bool ScrollView::event(QEvent *event)
 void ScrollView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    restartGlideIfNeeded();
-    clampOffsetIfIdle();
-    updateIndicators();
+    contentBoundsChanged();
     setNeedsLayout();
     layoutIfNeeded();
 }

@@ -197,6 +197,9 @@ private:
     void finishGlide(quint64 generation, bool finished);
     void restartGlideIfNeeded();
     void clampOffsetIfIdle();
+    // The content's size or inset or the view's size changed: a glide aims
+    // anew, a resting offset comes back in range, the indicators follow.
+    void contentBoundsChanged();
     QPointF velocityNow() const;
     bool canScrollHorizontally() const;
     bool canScrollVertically() const;

@@ -62,23 +62,20 @@ void TableView::setDelegate(TableViewDelegate *delegate)
 
 void TableView::setTableHeaderView(QWidget *view)
 {
-    // Setting the same view again is how an owner says its height changed.
-    if (m_tableHeaderView && view != m_tableHeaderView)
-        m_tableHeaderView->hide();
-    m_tableHeaderView = view;
-    if (view) {
-        view->setParent(this);
-        view->show();
-    }
-    m_geometryValid = false;
-    setNeedsLayout();
+    setTableEndView(m_tableHeaderView, view);
 }
 
 void TableView::setTableFooterView(QWidget *view)
 {
-    if (m_tableFooterView && view != m_tableFooterView)
-        m_tableFooterView->hide();
-    m_tableFooterView = view;
+    setTableEndView(m_tableFooterView, view);
+}
+
+void TableView::setTableEndView(QPointer<QWidget> &slot, QWidget *view)
+{
+    // Setting the same view again is how an owner says its height changed.
+    if (slot && view != slot)
+        slot->hide();
+    slot = view;
     if (view) {
         view->setParent(this);
         view->show();

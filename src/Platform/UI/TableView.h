@@ -188,6 +188,8 @@ private:
     void endDisplaying(const IndexPath &indexPath, TableViewCell *cell);
     void endAccessory(std::map<int, Accessory> &shown, int section);
     void configureForDisplay(TableViewCell *cell, const IndexPath &indexPath);
+    // The table header or footer view held in `slot` becomes `view`.
+    void setTableEndView(QPointer<QWidget> &slot, QWidget *view);
     TableViewCell::EditControl editControlFor(const IndexPath &indexPath);
     bool selectionAllowed() const;
     bool multipleSelection() const;
