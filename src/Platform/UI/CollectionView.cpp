@@ -327,6 +327,15 @@ void CollectionView::endDisplayingSupplementary(const SupplementaryKey &key)
         m_supplementaryPool.enqueue(supplementaryKey(s.kind, s.identifier), s.view);
 }
 
+void CollectionView::endDisplayingAllSupplementary()
+{
+    std::vector<SupplementaryKey> keys;
+    for (const auto &[key, s] : m_visibleSupplementary)
+        keys.push_back(key);
+    for (const SupplementaryKey &key : keys)
+        endDisplayingSupplementary(key);
+}
+
 void CollectionView::updatePrefetching(const QRectF &visible)
 {
     if (!m_prefetchDataSource || !isPrefetchingEnabled) {
@@ -561,11 +570,7 @@ void CollectionView::reloadData()
     endDisplayingCells(
         m_visible, [](const IndexPath &) { return false; },
         [this](const IndexPath &ip, CollectionViewCell *cell) { endDisplaying(ip, cell); });
-    std::vector<SupplementaryKey> keys;
-    for (const auto &[key, s] : m_visibleSupplementary)
-        keys.push_back(key);
-    for (const SupplementaryKey &key : keys)
-        endDisplayingSupplementary(key);
+    endDisplayingAllSupplementary();
     m_selected.clear();
     m_prefetched.clear();
     m_highlighted.reset();
@@ -648,11 +653,7 @@ void CollectionView::applyBatch(Batch &batch, std::function<void(bool)> completi
     m_selected = mapIndexPaths(m_selected, batch);
     m_prefetched = mapIndexPaths(m_prefetched, batch);
     m_highlighted.reset();
-    std::vector<SupplementaryKey> keys;
-    for (const auto &[key, s] : m_visibleSupplementary)
-        keys.push_back(key);
-    for (const SupplementaryKey &key : keys)
-        endDisplayingSupplementary(key);
+    endDisplayingAllSupplementary();
 
     m_layout->invalidateLayout();
     setNeedsLayout();

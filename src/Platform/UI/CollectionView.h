@@ -166,6 +166,7 @@ private:
     void prepareLayoutIfNeeded();
     void endDisplaying(const IndexPath &indexPath, CollectionViewCell *cell);
     void endDisplayingSupplementary(const SupplementaryKey &key);
+    void endDisplayingAllSupplementary();
     void updatePrefetching(const QRectF &visible);
     void applyBatch(Batch &batch, std::function<void(bool)> completion);
     void setHighlightedItem(const std::optional<IndexPath> &indexPath);

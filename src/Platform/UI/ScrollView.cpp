@@ -277,6 +277,20 @@ QRectF ScrollView::contentFrame(const QWidget *child) const
 
 // Offset
 
+std::shared_ptr<BasicAnimation> ScrollView::motionAnimation(std::shared_ptr<Motion> motion, quint64 generation)
+{
+    QPointer<ScrollView> guard(this);
+    auto anim = std::make_shared<BasicAnimation>([guard, motion, generation](double p) {
+        if (guard && guard->m_motionGeneration == generation) {
+            guard->m_inMotionStep = true;
+            guard->applyOffset(motion->position(p * motion->duration()));
+            if (guard)
+                guard->m_inMotionStep = false;
+        }
+    });
+    return anim;
+}
+
 void ScrollView::setContentOffset(const QPointF &offset, bool animated)
 {
     if (!animated) {
@@ -299,14 +313,7 @@ void ScrollView::setContentOffset(const QPointF &offset, bool animated)
     m_motionIsGlide = false;
     const quint64 generation = ++m_motionGeneration;
     QPointer<ScrollView> guard(this);
-    auto anim = std::make_shared<BasicAnimation>([guard, motion, generation](double p) {
-        if (guard && guard->m_motionGeneration == generation) {
-            guard->m_inMotionStep = true;
-            guard->applyOffset(motion->position(p * motion->duration()));
-            if (guard)
-                guard->m_inMotionStep = false;
-        }
-    });
+    auto anim = motionAnimation(motion, generation);
     anim->duration = motion->duration();
     m_motionId = AnimationDriver::shared().run(anim, 0.0, [guard, generation](bool finished) {
         if (guard)
@@ -648,14 +655,7 @@ void ScrollView::startGlide(const QPointF &velocity)
     motion->started = AnimationDriver::shared().currentTime();
     const quint64 generation = ++m_motionGeneration;
     QPointer<ScrollView> guard(this);
-    auto anim = std::make_shared<BasicAnimation>([guard, motion, generation](double p) {
-        if (guard && guard->m_motionGeneration == generation) {
-            guard->m_inMotionStep = true;
-            guard->applyOffset(motion->position(p * motion->duration()));
-            if (guard)
-                guard->m_inMotionStep = false;
-        }
-    });
+    auto anim = motionAnimation(motion, generation);
     anim->duration = std::max(kStep, motion->duration());
     m_motionId = AnimationDriver::shared().run(anim, 0.0, [guard, generation](bool finished) {
         if (guard)

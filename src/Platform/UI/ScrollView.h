@@ -200,6 +200,9 @@ private:
     // The content's size or inset or the view's size changed: a glide aims
     // anew, a resting offset comes back in range, the indicators follow.
     void contentBoundsChanged();
+    // Each step moves the offset along the motion, while the motion is still
+    // the view's (its generation is the current one).
+    std::shared_ptr<BasicAnimation> motionAnimation(std::shared_ptr<Motion> motion, quint64 generation);
     QPointF velocityNow() const;
     bool canScrollHorizontally() const;
     bool canScrollVertically() const;

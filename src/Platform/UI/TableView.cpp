@@ -431,6 +431,17 @@ void TableView::endAccessory(std::map<int, Accessory> &shown, int section)
         m_cellPool.enqueue(static_cast<TableViewCell *>(a.view.data())->reuseIdentifier(), a.view);
 }
 
+void TableView::endAllAccessories()
+{
+    for (auto *shown : { &m_headers, &m_footers }) {
+        std::vector<int> sections;
+        for (const auto &[s, a] : *shown)
+            sections.push_back(s);
+        for (int s : sections)
+            endAccessory(*shown, s);
+    }
+}
+
 TableViewCell::EditControl TableView::editControlFor(const IndexPath &indexPath)
 {
     if (!m_editing)
@@ -873,13 +884,7 @@ void TableView::reloadData()
     endDisplayingCells(
         m_visible, [](const IndexPath &) { return false; },
         [this](const IndexPath &ip, TableViewCell *cell) { endDisplaying(ip, cell); });
-    for (auto *shown : { &m_headers, &m_footers }) {
-        std::vector<int> sections;
-        for (const auto &[s, a] : *shown)
-            sections.push_back(s);
-        for (int s : sections)
-            endAccessory(*shown, s);
-    }
+    endAllAccessories();
     m_selected.clear();
     m_highlighted.reset();
     m_countsValid = false;
@@ -975,13 +980,7 @@ void TableView::applyBatch(UpdateBatch &batch, std::function<void(bool)> complet
         m_visible, batch, [this](const IndexPath &ip, TableViewCell *cell) { endDisplaying(ip, cell); });
     m_selected = mapIndexPaths(m_selected, batch);
     m_highlighted.reset();
-    for (auto *shown : { &m_headers, &m_footers }) {
-        std::vector<int> sections;
-        for (const auto &[s, a] : *shown)
-            sections.push_back(s);
-        for (int s : sections)
-            endAccessory(*shown, s);
-    }
+    endAllAccessories();
     // Surviving cells take their new index path's state.
     for (const auto &[ip, cell] : m_visible)
         configureForDisplay(cell, ip);

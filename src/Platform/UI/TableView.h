@@ -187,6 +187,7 @@ private:
     double resolveHeaderFooterHeight(int section, bool header);
     void endDisplaying(const IndexPath &indexPath, TableViewCell *cell);
     void endAccessory(std::map<int, Accessory> &shown, int section);
+    void endAllAccessories();
     void configureForDisplay(TableViewCell *cell, const IndexPath &indexPath);
     // The table header or footer view held in `slot` becomes `view`.
     void setTableEndView(QPointer<QWidget> &slot, QWidget *view);
