@@ -21,14 +21,6 @@ using namespace tarnik::test::media;
 
 namespace {
 
-QStringList args(std::initializer_list<const char *> list)
-{
-    QStringList result;
-    for (const char *item : list)
-        result << QString::fromLatin1(item);
-    return result;
-}
-
 // Every fixture of this file, made once for the suite.
 class MediaAssetTest : public ::testing::Test
 {

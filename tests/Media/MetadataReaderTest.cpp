@@ -21,14 +21,6 @@ using namespace tarnik::test::media;
 
 namespace {
 
-QStringList args(std::initializer_list<const char *> list)
-{
-    QStringList result;
-    for (const char *item : list)
-        result << QString::fromUtf8(item);
-    return result;
-}
-
 QByteArray contents(const QString &path)
 {
     QFile file(path);

@@ -6,6 +6,14 @@
 
 namespace tarnik::test::media {
 
+QStringList args(std::initializer_list<const char *> list)
+{
+    QStringList result;
+    for (const char *item : list)
+        result << QString::fromUtf8(item);
+    return result;
+}
+
 bool runFfmpeg(const QStringList &arguments)
 {
     QProcess process;

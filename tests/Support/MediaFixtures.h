@@ -6,8 +6,12 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <initializer_list>
 
 namespace tarnik::test::media {
+
+// Command-line arguments from plain UTF-8 literals, for the ffmpeg calls of the fixtures.
+QStringList args(std::initializer_list<const char *> list);
 
 // Runs `ffmpeg -hide_banner -loglevel error -nostdin -y ARGUMENTS` (an argument
 // vector, never a shell) and reports whether it exited with 0.
