@@ -154,19 +154,4 @@ QByteArray croppedJPEGData(const QByteArray &data, double ratio)
     return jpegData(croppedToAspectRatio(image, ratio), 1.0).value_or(data);
 }
 
-float normalizedValue(double value, double minimum, double maximum)
-{
-    const double range = maximum - minimum;
-    // An empty range has no position in it; reading it as the start keeps the
-    // knob drawable instead of handing NaN or infinity to the renderer.
-    if (range == 0 || !std::isfinite(range) || !std::isfinite(value))
-        return 0.0f;
-    return float((value - minimum) / range);
-}
-
-double valueForNormalizedValue(double fraction, double minimum, double maximum)
-{
-    return minimum + (maximum - minimum) * fraction;
-}
-
 } // namespace tarnik

@@ -52,10 +52,4 @@ std::optional<QByteArray> jpegData(const QImage &image, double quality);
 // PNG bytes of the image; nothing for an empty image or when encoding fails.
 std::optional<QByteArray> pngData(const QImage &image);
 
-// The position of `value` between `minimum` and `maximum` as a fraction (the
-// circular slider's normalised value); 0 when the range is empty or not finite.
-float normalizedValue(double value, double minimum, double maximum);
-// The value at `fraction` of the way from `minimum` to `maximum`.
-double valueForNormalizedValue(double fraction, double minimum, double maximum);
-
 } // namespace tarnik

@@ -169,15 +169,4 @@ TEST(ImageExtensionTest, OnePixelOfAColour)
     EXPECT_EQ(imageFromColor(QColor(255, 0, 0, 0)).pixelColor(0, 0).alpha(), 0);
 }
 
-TEST(ImageExtensionTest, NormalizedValue)
-{
-    EXPECT_FLOAT_EQ(normalizedValue(2.5, 0, 10), 0.25f);
-    EXPECT_FLOAT_EQ(normalizedValue(-5, -10, 10), 0.25f);
-    EXPECT_DOUBLE_EQ(valueForNormalizedValue(0.25, 0, 10), 2.5);
-    EXPECT_DOUBLE_EQ(valueForNormalizedValue(0.5, 4, 4), 4.0);
-    // An empty range has no position: no NaN, no infinity.
-    EXPECT_EQ(normalizedValue(3, 3, 3), 0.0f);
-    EXPECT_EQ(normalizedValue(5, 3, 3), 0.0f);
-}
-
 } // namespace
