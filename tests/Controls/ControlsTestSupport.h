@@ -3,6 +3,7 @@
 #include "Platform/Dispatch.h"
 #include "Support/UiTestSupport.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
 #include <QWidget>
@@ -55,6 +56,7 @@ protected:
         double left = seconds;
         while (left > 1e-9) {
             const double dt = std::min(kStep, left);
+            QCoreApplication::sendPostedEvents();
             clock->advance(dt);
             AnimationDriver::shared().advance(dt);
             left -= dt;

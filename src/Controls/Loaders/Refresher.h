@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Controls/Loaders/RefresherState.h"
+#include "Controls/Loaders/RefresherView.h"
 
 #include <QPointer>
 #include <QSizeF>
@@ -10,7 +11,6 @@
 
 namespace tarnik {
 
-class RefresherView;
 class ScrollView;
 class ViewController;
 

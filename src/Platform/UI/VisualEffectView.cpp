@@ -15,12 +15,12 @@ int g_capturing = 0;
 
 // Renders the part of the window behind `view` (the widgets painted before
 // it) into `image`, which covers `view`'s rectangle.
-void renderBehind(const QWidget *view, QImage &image)
+void renderBehind(const QWidget *view, QPainter &painter)
 {
+    const QRect area(QPoint(0, 0), view->size());
     QList<const QWidget *> chain;
     for (const QWidget *w = view; w; w = w->isWindow() ? nullptr : w->parentWidget())
         chain.prepend(w);
-    QPainter painter(&image);
     ++g_capturing;
     for (int level = 0; level + 1 < chain.size(); ++level) {
         auto *ancestor = const_cast<QWidget *>(chain.at(level));
@@ -40,7 +40,7 @@ void renderBehind(const QWidget *view, QImage &image)
             if (child->isHidden() || child->isWindow())
                 continue;
             const QPoint at = origin + child->pos();
-            if (!QRect(at, child->size()).intersects(image.rect()))
+            if (!QRect(at, child->size()).intersects(area))
                 continue;
             child->render(&painter, at, QRegion(), QWidget::DrawChildren);
         }
@@ -81,7 +81,8 @@ QImage VisualEffectView::backdrop() const
         return {};
     QImage image(size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    renderBehind(this, image);
+    QPainter painter(&image);
+    renderBehind(this, painter);
     return image;
 }
 
@@ -153,10 +154,17 @@ void VisualEffectView::paintEvent(QPaintEvent *)
         clip.addRoundedRect(QRectF(rect()), m_cornerRadius, m_cornerRadius);
         painter.setClipPath(clip);
     }
-    // Blurring a quarter-size picture is as soft and sixteen times cheaper.
-    const QImage behind = backdrop();
+    // Rendering and blurring a quarter-size picture is as soft and sixteen
+    // times cheaper.
     const QSize small((width() + 3) / 4, (height() + 3) / 4);
-    const QImage soft = blurred(behind.scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), 3);
+    QImage behind(small, QImage::Format_ARGB32_Premultiplied);
+    behind.fill(Qt::transparent);
+    {
+        QPainter scaled(&behind);
+        scaled.scale(double(small.width()) / width(), double(small.height()) / height());
+        renderBehind(this, scaled);
+    }
+    const QImage soft = blurred(behind, 3);
     painter.drawImage(QRect(rect()), soft);
     painter.fillRect(rect(), tintColor(m_style));
 }
