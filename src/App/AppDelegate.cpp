@@ -5,6 +5,7 @@
 #include "App/Extensions.h"
 #include "App/Globals.h"
 #include "App/PathExtension.h"
+#include "Controls/NavigationBarStyle.h"
 #include "App/Preferences.h"
 #include "Import/MediaKind.h"
 #include "Platform/PercentEncoding.h"
@@ -136,6 +137,7 @@ bool AppDelegate::applicationDidFinishLaunching()
 
 void AppDelegate::setUpAppearance()
 {
+    NavigationBarStyle::install();
     auto &bar = BarButtonItem::appearance();
     bar.titleTextAttributes[ControlState::normal] = { Common::greyColor(), Common::defaultFont() };
     QColor disabled = Common::greyColor();
