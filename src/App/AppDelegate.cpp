@@ -73,10 +73,7 @@ bool isInside(const QString &path, const QString &folder)
 
 std::optional<QVariantMap> readRecords(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.isFile() || !info.isReadable() || info.size() > kMaximumRecordsSize)
-        return std::nullopt;
-    return PropertyList::readDictionary(path);
+    return PropertyList::readDictionary(path, kMaximumRecordsSize);
 }
 
 void removeItem(const QString &path)
