@@ -121,6 +121,7 @@ bool AppDelegate::applicationDidFinishLaunching()
     // The simulator-only resource set-up never runs here (Device::isSimulator is false).
     step(QStringLiteral("temporaryDirectory"));
     tidyTemporaryDirectory();
+    Preferences::removeStaleTemporaryFiles();
     step(QStringLiteral("inbox"));
     removeItem(Preferences::inboxPath());
     step(QStringLiteral("audioSession"));
