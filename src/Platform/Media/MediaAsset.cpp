@@ -260,8 +260,14 @@ std::optional<double> MediaAsset::durationOfFile(const QString &path)
 {
     {
         const FFmpegInput input(path, false);
-        if (!input.isOpen() || input.isPseudoFormat())
+        if (!input.isOpen())
             return std::nullopt;
+        if (input.isPseudoFormat()) {
+            // A weak guess may still be media; only the full probe tells.
+            if (!input.isWeakGuess())
+                return std::nullopt;
+            return MediaAsset(path).duration();
+        }
         const AVFormatContext *context = input.context();
         double longest = 0;
         for (unsigned i = 0; i < context->nb_streams; ++i) {
