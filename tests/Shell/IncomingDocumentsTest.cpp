@@ -2,6 +2,7 @@
 
 #include "App/InstanceChannel.h"
 #include "App/Preferences.h"
+#include "Platform/Dispatch.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +11,15 @@
 #include <QTemporaryDir>
 #include <QUrl>
 #include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <cerrno>
+#include <cstring>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <vector>
 
 using namespace tarnik;
 
@@ -103,4 +112,90 @@ TEST(InstanceChannelTest, AStaleSocketIsTakenOverAndGarbageIsIgnored)
     ASSERT_TRUE(InstanceChannel::forward({}, name));
     ASSERT_TRUE(received.wait(5000));
     EXPECT_EQ(received.last().first().toStringList(), QStringList {});
+}
+
+namespace {
+
+int openDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
+}
+
+// A client that connects and then says nothing; -1 when no descriptor or queue place is left.
+int idleClient(const QString &path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return -1;
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    const QByteArray native = QFile::encodeName(path);
+    std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+    if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Whether the other end has closed the connection.
+bool closedByPeer(int fd)
+{
+    char byte = 0;
+    return ::recv(fd, &byte, 1, MSG_DONTWAIT) == 0;
+}
+
+} // namespace
+
+TEST(InstanceChannelTest, AFloodOfIdleConnectionsNeverEndsSingleInstance)
+{
+    Dispatch::VirtualClock clock;
+    QTemporaryDir dir;
+    const QString name = dir.path() + QStringLiteral("/flood.socket");
+    InstanceChannel channel(name);
+    ASSERT_TRUE(channel.listen());
+    QSignalSpy received(&channel, &InstanceChannel::received);
+
+    // Few descriptors left: the flood runs the process out of them as a thousand connections
+    // would under the usual limit.
+    rlimit saved = {};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit low = saved;
+    low.rlim_cur = rlim_t(openDescriptors() + 48);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    // They all queue before the channel gets to accept any.
+    std::vector<int> clients;
+    for (int i = 0; i < 200; ++i) {
+        const int fd = idleClient(name);
+        if (fd < 0)
+            break;
+        clients.push_back(fd);
+    }
+    ASSERT_GT(clients.size(), size_t(2 * InstanceChannel::kMaxConnections));
+    QCoreApplication::processEvents();
+    // Some flooders give up; the others stay, idle.
+    for (int i = 0; i < 2 * InstanceChannel::kMaxConnections; ++i) {
+        ::close(clients.back());
+        clients.pop_back();
+    }
+    clock.advance(InstanceChannel::kAcceptRetrySeconds);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(QFileInfo::exists(name)) << "the socket is kept";
+    EXPECT_FALSE(InstanceChannel(name).listen()) << "a second instance still finds the first";
+    const bool forwarded = InstanceChannel::forward({ QStringLiteral("/music/after.mp3") }, name, 2000);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    ASSERT_TRUE(forwarded);
+    ASSERT_TRUE(received.wait(5000));
+    EXPECT_EQ(received.last().first().toStringList(), QStringList { QStringLiteral("/music/after.mp3") });
+
+    // Idle connections do not stay: every flooding client is dropped within a few lifetimes.
+    for (int round = 0; round < 4; ++round) {
+        QCoreApplication::processEvents();
+        clock.advance(InstanceChannel::kConnectionLifetimeSeconds + InstanceChannel::kAcceptRetrySeconds);
+    }
+    QCoreApplication::processEvents();
+    for (const int fd : clients) {
+        EXPECT_TRUE(closedByPeer(fd));
+        ::close(fd);
+    }
 }
