@@ -1,5 +1,7 @@
 #include "App/IncomingDocuments.h"
 
+#include "App/IncomingDocumentQueue.h"
+
 #include "App/InstanceChannel.h"
 #include "App/Preferences.h"
 #include "Platform/Dispatch.h"
@@ -12,6 +14,9 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 #include <QCoreApplication>
+#include <QThread>
+#include <csignal>
+#include <future>
 #include <cerrno>
 #include <cstring>
 #include <sys/resource.h>
@@ -198,4 +203,75 @@ TEST(InstanceChannelTest, AFloodOfIdleConnectionsNeverEndsSingleInstance)
         EXPECT_TRUE(closedByPeer(fd));
         ::close(fd);
     }
+}
+
+TEST(IncomingDocumentsTest, HandedOverFilesAreCopiedOffTheGuiThreadInOrder)
+{
+    QTemporaryDir dir;
+    const QString large = dir.path() + QStringLiteral("/Large Film.mp4");
+    QByteArray content(3 * 1024 * 1024 + 17, Qt::Uninitialized);
+    for (qsizetype i = 0; i < content.size(); ++i)
+        content[i] = char((i * 7919) >> 5);
+    writeFile(large, content);
+
+    // The copy waits until the test has seen the GUI thread go on without it.
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> copiedOnGuiThread { false };
+    const auto resolver = [&, released](const QString &argument, const QString &workingDirectory) {
+        if (QThread::currentThread() == QCoreApplication::instance()->thread())
+            copiedOnGuiThread = true;
+        released.wait_for(std::chrono::seconds(5));
+        return IncomingDocuments::urlForArgument(argument, workingDirectory);
+    };
+    QStringList opened;
+    IncomingDocumentQueue queue([&](const QString &url) { opened.append(url); }, resolver);
+    QSignalSpy started(&queue, &IncomingDocumentQueue::copyStarted);
+    QSignalSpy finished(&queue, &IncomingDocumentQueue::copyFinished);
+    QSignalSpy drained(&queue, &IncomingDocumentQueue::drained);
+
+    queue.enqueue({ large, QStringLiteral("tarnik://?locate=%2F"), QStringLiteral("missing.mp3") }, dir.path());
+    EXPECT_EQ(started.size(), 1) << "the loader shows at once";
+    EXPECT_TRUE(finished.isEmpty());
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_TRUE(queue.isBusy());
+    release.set_value();
+    ASSERT_TRUE(drained.wait(10000));
+
+    EXPECT_FALSE(copiedOnGuiThread);
+    ASSERT_EQ(opened.size(), 2);
+    EXPECT_EQ(readFile(QUrl(opened.at(0)).toLocalFile()), content);
+    EXPECT_EQ(opened.at(1), QStringLiteral("tarnik://?locate=%2F"));
+    ASSERT_EQ(finished.size(), 2);
+    EXPECT_EQ(finished.at(0), (QVariantList { QStringLiteral("Large Film.mp4"), true }));
+    EXPECT_EQ(finished.at(1), (QVariantList { QStringLiteral("missing.mp3"), false }));
+    EXPECT_FALSE(queue.isBusy());
+}
+
+TEST(IncomingDocumentsTest, AFailedCopyLeavesNothingInTheInbox)
+{
+    QTemporaryDir dir;
+    const QString source = dir.path() + QStringLiteral("/song.mp3");
+    writeFile(source, QByteArray(2 * 1024 * 1024, 'x'));
+    const QString inbox = dir.path() + QStringLiteral("/Inbox");
+
+    // A file-size limit makes the writes fail part-way, as a full disk would.
+    rlimit saved = {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit low = saved;
+    low.rlim_cur = 256 * 1024;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &low), 0);
+    const std::optional<QString> copy = IncomingDocuments::copyIntoInbox(source, inbox);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_FALSE(copy);
+    EXPECT_EQ(QDir(inbox).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList {});
+    // With room again the same file copies whole, under its own name.
+    const std::optional<QString> second = IncomingDocuments::copyIntoInbox(source, inbox);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(*second, inbox + QStringLiteral("/song.mp3"));
+    EXPECT_EQ(QFileInfo(*second).size(), 2 * 1024 * 1024);
+    EXPECT_EQ(QFileInfo(*second).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup), 0);
 }
