@@ -61,8 +61,9 @@ QString folderOfSongs(bool huge)
     }
     if (huge) {
         const qint64 gib = qint64(1) << 30;
-        for (const auto &[name, size] : { std::pair { "Album Zeros 1.mp3", gib }, std::pair { "Album Zeros 2.mp3", 2 * gib },
-                 std::pair { "Album Zeros 1.ac3", gib }, std::pair { "Album Zeros 2.ac3", 2 * gib } }) {
+        for (const auto &[name, size] :
+            { std::pair { "Album Zeros 1.mp3", gib }, std::pair { "Album Zeros 2.mp3", 2 * gib },
+                std::pair { "Album Zeros 1.ac3", gib }, std::pair { "Album Zeros 2.ac3", 2 * gib } }) {
             QFile file(folder + QLatin1Char('/') + QLatin1String(name));
             if (file.open(QIODevice::ReadWrite))
                 file.resize(size); // sparse

@@ -77,7 +77,8 @@ std::optional<QString> temporaryFileIn(const QString &folder, const QString &ext
 bool isStaleTemporaryName(const QString &name)
 {
     static const QRegularExpression pattern(
-        QStringLiteral("^(\\.saltrig-[A-Za-z0-9]{6}\\.[A-Za-z0-9]{1,8}|\\.\\.saltrig-[A-Za-z0-9]{6}\\.[A-Za-z0-9]{1,8}\\.[0-9a-z]+\\.m4a)$"));
+        QStringLiteral("^(\\.saltrig-[A-Za-z0-9]{6}\\.[A-Za-z0-9]{1,8}|\\.\\.saltrig-[A-Za-z0-9]{6}\\.[A-Za-z0-9]{1,8}"
+                       "\\.[0-9a-z]+\\.m4a)$"));
     return pattern.match(name).hasMatch();
 }
 
@@ -138,8 +139,8 @@ SaltrigImporter::SaltrigImporter(AudioConverter &converter, QString homeDirector
 void SaltrigImporter::removeStaleTemporaryFiles() const
 {
     QStringList folders { musicFolder(), podcastsFolder(), purchasesFolder() };
-    for (const MediaKind kind : { MediaKind::videoPodcast, MediaKind::musicVideo, MediaKind::featureMovie,
-             MediaKind::tvEpisode })
+    for (const MediaKind kind :
+        { MediaKind::videoPodcast, MediaKind::musicVideo, MediaKind::featureMovie, MediaKind::tvEpisode })
         folders.append(videosFolder(MediaKind(kind).rawValue()));
     for (const QString &folder : folders) {
         const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);

@@ -19,7 +19,8 @@ QString displayName(const QString &argument)
 
 } // namespace
 
-IncomingDocumentQueue::IncomingDocumentQueue(std::function<void(const QString &)> open, Resolver resolver, QObject *parent)
+IncomingDocumentQueue::IncomingDocumentQueue(
+    std::function<void(const QString &)> open, Resolver resolver, QObject *parent)
     : QObject(parent)
     , m_open(std::move(open))
     , m_resolver(std::move(resolver))

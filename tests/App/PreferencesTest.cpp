@@ -18,11 +18,11 @@
 #include <QUrl>
 #include <atomic>
 #include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 #include <gtest/gtest.h>
 #include <iostream>
+#include <sys/file.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace tarnik {

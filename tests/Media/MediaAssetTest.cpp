@@ -217,8 +217,8 @@ TEST_F(MediaAssetTest, AnMp3WithADamagedTagHeaderIsMediaWhileOtherWeakGuessesSta
     // weak guess, and the audio after the tag still decodes.
     QTemporaryDir folder;
     const auto path = [&](const char *name) { return folder.filePath(QString::fromLatin1(name)); };
-    ASSERT_TRUE(runFfmpeg(args({ "-f", "lavfi", "-i", "nullsrc=size=640x640,geq=random(1)*255:128:128", "-frames:v",
-                              "1", "-q:v", "2" })
+    ASSERT_TRUE(runFfmpeg(
+        args({ "-f", "lavfi", "-i", "nullsrc=size=640x640,geq=random(1)*255:128:128", "-frames:v", "1", "-q:v", "2" })
         << path("grain.jpg")));
     ASSERT_TRUE(makeToneWithCover(path("tagged.mp3"), path("grain.jpg"), 2.0));
     QFile tagged(path("tagged.mp3"));

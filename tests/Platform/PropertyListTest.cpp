@@ -165,7 +165,8 @@ TEST(PropertyList, UnreadableInputsGiveNoValue)
 TEST(PropertyList, PseudoFilesAndFilesPastTheLimitAreNeverReadWhole)
 {
     // procfs reports size 0 for a file that reads on for hundreds of gigabytes.
-    for (const char *pseudo : { "/proc/self/pagemap", "/proc/self/status", "/sys/kernel/mm/transparent_hugepage/enabled" }) {
+    for (const char *pseudo :
+        { "/proc/self/pagemap", "/proc/self/status", "/sys/kernel/mm/transparent_hugepage/enabled" }) {
         SCOPED_TRACE(pseudo);
         EXPECT_FALSE(PropertyList::read(QString::fromLatin1(pseudo)));
         EXPECT_FALSE(PropertyList::readDictionary(QString::fromLatin1(pseudo), 1024));

@@ -1,24 +1,23 @@
 #include "App/IncomingDocuments.h"
 
 #include "App/IncomingDocumentQueue.h"
-
 #include "App/InstanceChannel.h"
 #include "App/Preferences.h"
 #include "Platform/Dispatch.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QUrl>
-#include <gtest/gtest.h>
-#include <QCoreApplication>
 #include <QThread>
-#include <csignal>
-#include <future>
+#include <QUrl>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <future>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -123,7 +122,8 @@ namespace {
 
 int openDescriptors()
 {
-    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
+    return int(
+        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
 }
 
 // A client that connects and then says nothing; -1 when no descriptor or queue place is left.
