@@ -7,7 +7,6 @@
 #include <mutex>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
 #include <libavutil/dict.h>
 #include <libavutil/log.h>
 #include <libavutil/mem.h>
@@ -25,19 +24,6 @@ constexpr int64_t kScanLimit = 6 * 1024 * 1024;
 // Frames that must decode cleanly before a weakly guessed file counts as media:
 // noise can hold a frame header or two, seldom a run of decodable frames.
 constexpr int kConfirmingFrames = 8;
-
-struct CodecContextDeleter
-{
-    void operator()(AVCodecContext *context) const { avcodec_free_context(&context); }
-};
-struct FrameDeleter
-{
-    void operator()(AVFrame *frame) const { av_frame_free(&frame); }
-};
-struct PacketDeleter
-{
-    void operator()(AVPacket *packet) const { av_packet_free(&packet); }
-};
 
 // Demuxers that accept files which are not media containers: single images and
 // image sequences, text art, and files that only point at other files.

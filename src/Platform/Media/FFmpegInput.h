@@ -9,10 +9,25 @@
 #include <chrono>
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 }
 
 namespace tarnik {
+
+// Owners of FFmpeg's decoding objects, for std::unique_ptr.
+struct CodecContextDeleter
+{
+    void operator()(AVCodecContext *context) const { avcodec_free_context(&context); }
+};
+struct FrameDeleter
+{
+    void operator()(AVFrame *frame) const { av_frame_free(&frame); }
+};
+struct PacketDeleter
+{
+    void operator()(AVPacket *packet) const { av_packet_free(&packet); }
+};
 
 // An FFmpeg demuxer over a RegularFile. FFmpeg reads through our own I/O
 // callbacks on the descriptor, never by path, so it cannot be steered to a

@@ -153,18 +153,6 @@ std::shared_ptr<const MediaAsset::Probe> MediaAsset::load(const QString &path)
 
 namespace {
 
-struct CodecContextDeleter
-{
-    void operator()(AVCodecContext *context) const { avcodec_free_context(&context); }
-};
-struct FrameDeleter
-{
-    void operator()(AVFrame *frame) const { av_frame_free(&frame); }
-};
-struct PacketDeleter
-{
-    void operator()(AVPacket *packet) const { av_packet_free(&packet); }
-};
 struct SwsDeleter
 {
     void operator()(SwsContext *context) const { sws_freeContext(context); }
