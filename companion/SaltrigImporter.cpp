@@ -15,9 +15,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonValue>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <cmath>
 #include <future>
+#include <sys/stat.h>
 #include <vector>
 
 namespace tarnik {
@@ -68,6 +70,16 @@ std::optional<QString> temporaryFileIn(const QString &folder, const QString &ext
     if (!file.open())
         return std::nullopt;
     return file.fileName();
+}
+
+// The names temporaryFileIn() makes, and the names the export session makes
+// for its own partial output beside such a file.
+bool isStaleTemporaryName(const QString &name)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^(\\.saltrig-[A-Za-z0-9]{6}\\.[A-Za-z0-9]{1,8}|\\.\\.saltrig-[A-Za-z0-9]{6}\\.[A-Za-z0-9]{1,8}"
+                       "\\.[0-9a-z]+\\.m4a)$"));
+    return pattern.match(name).hasMatch();
 }
 
 // Copies a regular file into an existing file, reading through a descriptor
@@ -122,6 +134,25 @@ SaltrigImporter::SaltrigImporter(AudioConverter &converter, QString homeDirector
     : m_converter(converter)
     , m_home(std::move(homeDirectory))
 {
+}
+
+void SaltrigImporter::removeStaleTemporaryFiles() const
+{
+    QStringList folders { musicFolder(), podcastsFolder(), purchasesFolder() };
+    for (const MediaKind kind :
+        { MediaKind::videoPodcast, MediaKind::musicVideo, MediaKind::featureMovie, MediaKind::tvEpisode })
+        folders.append(videosFolder(MediaKind(kind).rawValue()));
+    for (const QString &folder : folders) {
+        const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString &name : names) {
+            const QString path = folder + QLatin1Char('/') + name;
+            struct stat info = {};
+            // Only files: a link or a folder of that name is nothing the importer made.
+            if (isStaleTemporaryName(name) && ::lstat(QFile::encodeName(path).constData(), &info) == 0
+                && S_ISREG(info.st_mode))
+                QFile::remove(path);
+        }
+    }
 }
 
 QString SaltrigImporter::musicFolder() const
@@ -184,7 +215,7 @@ SaltrigImporter::Outcome SaltrigImporter::importRecord(
         return refused(QStringLiteral("the path is not absolute"));
     if (!RegularFile::isRegularFile(path))
         return refused(QStringLiteral("no regular file at the path"));
-    if (!std::isfinite(record.volume) || record.volume < 0)
+    if (!std::isfinite(record.volume) || record.volume < 0 || record.volume > 1)
         return refused(QStringLiteral("the volume is not a level"));
 
     const QVariantMap metadata = metadataDictionary(record.metadata, artwork).value_or(QVariantMap());

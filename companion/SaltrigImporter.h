@@ -47,6 +47,12 @@ public:
     static std::optional<QVariantMap> metadataDictionary(
         const std::optional<QJsonObject> &json, const std::optional<QByteArray> &artwork);
 
+    // Removes what imports cut short (a killed companion) left in the library
+    // folders: only hidden temporary files of the names this importer and the
+    // converter make, only in the folders imports write to. Call it once at
+    // start, before any import runs.
+    void removeStaleTemporaryFiles() const;
+
     QString musicFolder() const;
     QString podcastsFolder() const;
     QString purchasesFolder() const;

@@ -48,6 +48,11 @@ SaltrigService::SaltrigService(Environment environment)
     m_imports.setExpiryTimeout(-1);
 }
 
+void SaltrigService::removeStaleTemporaryFiles()
+{
+    SaltrigImporter(*m_environment.converter, m_environment.homeDirectory()).removeStaleTemporaryFiles();
+}
+
 SaltrigService::~SaltrigService()
 {
     m_imports.waitForDone();

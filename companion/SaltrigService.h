@@ -78,6 +78,11 @@ public:
     // Runs one import on the calling thread; true when every record was imported.
     bool importNow(const QByteArrayList &items, const QString &sender);
 
+    // Removes the partial files of imports cut short in an earlier run from the
+    // library under the home folder. Call it once the service owns its bus
+    // name (so no other companion is importing), before serving.
+    void removeStaleTemporaryFiles();
+
     // Waits until every queued import has been answered.
     void waitForImports();
 

@@ -48,6 +48,8 @@ int main(int argc, char **argv)
             qEnvironmentVariable("TARNIK_BUS") == QStringLiteral("system") ? "system" : "session");
         return 1;
     }
+    // Only now, owning the name, is it sure that no other companion is writing there.
+    service.removeStaleTemporaryFiles();
     std::fprintf(stderr, "saltrig: serving com.quilmera.saltrig.center\n");
     const int status = QCoreApplication::exec();
     service.waitForImports();

@@ -74,10 +74,7 @@ bool isInside(const QString &path, const QString &folder)
 
 std::optional<QVariantMap> readRecords(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.isFile() || !info.isReadable() || info.size() > kMaximumRecordsSize)
-        return std::nullopt;
-    return PropertyList::readDictionary(path);
+    return PropertyList::readDictionary(path, kMaximumRecordsSize);
 }
 
 void removeItem(const QString &path)
@@ -125,6 +122,7 @@ bool AppDelegate::applicationDidFinishLaunching()
     // The simulator-only resource set-up never runs here (Device::isSimulator is false).
     step(QStringLiteral("temporaryDirectory"));
     tidyTemporaryDirectory();
+    Preferences::removeStaleTemporaryFiles();
     step(QStringLiteral("inbox"));
     removeItem(Preferences::inboxPath());
     step(QStringLiteral("audioSession"));

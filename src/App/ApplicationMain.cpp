@@ -2,6 +2,7 @@
 
 #include "App/AppDelegate.h"
 #include "App/Constants.h"
+#include "App/IncomingDocumentQueue.h"
 #include "App/IncomingDocuments.h"
 #include "App/InstanceChannel.h"
 #include "App/MainStoryboard.h"
@@ -84,11 +85,11 @@ int applicationMain(int argc, char **argv)
     QObject::connect(&app, &QGuiApplication::applicationStateChanged, &delegate, &AppDelegate::applicationStateChanged);
     delegate.applicationStateChanged(QGuiApplication::applicationState());
 
-    const auto open = [&delegate, &window](const QStringList &items) {
-        for (const QString &item : items) {
-            if (const std::optional<QString> url = IncomingDocuments::urlForArgument(item, QDir::currentPath()))
-                delegate.applicationOpenUrl(*url);
-        }
+    // Handed-over files are copied into the inbox off the GUI thread (a large one takes a while);
+    // the browser shows its loader on the queue's copyStarted/copyFinished.
+    IncomingDocumentQueue documents([&delegate](const QString &url) { delegate.applicationOpenUrl(url); });
+    const auto open = [&documents, &window](const QStringList &items) {
+        documents.enqueue(items, QDir::currentPath());
         window.raise();
         window.activateWindow();
     };

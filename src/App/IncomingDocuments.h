@@ -14,8 +14,15 @@ namespace tarnik::IncomingDocuments {
 // decides). Nothing usable gives no value.
 std::optional<QString> urlForArgument(const QString &argument, const QString &workingDirectory);
 
+// Whether urlForArgument() copies a file for this argument (a path or a file
+// URL), which takes as long as the file is large.
+bool isFileArgument(const QString &argument);
+
 // Copies a regular file into `inbox` under its own name (made unique with
-// "-1", "-2", ... before the extension); the copy's path, or no value.
+// "-1", "-2", ... before the extension); the copy's path, or no value. The
+// copy is a reflink where the file system offers one, else made inside the
+// kernel; it gets its name only once whole, and a failed copy leaves nothing
+// behind. Blocks for as long as the copy takes: call it off the GUI thread.
 std::optional<QString> copyIntoInbox(const QString &path, const QString &inbox);
 
 // Makes relative paths absolute against `workingDirectory`, leaving URLs

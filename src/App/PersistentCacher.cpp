@@ -1,12 +1,12 @@
 #include "App/PersistentCacher.h"
 
 #include "App/Globals.h"
+#include "Platform/Media/RegularFile.h"
 #include "Platform/OperationQueue.h"
 #include "Platform/StandardFolders.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QSaveFile>
@@ -18,6 +18,9 @@
 namespace tarnik {
 
 namespace {
+
+// Cached items are view models with a thumbnail; anything larger is no item of ours.
+constexpr std::int64_t kMaximumItemBytes = 64 * 1024 * 1024;
 
 // Every cacher's queue draws on this one pool. It lives as long as some cacher (or work a
 // gone cacher left queued) holds it, and joins its threads when the last one lets go.
@@ -157,14 +160,12 @@ void PersistentCacher::enqueueRead(
     const bool safe = isFileName(identifier);
     m_queue->addOperation(std::make_shared<BlockOperation>([path, safe, deliver = std::move(deliver)] {
         std::optional<QByteArray> bytes;
-        QFile file(path);
-        // Only a regular file is opened: a FIFO planted in the folder must not block the queue.
+        // Only a regular file is read, and never past the limit: a FIFO planted in the folder
+        // must not block the queue, nor a huge or endless file fill the memory.
         if (!safe)
             reportFailure(QStringLiteral("Failed to read item from cache: not a file name: ") + path);
-        else if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-            reportFailure(QStringLiteral("Failed to read item from cache: ") + file.errorString());
-        else
-            bytes = file.readAll();
+        else if (!(bytes = RegularFile::readAll(path, kMaximumItemBytes)))
+            reportFailure(QStringLiteral("Failed to read item from cache: ") + path);
         deliver(bytes);
     }));
 }

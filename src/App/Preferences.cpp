@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QRegularExpression>
 #include <QThread>
 #include <cerrno>
 #include <fcntl.h>
@@ -443,6 +444,28 @@ std::optional<QVariantMap> Preferences::downloaderMetadata(const QUrl &fileUrl)
         QUrl::fromLocalFile(parent + QLatin1Char('/') + DownloaderAddOn::artworksFolder + QLatin1Char('/') + trackName
             + QLatin1Char('.') + DownloaderAddOn::artworkExtension));
     return record;
+}
+
+// MARK: - Leftovers of killed writers
+
+void Preferences::removeStaleTemporaryFiles()
+{
+    for (const QString &settingsFile : { preferencesFilePath(), Saltrig::preferencesFilePath() }) {
+        // A writer that holds the lock may be about to rename its temporary file into place.
+        SettingsFileLock lock(settingsFile);
+        if (!lock.lock(0))
+            continue;
+        const QFileInfo settings(settingsFile);
+        // The writer's temporary files are the settings file's name and six letters or digits.
+        const QRegularExpression pattern(
+            QLatin1Char('^') + QRegularExpression::escape(settings.fileName()) + QStringLiteral("\\.[A-Za-z0-9]{6}$"));
+        const QDir folder = settings.absoluteDir();
+        for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+            const QString path = folder.filePath(name);
+            if (pattern.match(name).hasMatch() && !QFileInfo(path).isSymLink())
+                QFile::remove(path);
+        }
+    }
 }
 
 } // namespace tarnik

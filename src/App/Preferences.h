@@ -106,6 +106,11 @@ public:
     // a record of that track.
     static std::optional<QVariantMap> downloaderMetadata(const QUrl &fileUrl);
 
+    // Removes the temporary files that settings writers killed mid-write left beside the
+    // app's and the companion's settings files: only names the writer makes ("<file>.XXXXXX"),
+    // and only while no writer holds that file's lock. Called once at launch.
+    static void removeStaleTemporaryFiles();
+
     // The companion service's settings file, edited by the app's settings screen and read by
     // the audio export.
     class Saltrig

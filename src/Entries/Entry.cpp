@@ -20,27 +20,11 @@ namespace tarnik {
 
 namespace {
 
-// The whole content of a regular file; none for anything else or on a read error.
+// The whole content of a regular file; none for anything else, on a read error or when it
+// is larger than any picture the app shows.
 std::optional<QByteArray> readRegularFile(const QString &path)
 {
-    RegularFile file(path);
-    if (!file.isOpen())
-        return std::nullopt;
-    const std::int64_t size = file.size();
-    if (size < 0 || size > ImageFile::kMaxBytes)
-        return std::nullopt;
-    QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
-    std::int64_t done = 0;
-    while (done < size) {
-        const std::int64_t count = file.readAt(done, bytes.data() + done, size - done);
-        if (count < 0)
-            return std::nullopt;
-        if (count == 0)
-            break;
-        done += count;
-    }
-    bytes.truncate(static_cast<qsizetype>(done));
-    return bytes;
+    return RegularFile::readAll(path, ImageFile::kMaxBytes);
 }
 
 } // namespace

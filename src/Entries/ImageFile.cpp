@@ -11,23 +11,11 @@ QImage read(const QString &path, QSize box)
 {
     // Read through a descriptor that is known to be a regular file, so a path swapped for a FIFO
     // after a check can never block the reader.
-    RegularFile file(path);
-    if (!file.isOpen())
+    std::optional<QByteArray> bytes = RegularFile::readAll(path, kMaxBytes);
+    if (!bytes || bytes->isEmpty())
         return {};
-    const std::int64_t size = file.size();
-    if (size <= 0 || size > kMaxBytes)
-        return {};
-    QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
-    std::int64_t done = 0;
-    while (done < size) {
-        const std::int64_t count = file.readAt(done, bytes.data() + done, size - done);
-        if (count <= 0)
-            break;
-        done += count;
-    }
-    bytes.truncate(static_cast<qsizetype>(done));
 
-    QBuffer buffer(&bytes);
+    QBuffer buffer(&*bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setAutoTransform(true);

@@ -1,8 +1,9 @@
 #include "Platform/PropertyList.h"
 
+#include "Platform/Media/RegularFile.h"
+
 #include <QDateTime>
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringList>
 #include <QTimeZone>
@@ -441,21 +442,19 @@ std::optional<QByteArray> toBytes(const QVariant &value, Format format)
     return bytes;
 }
 
-std::optional<QVariant> read(const QString &path)
+std::optional<QVariant> read(const QString &path, qint64 maximumBytes)
 {
-    // Only regular files: opening a FIFO or a device to probe it could block for ever.
-    const QFileInfo info(path);
-    if (!info.isFile())
+    // Only regular files: opening a FIFO or a device could block for ever, and a file on
+    // "/proc" that reports size 0 can read on without end.
+    const std::optional<QByteArray> bytes = RegularFile::readAll(path, maximumBytes);
+    if (!bytes)
         return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return fromBytes(file.readAll());
+    return fromBytes(*bytes);
 }
 
-std::optional<QVariantMap> readDictionary(const QString &path)
+std::optional<QVariantMap> readDictionary(const QString &path, qint64 maximumBytes)
 {
-    const auto value = read(path);
+    const auto value = read(path, maximumBytes);
     if (!value || value->typeId() != QMetaType::QVariantMap)
         return std::nullopt;
     return value->toMap();

@@ -41,12 +41,18 @@ std::optional<QVariant> fromBytes(const QByteArray &bytes);
 // Encodes a value; no value when it holds a type that has no property-list form.
 std::optional<QByteArray> toBytes(const QVariant &value, Format format = Format::Xml);
 
+// The largest file read() takes unless told otherwise: settings and records files are far
+// smaller, and anything larger is refused before it is read into memory.
+constexpr qint64 kDefaultMaximumFileBytes = 64 * 1024 * 1024;
+
 // Reads the regular file at path (following symbolic links); no value when it is missing,
-// not a regular file, unreadable or not a property list.
-std::optional<QVariant> read(const QString &path);
+// not a regular file (files on kernel pseudo file systems such as "/proc" are not),
+// unreadable, longer than maximumBytes or not a property list. At most maximumBytes + 1
+// bytes are read, whatever size the file claims.
+std::optional<QVariant> read(const QString &path, qint64 maximumBytes = kDefaultMaximumFileBytes);
 
 // As read(), and the root must be a dictionary.
-std::optional<QVariantMap> readDictionary(const QString &path);
+std::optional<QVariantMap> readDictionary(const QString &path, qint64 maximumBytes = kDefaultMaximumFileBytes);
 
 // Writes value as an XML property list, atomically: the bytes go to a temporary file in
 // the same folder, which replaces the old file only once it is complete and flushed, so a

@@ -17,9 +17,12 @@
 #include <QTimeZone>
 #include <QUrl>
 #include <atomic>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <iostream>
+#include <sys/file.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace tarnik {
@@ -614,6 +617,35 @@ TEST_F(PreferencesTest, AWriterKilledMidWriteLeavesAWholeFile)
         EXPECT_TRUE(Preferences::setValue(QVariant(writes % 2 == 0), Key::hideUnsupported));
         EXPECT_EQ(Preferences::hideUnsupported(), writes % 2 == 0);
     }
+}
+
+TEST_F(PreferencesTest, StaleTemporaryFilesOfKilledWritersAreRemovedWhenNoWriterHoldsTheLock)
+{
+    const QString settings = Preferences::preferencesFilePath();
+    const QString companion = Preferences::Saltrig::preferencesFilePath();
+    ASSERT_TRUE(PropertyList::write(settings, foreignKeys()));
+    const QString stale = settings + QStringLiteral(".Ab12Cd");
+    const QString staleCompanion = companion + QStringLiteral(".zZ9yY8");
+    const QString folder = Preferences::preferencesDirectory() + QLatin1Char('/');
+    const QStringList kept { settings, settings + QStringLiteral(".lock"), settings + QStringLiteral(".Ab12Cd7"),
+        settings + QStringLiteral(".bak"), folder + QStringLiteral("other.plist.Ab12Cd") };
+    for (const QString &path : QStringList { stale, staleCompanion } + kept.mid(1))
+        ASSERT_TRUE(spit(path, "partial"));
+
+    // A writer at work holds the lock: its temporary file is no leftover.
+    const int held = ::open(QFile::encodeName(settings + QStringLiteral(".lock")).constData(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    Preferences::removeStaleTemporaryFiles();
+    EXPECT_TRUE(QFileInfo::exists(stale));
+    EXPECT_FALSE(QFileInfo::exists(staleCompanion));
+    ::close(held);
+
+    Preferences::removeStaleTemporaryFiles();
+    EXPECT_FALSE(QFileInfo::exists(stale));
+    for (const QString &path : kept)
+        EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
+    EXPECT_EQ(fileContent(settings), foreignKeys());
 }
 
 } // namespace tarnik

@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
@@ -267,6 +268,11 @@ TEST_F(SaltrigServiceTest, BadRequestsAreRefusedWithoutWritingAnything)
     badKind[1].replace("\"song\"", "\"album\"");
     QByteArrayList badVolume = song(tone);
     badVolume[1].replace("\"volume\":1", "\"volume\":-1");
+    // A level past full scale overflows the float the converter takes and plays at unity gain.
+    QByteArrayList hugeVolume = song(tone);
+    hugeVolume[1].replace("\"volume\":1", "\"volume\":1e308");
+    QByteArrayList loudVolume = song(tone);
+    loudVolume[1].replace("\"volume\":1", "\"volume\":1.5");
     QByteArrayList badRange = song(tone);
     ImportItem ranged(MediaKind::song, tone);
     ranged.timeRange = { MediaTime::fromSeconds(-5.0), MediaTime::fromSeconds(1.0) };
@@ -297,6 +303,8 @@ TEST_F(SaltrigServiceTest, BadRequestsAreRefusedWithoutWritingAnything)
         { "a video without sound as a song", importRequest(song(silentVideo)) },
         { "an unknown kind", importRequest(badKind) },
         { "a negative volume", importRequest(badVolume) },
+        { "a volume of 1e308", importRequest(hugeVolume) },
+        { "a volume above one", importRequest(loudVolume) },
         { "a range before the start", importRequest(badRange) },
         { "a malformed envelope", importRequest(QByteArrayList { "{\"bundle\":1}", song(tone).at(1) }) },
         { "garbage bytes", importRequest(QByteArrayList { media::noise(512), media::noise(4096, 2) }) },
@@ -318,6 +326,42 @@ TEST_F(SaltrigServiceTest, BadRequestsAreRefusedWithoutWritingAnything)
         importResult(importRequest(QByteArrayList { song(tone).at(0), song(tone).at(1), media::noise(64) })), false);
     EXPECT_TRUE(QFile::exists(library(QStringLiteral("Media/Library/Music/good.m4a"))));
     EXPECT_TRUE(notices.last().startsWith(QStringLiteral("Import Incomplete|1 of 2 imported.")));
+}
+
+TEST_F(SaltrigServiceTest, PartialFilesOfImportsCutShortAreRemovedAtStartAndNothingElse)
+{
+    // What a companion killed mid-import leaves: the converter's partial output beside the
+    // importer's placeholder, in each kind of library folder.
+    const QStringList stale {
+        QStringLiteral("Media/Library/Music/.saltrig-Ab12Cd.m4a"),
+        QStringLiteral("Media/Library/Music/..saltrig-Ab12Cd.m4a.3k9zq1x.m4a"),
+        QStringLiteral("Media/Library/Podcasts/.saltrig-Zz0000.m4a"),
+        QStringLiteral("Media/Purchases/..saltrig-x1Y2z3.m4r.1a2b3c.m4a"),
+        QStringLiteral("Media/Purchases/.saltrig-x1Y2z3.m4r"),
+        QStringLiteral("Media/Library/Videos/musicVideo/.saltrig-Qq7Rr8.mp4"),
+    };
+    const QStringList kept {
+        QStringLiteral("Media/Library/Music/Song.m4a"),
+        QStringLiteral("Media/Library/Music/.saltrig-notes.txt"),
+        QStringLiteral("Media/Library/Music/saltrig-Ab12Cd.m4a"),
+        QStringLiteral("Media/Purchases/Ringtones.plist"),
+        QStringLiteral("Media/Other/.saltrig-Ab12Cd.m4a"),
+        QStringLiteral("Documents/..saltrig-Ab12Cd.m4a.3k9zq1x.m4a"),
+    };
+    for (const QString &relative : stale + kept) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(library(relative)).path()));
+        ASSERT_TRUE(media::writeFile(library(relative), "partial"));
+    }
+    // A folder of such a name is nobody's partial file.
+    ASSERT_TRUE(QDir().mkpath(library(QStringLiteral("Media/Library/Music/.saltrig-Folder.m4a"))));
+
+    service->removeStaleTemporaryFiles();
+
+    for (const QString &relative : stale)
+        EXPECT_FALSE(QFileInfo::exists(library(relative))) << relative.toStdString();
+    for (const QString &relative : kept)
+        EXPECT_TRUE(QFileInfo::exists(library(relative))) << relative.toStdString();
+    EXPECT_TRUE(QFileInfo(library(QStringLiteral("Media/Library/Music/.saltrig-Folder.m4a"))).isDir());
 }
 
 TEST_F(SaltrigServiceTest, AnImportThatOutlastsTheReplyBudgetIsAnsweredPendingAndGoesOn)

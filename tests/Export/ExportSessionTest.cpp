@@ -215,6 +215,38 @@ TEST_F(ExportSessionTest, WritesMetadataAsITunesAtoms)
     }
 }
 
+TEST_F(ExportSessionTest, CoverArtThatIsNoPictureIsLeftOut)
+{
+    const QString source = path(QStringLiteral("tone.wav"));
+    ASSERT_TRUE(test::makeTone(source, 0.5));
+    const QByteArray png = pngBytes();
+    const struct
+    {
+        const char *name;
+        QByteArray cover;
+    } cases[] = {
+        { "a JPEG signature and noise", QByteArray("\xFF\xD8\xFF\xE0", 4) + QByteArray(256, '\x5A') },
+        { "a PNG cut short", png.left(png.size() / 2) },
+        { "text", QByteArrayLiteral("not a picture at all") },
+    };
+    int n = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString output = path(QStringLiteral("cover%1.m4a").arg(n++));
+        auto session = sessionFor(source, ExportSession::Preset::AppleM4A, output);
+        ASSERT_TRUE(session);
+        session->setMetadata({
+            { QStringLiteral("©nam"), QStringLiteral("Title") },
+            { QStringLiteral("covr"), c.cover },
+        });
+        ASSERT_EQ(exportAndWait(session), ExportSession::Status::Completed) << session->errorString().toStdString();
+        TagLib::MP4::File file(QFile::encodeName(output).constData());
+        ASSERT_TRUE(file.isValid());
+        EXPECT_TRUE(file.tag()->item("\xA9nam").isValid()) << "the other tags are written";
+        EXPECT_FALSE(file.tag()->contains("covr"));
+    }
+}
+
 TEST_F(ExportSessionTest, BadSourcesGiveNoSessionOrFailWithoutOutput)
 {
     const QString text = path(QStringLiteral("notes.txt"));

@@ -176,6 +176,76 @@ TEST_F(MediaAssetTest, DamagedFilesNeitherCrashNorHang)
     EXPECT_FALSE(MediaAsset(file("head.m4a")).isExportable());
 }
 
+// Bytes this process has read through read(2) and pread(2) so far.
+std::int64_t bytesReadSoFar()
+{
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : io.readAll().split('\n')) {
+        if (line.startsWith("rchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    }
+    return -1;
+}
+
+TEST_F(MediaAssetTest, HugeZeroFilledFilesAreNoMediaAndAreReadOnlyInPart)
+{
+    // Sparse files: the raw demuxers' parsers find no frame in zeros and would scan to the end.
+    QTemporaryDir folder;
+    const std::int64_t gib = std::int64_t(1) << 30;
+    for (const auto &[name, size] : { std::pair { "silence.mp3", gib }, std::pair { "silence.ac3", 2 * gib } }) {
+        SCOPED_TRACE(name);
+        const QString path = folder.filePath(QString::fromLatin1(name));
+        QFile sparse(path);
+        ASSERT_TRUE(sparse.open(QIODevice::WriteOnly) && sparse.resize(size));
+        sparse.close();
+
+        const std::int64_t before = bytesReadSoFar();
+        ASSERT_GE(before, 0);
+        const MediaAsset asset(path);
+        EXPECT_FALSE(asset.isMedia());
+        EXPECT_FALSE(asset.isExportable());
+        EXPECT_FALSE(MediaAsset::durationOfFile(path).has_value());
+        EXPECT_LT(bytesReadSoFar() - before, 64 * 1024 * 1024) << "classifying reads a bounded number of bytes";
+    }
+}
+
+TEST_F(MediaAssetTest, AnMp3WithADamagedTagHeaderIsMediaWhileOtherWeakGuessesStayOut)
+{
+    // Behind a large tag whose header no longer reads as one, FFmpeg finds the MP3 only by a
+    // weak guess, and the audio after the tag still decodes.
+    QTemporaryDir folder;
+    const auto path = [&](const char *name) { return folder.filePath(QString::fromLatin1(name)); };
+    ASSERT_TRUE(runFfmpeg(
+        args({ "-f", "lavfi", "-i", "nullsrc=size=640x640,geq=random(1)*255:128:128", "-frames:v", "1", "-q:v", "2" })
+        << path("grain.jpg")));
+    ASSERT_TRUE(makeToneWithCover(path("tagged.mp3"), path("grain.jpg"), 2.0));
+    QFile tagged(path("tagged.mp3"));
+    ASSERT_TRUE(tagged.open(QIODevice::ReadOnly));
+    QByteArray bytes = tagged.readAll();
+    ASSERT_TRUE(bytes.startsWith("ID3"));
+    bytes[1] = 'X';
+    for (const char *name : { "damaged.mp3", "damaged.txt" })
+        ASSERT_TRUE(writeFile(path(name), bytes));
+    ASSERT_TRUE(writeFile(path("grain.mp3"), noise(int(bytes.size()), 7)));
+    QFile::copy(path("grain.jpg"), path("picture.mp3"));
+
+    const MediaAsset damaged(path("damaged.mp3"));
+    EXPECT_TRUE(damaged.isMedia());
+    EXPECT_TRUE(damaged.isExportable());
+    EXPECT_EQ(damaged.audioFileFormat().value_or(QString()), QStringLiteral("MPG3"));
+    // FFmpeg estimates the length from the bit rate, the broken tag's bytes included.
+    ASSERT_TRUE(damaged.duration().has_value());
+    EXPECT_GT(*damaged.duration(), 1.9);
+    EXPECT_EQ(MediaAsset::durationOfFile(path("damaged.mp3")), damaged.duration());
+    // The extension must name the format found, and the guess must decode.
+    for (const char *name : { "damaged.txt", "grain.mp3", "picture.mp3" }) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(MediaAsset(path(name)).isMedia());
+    }
+}
+
 TEST_F(MediaAssetTest, NonRegularFilesAnswerAtOnce)
 {
     QTemporaryDir folder;

@@ -162,6 +162,24 @@ TEST(PropertyList, UnreadableInputsGiveNoValue)
     EXPECT_FALSE(PropertyList::read(dir.path())) << "a folder is not a property list";
 }
 
+TEST(PropertyList, PseudoFilesAndFilesPastTheLimitAreNeverReadWhole)
+{
+    // procfs reports size 0 for a file that reads on for hundreds of gigabytes.
+    for (const char *pseudo :
+        { "/proc/self/pagemap", "/proc/self/status", "/sys/kernel/mm/transparent_hugepage/enabled" }) {
+        SCOPED_TRACE(pseudo);
+        EXPECT_FALSE(PropertyList::read(QString::fromLatin1(pseudo)));
+        EXPECT_FALSE(PropertyList::readDictionary(QString::fromLatin1(pseudo), 1024));
+    }
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("records.plist"));
+    const QByteArray bytes = *PropertyList::toBytes(everyType());
+    ASSERT_TRUE(spit(path, bytes));
+    EXPECT_TRUE(PropertyList::readDictionary(path, bytes.size())) << "a file of exactly the limit";
+    EXPECT_FALSE(PropertyList::readDictionary(path, bytes.size() - 1)) << "one byte past the limit";
+}
+
 namespace {
 
 // A binary property list of `count` arrays, array i holding `fanOut` references to array i + 1,

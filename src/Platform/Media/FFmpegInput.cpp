@@ -1,7 +1,9 @@
 #include "Platform/Media/FFmpegInput.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <mutex>
 
 extern "C" {
@@ -16,6 +18,12 @@ namespace {
 
 constexpr int kIoBufferSize = 64 * 1024;
 constexpr std::chrono::milliseconds kOpenTimeLimit { 15000 };
+// Above FFmpeg's own probe size (5 MB of packets), so no stream of a real file
+// loses information it would otherwise have found.
+constexpr int64_t kScanLimit = 6 * 1024 * 1024;
+// Frames that must decode cleanly before a weakly guessed file counts as media:
+// noise can hold a frame header or two, seldom a run of decodable frames.
+constexpr int kConfirmingFrames = 8;
 
 // Demuxers that accept files which are not media containers: single images and
 // image sequences, text art, and files that only point at other files.
@@ -110,10 +118,75 @@ FFmpegInput::FFmpegInput(const QString &path, bool findStreamInfo)
     if (opened < 0)
         return; // avformat_open_input frees the context on failure
     m_context = context;
-    if (findStreamInfo && avformat_find_stream_info(m_context, nullptr) < 0) {
+    if (!findStreamInfo)
+        return;
+    // From here on FFmpeg looks for frames: a run of reads that finds none within the scan
+    // limit ends there.
+    m_scanned = 0;
+    m_scanIsBounded = true;
+    if (avformat_find_stream_info(m_context, nullptr) < 0) {
         avformat_close_input(&m_context);
         return;
     }
+    if (m_context->probe_score < AVPROBE_SCORE_RETRY && m_context->iformat && m_context->iformat->extensions
+        && av_match_ext(name.constData(), m_context->iformat->extensions)) {
+        m_audioConfirmed = decodesAudio();
+        // Later readers (stills) start from the top again.
+        if (m_audioConfirmed)
+            av_seek_frame(m_context, -1, 0, AVSEEK_FLAG_BACKWARD);
+    }
+    m_scanIsBounded = false;
+}
+
+bool FFmpegInput::decodesAudio()
+{
+    const int index = av_find_best_stream(m_context, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (index < 0)
+        return false;
+    const AVStream *stream = m_context->streams[index];
+    const AVCodec *decoder = avcodec_find_decoder(stream->codecpar->codec_id);
+    if (!decoder)
+        return false;
+    std::unique_ptr<AVCodecContext, CodecContextDeleter> codec(avcodec_alloc_context3(decoder));
+    if (!codec || avcodec_parameters_to_context(codec.get(), stream->codecpar) < 0)
+        return false;
+    codec->thread_count = 1;
+    // Concealed damage still decodes "successfully"; here it must count as a failure.
+    codec->err_recognition |= AV_EF_EXPLODE;
+    if (avcodec_open2(codec.get(), decoder, nullptr) < 0)
+        return false;
+    std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
+    std::unique_ptr<AVFrame, FrameDeleter> frame(av_frame_alloc());
+    if (!packet || !frame)
+        return false;
+    // Damage and the bytes of a broken tag come before the audio: skip what fails to decode
+    // and look for a run of clean frames, within the scan limit.
+    int run = 0;
+    while (run < kConfirmingFrames) {
+        if (av_read_frame(m_context, packet.get()) < 0)
+            break;
+        if (packet->stream_index != index) {
+            av_packet_unref(packet.get());
+            continue;
+        }
+        const int sent = avcodec_send_packet(codec.get(), packet.get());
+        av_packet_unref(packet.get());
+        if (sent < 0 && sent != AVERROR(EAGAIN)) {
+            run = 0;
+            avcodec_flush_buffers(codec.get());
+            continue;
+        }
+        int received = 0;
+        while ((received = avcodec_receive_frame(codec.get(), frame.get())) == 0) {
+            ++run;
+            av_frame_unref(frame.get());
+        }
+        if (received != AVERROR(EAGAIN) && received != AVERROR_EOF) {
+            run = 0;
+            avcodec_flush_buffers(codec.get());
+        }
+    }
+    return run >= kConfirmingFrames;
 }
 
 FFmpegInput::~FFmpegInput()
@@ -139,7 +212,7 @@ bool FFmpegInput::isPseudoFormat() const
         return true;
     // A guess this weak is what FFmpeg makes of noise that happens to hold a
     // frame header or two; such a file is no media.
-    if (m_context->probe_score < AVPROBE_SCORE_RETRY)
+    if (m_context->probe_score < AVPROBE_SCORE_RETRY && !m_audioConfirmed)
         return true;
     if (isPseudoFormatName(containerName()))
         return true;
@@ -159,6 +232,11 @@ bool FFmpegInput::isPseudoFormat() const
     return false;
 }
 
+bool FFmpegInput::isWeakGuess() const
+{
+    return m_context && m_context->probe_score < AVPROBE_SCORE_RETRY;
+}
+
 QByteArray FFmpegInput::head(int length) const
 {
     QByteArray bytes(length, '\0');
@@ -175,12 +253,22 @@ void FFmpegInput::extendTimeLimit(std::chrono::milliseconds limit)
 int FFmpegInput::readPacket(void *opaque, uint8_t *buffer, int size)
 {
     auto *self = static_cast<FFmpegInput *>(opaque);
+    // FFmpeg checks its interrupt callback only between packets; a parser that finds no frame
+    // keeps asking for bytes, so the read itself must stop.
+    if (std::chrono::steady_clock::now() > self->m_deadline)
+        return AVERROR_EXIT;
+    if (self->m_scanIsBounded) {
+        if (self->m_scanned >= kScanLimit)
+            return AVERROR_EOF;
+        size = int(std::min<int64_t>(size, kScanLimit - self->m_scanned));
+    }
     const std::int64_t count = self->m_file.readAt(self->m_position, buffer, size);
     if (count < 0)
         return AVERROR(EIO);
     if (count == 0)
         return AVERROR_EOF;
     self->m_position += count;
+    self->m_scanned += count;
     return int(count);
 }
 
@@ -208,6 +296,7 @@ int64_t FFmpegInput::seek(void *opaque, int64_t offset, int whence)
     if (target < 0)
         return AVERROR(EINVAL);
     self->m_position = target;
+    self->m_scanned = 0;
     return target;
 }
 

@@ -9,15 +9,33 @@
 #include <chrono>
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 }
 
 namespace tarnik {
 
+// Owners of FFmpeg's decoding objects, for std::unique_ptr.
+struct CodecContextDeleter
+{
+    void operator()(AVCodecContext *context) const { avcodec_free_context(&context); }
+};
+struct FrameDeleter
+{
+    void operator()(AVFrame *frame) const { av_frame_free(&frame); }
+};
+struct PacketDeleter
+{
+    void operator()(AVPacket *packet) const { av_packet_free(&packet); }
+};
+
 // An FFmpeg demuxer over a RegularFile. FFmpeg reads through our own I/O
 // callbacks on the descriptor, never by path, so it cannot be steered to a
 // device, a FIFO or another file (playlists and references are refused), and a
-// time limit interrupts a demuxer that spins on hostile input.
+// time limit interrupts a demuxer that spins on hostile input. While the file
+// is classified, a run of reads without a seek stops after a few MiB: a file
+// whose first frames are not found by then is no media, and the raw formats'
+// parsers would otherwise scan a huge file of zeros to its end.
 //
 // Not copyable. Any thread, one at a time.
 class FFmpegInput
@@ -37,8 +55,15 @@ public:
     QString containerName() const;
 
     // Images, text art, playlists and the like that FFmpeg can open but that
-    // are no media container of their own.
+    // are no media container of their own, and noise FFmpeg guesses a format
+    // for. A weak guess counts as media only when the file's extension names
+    // the format found and its audio decodes (an MP3 whose tag header is
+    // damaged is still an MP3).
     bool isPseudoFormat() const;
+
+    // FFmpeg's guess of the format was weak: without the stream information,
+    // isPseudoFormat() cannot tell such a file from noise.
+    bool isWeakGuess() const;
 
     // The first bytes of the file (fewer when it is shorter).
     QByteArray head(int length) const;
@@ -51,12 +76,21 @@ public:
     static void configureLogging();
 
 private:
+    bool decodesAudio();
+
     static int readPacket(void *opaque, uint8_t *buffer, int size);
     static int64_t seek(void *opaque, int64_t offset, int whence);
     static int interrupt(void *opaque);
 
     RegularFile m_file;
     int64_t m_position = 0;
+    // While the file is being classified: bytes read since the last seek, and
+    // whether that run is bounded at all (see kScanLimit).
+    int64_t m_scanned = 0;
+    bool m_scanIsBounded = false;
+    // A weak probe of a file whose extension names the format found, made good
+    // by audio that decodes.
+    bool m_audioConfirmed = false;
     AVIOContext *m_io = nullptr;
     AVFormatContext *m_context = nullptr;
     std::chrono::steady_clock::time_point m_deadline;

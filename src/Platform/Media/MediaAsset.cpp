@@ -153,18 +153,6 @@ std::shared_ptr<const MediaAsset::Probe> MediaAsset::load(const QString &path)
 
 namespace {
 
-struct CodecContextDeleter
-{
-    void operator()(AVCodecContext *context) const { avcodec_free_context(&context); }
-};
-struct FrameDeleter
-{
-    void operator()(AVFrame *frame) const { av_frame_free(&frame); }
-};
-struct PacketDeleter
-{
-    void operator()(AVPacket *packet) const { av_packet_free(&packet); }
-};
 struct SwsDeleter
 {
     void operator()(SwsContext *context) const { sws_freeContext(context); }
@@ -260,8 +248,14 @@ std::optional<double> MediaAsset::durationOfFile(const QString &path)
 {
     {
         const FFmpegInput input(path, false);
-        if (!input.isOpen() || input.isPseudoFormat())
+        if (!input.isOpen())
             return std::nullopt;
+        if (input.isPseudoFormat()) {
+            // A weak guess may still be media; only the full probe tells.
+            if (!input.isWeakGuess())
+                return std::nullopt;
+            return MediaAsset(path).duration();
+        }
         const AVFormatContext *context = input.context();
         double longest = 0;
         for (unsigned i = 0; i < context->nb_streams; ++i) {

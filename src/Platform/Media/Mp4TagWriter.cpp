@@ -2,7 +2,9 @@
 
 #include "Platform/Media/RegularFile.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageReader>
 #include <taglib/mp4file.h>
 #include <taglib/mp4tag.h>
 
@@ -60,6 +62,14 @@ std::optional<TagLib::MP4::Item> coverItem(const QVariant &value)
         return std::nullopt;
     const QByteArray bytes = value.toByteArray();
     if (bytes.isEmpty())
+        return std::nullopt;
+    // Players show the atom as it stands: bytes that do not decode as a picture would be
+    // a broken cover in every one of them.
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    if (reader.read().isNull())
         return std::nullopt;
     TagLib::MP4::CoverArt::Format format = TagLib::MP4::CoverArt::Unknown;
     if (bytes.startsWith("\xFF\xD8"))

@@ -1,6 +1,7 @@
 #include "Platform/Media/RegularFile.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <linux/magic.h>
@@ -123,6 +124,33 @@ std::int64_t RegularFile::readAt(std::int64_t offset, void *buffer, std::int64_t
 bool RegularFile::isRegularFile(const QString &path)
 {
     return RegularFile(path).isOpen();
+}
+
+std::optional<QByteArray> RegularFile::readAll(const QString &path, std::int64_t maximumBytes)
+{
+    const RegularFile file(path);
+    if (!file.isOpen() || maximumBytes < 0)
+        return std::nullopt;
+    // One byte past the limit tells a file that is too long from one that just fits.
+    const std::int64_t ceiling = maximumBytes + 1;
+    constexpr std::int64_t kChunk = 64 * 1024;
+    QByteArray bytes;
+    bytes.reserve(qsizetype(std::clamp<std::int64_t>(file.size(), 0, ceiling)));
+    std::int64_t done = 0;
+    while (done < ceiling) {
+        const std::int64_t want = std::min(kChunk, ceiling - done);
+        bytes.resize(qsizetype(done + want));
+        const std::int64_t count = file.readAt(done, bytes.data() + done, want);
+        if (count < 0)
+            return std::nullopt;
+        if (count == 0)
+            break;
+        done += count;
+    }
+    if (done > maximumBytes)
+        return std::nullopt;
+    bytes.truncate(qsizetype(done));
+    return bytes;
 }
 
 } // namespace tarnik

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace tarnik {
 
@@ -37,6 +39,12 @@ public:
     // Whether `path` names a regular file that RegularFile would open. Reads
     // nothing from the file.
     static bool isRegularFile(const QString &path);
+
+    // The whole content of the regular file at `path`; no value when it is no
+    // regular file, a read fails or it holds more than `maximumBytes`. The size
+    // the file system reports is only a hint: at most maximumBytes + 1 bytes
+    // are ever read, however long the file turns out to be.
+    static std::optional<QByteArray> readAll(const QString &path, std::int64_t maximumBytes);
 
 private:
     void close();
