@@ -65,6 +65,8 @@ public:
 
     // Pull to refresh began (the refresher's completion).
     void refresherDidStartRefreshing();
+    // A pull to refresh is under way (its indicator shows).
+    bool isRefreshing() const;
 
 protected:
     void viewDidLoad() override;
@@ -76,7 +78,6 @@ private:
     void loadRingtones();
     void updateDeleteButtonTitle();
     void presentRename(const IndexPath &indexPath);
-    bool isRefreshing() const;
     void endRefreshing(double delay);
 
     QPointer<QLabel> m_footerLabel;
