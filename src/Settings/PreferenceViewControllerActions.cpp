@@ -7,6 +7,8 @@
 #include "App/MainStoryboard.h"
 #include "App/Preferences.h"
 #include "App/SaltrigUtils.h"
+#include "Controls/Loaders/LoaderView.h"
+#include "Controls/Loaders/SpinnerView.h"
 #include "Platform/Dispatch.h"
 #include "Platform/ProcessRunner.h"
 #include "Platform/UrlOpener.h"
@@ -184,8 +186,19 @@ void PreferenceViewController::showHUD(const QString &message)
     NavigationController *navigation = navigationController();
     if (!navigation || !navigation->view())
         return;
-    Q_UNUSED(message);
-    // TODO loader
+    auto *loader = new LoaderView;
+    loader->setHideContentView(false);
+    loader->spinnerViewSize = QSizeF(35, 35);
+    loader->animateAppearance = true;
+    loader->show(navigation->view(), LoaderView::Position::center, _localizedString(message), std::nullopt, this);
+    // The overlay lives a fixed time from its request, not until the work ends.
+    QPointer<LoaderView> guard(loader);
+    Dispatch::mainAfter(Constants::hudDuration, [guard] {
+        if (guard) {
+            guard->hide();
+            guard->deleteLater();
+        }
+    });
 }
 
 void PreferenceViewController::infoButtonTapped(BarButtonItem *sender)

@@ -1,6 +1,7 @@
 #include "Tools/RingtoneViewController.h"
 
 #include "App/Constants.h"
+#include "Controls/Loaders/Refresher.h"
 #include "App/Globals.h"
 #include "App/MiniPlayerHost.h"
 #include "App/Preferences.h"
@@ -66,7 +67,12 @@ void RingtoneViewController::viewDidLoad()
         [this](BarButtonItem *sender) { enterEditMode(sender); }, this);
     navigationItem()->setRightBarButtonItem(m_editButton);
 
-    // TODO refresher
+    QPointer<RingtoneViewController> guard(this);
+    m_refresher = new Refresher([guard] {
+        if (guard)
+            guard->refresherDidStartRefreshing();
+    });
+    addRefresher(this, m_refresher);
 
     m_deleteButton = new BarButtonItem(_localizedString(QStringLiteral("Delete")), BarButtonItem::Style::plain,
         [this](BarButtonItem *sender) { deleteButtonTapped(sender); }, this);
@@ -116,13 +122,12 @@ void RingtoneViewController::viewDidLayoutSubviews()
     TableView *table = tableView();
     // The tab bar sits below this screen's area, so only the mini player,
     // which floats over the list's bottom, needs room.
+    // The top is left to the refresher, whose band holds it open while it spins.
     EdgeInsets inset = table->contentInset();
-    inset.top = 0;
-    inset.left = 0;
-    inset.right = 0;
     const MiniPlayerHost *host = miniPlayerHost(this);
     inset.bottom = host && host->isMiniPlayerUp() ? MiniPlayerHost::kMiniPlayerHeight : 0.0;
-    table->setContentInset(inset);
+    if (inset.bottom != table->contentInset().bottom)
+        table->setContentInset(inset);
 
     if (m_footerView) {
         const int width = table->width();
@@ -171,13 +176,13 @@ void RingtoneViewController::loadRingtones()
     if (isEditing())
         enterEditMode(m_editButton);
 
-    if (!isRefreshing()) {
+    if (!m_refresher || m_refresher->state() == RefresherState::idle) {
         tableView()->reloadData();
         return;
     }
     // The refresh indicator stays at least refreshDuration after the pull began.
     const double delay = std::max(0.0, Constants::refreshDuration - (Dispatch::now() - m_refresherStartTime));
-    endRefreshing(delay);
+    endRefreshing(this, delay);
     QPointer<RingtoneViewController> guard(this);
     Dispatch::mainAfter(delay + 0.1, [guard] {
         if (guard)
@@ -370,25 +375,15 @@ void RingtoneViewController::deleteSelectedRingtones()
     loadRingtones();
 }
 
-bool RingtoneViewController::isRefreshing() const
+void RingtoneViewController::scrollViewDidScroll(ScrollView *scrollView)
 {
-    return m_refreshing;
+    tarnik::scrollViewDidScroll(this, scrollView);
 }
 
 void RingtoneViewController::refresherDidStartRefreshing()
 {
     m_refresherStartTime = Dispatch::now();
-    m_refreshing = true;
     loadRingtones();
-}
-
-void RingtoneViewController::endRefreshing(double delay)
-{
-    QPointer<RingtoneViewController> guard(this);
-    Dispatch::mainAfter(delay, [guard] {
-        if (guard)
-            guard->m_refreshing = false;
-    });
 }
 
 } // namespace tarnik

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Controls/Loaders/Refresher.h"
+#include "Controls/Loaders/RefresherView.h"
 #include "Platform/UI/TableViewController.h"
 #include "Tools/Ringtone.h"
 
@@ -13,6 +15,7 @@ class QLabel;
 namespace tarnik {
 
 class BarButtonItem;
+
 
 // The list of the ringtones the user created, read from the system's
 // ringtone catalogue (Preferences::ringtonesPlistPath()): a tap renames a
@@ -63,10 +66,11 @@ public:
     void didSelectRow(TableView *, const IndexPath &indexPath) override;
     void didDeselectRow(TableView *, const IndexPath &indexPath) override;
 
+    void scrollViewDidScroll(ScrollView *scrollView) override;
+
+    Refresher *refresher() const { return m_refresher; }
     // Pull to refresh began (the refresher's completion).
     void refresherDidStartRefreshing();
-    // A pull to refresh is under way (its indicator shows).
-    bool isRefreshing() const;
 
 protected:
     void viewDidLoad() override;
@@ -78,7 +82,6 @@ private:
     void loadRingtones();
     void updateDeleteButtonTitle();
     void presentRename(const IndexPath &indexPath);
-    void endRefreshing(double delay);
 
     QPointer<QLabel> m_footerLabel;
     QPointer<QWidget> m_footerView;
@@ -86,8 +89,8 @@ private:
     QList<Ringtone> m_selectedRingtones;
     QPointer<BarButtonItem> m_editButton;
     QPointer<BarButtonItem> m_deleteButton;
+    QPointer<Refresher> m_refresher;
     double m_refresherStartTime = 0.0;
-    bool m_refreshing = false;
 };
 
 } // namespace tarnik

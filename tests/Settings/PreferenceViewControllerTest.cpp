@@ -2,6 +2,8 @@
 
 #include "App/MainStoryboard.h"
 #include "App/Preferences.h"
+#include "Controls/Loaders/LoaderView.h"
+#include "Controls/Loaders/SpinnerView.h"
 #include "Entries/Entry.h"
 #include "Entries/EntryViewModel.h"
 #include "Platform/Dispatch.h"
@@ -75,6 +77,7 @@ protected:
         file.write("x");
     }
 
+    std::unique_ptr<Dispatch::VirtualClock> clock = std::make_unique<Dispatch::VirtualClock>();
     std::shared_ptr<FakeUrlOpener> opener = std::make_shared<FakeUrlOpener>();
     std::shared_ptr<FakeProcessRunner> runner = std::make_shared<FakeProcessRunner>();
     PreferenceViewController *screen = nullptr;
@@ -200,6 +203,17 @@ TEST_F(SettingsTest, MaintenanceActionsOnTheDownloadFolder)
     EXPECT_TRUE(QDir(Preferences::inboxPath()).exists());
     EXPECT_TRUE(QDir(Preferences::inboxPath()).isEmpty());
     EXPECT_TRUE(runner->commands.isEmpty());
+    // The overlay says what happens and goes 2 s after it was asked for.
+    const auto loaders = [&] { return navigation->view()->findChildren<LoaderView *>(); };
+    ASSERT_EQ(loaders().size(), 1);
+    EXPECT_EQ(loaders().first()->label()->text(), QStringLiteral("Cleaning..."));
+    clock->advance(1.9);
+    settle();
+    EXPECT_EQ(loaders().size(), 1);
+    clock->advance(0.2);
+    settle();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(loaders().isEmpty());
 
     fill();
     screen->didSelectRow(screen->tableView(), IndexPath(0, 5));

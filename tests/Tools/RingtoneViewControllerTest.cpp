@@ -10,6 +10,7 @@
 #include "Support/UiTestSupport.h"
 #include "Tools/RingtoneCatalogueFile.h"
 #include "Tools/RingtoneCell.h"
+#include "Controls/Loaders/RefresherState.h"
 
 #include <QDir>
 #include <QFile>
@@ -268,13 +269,32 @@ TEST_F(RingtoneListTest, PullToRefreshHoldsTheIndicatorAndReloadsAfterIt)
     ASSERT_TRUE(RingtoneCatalogueFile::write(catalogue(), { root, PropertyList::Format::Xml }));
 
     clock->advance(5.0);
-    screen->refresherDidStartRefreshing();
+    // A real pull past the threshold, let go.
+    TableView *table = screen->tableView();
+    const auto pullTo = [&](double distance) {
+        table->setContentOffset(QPointF(0, -distance - table->contentInset().top));
+        screen->scrollViewDidScroll(table);
+    };
+    QTest::mousePress(table, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::mouseMove(table, QPoint(100, 130));
+    pullTo(100);
+    pullTo(100);
+    QTest::mouseRelease(table, Qt::LeftButton, {}, QPoint(100, 130));
+    pullTo(100);
+    pullTo(100);
+    ASSERT_NE(screen->refresher()->state(), RefresherState::idle);
     EXPECT_EQ(screen->ringtones().size(), 3);
-    clock->advance(0.35);
-    EXPECT_TRUE(screen->isRefreshing()); // at least 0.4 s after the pull
-    clock->advance(0.06);
-    EXPECT_FALSE(screen->isRefreshing());
-    clock->advance(0.1); // the table reloads 0.1 s after the indicator ends
+    const auto tick = [&](double seconds) {
+        for (double t = 0; t < seconds - 1e-9; t += 0.01) {
+            clock->advance(0.01);
+            advance(0.01);
+        }
+    };
+    tick(0.38);
+    EXPECT_EQ(screen->refresher()->state(), RefresherState::pausing); // at least 0.4 s after the pull
+    tick(0.04);
+    EXPECT_EQ(screen->refresher()->state(), RefresherState::returning);
+    tick(0.1); // the table reloads 0.1 s after the indicator ends
     screen->tableView()->layoutIfNeeded();
     auto *cell = qobject_cast<RingtoneCell *>(screen->tableView()->cellForRow(IndexPath(2, 0)));
     ASSERT_TRUE(cell);
