@@ -40,15 +40,19 @@ ViewController *makeRoot()
     QList<ViewController *> tabs;
     const QStringList titles = tabTitles();
     for (int i = 0; i < titles.size(); ++i) {
-        // The Ringtones and Settings tabs hold their screens; the others wait for theirs.
+        // The Home, Ringtones and Settings tabs hold their screens; Files waits for its own.
         ViewController *screen = nullptr;
-        if (i == 2)
+        if (i == 0)
+            screen = Storyboard(kName).instantiateViewController(QStringLiteral("PagingViewController"));
+        else if (i == 2)
             screen = Storyboard(kName).instantiateViewController(QStringLiteral("RingtoneViewController"));
         else if (i == 3)
             screen = Storyboard(kName).instantiateViewController(QStringLiteral("PreferenceViewController"));
         else
             screen = new PlaceholderViewController(titles[i]);
         auto *nav = new NavigationController(screen);
+        if (i == 0)
+            nav->setNavigationBarHidden(true, false); // the guide's slides fill the tab
         nav->tabBarItem()->setTitle(titles[i]);
         nav->tabBarItem()->setImage(tabIcon(i));
         nav->tabBarItem()->setTag(i);
