@@ -2,7 +2,6 @@
 
 #include <QByteArrayList>
 #include <QMutex>
-
 #include <cerrno>
 #include <spawn.h>
 #include <sys/wait.h>

@@ -80,7 +80,8 @@ void GuideViewController::viewDidLoad()
     ViewController::viewDidLoad();
     setTitle(_localizedString(QStringLiteral("Instructions")));
     auto *done = new BarButtonItem(
-        _localizedString(QStringLiteral("Done")), BarButtonItem::Style::done, [this](BarButtonItem *) { close(); }, this);
+        _localizedString(QStringLiteral("Done")), BarButtonItem::Style::done, [this](BarButtonItem *) { close(); },
+        this);
     navigationItem()->setRightBarButtonItem(done);
     // Direct label children of the stack get a looser line spacing.
     for (QObject *child : m_stackView->children()) {

@@ -3,9 +3,7 @@
 #include "Platform/UI/ViewController.h"
 
 #include <QPointer>
-
 #include <QPushButton>
-
 
 namespace tarnik {
 

@@ -1,7 +1,6 @@
 #include "Settings/PagingViewController.h"
 
 #include "App/AppDelegate.h"
-#include "Platform/UI/Window.h"
 #include "App/Constants.h"
 #include "App/Globals.h"
 #include "App/MiniPlayerHost.h"
@@ -9,6 +8,7 @@
 #include "Platform/Dispatch.h"
 #include "Platform/UI/Animation.h"
 #include "Platform/UI/AnimationDriver.h"
+#include "Platform/UI/Window.h"
 #include "Platform/UrlOpener.h"
 #include "Settings/AppUtility.h"
 #include "Settings/PreferenceViewController.h"
@@ -143,9 +143,8 @@ void PagingViewController::loadView()
         background->setObjectName(QStringLiteral("background_%1").arg(tag));
         background->setProperty("tag", tag);
         background->setAttribute(Qt::WA_StyledBackground, true);
-        background->setStyleSheet(QStringLiteral("#background_%1 { background: %2; }")
-                                      .arg(tag)
-                                      .arg(QLatin1String(kBackgroundColours[tag])));
+        background->setStyleSheet(
+            QStringLiteral("#background_%1 { background: %2; }").arg(tag).arg(QLatin1String(kBackgroundColours[tag])));
         m_backgrounds.append(background);
         setAlpha(background, tag == 0 ? 1.0 : 0.0);
     }
@@ -383,8 +382,8 @@ void PagingViewController::setTransform(QWidget *view, const QTransform &transfo
         return;
     // As the toolkit does, the transform works about the view's centre.
     const QPointF centre = QRectF(base).center();
-    const QTransform about
-        = QTransform::fromTranslate(-centre.x(), -centre.y()) * transform * QTransform::fromTranslate(centre.x(), centre.y());
+    const QTransform about = QTransform::fromTranslate(-centre.x(), -centre.y()) * transform
+        * QTransform::fromTranslate(centre.x(), centre.y());
     const QRect mapped = about.mapRect(QRectF(base)).toRect();
     view->setGeometry(mapped);
     view->setVisible(!mapped.isEmpty());

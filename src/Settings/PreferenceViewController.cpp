@@ -94,8 +94,7 @@ QString PreferenceViewController::title(Identifier identifier)
 QString PreferenceViewController::Constants::appVersion()
 {
     static const QString version = [] {
-        const QVariant value
-            = Bundle::main().objectForInfoDictionaryKey(QStringLiteral("CFBundleShortVersionString"));
+        const QVariant value = Bundle::main().objectForInfoDictionaryKey(QStringLiteral("CFBundleShortVersionString"));
         return value.typeId() == QMetaType::QString ? value.toString() : QStringLiteral("0.0.0");
     }();
     return version;
@@ -151,8 +150,8 @@ void PreferenceViewController::viewDidLoad()
     if (const auto path
         = Bundle::main().pathForResource(QStringLiteral("more"), QStringLiteral("svg"), QStringLiteral("images")))
         more = QIcon(*path);
-    auto *info = new BarButtonItem(more, BarButtonItem::Style::plain,
-        [this](BarButtonItem *sender) { infoButtonTapped(sender); }, this);
+    auto *info = new BarButtonItem(
+        more, BarButtonItem::Style::plain, [this](BarButtonItem *sender) { infoButtonTapped(sender); }, this);
     // Drawn as the icon alone; the title names it for assistive technologies.
     info->setTitle(_localizedString(QStringLiteral("More")));
     navigationItem()->setRightBarButtonItem(info);
@@ -163,9 +162,8 @@ void PreferenceViewController::viewDidLoad()
     table->estimatedSectionFooterHeight = 44.0;
     table->registerCellClass<PreferenceSwitchCell>(Constants::switchCellIdentifier);
     table->registerCellClass<PreferenceButtonCell>(Constants::buttonCellIdentifier);
-    table->registerCell(Constants::detailCellIdentifier, [] {
-        return new TableViewCell(TableViewCell::CellStyle::value1, Constants::detailCellIdentifier);
-    });
+    table->registerCell(Constants::detailCellIdentifier,
+        [] { return new TableViewCell(TableViewCell::CellStyle::value1, Constants::detailCellIdentifier); });
     table->registerCellClass<PreferenceFooterCell>(Constants::footerCellIdentifier);
 }
 

@@ -1,7 +1,5 @@
 // The maintenance actions and the info sheet of the settings screen.
 
-#include "Settings/PreferenceViewController.h"
-
 #include "App/Constants.h"
 #include "App/Globals.h"
 #include "App/MainStoryboard.h"
@@ -11,11 +9,12 @@
 #include "Controls/Loaders/SpinnerView.h"
 #include "Platform/Dispatch.h"
 #include "Platform/ProcessRunner.h"
-#include "Platform/UrlOpener.h"
 #include "Platform/UI/AlertController.h"
 #include "Platform/UI/BarButtonItem.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/Storyboard.h"
+#include "Platform/UrlOpener.h"
+#include "Settings/PreferenceViewController.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -42,8 +42,8 @@ RingtoneCell::RingtoneCell(QWidget *parent)
 {
     m_imgView = new QLabel(contentView());
     m_imgView->setObjectName(QStringLiteral("imgView"));
-    if (const auto path = Bundle::main().pathForResource(QStringLiteral("ringtone"), QStringLiteral("svg"),
-            QStringLiteral("images")))
+    if (const auto path
+        = Bundle::main().pathForResource(QStringLiteral("ringtone"), QStringLiteral("svg"), QStringLiteral("images")))
         m_imgView->setPixmap(QIcon(*path).pixmap(QSize(28, 28), devicePixelRatioF()));
     m_imgView->setAlignment(Qt::AlignCenter);
     m_imgView->setAccessibleName(QStringLiteral("Ringtone"));

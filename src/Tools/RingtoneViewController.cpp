@@ -1,10 +1,10 @@
 #include "Tools/RingtoneViewController.h"
 
 #include "App/Constants.h"
-#include "Controls/Loaders/Refresher.h"
 #include "App/Globals.h"
 #include "App/MiniPlayerHost.h"
 #include "App/Preferences.h"
+#include "Controls/Loaders/Refresher.h"
 #include "Platform/Dispatch.h"
 #include "Platform/UI/AlertController.h"
 #include "Platform/UI/BarButtonItem.h"
@@ -63,7 +63,8 @@ void RingtoneViewController::viewDidLoad()
     table->registerCellClass<RingtoneCell>(Constants::ringtoneCellIdentifier);
     table->registerCellClass<RingtoneFooterCell>(Constants::footerCellIdentifier);
 
-    m_editButton = new BarButtonItem(_localizedString(QStringLiteral("Edit")), BarButtonItem::Style::done,
+    m_editButton = new BarButtonItem(
+        _localizedString(QStringLiteral("Edit")), BarButtonItem::Style::done,
         [this](BarButtonItem *sender) { enterEditMode(sender); }, this);
     navigationItem()->setRightBarButtonItem(m_editButton);
 
@@ -74,7 +75,8 @@ void RingtoneViewController::viewDidLoad()
     });
     addRefresher(this, m_refresher);
 
-    m_deleteButton = new BarButtonItem(_localizedString(QStringLiteral("Delete")), BarButtonItem::Style::plain,
+    m_deleteButton = new BarButtonItem(
+        _localizedString(QStringLiteral("Delete")), BarButtonItem::Style::plain,
         [this](BarButtonItem *sender) { deleteButtonTapped(sender); }, this);
     setToolbarItems({ BarButtonItem::flexibleSpace(this), m_deleteButton });
     for (BarButtonItem *item : { m_editButton.data(), m_deleteButton.data() }) {
@@ -131,9 +133,8 @@ void RingtoneViewController::viewDidLayoutSubviews()
 
     if (m_footerView) {
         const int width = table->width();
-        const int height = m_footerView->layout()->hasHeightForWidth()
-            ? m_footerView->layout()->heightForWidth(width)
-            : m_footerView->sizeHint().height();
+        const int height = m_footerView->layout()->hasHeightForWidth() ? m_footerView->layout()->heightForWidth(width)
+                                                                       : m_footerView->sizeHint().height();
         if (m_footerView->height() != height || m_footerView->width() != width) {
             m_footerView->resize(width, height);
             table->setTableFooterView(m_footerView);
@@ -273,7 +274,8 @@ void RingtoneViewController::presentRename(const IndexPath &indexPath)
     presenter->present(alert, true);
 }
 
-void RingtoneViewController::commitEditingStyle(TableView *, TableViewCellEditingStyle style, const IndexPath &indexPath)
+void RingtoneViewController::commitEditingStyle(
+    TableView *, TableViewCellEditingStyle style, const IndexPath &indexPath)
 {
     if (style != TableViewCellEditingStyle::delete_ || indexPath.row() < 0 || indexPath.row() >= m_ringtones.size())
         return;
@@ -302,8 +304,8 @@ void RingtoneViewController::deleteButtonTapped(BarButtonItem *sender)
         return;
     }
     auto *sheet = new AlertController(
-        _localizedString(QStringLiteral("Are you sure you wish to delete all the ringtones you've created?")), QString(),
-        AlertController::Style::actionSheet);
+        _localizedString(QStringLiteral("Are you sure you wish to delete all the ringtones you've created?")),
+        QString(), AlertController::Style::actionSheet);
     QPointer<RingtoneViewController> guard(this);
     sheet->addAction(new AlertControllerAction(_localizedString(QStringLiteral("Delete All")),
         AlertControllerAction::Style::destructive, [guard](AlertControllerAction *) {

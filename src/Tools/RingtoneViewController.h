@@ -16,7 +16,6 @@ namespace tarnik {
 
 class BarButtonItem;
 
-
 // The list of the ringtones the user created, read from the system's
 // ringtone catalogue (Preferences::ringtonesPlistPath()): a tap renames a
 // ringtone, a swipe deletes one, and edit mode deletes several or all of

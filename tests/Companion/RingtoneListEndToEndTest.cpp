@@ -36,8 +36,8 @@ protected:
         if (!QDBusConnection::sessionBus().isConnected())
             GTEST_SKIP() << "no private bus";
         QDir(Preferences::homeDirectory() + QStringLiteral("/Media")).removeRecursively();
-        QDBusServiceWatcher watcher(SaltrigProtocol::serviceName, QDBusConnection::sessionBus(),
-            QDBusServiceWatcher::WatchForRegistration);
+        QDBusServiceWatcher watcher(
+            SaltrigProtocol::serviceName, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForRegistration);
         QSignalSpy registered(&watcher, &QDBusServiceWatcher::serviceRegistered);
         companion.setProcessChannelMode(QProcess::ForwardedChannels);
         companion.start(QCoreApplication::applicationDirPath() + QStringLiteral("/saltrig"), {});
@@ -59,8 +59,8 @@ protected:
         const QString tone = sources.filePath(title + QStringLiteral(".mp3"));
         if (!test::media::makeTone(tone, 3.0))
             return false;
-        const QByteArrayList items = test::companion::importRequestItems(
-            { ImportItem(MediaKind::ringtone, tone, Metadata(title)) });
+        const QByteArrayList items
+            = test::companion::importRequestItems({ ImportItem(MediaKind::ringtone, tone, Metadata(title)) });
         auto future = QtConcurrent::run([items] { return SaltrigUtils::importItems(items); });
         return QTest::qWaitFor([&] { return future.isFinished(); }, 60000) && future.result();
     }

@@ -168,8 +168,9 @@ TEST_F(SettingsTest, ResetRestoresTheAppDefaultsOnly)
     settle();
     AlertController *sheet = alert(screen);
     ASSERT_TRUE(sheet);
-    EXPECT_EQ(sheet->alertTitle(), QStringLiteral("Are you sure you wish to reset Tarnik to its factory "
-                                                  "configuration?\nAn app shutdown and relaunch is required afterwards."));
+    EXPECT_EQ(sheet->alertTitle(),
+        QStringLiteral("Are you sure you wish to reset Tarnik to its factory "
+                       "configuration?\nAn app shutdown and relaunch is required afterwards."));
     for (AlertControllerAction *action : sheet->actions()) {
         if (action->title() == QStringLiteral("Reset"))
             sheet->tapAction(action);
@@ -218,7 +219,8 @@ TEST_F(SettingsTest, MaintenanceActionsOnTheDownloadFolder)
     fill();
     screen->didSelectRow(screen->tableView(), IndexPath(0, 5));
     EXPECT_TRUE(QDir(downloads).isEmpty());
-    const QStringList repair { QStringLiteral("/usr/bin/killall"), QStringLiteral("-9"), QStringLiteral("itunesstored") };
+    const QStringList repair { QStringLiteral("/usr/bin/killall"), QStringLiteral("-9"),
+        QStringLiteral("itunesstored") };
     EXPECT_EQ(runner->commands, QList<QStringList>({ repair }));
 
     // Without a download folder the listing fails, and the repair still runs.
@@ -291,7 +293,8 @@ TEST_F(SettingsTest, TutorialOpensOnlyAWebAddressFromItsPage)
         QTcpSocket *socket = server.nextPendingConnection();
         QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
             socket->readAll();
-            socket->write("HTTP/1.1 200 OK\r\nContent-Length: 27\r\nConnection: close\r\n\r\nhttps://example.org/video\r\n");
+            socket->write(
+                "HTTP/1.1 200 OK\r\nContent-Length: 27\r\nConnection: close\r\n\r\nhttps://example.org/video\r\n");
             socket->disconnectFromHost();
         });
     });
@@ -313,8 +316,8 @@ TEST_F(SettingsTest, InfoSheetOffersTheGuideAndInstructionsPageCloses)
     for (AlertControllerAction *action : sheet->actions())
         titles.append(action->title());
     EXPECT_EQ(titles,
-        QStringList({ QStringLiteral("Video Tutorial"), QStringLiteral("How To Guide"), QStringLiteral("Contact Developer"),
-            QStringLiteral("Cancel") }));
+        QStringList({ QStringLiteral("Video Tutorial"), QStringLiteral("How To Guide"),
+            QStringLiteral("Contact Developer"), QStringLiteral("Cancel") }));
     sheet->tapAction(sheet->actions().at(1));
     settle();
     auto *presented = qobject_cast<NavigationController *>(screen->presentedViewController());

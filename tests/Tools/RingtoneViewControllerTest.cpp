@@ -1,6 +1,7 @@
 #include "Tools/RingtoneViewController.h"
 
 #include "App/Preferences.h"
+#include "Controls/Loaders/RefresherState.h"
 #include "Platform/Dispatch.h"
 #include "Platform/PropertyList.h"
 #include "Platform/UI/AlertController.h"
@@ -10,7 +11,6 @@
 #include "Support/UiTestSupport.h"
 #include "Tools/RingtoneCatalogueFile.h"
 #include "Tools/RingtoneCell.h"
-#include "Controls/Loaders/RefresherState.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <sys/stat.h>
 
 using namespace tarnik;
@@ -28,7 +27,8 @@ namespace {
 
 QVariantMap entry(const QVariant &name)
 {
-    QVariantMap fields { { QStringLiteral("GUID"), QStringLiteral("G") }, { QStringLiteral("Total Time"), qint64(1234) } };
+    QVariantMap fields { { QStringLiteral("GUID"), QStringLiteral("G") },
+        { QStringLiteral("Total Time"), qint64(1234) } };
     if (name.isValid())
         fields.insert(QStringLiteral("Name"), name);
     return fields;
@@ -75,7 +75,10 @@ protected:
         QFile file(catalogue());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-    static QVariantMap entries() { return *RingtoneCatalogueFile::ringtones(RingtoneCatalogueFile::read(catalogue())->root); }
+    static QVariantMap entries()
+    {
+        return *RingtoneCatalogueFile::ringtones(RingtoneCatalogueFile::read(catalogue())->root);
+    }
 
     void show()
     {
@@ -153,7 +156,9 @@ TEST_F(RingtoneListTest, RenamingToTheSameOrAnEmptyNameWritesNothing)
     writeCatalogue();
     show();
     const auto inode = [] {
-        struct stat info {};
+        struct stat info
+        {
+        };
         ::stat(QFile::encodeName(catalogue()).constData(), &info);
         return info.st_ino; // an atomic write replaces the file, and with it the inode
     };
@@ -233,7 +238,8 @@ TEST_F(RingtoneListTest, EditModeDeletesSomeAtOnceAndAllAfterConfirmation)
     screen->deleteButtonTapped(screen->deleteButton());
     settle();
     ASSERT_TRUE(alert());
-    EXPECT_EQ(alert()->alertTitle(), QStringLiteral("Are you sure you wish to delete all the ringtones you've created?"));
+    EXPECT_EQ(
+        alert()->alertTitle(), QStringLiteral("Are you sure you wish to delete all the ringtones you've created?"));
     tap(QStringLiteral("Cancel"));
     EXPECT_EQ(names(), QStringList({ QStringLiteral("Beta") }));
     screen->deleteButtonTapped(screen->deleteButton());
@@ -306,7 +312,8 @@ TEST_F(RingtoneListTest, FooterTellsWhatTheListIs)
     show();
     ASSERT_TRUE(screen->footerLabel());
     EXPECT_EQ(screen->footerLabel()->text(), RingtoneViewController::footerText());
-    EXPECT_TRUE(screen->footerLabel()->text().startsWith(QStringLiteral("This is a list of the ringtones you've created.\n")));
+    EXPECT_TRUE(
+        screen->footerLabel()->text().startsWith(QStringLiteral("This is a list of the ringtones you've created.\n")));
     EXPECT_TRUE(names().isEmpty());
     EXPECT_EQ(screen->navigationItem()->rightBarButtonItem(), nullptr);
     EXPECT_GT(screen->tableView()->tableFooterView()->height(), 40);
@@ -340,8 +347,8 @@ TEST_F(RingtoneListTest, HostileCataloguesTouchNothingOutsideThePurchasesFolder)
     window.reset();
 
     // Not catalogues: truncated, too large, too deep.
-    const QByteArray valid = *PropertyList::toBytes(QVariantMap { { QStringLiteral("Ringtones"),
-        QVariantMap { { QStringLiteral("a.m4r"), entry(QStringLiteral("Alpha")) } } } });
+    const QByteArray valid = *PropertyList::toBytes(QVariantMap {
+        { QStringLiteral("Ringtones"), QVariantMap { { QStringLiteral("a.m4r"), entry(QStringLiteral("Alpha")) } } } });
     QByteArray deepXml = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
     for (int i = 0; i < 10000; ++i)
         deepXml += "<array>";
@@ -373,9 +380,11 @@ TEST(RingtoneCatalogueFileTest, PlainFileNamesAndDeepBinaryCatalogues)
     QVariant deep = QVariantList();
     for (int i = 0; i < 200; ++i)
         deep = QVariantList { deep };
-    ASSERT_TRUE(RingtoneCatalogueFile::write(path, { { { QStringLiteral("Ringtones"), deep } }, PropertyList::Format::Binary }));
+    ASSERT_TRUE(RingtoneCatalogueFile::write(
+        path, { { { QStringLiteral("Ringtones"), deep } }, PropertyList::Format::Binary }));
     EXPECT_FALSE(RingtoneCatalogueFile::read(path));
-    ASSERT_TRUE(RingtoneCatalogueFile::write(path, { { { QStringLiteral("Ringtones"), QVariantMap() } }, PropertyList::Format::Binary }));
+    ASSERT_TRUE(RingtoneCatalogueFile::write(
+        path, { { { QStringLiteral("Ringtones"), QVariantMap() } }, PropertyList::Format::Binary }));
     EXPECT_TRUE(RingtoneCatalogueFile::read(path));
 }
 
