@@ -5,6 +5,11 @@
 #include "Platform/UI/Storyboard.h"
 #include "Platform/UI/TabBarController.h"
 #include "Platform/UI/TabBarItem.h"
+#include "Settings/FirstViewController.h"
+#include "Settings/GuideViewController.h"
+#include "Settings/PagingViewController.h"
+#include "Settings/PreferenceViewController.h"
+#include "Tools/RingtoneViewController.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -35,7 +40,19 @@ ViewController *makeRoot()
     QList<ViewController *> tabs;
     const QStringList titles = tabTitles();
     for (int i = 0; i < titles.size(); ++i) {
-        auto *nav = new NavigationController(new PlaceholderViewController(titles[i]));
+        // The Home, Ringtones and Settings tabs hold their screens; Files waits for its own.
+        ViewController *screen = nullptr;
+        if (i == 0)
+            screen = Storyboard(kName).instantiateViewController(QStringLiteral("PagingViewController"));
+        else if (i == 2)
+            screen = Storyboard(kName).instantiateViewController(QStringLiteral("RingtoneViewController"));
+        else if (i == 3)
+            screen = Storyboard(kName).instantiateViewController(QStringLiteral("PreferenceViewController"));
+        else
+            screen = new PlaceholderViewController(titles[i]);
+        auto *nav = new NavigationController(screen);
+        if (i == 0)
+            nav->setNavigationBarHidden(true, false); // the guide's slides fill the tab
         nav->tabBarItem()->setTitle(titles[i]);
         nav->tabBarItem()->setImage(tabIcon(i));
         nav->tabBarItem()->setTag(i);
@@ -54,6 +71,11 @@ QStringList tabTitles()
 
 void registerScreens()
 {
+    Storyboard::registerClass<RingtoneViewController>(kName);
+    Storyboard::registerClass<PreferenceViewController>(kName);
+    Storyboard::registerClass<GuideViewController>(kName);
+    Storyboard::registerClass<FirstViewController>(kName);
+    Storyboard::registerClass<PagingViewController>(kName);
     Storyboard::registerFactory(kName, QStringLiteral("RootTabBarController"), &makeRoot);
     Storyboard::setInitialIdentifier(kName, QStringLiteral("RootTabBarController"));
 }

@@ -3,7 +3,9 @@
 #include "Platform/UI/DeviceProfile.h"
 #include "Platform/UI/PopoverPresentationController.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -98,6 +100,36 @@ void AlertController::addAction(AlertControllerAction *action)
     m_actions.append(action);
 }
 
+QLineEdit *AlertController::addTextField(const std::function<void(QLineEdit *)> &configurationHandler)
+{
+    // The card takes the field when it is built (fields are added before the
+    // alert is presented); until then it goes with the alert.
+    auto *field = new QLineEdit;
+    connect(this, &QObject::destroyed, field, &QObject::deleteLater);
+    field->setAccessibleName(QStringLiteral("Text Field %1").arg(m_textFields.size() + 1));
+    m_textFields.append(field);
+    if (configurationHandler)
+        configurationHandler(field);
+    return field;
+}
+
+QList<QLineEdit *> AlertController::textFields() const
+{
+    QList<QLineEdit *> fields;
+    for (const QPointer<QLineEdit> &field : m_textFields) {
+        if (field)
+            fields.append(field);
+    }
+    return fields;
+}
+
+void AlertController::viewDidAppear(bool animated)
+{
+    ViewController::viewDidAppear(animated);
+    if (!m_textFields.isEmpty() && m_textFields.first())
+        m_textFields.first()->setFocus();
+}
+
 QWidget *AlertController::buildCard()
 {
     auto *card = new QWidget;
@@ -130,6 +162,16 @@ QWidget *AlertController::buildCard()
         message->setWordWrap(true);
         message->setContentsMargins(14, 0, 14, 8);
         layout->addWidget(message);
+    }
+    for (const QPointer<QLineEdit> &field : std::as_const(m_textFields)) {
+        if (!field)
+            continue;
+        field->setParent(card);
+        auto *row = new QWidget(card);
+        auto *rowLayout = new QHBoxLayout(row);
+        rowLayout->setContentsMargins(14, 0, 14, 8);
+        rowLayout->addWidget(field);
+        layout->addWidget(row);
     }
     // Cancel goes last, as the toolkit orders an action list.
     QList<AlertControllerAction *> ordered;

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QPointer>
 
+class QLineEdit;
 class QPushButton;
 
 namespace tarnik {
@@ -35,6 +36,14 @@ public:
     AlertControllerAction *preferredAction() const { return m_preferred; }
     void setPreferredAction(AlertControllerAction *action) { m_preferred = action; }
 
+    // Adds a text field under the message (alerts only, as the toolkit has
+    // it), before the alert is presented; the alert owns it. The handler
+    // configures it at once. Action
+    // handlers run after the dismissal but before the alert is deleted, so
+    // they can still read the fields.
+    QLineEdit *addTextField(const std::function<void(QLineEdit *)> &configurationHandler = {});
+    QList<QLineEdit *> textFields() const;
+
     // As a tap on the action's button: dismisses, then runs the handler.
     void tapAction(AlertControllerAction *action);
     QPushButton *buttonFor(AlertControllerAction *action) const;
@@ -43,6 +52,7 @@ public:
 
 protected:
     void loadView() override;
+    void viewDidAppear(bool animated) override;
 
 private:
     QWidget *buildCard();
@@ -55,6 +65,7 @@ private:
     AlertControllerAction *m_preferred = nullptr;
     QPointer<QWidget> m_card;
     QList<QPair<AlertControllerAction *, QPushButton *>> m_buttons;
+    QList<QPointer<QLineEdit>> m_textFields;
     bool m_tapped = false;
 };
 

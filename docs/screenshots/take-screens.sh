@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Takes docs/screenshots/guide.png, ringtones.png and settings.png: starts the
+# built app under Xvfb with a throw-away home holding three ringtones made by
+# ffmpeg and their catalogue, taps the tabs with XTest (through Python's
+# ctypes, so nothing beyond Xvfb is needed) and grabs the window with ffmpeg.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build=${TARNIK_BUILD_DIR:-build}
+width=420
+height=780
+if [ -z "${INSIDE_XVFB:-}" ]; then
+  exec env INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 ${width}x${height}x24" "$0" "$@"
+fi
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+mkdir -p "$tmp"/{home,data,cache,config,runtime}
+chmod 700 "$tmp/runtime"
+export HOME="$tmp/home" XDG_DATA_HOME="$tmp/data" XDG_CACHE_HOME="$tmp/cache"
+export XDG_CONFIG_HOME="$tmp/config" XDG_RUNTIME_DIR="$tmp/runtime"
+
+# The app's home is its documents folder when /var/mobile is missing.
+purchases="$XDG_DATA_HOME/tarnik/Documents/Media/Purchases"
+mkdir -p "$purchases"
+entries=""
+i=0
+for name in "Morning Bell" "Soft Chime" "Marimba Loop"; do
+  i=$((i + 1))
+  file="tone-$i.m4r"
+  ffmpeg -hide_banner -loglevel error -y -f lavfi -i "sine=frequency=$((440 * i)):duration=3" -c:a aac \
+    -f ipod "$purchases/$file"
+  entries="$entries<key>$file</key><dict><key>Name</key><string>$name</string>"
+  entries="$entries<key>Total Time</key><integer>3000</integer></dict>"
+done
+cat >"$purchases/Ringtones.plist" <<PLIST
+<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0"><dict><key>Ringtones</key><dict>$entries</dict></dict></plist>
+PLIST
+
+tap() {
+  python3 - "$1" "$2" <<'PY'
+import ctypes, sys, time
+x11 = ctypes.CDLL("libX11.so.6")
+xtst = ctypes.CDLL("libXtst.so.6")
+x11.XOpenDisplay.restype = ctypes.c_void_p
+display = ctypes.c_void_p(x11.XOpenDisplay(None))
+xtst.XTestFakeMotionEvent(display, -1, int(sys.argv[1]), int(sys.argv[2]), 0)
+x11.XFlush(display)
+time.sleep(0.2)
+xtst.XTestFakeButtonEvent(display, 1, 1, 0)
+xtst.XTestFakeButtonEvent(display, 1, 0, 0)
+x11.XFlush(display)
+PY
+}
+grab() {
+  ffmpeg -hide_banner -loglevel error -y -f x11grab -draw_mouse 0 -video_size "${width}x${height}" \
+    -i "$DISPLAY+0,0" -frames:v 1 "docs/screenshots/$1.png"
+}
+
+"$build/bin/tarnik" >"$tmp/app.log" 2>&1 &
+pid=$!
+sleep 4
+tab_y=$((height - 25))
+tab() { tap $(((2 * $1 + 1) * width / 8)) "$tab_y"; sleep 1.5; }
+tab 0
+grab guide
+tab 2
+grab ringtones
+tab 3
+grab settings
+kill "$pid"

@@ -1,0 +1,337 @@
+#include "Settings/PreferenceViewController.h"
+
+#include "App/MainStoryboard.h"
+#include "App/Preferences.h"
+#include "Controls/Loaders/LoaderView.h"
+#include "Controls/Loaders/SpinnerView.h"
+#include "Entries/Entry.h"
+#include "Entries/EntryViewModel.h"
+#include "Platform/Dispatch.h"
+#include "Platform/UI/AlertController.h"
+#include "Platform/UI/NavigationController.h"
+#include "Platform/UI/Switch.h"
+#include "Settings/GuideViewController.h"
+#include "Settings/PreferenceButtonCell.h"
+#include "Settings/PreferenceSwitchCell.h"
+#include "Settings/SettingsFakes.h"
+#include "Support/UiTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QNetworkAccessManager>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QUrlQuery>
+
+using namespace tarnik;
+using namespace tarnik::test;
+
+namespace {
+
+class SettingsTest : public ScreenTest
+{
+protected:
+    void SetUp() override
+    {
+        ScreenTest::SetUp();
+        MainStoryboard::registerScreens();
+        UrlOpener::setShared(opener);
+        ProcessRunner::setShared(runner);
+        QFile::remove(Preferences::preferencesFilePath());
+        QFile::remove(Preferences::Saltrig::preferencesFilePath());
+        QDir(Preferences::downloadsPath()).removeRecursively();
+    }
+    void TearDown() override
+    {
+        ScreenTest::TearDown();
+        UrlOpener::setShared(nullptr);
+        ProcessRunner::setShared(nullptr);
+    }
+    void show()
+    {
+        makeWindow();
+        screen = new PreferenceViewController;
+        navigation = new NavigationController(screen);
+        window->setRootViewController(navigation);
+        settle();
+        screen->tableView()->layoutIfNeeded();
+    }
+    TableViewCell *cell(int section, int row)
+    {
+        screen->tableView()->scrollToRow(IndexPath(row, section), TableView::ScrollPosition::middle, false);
+        screen->tableView()->layoutIfNeeded();
+        return screen->tableView()->cellForRow(IndexPath(row, section));
+    }
+    AlertController *alert(ViewController *from) const
+    {
+        return qobject_cast<AlertController *>(from->presentedViewController());
+    }
+    static void makeFile(const QString &path)
+    {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write("x");
+    }
+
+    std::unique_ptr<Dispatch::VirtualClock> clock = std::make_unique<Dispatch::VirtualClock>();
+    std::shared_ptr<FakeUrlOpener> opener = std::make_shared<FakeUrlOpener>();
+    std::shared_ptr<FakeProcessRunner> runner = std::make_shared<FakeProcessRunner>();
+    PreferenceViewController *screen = nullptr;
+    NavigationController *navigation = nullptr;
+};
+
+TEST_F(SettingsTest, SectionsRowsAndFooters)
+{
+    show();
+    TableView *table = screen->tableView();
+    ASSERT_EQ(table->numberOfSections(), 7);
+    QList<int> rows;
+    QStringList titles;
+    for (int section = 0; section < 7; ++section) {
+        rows.append(table->numberOfRows(section));
+        for (const PreferenceViewController::Item &item : screen->items().at(section).elements)
+            titles.append(item.title());
+    }
+    EXPECT_EQ(rows, QList<int>({ 4, 1, 1, 1, 1, 1, 1 }));
+    EXPECT_FALSE(titles.contains(QStringLiteral("Hide Unsupported Files")));
+    EXPECT_EQ(titles.at(6), QStringLiteral("Reset Tarnik"));
+    EXPECT_EQ(*screen->items().at(4).footerTitle,
+        QStringLiteral("Remove Tarnik's cached and unused files to free up disk space."));
+    EXPECT_TRUE(screen->items().at(6).footerTitle->contains(QString::number(QDate::currentDate().year())));
+
+    // Rows and switches answer to their titles.
+    auto *switchCell = qobject_cast<PreferenceSwitchCell *>(cell(0, 1));
+    ASSERT_TRUE(switchCell);
+    EXPECT_EQ(switchCell->switchButton()->accessibleName(), QStringLiteral("Show Image Thumbnail"));
+    auto *buttonCell = qobject_cast<PreferenceButtonCell *>(cell(4, 0));
+    ASSERT_TRUE(buttonCell);
+    EXPECT_EQ(buttonCell->accessibleName(), QStringLiteral("Empty Cache"));
+    TableViewCell *version = cell(6, 0);
+    ASSERT_TRUE(version && version->detailTextLabel());
+    EXPECT_EQ(version->detailTextLabel()->text(), PreferenceViewController::Constants::appVersion());
+    // Only the maintenance rows highlight.
+    EXPECT_FALSE(screen->shouldHighlightRow(table, IndexPath(0, 0)));
+    EXPECT_FALSE(screen->shouldHighlightRow(table, IndexPath(0, 6)));
+    EXPECT_TRUE(screen->shouldHighlightRow(table, IndexPath(0, 3)));
+}
+
+TEST_F(SettingsTest, EverySwitchReadsAndWritesItsKey)
+{
+    using Id = PreferenceViewController::Identifier;
+    struct Case
+    {
+        int section;
+        int row;
+        std::function<bool()> read;
+        bool clearsRowCache;
+    };
+    const QList<Case> cases {
+        { 0, 0, [] { return Preferences::showHidden(); }, false },
+        { 0, 1, [] { return Preferences::showImageThumbnail(); }, true },
+        { 0, 2, [] { return Preferences::showVideoThumbnail(); }, true },
+        { 0, 3, [] { return Preferences::Saltrig::shouldNotifyOnCompletion(); }, false },
+        { 1, 0, [] { return Preferences::Saltrig::shouldAddFadeInFadeOut(); }, false },
+        { 2, 0, [] { return Preferences::usePersistentCache(); }, false },
+    };
+    show();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.section * 10 + c.row);
+        auto *row = qobject_cast<PreferenceSwitchCell *>(cell(c.section, c.row));
+        ASSERT_TRUE(row);
+        const bool before = c.read();
+        EXPECT_EQ(row->switchButton()->isOn(), before);
+        const Entry entry(QStringLiteral("/x.mp3"), QStringLiteral("x.mp3"), EntryType::regular, IndexPath());
+        viewModelCache().setObject(QStringLiteral("row"), std::make_shared<EntryViewModel>(entry));
+        QTest::mouseClick(row->switchButton(), Qt::LeftButton);
+        EXPECT_EQ(c.read(), !before);
+        EXPECT_EQ(viewModelCache().object(QStringLiteral("row")) == nullptr, c.clearsRowCache);
+    }
+    // The companion's keys go to its own file, the others to the app's.
+    EXPECT_TRUE(Preferences::Saltrig::value(Preferences::Saltrig::Key::shouldAddFadeInFadeOut).has_value());
+    EXPECT_FALSE(Preferences::value(Preferences::Key::hideUnsupported).has_value());
+    EXPECT_EQ(PreferenceViewController::identifierFromRawValue(11), std::nullopt);
+    EXPECT_EQ(PreferenceViewController::identifierFromRawValue(0), Id::hideUnsupported);
+}
+
+TEST_F(SettingsTest, ResetRestoresTheAppDefaultsOnly)
+{
+    Preferences::setShowHidden(true);
+    Preferences::setShowImageThumbnail(false);
+    Preferences::Saltrig::setShouldAddFadeInFadeOut(false);
+    makeFile(Preferences::inboxPath() + QStringLiteral("/doc.mp3"));
+    show();
+    screen->didSelectRow(screen->tableView(), IndexPath(0, 3));
+    settle();
+    AlertController *sheet = alert(screen);
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->alertTitle(),
+        QStringLiteral("Are you sure you wish to reset Tarnik to its factory "
+                       "configuration?\nAn app shutdown and relaunch is required afterwards."));
+    for (AlertControllerAction *action : sheet->actions()) {
+        if (action->title() == QStringLiteral("Reset"))
+            sheet->tapAction(action);
+    }
+    settle();
+    EXPECT_FALSE(QFile::exists(Preferences::preferencesFilePath()));
+    EXPECT_TRUE(QDir(Preferences::inboxPath()).exists());
+    EXPECT_TRUE(QDir(Preferences::inboxPath()).isEmpty());
+    EXPECT_FALSE(Preferences::Saltrig::shouldAddFadeInFadeOut());
+    auto *hidden = qobject_cast<PreferenceSwitchCell *>(cell(0, 0));
+    auto *images = qobject_cast<PreferenceSwitchCell *>(cell(0, 1));
+    EXPECT_FALSE(hidden->switchButton()->isOn());
+    EXPECT_TRUE(images->switchButton()->isOn());
+}
+
+TEST_F(SettingsTest, MaintenanceActionsOnTheDownloadFolder)
+{
+    const QString downloads = Preferences::downloadsPath();
+    const auto fill = [&] {
+        makeFile(downloads + QStringLiteral("/downloads.28.sqlitedb"));
+        makeFile(downloads + QStringLiteral("/downloads.28.sqlitedb-wal"));
+        makeFile(downloads + QStringLiteral("/song.mp3"));
+        makeFile(downloads + QStringLiteral("/partial/part.1"));
+    };
+    fill();
+    makeFile(Preferences::inboxPath() + QStringLiteral("/doc.mp3"));
+    show();
+    screen->didSelectRow(screen->tableView(), IndexPath(0, 4));
+    EXPECT_EQ(QDir(downloads).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+        QStringList({ QStringLiteral("downloads.28.sqlitedb"), QStringLiteral("downloads.28.sqlitedb-wal") }));
+    EXPECT_TRUE(QDir(Preferences::inboxPath()).exists());
+    EXPECT_TRUE(QDir(Preferences::inboxPath()).isEmpty());
+    EXPECT_TRUE(runner->commands.isEmpty());
+    // The overlay says what happens and goes 2 s after it was asked for.
+    const auto loaders = [&] { return navigation->view()->findChildren<LoaderView *>(); };
+    ASSERT_EQ(loaders().size(), 1);
+    EXPECT_EQ(loaders().first()->label()->text(), QStringLiteral("Cleaning..."));
+    clock->advance(1.9);
+    settle();
+    EXPECT_EQ(loaders().size(), 1);
+    clock->advance(0.2);
+    settle();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(loaders().isEmpty());
+
+    fill();
+    screen->didSelectRow(screen->tableView(), IndexPath(0, 5));
+    EXPECT_TRUE(QDir(downloads).isEmpty());
+    const QStringList repair { QStringLiteral("/usr/bin/killall"), QStringLiteral("-9"),
+        QStringLiteral("itunesstored") };
+    EXPECT_EQ(runner->commands, QList<QStringList>({ repair }));
+
+    // Without a download folder the listing fails, and the repair still runs.
+    QDir(downloads).removeRecursively();
+    screen->didSelectRow(screen->tableView(), IndexPath(0, 5));
+    EXPECT_EQ(runner->commands.size(), 2);
+    EXPECT_TRUE(screen->tableView()->indexPathsForSelectedRows().isEmpty());
+}
+
+TEST(SpawnProcessRunnerTest, WaitsForTheChildAndReportsAFailedStart)
+{
+    SpawnProcessRunner runner;
+    const auto ok = runner.run(QStringLiteral("/bin/sh"), { QStringLiteral("-c"), QStringLiteral("exit 3") });
+    EXPECT_TRUE(ok.started);
+    EXPECT_TRUE(ok.exited);
+    EXPECT_EQ(ok.exitStatus, 3);
+    const auto missing = runner.run(QStringLiteral("/nonexistent/command"), {});
+    EXPECT_FALSE(missing.started);
+}
+
+TEST_F(SettingsTest, SupportMailLinkAndItsFailures)
+{
+    qputenv("TARNIK_SUPPORT_ADDRESS", "help@example.org");
+    const QUrl url = PreferenceViewController::supportMailUrl(QStringLiteral("DEVICE-1"));
+    EXPECT_EQ(url.scheme(), QStringLiteral("mailto"));
+    EXPECT_EQ(url.path(), QStringLiteral("help@example.org"));
+    const QUrlQuery query(url);
+    EXPECT_EQ(query.queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded), QStringLiteral("Tarnik App Query"));
+    const QString body = query.queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded);
+    EXPECT_TRUE(body.contains(QStringLiteral("App: Tarnik\n")));
+    EXPECT_TRUE(body.contains(QStringLiteral("Version: ") + PreferenceViewController::Constants::appVersion()));
+    EXPECT_TRUE(body.contains(QStringLiteral("UDID: DEVICE-1")));
+    qunsetenv("TARNIK_SUPPORT_ADDRESS");
+
+    show();
+    // No mail handler: refused at once, whatever the companion would say.
+    PreferenceViewController::sendMail(screen);
+    settle();
+    ASSERT_TRUE(alert(screen));
+    EXPECT_EQ(alert(screen)->alertTitle(), QStringLiteral("Message Failure"));
+    alert(screen)->tapAction(alert(screen)->actions().first());
+    settle();
+
+    // A handler, but no companion on the bus: the identifier is missing.
+    opener->handledSchemes = { QStringLiteral("mailto") };
+    PreferenceViewController::sendMail(screen);
+    QTRY_VERIFY_WITH_TIMEOUT(alert(screen) != nullptr, 15000);
+    settle();
+    EXPECT_EQ(alert(screen)->alertTitle(), QStringLiteral("Error Occurred"));
+    EXPECT_TRUE(opener->opened.isEmpty());
+}
+
+TEST_F(SettingsTest, TutorialOpensOnlyAWebAddressFromItsPage)
+{
+    struct Case
+    {
+        QByteArray body;
+        bool opens;
+    };
+    const QList<Case> cases { { "https://videos.example.org/tutorial\n", true }, { "http://example.org/v", true },
+        { "file:///etc/passwd", false }, { "javascript:alert(1)", false }, { "not an address", false },
+        { "\xff\xfe", false }, { "", false } };
+    for (const Case &c : cases)
+        EXPECT_EQ(PreferenceViewController::tutorialVideoUrl(c.body).has_value(), c.opens) << c.body.toStdString();
+
+    // The page is fetched over a loopback server and its address opened.
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+        QTcpSocket *socket = server.nextPendingConnection();
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+            socket->readAll();
+            socket->write(
+                "HTTP/1.1 200 OK\r\nContent-Length: 27\r\nConnection: close\r\n\r\nhttps://example.org/video\r\n");
+            socket->disconnectFromHost();
+        });
+    });
+    qputenv("TARNIK_TUTORIAL_URL", QStringLiteral("http://127.0.0.1:%1/tutorial").arg(server.serverPort()).toUtf8());
+    PreferenceViewController::viewVideoTutorial();
+    QTRY_COMPARE_WITH_TIMEOUT(opener->opened.size(), 1, 10000);
+    EXPECT_EQ(opener->opened.first(), QUrl(QStringLiteral("https://example.org/video")));
+    qunsetenv("TARNIK_TUTORIAL_URL");
+}
+
+TEST_F(SettingsTest, InfoSheetOffersTheGuideAndInstructionsPageCloses)
+{
+    show();
+    screen->infoButtonTapped(screen->navigationItem()->rightBarButtonItem());
+    settle();
+    AlertController *sheet = alert(screen);
+    ASSERT_TRUE(sheet);
+    QStringList titles;
+    for (AlertControllerAction *action : sheet->actions())
+        titles.append(action->title());
+    EXPECT_EQ(titles,
+        QStringList({ QStringLiteral("Video Tutorial"), QStringLiteral("How To Guide"),
+            QStringLiteral("Contact Developer"), QStringLiteral("Cancel") }));
+    sheet->tapAction(sheet->actions().at(1));
+    settle();
+    auto *presented = qobject_cast<NavigationController *>(screen->presentedViewController());
+    ASSERT_TRUE(presented);
+    auto *guide = qobject_cast<GuideViewController *>(presented->topViewController());
+    ASSERT_TRUE(guide);
+    EXPECT_EQ(guide->title(), QStringLiteral("Instructions"));
+    const QList<QLabel *> labels = guide->stackView()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(labels.size(), GuideViewController::instructionTexts().size());
+    EXPECT_EQ(labels.first()->accessibleName(), GuideViewController::instructionTexts().first());
+    EXPECT_TRUE(labels.first()->text().contains(QStringLiteral("line-height")));
+    guide->close();
+    settle();
+    EXPECT_EQ(screen->presentedViewController(), nullptr);
+}
+
+} // namespace
