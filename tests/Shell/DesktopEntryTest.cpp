@@ -1,5 +1,4 @@
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
@@ -8,7 +7,7 @@
 TEST(DesktopEntryTest, IsValidAndDeclaresTheSchemeAndMediaTypes)
 {
     const QString entry
-        = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../data/tarnik.desktop");
+        = QStringLiteral(TARNIK_SOURCE_DIR "/data/tarnik.desktop");
     QFile file(entry);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << entry.toStdString();
     const QString text = QString::fromUtf8(file.readAll());
