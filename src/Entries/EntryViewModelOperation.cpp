@@ -43,6 +43,8 @@ EntryViewModelOperation::EntryViewModelOperation(std::shared_ptr<EntryViewModel>
     , m_url(m_viewModel->url())
     , m_type(m_viewModel->type())
     , m_title(m_viewModel->title())
+    , m_hasVideoTrack(m_viewModel->hasVideoTrack())
+    , m_name(m_viewModel->name())
 {
 }
 
@@ -78,18 +80,24 @@ EntryViewModelOperation::Details EntryViewModelOperation::load() const
             }
             break;
         }
-        const MediaAsset asset(m_url);
+        // One read of the file's tags: the row shows no length, so FFmpeg is not asked for one,
+        // and the cover is decoded straight at the size the row shows. Without a title tag the
+        // row's own name gives it, which for a symbolic link is the link's name.
         const Metadata metadata = Metadata::fromDictionary(
-            MetadataReader::metadataDictionary(MediaMetadata::read(m_url), asset.duration(), m_url));
+            MetadataReader::metadataDictionary(MediaMetadata::read(m_url), std::nullopt, m_name));
         details.title = metadata.title;
         details.artist = metadata.artist;
+        std::optional<QImage> still;
+        if (!metadata.artwork && m_hasVideoTrack.value_or(true) && Preferences::showVideoThumbnail()) {
+            const MediaAsset asset(m_url);
+            if (asset.hasVideoTrack())
+                still = asset.videoThumbnail();
+        }
         if (metadata.artwork) {
-            const QImage picture = QImage::fromData(*metadata.artwork);
+            const QImage picture = ImageFile::decode(*metadata.artwork, thumbnailSize);
             if (!picture.isNull())
                 details.picture = picture;
-        } else if (std::optional<QImage> still
-                   = asset.hasVideoTrack() && Preferences::showVideoThumbnail() ? asset.videoThumbnail() : std::nullopt;
-                   still && !still->isNull()) {
+        } else if (still && !still->isNull()) {
             details.picture = *still;
         } else {
             const QImage icon = FileTypes::icon(m_url, thumbnailSize.width());

@@ -26,7 +26,12 @@ QImage read(const QString &path, QSize box)
         done += count;
     }
     bytes.truncate(static_cast<qsizetype>(done));
+    return decode(bytes, box);
+}
 
+QImage decode(const QByteArray &data, QSize box)
+{
+    QByteArray bytes = data;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
