@@ -39,9 +39,12 @@ namespace {
 class DescriptorStream : public TagLib::IOStream
 {
 public:
+    // The length is taken once: TagLib asks for it at nearly every step, and a file that grows
+    // or shrinks while it is read only gives fewer bytes.
     explicit DescriptorStream(const RegularFile &file)
         : m_file(file)
         , m_name(QFile::encodeName(file.path()))
+        , m_size(long(file.size()))
     {
     }
 
@@ -50,10 +53,26 @@ public:
     TagLib::ByteVector readBlock(unsigned long length) override
     {
         // Damaged headers ask for absurd lengths; never allocate past the end.
-        const long available = std::max(0L, long(m_file.size()) - m_position);
+        const long available = std::max(0L, m_size - m_position);
         const long wanted = std::min(long(std::min<unsigned long>(length, 0x7FFFFFFF)), available);
         if (wanted <= 0)
             return {};
+        // TagLib reads headers a few bytes at a time; those come from a window read ahead, so a
+        // tag costs a few system calls rather than one per field.
+        if (wanted <= kWindowSize / 4) {
+            if (m_position < m_windowStart || m_position + wanted > m_windowStart + long(m_window.size())) {
+                m_window.resize(kWindowSize);
+                const std::int64_t count = m_file.readAt(m_position, m_window.data(), kWindowSize);
+                m_window.resize(count > 0 ? unsigned(count) : 0);
+                m_windowStart = m_position;
+            }
+            const long inWindow = std::min(wanted, m_windowStart + long(m_window.size()) - m_position);
+            if (inWindow <= 0)
+                return {};
+            TagLib::ByteVector bytes(m_window.data() + (m_position - m_windowStart), unsigned(inWindow));
+            m_position += inWindow;
+            return bytes;
+        }
         TagLib::ByteVector bytes(static_cast<unsigned int>(wanted), 0);
         const std::int64_t count = m_file.readAt(m_position, bytes.data(), wanted);
         if (count <= 0)
@@ -75,18 +94,23 @@ public:
         if (position == Current)
             base = m_position;
         else if (position == End)
-            base = long(m_file.size());
+            base = m_size;
         m_position = std::max(0L, base + offset);
     }
 
     long tell() const override { return m_position; }
-    long length() override { return long(m_file.size()); }
+    long length() override { return m_size; }
     void truncate(long) override { }
 
 private:
     const RegularFile &m_file;
+    static constexpr long kWindowSize = 16 * 1024;
+
     QByteArray m_name;
+    const long m_size;
     long m_position = 0;
+    std::vector<char> m_window;
+    long m_windowStart = 0;
 };
 
 QString toQString(const TagLib::String &text)
