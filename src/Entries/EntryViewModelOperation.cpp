@@ -14,6 +14,7 @@
 #include "Platform/Media/MediaMetadata.h"
 
 #include <QUrl>
+#include <cmath>
 
 namespace tarnik {
 
@@ -25,6 +26,26 @@ bool fitsThumbnailBox(const QImage &picture)
     const QSize size = picture.deviceIndependentSize().toSize();
     return size.width() <= thumbnailSize.width() && size.height() <= thumbnailSize.height()
         && (size.width() == thumbnailSize.width() || size.height() == thumbnailSize.height());
+}
+
+// The picture at the largest size of its own ratio within the box, whole pixels rounded up as
+// aspectFitted() gives them, scaled directly: a row picture is scaled once, without a painter.
+QImage fittedToThumbnailBox(const QImage &picture)
+{
+    const QSizeF size = picture.deviceIndependentSize();
+    if (picture.isNull() || !(size.width() > 0) || !(size.height() > 0))
+        return picture;
+    const QSizeF box(thumbnailSize);
+    const double ratio = size.width() / size.height();
+    QSizeF fitted = box;
+    if (box.width() / box.height() < ratio)
+        fitted = QSizeF(box.width(), box.width() / ratio);
+    else if (box.width() / box.height() > ratio)
+        fitted = QSizeF(ratio * box.height(), box.height());
+    const QSize pixels(int(std::ceil(fitted.width())), int(std::ceil(fitted.height())));
+    QImage scaled = picture.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    scaled.setDevicePixelRatio(1.0);
+    return scaled;
 }
 
 std::optional<QString> textValue(const QVariantMap &record, const QString &key)
@@ -56,7 +77,7 @@ void EntryViewModelOperation::main()
         return;
     Details details = load();
     if (details.picture && !fitsThumbnailBox(*details.picture))
-        details.picture = aspectFitted(*details.picture, QSizeF(thumbnailSize));
+        details.picture = fittedToThumbnailBox(*details.picture);
     // Cancelled while the file was read: the picture is still worth showing, nothing else is.
     auto self = std::static_pointer_cast<EntryViewModelOperation>(shared_from_this());
     Dispatch::main([self, details = std::move(details)] { self->commit(details); });
