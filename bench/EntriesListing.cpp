@@ -6,12 +6,11 @@
 //    with covers, against a bare TagLib loop reading the same tags and covers.
 // Fixtures are made once into $XDG_CACHE_HOME/tarnik-bench (or ~/.cache/tarnik-bench). Settings go
 // to a temporary folder, never to the user's.
-#include "TaggedFiles.h"
-
 #include "App/Preferences.h"
 #include "Entries/Entry.h"
 #include "Entries/EntryViewModel.h"
 #include "Entries/EntryViewModelController.h"
+#include "TaggedFiles.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,10 +2,10 @@
 // with a cover) read through the app's metadata reader, against a bare TagLib loop reading the
 // same tags, covers and length of the same files. The run ends with the ratio of the two, both
 // measured in this run.
-#include "TaggedFiles.h"
-
 #include "App/MetadataReader.h"
+
 #include "Platform/Media/MediaMetadata.h"
+#include "TaggedFiles.h"
 
 #include <QCoreApplication>
 #include <map>

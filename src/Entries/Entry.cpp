@@ -45,8 +45,8 @@ std::optional<QByteArray> readRegularFile(const QString &path)
 
 } // namespace
 
-Entry::Entry(
-    const QString &path, const QString &name, EntryType type, IndexPath indexPath, const std::optional<QString> &listedPath)
+Entry::Entry(const QString &path, const QString &name, EntryType type, IndexPath indexPath,
+    const std::optional<QString> &listedPath)
     : m_path(path)
     , m_name(name)
     , m_type(type)

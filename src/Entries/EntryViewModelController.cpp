@@ -81,7 +81,9 @@ BuiltEntry makeEntry(const QString &directory, const QString &name, int row)
     }
     // A link keeps its own identity: its destination may be listed beside it.
     const std::optional<QString> identity = isLink ? std::optional<QString>(listedPath) : std::nullopt;
-    const auto make = [&](EntryType type) { return std::make_shared<Entry>(path, name, type, IndexPath { row, 0 }, identity); };
+    const auto make = [&](EntryType type) {
+        return std::make_shared<Entry>(path, name, type, IndexPath { row, 0 }, identity);
+    };
 
     const bool exists = ::stat(QFile::encodeName(path).constData(), &info) == 0;
     if (exists && S_ISDIR(info.st_mode))

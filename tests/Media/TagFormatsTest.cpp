@@ -2,7 +2,6 @@
 // TagLib: one table of format x field, dates written as years, and the choice among several
 // pictures.
 #include "App/MetadataReader.h"
-
 #include "Import/Metadata.h"
 #include "Platform/Media/MediaAsset.h"
 #include "Platform/Media/MediaMetadata.h"
@@ -59,10 +58,10 @@ enum Field : unsigned {
 
 TEST_F(TagFormats, EveryFormatFillsTheCommonFields)
 {
-    const QStringList tags = args({ "-metadata", "title=Süße Nacht", "-metadata", "artist=The Tester", "-metadata",
-        "album=Fixtures", "-metadata", "album_artist=The Band", "-metadata", "genre=Rock", "-metadata",
-        "date=2011-05-03", "-metadata", "track=7/12", "-metadata", "comment=Made for tests", "-metadata",
-        "lyrics=La la la" });
+    const QStringList tags
+        = args({ "-metadata", "title=Süße Nacht", "-metadata", "artist=The Tester", "-metadata", "album=Fixtures",
+            "-metadata", "album_artist=The Band", "-metadata", "genre=Rock", "-metadata", "date=2011-05-03",
+            "-metadata", "track=7/12", "-metadata", "comment=Made for tests", "-metadata", "lyrics=La la la" });
     const struct
     {
         const char *name;
@@ -167,8 +166,8 @@ TEST(TagDates, OnlyYearsAndDatesGiveAYear)
     };
     for (const auto &row : cases) {
         SCOPED_TRACE(row.value.toString().toStdString());
-        const MediaMetadata tags(
-            { MetadataItem { MetadataKeySpace::id3, QStringLiteral("TDRC"), QStringLiteral("creationDate"), row.value } });
+        const MediaMetadata tags({ MetadataItem {
+            MetadataKeySpace::id3, QStringLiteral("TDRC"), QStringLiteral("creationDate"), row.value } });
         const QVariantMap result = MetadataReader::metadataDictionary(tags, std::nullopt, QStringLiteral("/a.mp3"));
         EXPECT_EQ(Metadata::fromDictionary(result).year, row.year);
     }
@@ -211,8 +210,8 @@ TEST_F(TagFormats, FrontCoverWinsOverOtherPictures)
         ASSERT_TRUE(addXiphPictures(ogg, row.pictures));
         for (const QString &path : { mp3, flac, ogg }) {
             SCOPED_TRACE(path.toStdString());
-            EXPECT_EQ(MetadataReader::metadataDictionary(path).value(QStringLiteral("artwork")).toByteArray(),
-                row.expected);
+            EXPECT_EQ(
+                MetadataReader::metadataDictionary(path).value(QStringLiteral("artwork")).toByteArray(), row.expected);
         }
     }
 }

@@ -11,11 +11,11 @@
 #include <taglib/mp4tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/opusfile.h>
-#include <taglib/vorbisfile.h>
-#include <taglib/xiphcomment.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/unsynchronizedlyricsframe.h>
+#include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
+#include <taglib/xiphcomment.h>
 
 namespace tarnik::test::media {
 
@@ -113,8 +113,8 @@ bool writeId3Frames(const QString &path, const QList<QPair<QByteArray, QVariant>
     if (!file.isValid())
         return false;
     addId3Frames(file.ID3v2Tag(true), frames);
-    return file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers,
-        id3Version == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4);
+    return file.save(
+        TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, id3Version == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4);
 }
 
 bool addXiphPictures(const QString &path, const QList<TypedPicture> &pictures)

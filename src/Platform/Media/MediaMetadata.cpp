@@ -20,7 +20,6 @@
 #include <taglib/mp4tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/mpegproperties.h>
-#include <taglib/xingheader.h>
 #include <taglib/oggflacfile.h>
 #include <taglib/opusfile.h>
 #include <taglib/textidentificationframe.h>
@@ -28,6 +27,7 @@
 #include <taglib/unsynchronizedlyricsframe.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
+#include <taglib/xingheader.h>
 #include <taglib/xiphcomment.h>
 
 namespace tarnik {
@@ -147,7 +147,8 @@ TagFormat formatOf(const RegularFile &file)
             return TagFormat::oggVorbis;
         if (packet.startsWith("OpusHead"))
             return TagFormat::oggOpus;
-        if (packet.startsWith("\x7F" "FLAC"))
+        if (packet.startsWith("\x7F"
+                              "FLAC"))
             return TagFormat::oggFlac;
         return TagFormat::none;
     }
