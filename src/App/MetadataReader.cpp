@@ -8,6 +8,7 @@
 #include "Platform/Media/MediaAsset.h"
 #include "Platform/Media/MediaMetadata.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace tarnik::MetadataReader {
@@ -44,7 +45,61 @@ std::optional<qint64> parseInteger(const QString &text)
 
 bool isArtworkKeySpace(MetadataKeySpace keySpace)
 {
-    return keySpace == MetadataKeySpace::id3 || keySpace == MetadataKeySpace::iTunes;
+    return keySpace == MetadataKeySpace::id3 || keySpace == MetadataKeySpace::iTunes
+        || keySpace == MetadataKeySpace::vorbisComment;
+}
+
+// The keys of the formats the platform only knows through its common key space (Vorbis
+// comments, RIFF INFO, ID3v1): what their items without a common key fill. A track number
+// among them is decoded as an ID3 track text.
+const QHash<QString, Metadata::Key> &plainKeys(MetadataKeySpace keySpace)
+{
+    using K = Metadata::Key;
+    static const QHash<QString, K> vorbis {
+        { QStringLiteral("TRACKNUMBER"), K::trackNumber },
+        { QStringLiteral("COMMENT"), K::comment },
+        { QStringLiteral("DESCRIPTION"), K::comment },
+        { QStringLiteral("LYRICS"), K::lyric },
+        { QStringLiteral("UNSYNCEDLYRICS"), K::lyric },
+        { QStringLiteral("COMPOSER"), K::composer },
+        { QStringLiteral("ORGANIZATION"), K::publisher },
+        { QStringLiteral("LABEL"), K::publisher },
+    };
+    static const QHash<QString, K> info {
+        { QStringLiteral("ITRK"), K::trackNumber },
+        { QStringLiteral("IPRT"), K::trackNumber },
+        { QStringLiteral("ICMT"), K::comment },
+        { QStringLiteral("IMUS"), K::composer },
+        { QStringLiteral("IPUB"), K::publisher },
+    };
+    static const QHash<QString, K> id3v1 {
+        { QStringLiteral("track"), K::trackNumber },
+        { QStringLiteral("comment"), K::comment },
+    };
+    static const QHash<QString, K> none;
+    switch (keySpace) {
+    case MetadataKeySpace::vorbisComment:
+        return vorbis;
+    case MetadataKeySpace::riffInfo:
+        return info;
+    case MetadataKeySpace::id3v1:
+        return id3v1;
+    default:
+        return none;
+    }
+}
+
+// A date written as ISO 8601 ("2011-05-03", "1999-01-01T08:00:00Z", "1987-03"): its year's
+// four digits. Nothing for any other text, a plain year included.
+std::optional<QString> yearOfDate(const QString &text)
+{
+    static const QRegularExpression date(QStringLiteral(
+        "^([0-9]{4})-(0[1-9]|1[0-2])(-(0[1-9]|[12][0-9]|3[01])([T ][0-9]{2}(:[0-9]{2}(:[0-9]{2}(\\.[0-9]+)?)?)?"
+        "(Z|[+-][0-9]{2}(:?[0-9]{2})?)?)?)?$"));
+    const QRegularExpressionMatch match = date.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1);
 }
 
 class Stages
@@ -58,8 +113,13 @@ public:
             if (item.commonKey.isEmpty())
                 continue;
             if (item.commonKey == MetadataCommonKey::artwork) {
-                if (isArtworkKeySpace(item.keySpace) && isData(item.value))
+                // Of several pictures the front cover, else the first: a back cover or an
+                // artist photo that comes later must not replace it.
+                if (isArtworkKeySpace(item.keySpace) && isData(item.value)
+                    && (!result.contains(MetadataCommonKey::artwork) || (item.isFrontCover && !m_frontCover))) {
                     result.insert(MetadataCommonKey::artwork, item.value);
+                    m_frontCover = item.isFrontCover;
+                }
                 continue;
             }
             if (item.value.isValid())
@@ -93,8 +153,25 @@ public:
                     iTunesTrackNumber(item.value);
                 else
                     mapped(Common::iTunesKeyMap(), key, item.value);
+            } else if (const auto field = plainKeys(item.keySpace).constFind(key);
+                       field != plainKeys(item.keySpace).constEnd()) {
+                if (*field == Metadata::Key::trackNumber)
+                    id3TrackNumber(item.value);
+                else
+                    write(Metadata::rawValue(*field), item.value);
             }
         }
+    }
+
+    // A year written as a date keeps only its year, which the record reads as a number.
+    void year()
+    {
+        const QString key = Metadata::rawValue(Metadata::Key::year);
+        const QVariant value = result.value(key);
+        if (!isText(value))
+            return;
+        if (const std::optional<QString> year = yearOfDate(value.toString()))
+            result.insert(key, *year);
     }
 
     void duration(std::optional<double> seconds)
@@ -185,6 +262,7 @@ private:
     }
 
     QStringList m_written;
+    bool m_frontCover = false;
 };
 
 } // namespace
@@ -200,6 +278,7 @@ QVariantMap metadataDictionary(const MediaMetadata &metadata, std::optional<doub
     stages.common(metadata.commonMetadata());
     for (MetadataKeySpace keySpace : metadata.availableMetadataFormats())
         stages.format(metadata.metadata(keySpace));
+    stages.year();
     stages.duration(duration);
     stages.titleAndArtist(path);
     stages.comment();
@@ -208,7 +287,11 @@ QVariantMap metadataDictionary(const MediaMetadata &metadata, std::optional<doub
 
 QVariantMap metadataDictionary(const QString &path)
 {
-    return metadataDictionary(MediaMetadata::read(path), MediaAsset::durationOfFile(path), path);
+    // TagLib gives the length with the tags where it reads it exactly; FFmpeg is asked only
+    // for the files where it does not (videos, MP3s without a VBR header, other formats).
+    const MediaMetadata metadata = MediaMetadata::read(path, MediaMetadata::ReadLength::yes);
+    const std::optional<double> duration = metadata.duration() ? metadata.duration() : MediaAsset::durationOfFile(path);
+    return metadataDictionary(metadata, duration, path);
 }
 
 } // namespace tarnik::MetadataReader

@@ -2,6 +2,7 @@
 
 #include "App/Constants.h"
 #include "App/Globals.h"
+#include "App/SettingsFileCache.h"
 #include "Platform/Bundle.h"
 #include "Platform/PropertyList.h"
 #include "Platform/StandardFolders.h"
@@ -63,7 +64,7 @@ template<typename Key, std::size_t N> std::optional<Key> keyFromRaw(const KeyInf
 
 std::optional<QVariant> readValue(const QString &filePath, const QString &storedKey)
 {
-    const auto dictionary = PropertyList::readDictionary(filePath);
+    const auto dictionary = SettingsFileCache::dictionary(filePath);
     if (!dictionary)
         return std::nullopt;
     const auto it = dictionary->constFind(storedKey);
@@ -133,12 +134,15 @@ bool writeValue(const QString &filePath, const QString &storedKey, const std::op
     if (!lock.lock(kLockTimeoutMilliseconds))
         return false;
 
+    // Read afresh under the lock, never from the kept copy: another process may have just written.
     QVariantMap dictionary = PropertyList::readDictionary(filePath).value_or(QVariantMap());
     if (value)
         dictionary.insert(storedKey, *value);
     else
         dictionary.remove(storedKey);
-    return PropertyList::write(filePath, dictionary);
+    const bool written = PropertyList::write(filePath, dictionary);
+    SettingsFileCache::invalidate(filePath);
+    return written;
 }
 
 void showSaveFailure(const QString &caseName, const QString &fileSuffix)
@@ -424,7 +428,7 @@ std::optional<QVariantMap> Preferences::downloaderMetadata(const QUrl &fileUrl)
             + DownloaderAddOn::bundleIdentifier + QStringLiteral(".plist")
                                                     : downloaderRecordsPath();
 
-    const auto records = PropertyList::readDictionary(recordsPath);
+    const auto records = SettingsFileCache::dictionary(recordsPath);
     if (!records)
         return std::nullopt;
     const QVariant tracks = records->value(DownloaderAddOn::tracks);

@@ -11,9 +11,10 @@ namespace tarnik {
 // The app's settings and well-known paths, as static members (never instantiated).
 //
 // Settings live only in two property-list files, the app's own and the companion service's
-// (Preferences::Saltrig), which the app edits on the user's behalf. Every read loads the file
-// again, so a change made by another process (the companion, or a reset that deletes the file)
-// is seen at once. A missing, unreadable or malformed file, a missing key or a value of the
+// (Preferences::Saltrig), which the app edits on the user's behalf. Every read checks the file
+// (SettingsFileCache): the parsed file is kept in memory while the file on disk is unchanged and
+// parsed again when it changed, so a change made by another process (the companion, or a reset
+// that deletes the file) is seen at once. A missing, unreadable or malformed file, a missing key or a value of the
 // wrong type reads as the documented default.
 //
 // Every write changes one key and leaves every other key of the file as it was, unknown keys

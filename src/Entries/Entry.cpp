@@ -29,7 +29,8 @@ std::optional<QByteArray> readRegularFile(const QString &path)
 
 } // namespace
 
-Entry::Entry(const QString &path, const QString &name, EntryType type, IndexPath indexPath)
+Entry::Entry(const QString &path, const QString &name, EntryType type, IndexPath indexPath,
+    const std::optional<QString> &listedPath)
     : m_path(path)
     , m_name(name)
     , m_type(type)
@@ -37,7 +38,7 @@ Entry::Entry(const QString &path, const QString &name, EntryType type, IndexPath
     , m_genre()
     , m_year(_currentYear())
 {
-    m_identifier = PathExtension(path).identifier();
+    m_identifier = PathExtension(listedPath.value_or(path)).identifier();
     const PathExtension::ArtistAndTitle split = PathExtension::artistAndTitle(name);
     m_title = split.title;
     m_artist = split.artist;
@@ -195,7 +196,12 @@ void Entry::loadMedia(const std::optional<QVariantMap> &trackInfo)
 
 ObjectCache<Entry> &metadataCache()
 {
-    static ObjectCache<Entry> cache;
+    // An entry costs its picture, decoded and encoded (the record's artwork shares the bytes).
+    static ObjectCache<Entry> cache(
+        [](const Entry &entry) {
+            return qint64(entry.image().sizeInBytes()) + (entry.artwork() ? entry.artwork()->size() : 0) + 1024;
+        },
+        kMetadataCacheCostLimit, kMetadataCacheCountLimit);
     return cache;
 }
 

@@ -30,8 +30,12 @@ class Entry : public std::enable_shared_from_this<Entry>
 {
 public:
     // Title and artist start from the name, split at " - " (see PathExtension::artistAndTitle);
-    // the genre is empty and the year is the current year.
-    Entry(const QString &path, const QString &name, EntryType type, IndexPath indexPath);
+    // the genre is empty and the year is the current year. The identifier comes from the path,
+    // or from listedPath when given: a symbolic link's entry has its destination as path but is
+    // identified by the link's own path, so that a link and its destination listed in the same
+    // folder are two rows, each loaded and cached on its own.
+    Entry(const QString &path, const QString &name, EntryType type, IndexPath indexPath,
+        const std::optional<QString> &listedPath = std::nullopt);
     Entry() = delete;
     ~Entry();
     Entry(const Entry &) = delete;
@@ -113,7 +117,10 @@ private:
 };
 
 // Process-wide: finished entries by identifier (the metadata update is the only writer).
+// Bounded: the entries used least recently are dropped first and load again when asked for.
 ObjectCache<Entry> &metadataCache();
+inline constexpr qint64 kMetadataCacheCostLimit = qint64(48) * 1024 * 1024;
+inline constexpr qsizetype kMetadataCacheCountLimit = 2000;
 
 // The box that row thumbnails are fitted into, in pixels (images are made at scale 1).
 inline constexpr QSize thumbnailSize { 128, 128 };

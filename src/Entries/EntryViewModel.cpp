@@ -66,6 +66,7 @@ EntryViewModel::EntryViewModel(const Entry &entry, std::optional<bool> hasVideoT
     , m_url(entry.path())
     , m_type(entry.type())
     , m_title(entry.name())
+    , m_name(entry.name())
 {
     switch (m_type) {
     case EntryType::directory:
@@ -74,6 +75,7 @@ EntryViewModel::EntryViewModel(const Entry &entry, std::optional<bool> hasVideoT
         break;
     case EntryType::exportable: {
         const bool video = hasVideoTrack ? *hasVideoTrack : MediaAsset(m_url).hasVideoTrack();
+        m_hasVideoTrack = video;
         m_image = video ? videoIcon() : audioIcon();
         m_accessoryImage = accessoryMoreImage();
         break;
@@ -97,6 +99,7 @@ EntryViewModel::EntryViewModel(Decoded &&decoded)
     , m_artist(std::move(decoded.artist))
     , m_extensionString(std::move(decoded.extensionString))
     , m_image(std::move(decoded.image))
+    , m_name(QFileInfo(m_url).fileName())
 {
 }
 
@@ -234,7 +237,12 @@ PersistentCacher &EntryViewModel::cacher()
 
 ObjectCache<EntryViewModel> &viewModelCache()
 {
-    static ObjectCache<EntryViewModel> cache;
+    // A row costs its picture (the shared type icons cost nothing extra: they are one image for
+    // all rows) and a little for its texts. The limits hold a few hundred rows with pictures, a
+    // few screens of them, however many folders are browsed.
+    static ObjectCache<EntryViewModel> cache(
+        [](const EntryViewModel &row) { return qint64(row.image().sizeInBytes()) + 512; }, kViewModelCacheCostLimit,
+        kViewModelCacheCountLimit);
     return cache;
 }
 

@@ -70,6 +70,11 @@ public:
     // image() is a type icon rather than artwork or a thumbnail.
     bool isUsingIconImage() const { return m_isUsingIconImage; }
     void setIsUsingIconImage(bool value) { m_isUsingIconImage = value; }
+    // The name the row was listed under (a symbolic link's own name, not its destination's).
+    const QString &name() const { return m_name; }
+    // Whether the file of an exportable row has a video track, as the listing found it; none
+    // when nobody asked the file (a decoded copy, a row of another type).
+    std::optional<bool> hasVideoTrack() const { return m_hasVideoTrack; }
 
     // Stores this row in viewModelCache() when its state is updated.
     void cacheInMemory();
@@ -106,12 +111,17 @@ private:
     QImage m_accessoryImage;
     QImage m_image;
     bool m_isUsingIconImage = false;
+    std::optional<bool> m_hasVideoTrack;
+    QString m_name;
     // Made on first use: most rows never touch the disk cache.
     std::shared_ptr<PersistentCacher> m_persistentCacher;
 };
 
 // Process-wide: rows whose details are loaded, by identifier. The listing prefers a cached row
-// to its own; the settings screen empties it when a thumbnail setting changes.
+// to its own; the settings screen empties it when a thumbnail setting changes. Bounded: the
+// rows used least recently are dropped first (and load again when shown again).
 ObjectCache<EntryViewModel> &viewModelCache();
+inline constexpr qint64 kViewModelCacheCostLimit = qint64(24) * 1024 * 1024;
+inline constexpr qsizetype kViewModelCacheCountLimit = 4000;
 
 } // namespace tarnik

@@ -67,30 +67,37 @@ struct BuiltEntry
 // kinds (FIFOs, sockets, devices) are never opened: they are regular entries.
 BuiltEntry makeEntry(const QString &directory, const QString &name, int row)
 {
-    QString path = directory + QLatin1Char('/') + name;
+    const QString listedPath = directory + QLatin1Char('/') + name;
+    QString path = listedPath;
     struct stat info;
+    bool isLink = false;
     if (::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISLNK(info.st_mode)) {
         const QString target = symbolicLinkTarget(QFile::encodeName(path));
         if (!target.isEmpty()) {
             // A relative target is relative to the link's folder, never to the working directory.
             path = target.startsWith(QLatin1Char('/')) ? target : directory + QLatin1Char('/') + target;
+            isLink = true;
         }
     }
+    // A link keeps its own identity: its destination may be listed beside it.
+    const std::optional<QString> identity = isLink ? std::optional<QString>(listedPath) : std::nullopt;
+    const auto make = [&](EntryType type) {
+        return std::make_shared<Entry>(path, name, type, IndexPath { row, 0 }, identity);
+    };
 
     const bool exists = ::stat(QFile::encodeName(path).constData(), &info) == 0;
-    const IndexPath indexPath { row, 0 };
     if (exists && S_ISDIR(info.st_mode))
-        return { std::make_shared<Entry>(path, name, EntryType::directory, indexPath), std::nullopt };
+        return { make(EntryType::directory), std::nullopt };
     if (exists && !S_ISREG(info.st_mode))
-        return { std::make_shared<Entry>(path, name, EntryType::regular, indexPath), std::nullopt };
+        return { make(EntryType::regular), std::nullopt };
     if (PathExtension(path).isImage())
-        return { std::make_shared<Entry>(path, name, EntryType::image, indexPath), std::nullopt };
+        return { make(EntryType::image), std::nullopt };
     if (!exists)
-        return { std::make_shared<Entry>(path, name, EntryType::regular, indexPath), std::nullopt };
+        return { make(EntryType::regular), std::nullopt };
     const MediaAsset asset(path);
     if (asset.isExportable())
-        return { std::make_shared<Entry>(path, name, EntryType::exportable, indexPath), asset.hasVideoTrack() };
-    return { std::make_shared<Entry>(path, name, EntryType::regular, indexPath), std::nullopt };
+        return { make(EntryType::exportable), asset.hasVideoTrack() };
+    return { make(EntryType::regular), std::nullopt };
 }
 
 } // namespace
@@ -320,10 +327,17 @@ void EntryViewModelController::queueOperation(const std::shared_ptr<EntryViewMod
     operation->setName(viewModel->identifier());
     QPointer<EntryViewModelController> self(this);
     const QString identifier = viewModel->identifier();
-    operation->setCompletionHandler([self, identifier](const std::shared_ptr<EntryViewModel> &loaded) {
-        if (self)
-            self->completeUpdate(identifier, loaded);
+    const EntryViewModelOperation *key = operation.get();
+    // Called on the GUI thread once the result is committed: only then has the row its load.
+    operation->setCompletionHandler([self, identifier, key](const std::shared_ptr<EntryViewModel> &loaded) {
+        if (!self)
+            return;
+        if (const auto found = self->m_liveOperations.constFind(identifier);
+            found != self->m_liveOperations.constEnd() && found->get() == key)
+            self->m_liveOperations.erase(found);
+        self->completeUpdate(identifier, loaded);
     });
+    m_liveOperations.insert(identifier, operation);
     m_updateQueue.addOperation(operation);
 }
 
@@ -349,6 +363,7 @@ void EntryViewModelController::cancelUpdate(const QString &identifier)
     m_updateQueue.setSuspended(true);
     if (const std::shared_ptr<EntryViewModelOperation> found = operation(identifier))
         found->cancel();
+    m_liveOperations.remove(identifier);
     m_updateCompletionHandlers.remove(identifier);
     m_cacheLoads.remove(identifier);
     m_updateQueue.setSuspended(false);
@@ -361,6 +376,11 @@ std::shared_ptr<EntryViewModelOperation> EntryViewModelController::operation(con
         if (candidate && !candidate->isCancelled() && candidate->identifier() == identifier)
             return candidate;
     }
+    // An operation leaves the queue when its work is done, but its result reaches the row on the
+    // GUI thread a moment later; until then it is still the row's load.
+    if (const std::shared_ptr<EntryViewModelOperation> pending = m_liveOperations.value(identifier);
+        pending && !pending->isCancelled())
+        return pending;
     return nullptr;
 }
 

@@ -115,6 +115,8 @@ private:
     int m_currentPage = 0;
     FetchCompletion m_fetchCompletionHandler;
     QHash<QString, UpdateCompletion> m_updateCompletionHandlers;
+    // Each row's operation from queueing until its result is committed on the GUI thread.
+    QHash<QString, std::shared_ptr<EntryViewModelOperation>> m_liveOperations;
     // Rows being read from the disk cache, so a failed read can fall back unless withdrawn.
     QSet<QString> m_cacheLoads;
     std::optional<QString> m_nowPlayingIdentifier;

@@ -63,6 +63,8 @@ private:
     const QString m_url;
     const EntryType m_type;
     const QString m_title;
+    const std::optional<bool> m_hasVideoTrack;
+    const QString m_name;
     CompletionHandler m_completionHandler;
 };
 

@@ -7,6 +7,13 @@
 
 namespace tarnik::ImageFile {
 
+namespace {
+
+// Below this many bytes a picture decodes at full size about as fast as at reduced size.
+constexpr qsizetype kReducedDecodeBytes = 16 * 1024;
+
+} // namespace
+
 QImage read(const QString &path, QSize box)
 {
     // Read through a descriptor that is known to be a regular file, so a path swapped for a FIFO
@@ -14,12 +21,25 @@ QImage read(const QString &path, QSize box)
     std::optional<QByteArray> bytes = RegularFile::readAll(path, kMaxBytes);
     if (!bytes || bytes->isEmpty())
         return {};
+    return decode(*bytes, box);
+}
 
-    QBuffer buffer(&*bytes);
+QImage decode(const QByteArray &data, QSize box)
+{
+    QByteArray bytes = data;
+    QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
+    // Covers are nearly always JPEG or PNG: naming the format saves asking every image plugin.
+    QByteArray format;
+    if (bytes.startsWith("\xFF\xD8\xFF"))
+        format = "jpeg";
+    else if (bytes.startsWith("\x89PNG\r\n\x1A\n"))
+        format = "png";
+    QImageReader reader(&buffer, format);
     reader.setAutoTransform(true);
-    if (box.isValid() && !box.isEmpty()) {
+    // Reading the size first costs a second pass over the header; only pictures big enough for a
+    // reduced decode to pay are asked.
+    if (box.isValid() && !box.isEmpty() && bytes.size() > kReducedDecodeBytes) {
         const QSize full = reader.size();
         if (full.isValid() && !full.isEmpty() && (full.width() > box.width() || full.height() > box.height())) {
             // Keep the aspect ratio and stay at least as large as the box along the side that fits.

@@ -15,6 +15,10 @@ namespace tarnik::ImageFile {
 // Safe from any thread.
 QImage read(const QString &path, QSize box = {});
 
+// Decodes picture bytes (artwork held in a tag) the same way: with a box, a large picture is
+// decoded at reduced size. A null image when the bytes are no readable picture.
+QImage decode(const QByteArray &bytes, QSize box = {});
+
 // Files above this size are not decoded as pictures.
 inline constexpr qint64 kMaxBytes = qint64(256) * 1024 * 1024;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <string_view>
 #include <vector>
 
 namespace tarnik::NaturalSort {
@@ -80,20 +81,85 @@ int compare(QStringView a, QStringView b)
     return compareKeys(foldedKey(a), foldedKey(b));
 }
 
+namespace {
+
+// Appends a name's sort key to one shared buffer: the folded text with each run of digits written
+// as its significant length and then its digits, so that plain code-unit order of two keys is the
+// order compareKeys() gives. A length below 9 is one unit from '0' to '8'; a longer run is '9'
+// followed by its length as one unit. Either way the run starts with a unit in '0'..'9', so a run
+// compares with any other character exactly as its first digit would.
+void appendKey(QStringView folded, std::vector<char16_t> &buffer)
+{
+    const qsizetype size = folded.size();
+    for (qsizetype i = 0; i < size;) {
+        if (!isAsciiDigit(folded[i])) {
+            buffer.push_back(folded[i].unicode());
+            ++i;
+            continue;
+        }
+        while (i < size && folded[i] == u'0')
+            ++i;
+        qsizetype end = i;
+        while (end < size && isAsciiDigit(folded[end]))
+            ++end;
+        const qsizetype length = end - i;
+        if (length < 9) {
+            buffer.push_back(char16_t(u'0' + length));
+        } else {
+            buffer.push_back(u'9');
+            buffer.push_back(char16_t(std::min<qsizetype>(length, 0xFFFF)));
+        }
+        for (; i < end; ++i)
+            buffer.push_back(folded[i].unicode());
+    }
+}
+
+struct SortKey
+{
+    quint32 offset;
+    quint32 length;
+    quint32 index;
+};
+
+} // namespace
+
 void sort(QStringList &names)
 {
-    std::vector<QString> keys;
-    keys.reserve(names.size());
-    for (const QString &name : names)
-        keys.push_back(foldedKey(name));
-    std::vector<qsizetype> order(names.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(
-        order.begin(), order.end(), [&](qsizetype x, qsizetype y) { return compareKeys(keys[x], keys[y]) < 0; });
+    // Every key lives in one contiguous buffer and the sort moves small fixed-size records, so
+    // comparing two names touches two runs of that buffer and nothing else.
+    std::vector<char16_t> buffer;
+    buffer.reserve(size_t(names.size()) * 24);
+    std::vector<SortKey> keys;
+    keys.reserve(size_t(names.size()));
+    QString lowered;
+    for (qsizetype index = 0; index < names.size(); ++index) {
+        const QString &name = names[index];
+        const size_t offset = buffer.size();
+        const bool ascii = std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; });
+        if (ascii) {
+            lowered.resize(name.size());
+            for (qsizetype i = 0; i < name.size(); ++i) {
+                const char16_t c = name[i].unicode();
+                lowered[i] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
+            }
+            appendKey(lowered, buffer);
+        } else {
+            appendKey(foldedKey(name), buffer);
+        }
+        keys.push_back(SortKey { quint32(offset), quint32(buffer.size() - offset), quint32(index) });
+    }
+    const char16_t *base = buffer.data();
+    std::sort(keys.begin(), keys.end(), [base](const SortKey &x, const SortKey &y) {
+        const std::u16string_view a(base + x.offset, x.length);
+        const std::u16string_view b(base + y.offset, y.length);
+        const int order = a.compare(b);
+        // Names that compare as the same keep their given order.
+        return order != 0 ? order < 0 : x.index < y.index;
+    });
     QStringList sorted;
     sorted.reserve(names.size());
-    for (qsizetype index : order)
-        sorted.append(names[index]);
+    for (const SortKey &key : keys)
+        sorted.append(names[key.index]);
     names = std::move(sorted);
 }
 

@@ -191,7 +191,7 @@ TEST_F(PreferencesTest, SettersStoreUnderTheStoredKeyAndGettersReadTheFileAgain)
             EXPECT_EQ(row.get(), value);
             EXPECT_EQ(fileContent(file).value(QLatin1String(row.stored)), QVariant(value));
         }
-        // Another program changing the file is seen by the next read: nothing is cached.
+        // Another program replacing the file is seen by the next read.
         QVariantMap changed = fileContent(file);
         changed.insert(QLatin1String(row.stored), false);
         ASSERT_TRUE(PropertyList::write(file, changed));
@@ -202,6 +202,31 @@ TEST_F(PreferencesTest, SettersStoreUnderTheStoredKeyAndGettersReadTheFileAgain)
     Preferences::setTempDirectory(QStringLiteral("/tmp/x"));
     EXPECT_EQ(Preferences::tempDirectory(), QStringLiteral("/tmp/x"));
     EXPECT_TRUE(alerts().isEmpty());
+}
+
+TEST_F(PreferencesTest, KeptSettingsFollowEveryChangeOnDisk)
+{
+    const QString path = Preferences::preferencesFilePath();
+    Preferences::setTempDirectory(QStringLiteral("/tmp/aaaa"));
+    Preferences::setIsListView(false);
+    ASSERT_EQ(Preferences::tempDirectory(), QStringLiteral("/tmp/aaaa"));
+
+    // Rewritten in place by another program: same file, same size, other content.
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    ASSERT_TRUE(bytes.contains("/tmp/aaaa"));
+    bytes.replace("/tmp/aaaa", "/tmp/bbbb");
+    ASSERT_TRUE(file.seek(0));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+    file.close();
+    EXPECT_EQ(Preferences::tempDirectory(), QStringLiteral("/tmp/bbbb"));
+    EXPECT_FALSE(Preferences::isListView());
+
+    // Deleted (a reset): every setting reads as its default again.
+    ASSERT_TRUE(QFile::remove(path));
+    EXPECT_TRUE(Preferences::isListView());
+    EXPECT_EQ(Preferences::tempDirectory(), std::nullopt);
 }
 
 TEST_F(PreferencesTest, UnreadableFilesReadAsDefaultsAndTheNextWriteReplacesThem)

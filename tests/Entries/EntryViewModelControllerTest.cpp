@@ -572,3 +572,80 @@ TEST_F(UpdateQueueTest, ListedRowsAreServedFromTheMemoryCacheOnlyForTheirOwnPath
     EXPECT_NE(m_controller->viewModel(1), impostor);
     EXPECT_EQ(m_controller->viewModel(1)->url(), m_controller->entry(1)->path());
 }
+
+TEST_F(UpdateQueueTest, RowConfiguredThenPrefetchedLoadsOnce)
+{
+    auto viewModel = rowFor(QStringLiteral("race.txt"));
+    const QString identifier = viewModel->identifier();
+    int configured = 0;
+    int prefetched = 0;
+    m_controller->update(viewModel, [&](const std::shared_ptr<EntryViewModel> &) { ++configured; });
+    // The operation has done its work and left the queue, but the GUI thread has not committed
+    // its result yet: the row's load is still under way.
+    m_controller->updateQueue().waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(viewModel->state(), UpdateState::new_);
+    EXPECT_TRUE(m_controller->operation(identifier));
+
+    m_controller->update(viewModel, [&](const std::shared_ptr<EntryViewModel> &) { ++prefetched; });
+    EXPECT_EQ(m_controller->updateQueue().operationCount(), 0) << "a second load was queued";
+    ASSERT_TRUE(test::waitUntil([&] { return prefetched == 1; }));
+    test::drainMainQueue();
+    EXPECT_EQ(configured, 0);
+    EXPECT_EQ(prefetched, 1);
+    EXPECT_EQ(viewModel->state(), UpdateState::updated);
+    EXPECT_FALSE(m_controller->operation(identifier)) << "the load ends once its result is committed";
+}
+
+TEST_F(UpdateQueueTest, AFileAndALinkToItAreTwoRowsEachWithItsOwnLoad)
+{
+    ASSERT_TRUE(test::media::makeTone(path(QStringLiteral("x.mp3")), 0.3));
+    ASSERT_EQ(::symlink("x.mp3", QFile::encodeName(path(QStringLiteral("a-link.mp3"))).constData()), 0);
+    list(m_dir.path());
+    ASSERT_EQ(m_controller->numberOfViewModels(), 2);
+    const auto link = m_controller->viewModel(0);
+    const auto file = m_controller->viewModel(1);
+    ASSERT_EQ(m_controller->entry(0)->name(), QStringLiteral("a-link.mp3"));
+    EXPECT_EQ(link->url(), file->url()) << "a link's row reads its destination";
+    EXPECT_NE(link->identifier(), file->identifier());
+
+    int linkCalls = 0;
+    int fileCalls = 0;
+    m_controller->update(link, [&](const std::shared_ptr<EntryViewModel> &) { ++linkCalls; });
+    m_controller->update(file, [&](const std::shared_ptr<EntryViewModel> &) { ++fileCalls; });
+    ASSERT_TRUE(test::waitUntil([&] { return linkCalls == 1 && fileCalls == 1; }));
+    test::drainMainQueue();
+    EXPECT_EQ(linkCalls, 1);
+    EXPECT_EQ(fileCalls, 1);
+    // The file has no title tag: each row's own name gives its title, also from the cache.
+    EXPECT_EQ(m_controller->viewModel(0)->title(), QStringLiteral("a-link"));
+    EXPECT_EQ(m_controller->viewModel(1)->title(), QStringLiteral("x"));
+}
+
+TEST_F(UpdateQueueTest, LoadingManyFoldersKeepsTheRowCacheBounded)
+{
+    // Pictures whose rows each hold a full 128 x 128 thumbnail, in more folders than the cache
+    // holds rows of.
+    constexpr int kFolders = 8;
+    constexpr int kPictures = 60;
+    QImage picture(160, 160, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    std::shared_ptr<EntryViewModel> last;
+    for (int folder = 0; folder < kFolders; ++folder) {
+        const QString directory = path(QStringLiteral("folder %1").arg(folder));
+        ASSERT_TRUE(QDir().mkpath(directory));
+        for (int i = 0; i < kPictures; ++i)
+            ASSERT_TRUE(picture.save(directory + QStringLiteral("/picture %1.png").arg(i)));
+        list(directory);
+        ASSERT_EQ(m_controller->numberOfViewModels(), kPictures);
+        int loaded = 0;
+        for (int row = 0; row < kPictures; ++row) {
+            last = m_controller->viewModel(row);
+            m_controller->update(last, [&](const std::shared_ptr<EntryViewModel> &) { ++loaded; });
+        }
+        ASSERT_TRUE(test::waitUntil([&] { return loaded == kPictures; }));
+    }
+    EXPECT_EQ(last->image().size(), QSize(128, 128));
+    EXPECT_LE(viewModelCache().totalCost(), kViewModelCacheCostLimit);
+    EXPECT_LT(viewModelCache().count(), kFolders * kPictures);
+    EXPECT_EQ(viewModelCache().object(last->identifier()), last) << "the latest rows stay";
+}

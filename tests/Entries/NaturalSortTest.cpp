@@ -59,3 +59,32 @@ TEST(NaturalSort, OddTextDoesNotBreakTheOrder)
     for (qsizetype i = 1; i < names.size(); ++i)
         EXPECT_LE(NaturalSort::compare(names[i - 1], names[i]), 0);
 }
+
+TEST(NaturalSort, SortAgreesWithCompareOnManyNames)
+{
+    // Names built from the pieces where a precomputed key could go wrong: digit runs of every
+    // length (leading zeros, longer than eight digits), characters just below and above the
+    // digits, case and accents.
+    const QStringList pieces { QStringLiteral("0"), QStringLiteral("007"), QStringLiteral("9"), QStringLiteral("10"),
+        QStringLiteral("123456789"), QStringLiteral("0000000001234567890"), QStringLiteral("/"), QStringLiteral(":"),
+        QStringLiteral(" "), QStringLiteral("a"), QStringLiteral("B"), QStringLiteral("é"), QStringLiteral(".mp3"),
+        QStringLiteral("-") };
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    QStringList names;
+    for (int i = 0; i < 3000; ++i) {
+        QString name;
+        const int count = 1 + int(next() % 5);
+        for (int k = 0; k < count; ++k)
+            name += pieces[qsizetype(next() % pieces.size())];
+        names.append(name);
+    }
+    QStringList expected = names;
+    std::stable_sort(expected.begin(), expected.end(),
+        [](const QString &a, const QString &b) { return NaturalSort::compare(a, b) < 0; });
+    NaturalSort::sort(names);
+    EXPECT_EQ(names, expected);
+}

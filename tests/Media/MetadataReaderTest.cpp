@@ -252,7 +252,11 @@ TEST_F(MetadataReaderFiles, Id3TagsOfWaveAndAiffFiles)
         const QVariantMap result = MetadataReader::metadataDictionary(path);
         EXPECT_EQ(result.value(QStringLiteral("title")), QStringLiteral("Chunk Title"));
         EXPECT_EQ(result.value(QStringLiteral("artist")), QStringLiteral("Chunk Artist"));
-        EXPECT_EQ(MediaMetadata::read(path).availableMetadataFormats(), std::vector<MetadataKeySpace> { id3 });
+        // ffmpeg also writes a RIFF INFO chunk (its own name as the software) into WAVE files.
+        const std::vector<MetadataKeySpace> formats = QString::fromUtf8(name).endsWith(QLatin1String(".wav"))
+            ? std::vector<MetadataKeySpace> { MetadataKeySpace::riffInfo, id3 }
+            : std::vector<MetadataKeySpace> { id3 };
+        EXPECT_EQ(MediaMetadata::read(path).availableMetadataFormats(), formats);
     }
 }
 
@@ -340,12 +344,20 @@ TEST(MetadataReaderStages, ArtworkPrecedence)
     });
     EXPECT_EQ(MetadataReader::metadataDictionary(tags, std::nullopt, kPath).value(QStringLiteral("artwork")), a);
 
-    // Two common artworks: the last one of the common stage wins.
+    // Two common artworks: the front cover, else the first one.
     tags = MediaMetadata({
         item(iTunes, fourCC("covr"), QStringLiteral("artwork"), a),
         item(id3, QStringLiteral("APIC"), QStringLiteral("artwork"), b),
     });
-    EXPECT_EQ(MetadataReader::metadataDictionary(tags, std::nullopt, kPath).value(QStringLiteral("artwork")), b);
+    EXPECT_EQ(MetadataReader::metadataDictionary(tags, std::nullopt, kPath).value(QStringLiteral("artwork")), a);
+    MetadataItem frontCover = item(id3, QStringLiteral("APIC"), QStringLiteral("artwork"), c);
+    frontCover.isFrontCover = true;
+    tags = MediaMetadata({
+        item(id3, QStringLiteral("APIC"), QStringLiteral("artwork"), a),
+        frontCover,
+        item(id3, QStringLiteral("APIC"), QStringLiteral("artwork"), b),
+    });
+    EXPECT_EQ(MetadataReader::metadataDictionary(tags, std::nullopt, kPath).value(QStringLiteral("artwork")), c);
 
     // Artwork from another key space, or that is no data, is skipped.
     tags = MediaMetadata({

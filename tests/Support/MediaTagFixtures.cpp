@@ -4,13 +4,18 @@
 #include <taglib/aifffile.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/commentsframe.h>
+#include <taglib/flacfile.h>
+#include <taglib/flacpicture.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mp4file.h>
 #include <taglib/mp4tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/opusfile.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/unsynchronizedlyricsframe.h>
+#include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
+#include <taglib/xiphcomment.h>
 
 namespace tarnik::test::media {
 
@@ -62,10 +67,12 @@ void addId3Frames(TagLib::ID3v2::Tag *tag, const QList<QPair<QByteArray, QVarian
     using namespace TagLib::ID3v2;
     for (const auto &[id, value] : frames) {
         if (id == "APIC") {
+            const bool typed = value.metaType() == QMetaType::fromType<TypedPicture>();
+            const TypedPicture picture = typed ? value.value<TypedPicture>() : TypedPicture { value.toByteArray(), 3 };
             auto *frame = new AttachedPictureFrame;
             frame->setMimeType("image/jpeg");
-            frame->setType(AttachedPictureFrame::FrontCover);
-            frame->setPicture(bytes(value.toByteArray()));
+            frame->setType(AttachedPictureFrame::Type(picture.type));
+            frame->setPicture(bytes(picture.bytes));
             tag->addFrame(frame);
         } else if (id == "COMM") {
             auto *frame = new CommentsFrame(TagLib::String::UTF8);
@@ -85,7 +92,7 @@ void addId3Frames(TagLib::ID3v2::Tag *tag, const QList<QPair<QByteArray, QVarian
 
 } // namespace
 
-bool writeId3Frames(const QString &path, const QList<QPair<QByteArray, QVariant>> &frames)
+bool writeId3Frames(const QString &path, const QList<QPair<QByteArray, QVariant>> &frames, int id3Version)
 {
     const QByteArray name = QFile::encodeName(path);
     if (path.endsWith(QLatin1String(".wav"), Qt::CaseInsensitive)) {
@@ -106,7 +113,48 @@ bool writeId3Frames(const QString &path, const QList<QPair<QByteArray, QVariant>
     if (!file.isValid())
         return false;
     addId3Frames(file.ID3v2Tag(true), frames);
-    return file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4);
+    return file.save(
+        TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, id3Version == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4);
+}
+
+bool addXiphPictures(const QString &path, const QList<TypedPicture> &pictures)
+{
+    const auto make = [](const TypedPicture &picture) {
+        auto *block = new TagLib::FLAC::Picture;
+        block->setType(TagLib::FLAC::Picture::Type(picture.type));
+        block->setMimeType("image/jpeg");
+        block->setData(bytes(picture.bytes));
+        return block;
+    };
+    const QByteArray name = QFile::encodeName(path);
+    if (path.endsWith(QLatin1String(".flac"), Qt::CaseInsensitive)) {
+        TagLib::FLAC::File file(name.constData());
+        if (!file.isValid())
+            return false;
+        for (const TypedPicture &picture : pictures)
+            file.addPicture(make(picture));
+        return file.save();
+    }
+    if (path.endsWith(QLatin1String(".opus"), Qt::CaseInsensitive)) {
+        TagLib::Ogg::Opus::File file(name.constData());
+        if (!file.isValid() || !file.tag())
+            return false;
+        for (const TypedPicture &picture : pictures)
+            file.tag()->addPicture(make(picture));
+        return file.save();
+    }
+    TagLib::Ogg::Vorbis::File file(name.constData());
+    if (!file.isValid() || !file.tag())
+        return false;
+    for (const TypedPicture &picture : pictures)
+        file.tag()->addPicture(make(picture));
+    return file.save();
+}
+
+bool stripId3v2(const QString &path)
+{
+    TagLib::MPEG::File file(QFile::encodeName(path).constData());
+    return file.isValid() && file.strip(TagLib::MPEG::File::ID3v2);
 }
 
 bool stripTags(const QString &path)

@@ -4,20 +4,31 @@
 
 #include <QFile>
 #include <QHash>
+#include <QStringDecoder>
 #include <algorithm>
 #include <taglib/aifffile.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/commentsframe.h>
+#include <taglib/flacfile.h>
+#include <taglib/flacpicture.h>
 #include <taglib/id3v1genres.h>
+#include <taglib/id3v1tag.h>
 #include <taglib/id3v2frame.h>
 #include <taglib/id3v2tag.h>
+#include <taglib/infotag.h>
 #include <taglib/mp4file.h>
 #include <taglib/mp4tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/mpegproperties.h>
+#include <taglib/oggflacfile.h>
+#include <taglib/opusfile.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/tiostream.h>
 #include <taglib/unsynchronizedlyricsframe.h>
+#include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
+#include <taglib/xingheader.h>
+#include <taglib/xiphcomment.h>
 
 namespace tarnik {
 
@@ -28,9 +39,12 @@ namespace {
 class DescriptorStream : public TagLib::IOStream
 {
 public:
+    // The length is taken once: TagLib asks for it at nearly every step, and a file that grows
+    // or shrinks while it is read only gives fewer bytes.
     explicit DescriptorStream(const RegularFile &file)
         : m_file(file)
         , m_name(QFile::encodeName(file.path()))
+        , m_size(long(file.size()))
     {
     }
 
@@ -39,10 +53,26 @@ public:
     TagLib::ByteVector readBlock(unsigned long length) override
     {
         // Damaged headers ask for absurd lengths; never allocate past the end.
-        const long available = std::max(0L, long(m_file.size()) - m_position);
+        const long available = std::max(0L, m_size - m_position);
         const long wanted = std::min(long(std::min<unsigned long>(length, 0x7FFFFFFF)), available);
         if (wanted <= 0)
             return {};
+        // TagLib reads headers a few bytes at a time; those come from a window read ahead, so a
+        // tag costs a few system calls rather than one per field.
+        if (wanted <= kWindowSize / 4) {
+            if (m_position < m_windowStart || m_position + wanted > m_windowStart + long(m_window.size())) {
+                m_window.resize(kWindowSize);
+                const std::int64_t count = m_file.readAt(m_position, m_window.data(), kWindowSize);
+                m_window.resize(count > 0 ? unsigned(count) : 0);
+                m_windowStart = m_position;
+            }
+            const long inWindow = std::min(wanted, m_windowStart + long(m_window.size()) - m_position);
+            if (inWindow <= 0)
+                return {};
+            TagLib::ByteVector bytes(m_window.data() + (m_position - m_windowStart), unsigned(inWindow));
+            m_position += inWindow;
+            return bytes;
+        }
         TagLib::ByteVector bytes(static_cast<unsigned int>(wanted), 0);
         const std::int64_t count = m_file.readAt(m_position, bytes.data(), wanted);
         if (count <= 0)
@@ -64,18 +94,23 @@ public:
         if (position == Current)
             base = m_position;
         else if (position == End)
-            base = long(m_file.size());
+            base = m_size;
         m_position = std::max(0L, base + offset);
     }
 
     long tell() const override { return m_position; }
-    long length() override { return long(m_file.size()); }
+    long length() override { return m_size; }
     void truncate(long) override { }
 
 private:
     const RegularFile &m_file;
+    static constexpr long kWindowSize = 16 * 1024;
+
     QByteArray m_name;
+    const long m_size;
     long m_position = 0;
+    std::vector<char> m_window;
+    long m_windowStart = 0;
 };
 
 QString toQString(const TagLib::String &text)
@@ -88,11 +123,11 @@ QByteArray toQByteArray(const TagLib::ByteVector &bytes)
     return QByteArray(bytes.data(), int(bytes.size()));
 }
 
-enum class TagFormat { none, mpeg, wave, aiff, mp4 };
+enum class TagFormat { none, mpeg, wave, aiff, mp4, flac, oggVorbis, oggOpus, oggFlac };
 
 TagFormat formatOf(const RegularFile &file)
 {
-    char head[12] = {};
+    char head[40] = {};
     const std::int64_t count = file.readAt(0, head, sizeof head);
     if (count < 4)
         return TagFormat::none;
@@ -103,6 +138,20 @@ TagFormat formatOf(const RegularFile &file)
         return TagFormat::wave;
     if (bytes.startsWith("FORM") && (bytes.mid(8, 4) == "AIFF" || bytes.mid(8, 4) == "AIFC"))
         return TagFormat::aiff;
+    if (bytes.startsWith("fLaC"))
+        return TagFormat::flac;
+    if (bytes.startsWith("OggS")) {
+        // The first page holds the identification header of the first stream.
+        const QByteArray packet = bytes.mid(28);
+        if (packet.startsWith("\x01vorbis"))
+            return TagFormat::oggVorbis;
+        if (packet.startsWith("OpusHead"))
+            return TagFormat::oggOpus;
+        if (packet.startsWith("\x7F"
+                              "FLAC"))
+            return TagFormat::oggFlac;
+        return TagFormat::none;
+    }
     static const char *const kBoxes[] = { "ftyp", "moov", "mdat", "free", "skip", "wide", "pnot" };
     for (const char *box : kBoxes) {
         if (bytes.mid(4, 4) == box)
@@ -183,6 +232,8 @@ void readId3(const TagLib::ID3v2::Tag *tag, std::vector<MetadataItem> &items)
         item.key = id;
         item.commonKey = id3CommonKeys().value(id);
         item.value = id3Value(frame, id);
+        if (const auto *picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame *>(frame))
+            item.isFrontCover = picture->type() == TagLib::ID3v2::AttachedPictureFrame::FrontCover;
         items.push_back(std::move(item));
     }
 }
@@ -301,38 +352,303 @@ void readMp4(const TagLib::MP4::Tag *tag, std::vector<MetadataItem> &items)
     }
 }
 
+// ---- Vorbis comments ---------------------------------------------------------
+
+// Field names are case-insensitive; TagLib hands them over in upper case.
+const QHash<QString, QString> &vorbisCommonKeys()
+{
+    static const QHash<QString, QString> keys {
+        { QStringLiteral("TITLE"), MetadataCommonKey::title },
+        { QStringLiteral("ARTIST"), MetadataCommonKey::artist },
+        { QStringLiteral("ALBUM"), MetadataCommonKey::albumName },
+        { QStringLiteral("GENRE"), MetadataCommonKey::type },
+        { QStringLiteral("DATE"), MetadataCommonKey::creationDate },
+        { QStringLiteral("YEAR"), MetadataCommonKey::creationDate },
+        { QStringLiteral("ALBUMARTIST"), MetadataCommonKey::creator },
+        { QStringLiteral("ALBUM ARTIST"), MetadataCommonKey::creator },
+        { QStringLiteral("COPYRIGHT"), MetadataCommonKey::copyrights },
+        { QStringLiteral("LANGUAGE"), MetadataCommonKey::language },
+        { QStringLiteral("ENCODER"), MetadataCommonKey::software },
+    };
+    return keys;
+}
+
+void readPictures(TagLib::List<TagLib::FLAC::Picture *> pictures, std::vector<MetadataItem> &items)
+{
+    for (const TagLib::FLAC::Picture *picture : pictures) {
+        if (!picture || picture->data().isEmpty())
+            continue;
+        MetadataItem item;
+        item.keySpace = MetadataKeySpace::vorbisComment;
+        item.key = QStringLiteral("METADATA_BLOCK_PICTURE");
+        item.commonKey = MetadataCommonKey::artwork;
+        item.value = toQByteArray(picture->data());
+        item.isFrontCover = picture->type() == TagLib::FLAC::Picture::FrontCover;
+        items.push_back(std::move(item));
+    }
+}
+
+void readXiph(TagLib::Ogg::XiphComment *comment, std::vector<MetadataItem> &items)
+{
+    if (!comment)
+        return;
+    const TagLib::Ogg::FieldListMap &fields = comment->fieldListMap();
+    for (auto it = fields.begin(); it != fields.end(); ++it) {
+        const QString name = toQString(it->first).toUpper();
+        if (it->second.isEmpty())
+            continue;
+        MetadataItem item;
+        item.keySpace = MetadataKeySpace::vorbisComment;
+        item.key = name;
+        item.commonKey = vorbisCommonKeys().value(name);
+        item.value = toQString(it->second.toString("/"));
+        items.push_back(std::move(item));
+    }
+    readPictures(comment->pictureList(), items);
+}
+
+// ---- RIFF INFO -------------------------------------------------------------
+
+const QHash<QString, QString> &infoCommonKeys()
+{
+    static const QHash<QString, QString> keys {
+        { QStringLiteral("INAM"), MetadataCommonKey::title },
+        { QStringLiteral("IART"), MetadataCommonKey::artist },
+        { QStringLiteral("IPRD"), MetadataCommonKey::albumName },
+        { QStringLiteral("IGNR"), MetadataCommonKey::type },
+        { QStringLiteral("ICRD"), MetadataCommonKey::creationDate },
+        { QStringLiteral("ICOP"), MetadataCommonKey::copyrights },
+        { QStringLiteral("ILNG"), MetadataCommonKey::language },
+        { QStringLiteral("ISFT"), MetadataCommonKey::software },
+    };
+    return keys;
+}
+
+void readInfo(const TagLib::RIFF::Info::Tag *tag, std::vector<MetadataItem> &items)
+{
+    if (!tag)
+        return;
+    const TagLib::RIFF::Info::FieldListMap fields = tag->fieldListMap();
+    for (auto it = fields.begin(); it != fields.end(); ++it) {
+        const QString id = QString::fromLatin1(it->first.data(), int(it->first.size()));
+        const QString text = toQString(it->second);
+        if (text.isEmpty())
+            continue;
+        MetadataItem item;
+        item.keySpace = MetadataKeySpace::riffInfo;
+        item.key = id;
+        item.commonKey = infoCommonKeys().value(id);
+        item.value = text;
+        items.push_back(std::move(item));
+    }
+}
+
+// ---- ID3v1 -----------------------------------------------------------------
+
+// ID3v1 fields are Latin-1 by the book, but many taggers (ffmpeg among them) write UTF-8. TagLib
+// reads them as Latin-1, which keeps every byte: bytes that are valid UTF-8 are read as UTF-8.
+QString id3v1Text(const TagLib::String &value)
+{
+    const QString latin1 = toQString(value);
+    const QByteArray bytes = latin1.toLatin1();
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString utf8 = decoder(bytes);
+    return decoder.hasError() ? latin1 : utf8;
+}
+
+void readId3v1(const TagLib::ID3v1::Tag *tag, std::vector<MetadataItem> &items)
+{
+    if (!tag)
+        return;
+    const auto push = [&](const char *key, const QString &commonKey, QVariant value) {
+        MetadataItem item;
+        item.keySpace = MetadataKeySpace::id3v1;
+        item.key = QString::fromLatin1(key);
+        item.commonKey = commonKey;
+        item.value = std::move(value);
+        items.push_back(std::move(item));
+    };
+    const auto text = [&](const char *key, const QString &commonKey, const TagLib::String &value) {
+        const QString trimmed = id3v1Text(value).trimmed();
+        if (!trimmed.isEmpty())
+            push(key, commonKey, trimmed);
+    };
+    text("title", MetadataCommonKey::title, tag->title());
+    text("artist", MetadataCommonKey::artist, tag->artist());
+    text("album", MetadataCommonKey::albumName, tag->album());
+    if (tag->year() > 0)
+        push("year", MetadataCommonKey::creationDate, QString::number(tag->year()));
+    text("comment", QString(), tag->comment());
+    if (tag->track() > 0)
+        push("track", QString(), qint64(tag->track()));
+    text("genre", MetadataCommonKey::type, tag->genre());
+}
+
+// ---- Length ----------------------------------------------------------------
+
+// Whether an MP4 file holds a video track, from the handler of each track. TagLib measures an
+// MP4's length on its sound track alone, which for a video is not the file's length.
+bool mp4HasVideoTrack(const RegularFile &file)
+{
+    struct Box
+    {
+        std::int64_t start = 0;
+        std::int64_t size = 0;
+        QByteArray type;
+    };
+    const auto boxAt = [&](std::int64_t at, std::int64_t end) -> std::optional<Box> {
+        uchar header[16];
+        if (end - at < 8 || file.readAt(at, header, 8) != 8)
+            return std::nullopt;
+        std::int64_t size = (std::int64_t(header[0]) << 24) | (header[1] << 16) | (header[2] << 8) | header[3];
+        std::int64_t headerSize = 8;
+        if (size == 1) {
+            if (file.readAt(at + 8, header + 8, 8) != 8)
+                return std::nullopt;
+            size = 0;
+            for (int i = 8; i < 16; ++i)
+                size = (size << 8) | header[i];
+            headerSize = 16;
+        } else if (size == 0) {
+            size = end - at;
+        }
+        if (size < headerSize || at + size > end)
+            return std::nullopt;
+        return Box { at + headerSize, size - headerSize, QByteArray(reinterpret_cast<const char *>(header + 4), 4) };
+    };
+    const auto child = [&](std::int64_t start, std::int64_t size, const char *type) -> std::optional<Box> {
+        for (std::int64_t at = start; at < start + size;) {
+            const std::optional<Box> box = boxAt(at, start + size);
+            if (!box)
+                return std::nullopt;
+            if (box->type == type)
+                return box;
+            at = box->start + box->size;
+        }
+        return std::nullopt;
+    };
+    const std::optional<Box> moov = child(0, file.size(), "moov");
+    if (!moov)
+        return false;
+    for (std::int64_t at = moov->start; at < moov->start + moov->size;) {
+        const std::optional<Box> trak = boxAt(at, moov->start + moov->size);
+        if (!trak)
+            break;
+        at = trak->start + trak->size;
+        if (trak->type != "trak")
+            continue;
+        const std::optional<Box> mdia = child(trak->start, trak->size, "mdia");
+        const std::optional<Box> hdlr = mdia ? child(mdia->start, mdia->size, "hdlr") : std::nullopt;
+        char handler[4] = {};
+        if (hdlr && hdlr->size >= 12 && file.readAt(hdlr->start + 8, handler, 4) == 4
+            && QByteArray(handler, 4) == "vide")
+            return true;
+    }
+    return false;
+}
+
+// TagLib's length where it is exact: read from the stream's headers (sample counts, a
+// VBR header, the track header), not guessed. Nothing when TagLib found none.
+std::optional<double> lengthOf(const TagLib::File &file)
+{
+    const TagLib::AudioProperties *properties = file.audioProperties();
+    if (!file.isValid() || !properties || properties->lengthInMilliseconds() <= 0)
+        return std::nullopt;
+    return properties->lengthInMilliseconds() / 1000.0;
+}
+
 } // namespace
 
 MediaMetadata MediaMetadata::read(const QString &path)
+{
+    return read(path, ReadLength::no);
+}
+
+MediaMetadata MediaMetadata::read(const QString &path, ReadLength readLength)
 {
     MediaMetadata result;
     const RegularFile file(path);
     if (!file.isOpen() || file.size() <= 0)
         return result;
     DescriptorStream stream(file);
+    const bool withLength = readLength == ReadLength::yes;
+    const auto style = TagLib::AudioProperties::Fast;
+    std::vector<MetadataItem> &items = result.m_items;
     switch (formatOf(file)) {
     case TagFormat::mpeg: {
-        TagLib::MPEG::File mpeg(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+        TagLib::MPEG::File mpeg(&stream, TagLib::ID3v2::FrameFactory::instance(), withLength, style);
         if (mpeg.hasID3v2Tag())
-            readId3(mpeg.ID3v2Tag(false), result.m_items);
+            readId3(mpeg.ID3v2Tag(false), items);
+        // A short, older tag at the end; only when the file has nothing better.
+        if (items.empty() && mpeg.hasID3v1Tag())
+            readId3v1(mpeg.ID3v1Tag(false), items);
+        // Without a VBR header TagLib guesses the length from the first frame's bit rate.
+        if (withLength && mpeg.audioProperties() && mpeg.audioProperties()->xingHeader())
+            result.m_duration = lengthOf(mpeg);
         break;
     }
     case TagFormat::wave: {
-        TagLib::RIFF::WAV::File wave(&stream, false);
-        if (wave.isValid() && wave.hasID3v2Tag())
-            readId3(wave.ID3v2Tag(), result.m_items);
+        TagLib::RIFF::WAV::File wave(&stream, withLength, style);
+        if (!wave.isValid())
+            break;
+        // The INFO chunk first, so that an ID3v2 tag beside it wins where both say something.
+        if (wave.hasInfoTag())
+            readInfo(wave.InfoTag(), items);
+        if (wave.hasID3v2Tag())
+            readId3(wave.ID3v2Tag(), items);
+        if (withLength)
+            result.m_duration = lengthOf(wave);
         break;
     }
     case TagFormat::aiff: {
-        TagLib::RIFF::AIFF::File aiff(&stream, false);
+        TagLib::RIFF::AIFF::File aiff(&stream, withLength, style);
         if (aiff.isValid() && aiff.hasID3v2Tag())
-            readId3(aiff.tag(), result.m_items);
+            readId3(aiff.tag(), items);
+        if (withLength)
+            result.m_duration = lengthOf(aiff);
         break;
     }
     case TagFormat::mp4: {
-        TagLib::MP4::File mp4(&stream, false);
+        TagLib::MP4::File mp4(&stream, withLength, style);
         if (mp4.isValid())
-            readMp4(mp4.tag(), result.m_items);
+            readMp4(mp4.tag(), items);
+        if (withLength && !mp4HasVideoTrack(file))
+            result.m_duration = lengthOf(mp4);
+        break;
+    }
+    case TagFormat::flac: {
+        TagLib::FLAC::File flac(&stream, TagLib::ID3v2::FrameFactory::instance(), withLength, style);
+        if (!flac.isValid())
+            break;
+        if (flac.hasXiphComment())
+            readXiph(flac.xiphComment(false), items);
+        readPictures(flac.pictureList(), items);
+        if (withLength)
+            result.m_duration = lengthOf(flac);
+        break;
+    }
+    case TagFormat::oggVorbis: {
+        TagLib::Ogg::Vorbis::File vorbis(&stream, withLength, style);
+        if (vorbis.isValid())
+            readXiph(vorbis.tag(), items);
+        if (withLength)
+            result.m_duration = lengthOf(vorbis);
+        break;
+    }
+    case TagFormat::oggOpus: {
+        TagLib::Ogg::Opus::File opus(&stream, withLength, style);
+        if (opus.isValid())
+            readXiph(opus.tag(), items);
+        if (withLength)
+            result.m_duration = lengthOf(opus);
+        break;
+    }
+    case TagFormat::oggFlac: {
+        TagLib::Ogg::FLAC::File flac(&stream, withLength, style);
+        if (flac.isValid())
+            readXiph(flac.tag(), items);
+        if (withLength)
+            result.m_duration = lengthOf(flac);
         break;
     }
     case TagFormat::none:

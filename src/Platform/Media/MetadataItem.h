@@ -6,8 +6,10 @@
 namespace tarnik {
 
 // The tag formats whose items the reader yields: ID3v2 frames (MP3, WAVE and
-// AIFF files) and the iTunes atoms of MP4 files (M4A, MP4, MOV).
-enum class MetadataKeySpace { id3, iTunes, other };
+// AIFF files), the iTunes atoms of MP4 files (M4A, MP4, MOV), Vorbis comments
+// and their pictures (FLAC, Ogg Vorbis, Opus, Ogg FLAC), the RIFF "LIST INFO"
+// chunk of WAVE files and the ID3v1 tag of MP3 files that have no ID3v2 tag.
+enum class MetadataKeySpace { id3, iTunes, other, vorbisComment, riffInfo, id3v1 };
 
 // The keys shared by every tag format, as the platform names them. An item of
 // either key space that carries one of these meanings has it as its common key.
@@ -43,6 +45,8 @@ struct MetadataItem
     // binary atoms ("trkn" is its 8 bytes: 2 reserved, the track number and the
     // count as 16-bit big-endian values, 2 reserved). Invalid: no value.
     QVariant value;
+    // A picture the tag marks as the front cover (ID3 and FLAC picture type 3).
+    bool isFrontCover = false;
 };
 
 } // namespace tarnik
