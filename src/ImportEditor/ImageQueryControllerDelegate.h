@@ -7,9 +7,8 @@ namespace tarnik {
 class ImageQueryController;
 
 // What the artwork search asks of the screen that presented it. Both calls come
-// on the GUI thread. The search holds its delegate weakly (a QPointer on the
-// presenter's side is not needed: the presenter outlives the search it shows,
-// and the search forgets a delegate set to null).
+// on the GUI thread. The search holds its delegate weakly: when the delegate is
+// also a QObject (a screen), its destruction is noticed and nothing is sent.
 class ImageQueryControllerDelegate
 {
 public:
