@@ -1,6 +1,8 @@
 #include "App/MainStoryboard.h"
 
 #include "App/PlaceholderViewController.h"
+#include "ImportEditor/ImageQueryController.h"
+#include "ImportEditor/ImageViewerController.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/Storyboard.h"
 #include "Platform/UI/TabBarController.h"
@@ -56,6 +58,8 @@ void registerScreens()
 {
     Storyboard::registerFactory(kName, QStringLiteral("RootTabBarController"), &makeRoot);
     Storyboard::setInitialIdentifier(kName, QStringLiteral("RootTabBarController"));
+    Storyboard::registerClass<ImageViewerController>(kName);
+    Storyboard::registerClass<ImageQueryController>(kName);
 }
 
 } // namespace tarnik::MainStoryboard
