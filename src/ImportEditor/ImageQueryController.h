@@ -8,7 +8,7 @@
 #include <QPointer>
 #include <optional>
 
-class QLabel;
+#include <QLabel>
 #include <QLineEdit>
 
 namespace tarnik {
