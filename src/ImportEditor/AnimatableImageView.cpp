@@ -2,7 +2,7 @@
 
 #include "App/Globals.h"
 #include "ImportEditor/Utilities.h"
-#include "Platform/UI/ImageView.h"
+#include "Controls/ImageView.h"
 #include "Platform/UI/View.h"
 
 #include <QPainterPath>
@@ -14,7 +14,7 @@ AnimatableImageView::AnimatableImageView()
     : QWidget(nullptr)
     , m_imageView(new ImageView(this))
 {
-    m_imageView->setContentMode(ContentMode::scaleToFill);
+    m_imageView->setContentMode(ImageView::ContentMode::scaleToFill);
     m_imageView->setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
@@ -26,7 +26,7 @@ void AnimatableImageView::setImage(const QImage &image)
     update();
 }
 
-void AnimatableImageView::setContentMode(ContentMode mode)
+void AnimatableImageView::setContentMode(ImageView::ContentMode mode)
 {
     m_contentMode = mode;
     update();
@@ -68,57 +68,57 @@ void AnimatableImageView::update()
     QRectF inner;
     QPointF center;
     switch (m_contentMode) {
-    case ContentMode::scaleToFill:
+    case ImageView::ContentMode::scaleToFill:
         inner = Utilities::rect(bounds);
         center = Utilities::centerPoint(bounds);
         break;
-    case ContentMode::scaleAspectFit:
+    case ImageView::ContentMode::scaleAspectFit:
         inner = Utilities::rect(Utilities::aspectFitRect(size, QRectF(QPointF(0, 0), bounds)).size());
         center = Utilities::centerPoint(bounds);
         break;
-    case ContentMode::scaleAspectFill:
-    case ContentMode::redraw:
+    case ImageView::ContentMode::scaleAspectFill:
+    case ImageView::ContentMode::redraw:
         inner = Utilities::aspectFillRect(size, QRectF(QPointF(0, 0), bounds));
         center = Utilities::centerPoint(bounds);
         break;
-    case ContentMode::center:
+    case ImageView::ContentMode::center:
         inner = Utilities::rect(size);
         center = Utilities::centerPoint(bounds);
         break;
-    case ContentMode::top:
+    case ImageView::ContentMode::top:
         inner = Utilities::rect(size);
         center = Utilities::topCenter(size, bounds);
         break;
-    case ContentMode::bottom:
+    case ImageView::ContentMode::bottom:
         inner = Utilities::rect(size);
         center = Utilities::bottomCenter(size, bounds);
         break;
-    case ContentMode::left:
+    case ImageView::ContentMode::left:
         inner = Utilities::rect(size);
         center = Utilities::leftCenter(size, bounds);
         break;
-    case ContentMode::right:
+    case ImageView::ContentMode::right:
         inner = Utilities::rect(size);
         center = Utilities::rightCenter(size, bounds);
         break;
-    case ContentMode::topLeft:
+    case ImageView::ContentMode::topLeft:
         inner = Utilities::rect(size);
         center = Utilities::topLeftCenter(size);
         break;
-    case ContentMode::topRight:
+    case ImageView::ContentMode::topRight:
         inner = Utilities::rect(size);
         center = Utilities::topRightCenter(size, bounds);
         break;
-    case ContentMode::bottomLeft:
+    case ImageView::ContentMode::bottomLeft:
         inner = Utilities::rect(size);
         center = Utilities::bottomLeftCenter(size, bounds);
         break;
-    case ContentMode::bottomRight:
+    case ImageView::ContentMode::bottomRight:
         inner = Utilities::rect(size);
         center = Utilities::bottomRightCenter(size, bounds);
         break;
     default:
-        _print(QStringLiteral("Unknown UIView.ContentMode"));
+        _print(QStringLiteral("Unknown UIView.ImageView::ContentMode"));
         return;
     }
     inner.moveCenter(center);

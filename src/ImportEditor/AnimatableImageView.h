@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/UI/ContentMode.h"
+#include "Controls/ImageView.h"
 
 #include <QImage>
 #include <QRectF>
@@ -43,8 +43,8 @@ public:
 
     QImage image() const { return m_image; }
     void setImage(const QImage &image);
-    ContentMode contentMode() const { return m_contentMode; }
-    void setContentMode(ContentMode mode);
+    ImageView::ContentMode contentMode() const { return m_contentMode; }
+    void setContentMode(ImageView::ContentMode mode);
     QRectF frame() const { return m_frame; }
     void setFrame(const QRectF &frame);
     QTransform transform() const { return m_transform; }
@@ -89,7 +89,7 @@ private:
 
     ImageView *m_imageView;
     QImage m_image;
-    ContentMode m_contentMode = ContentMode::scaleToFill;
+    ImageView::ContentMode m_contentMode = ImageView::ContentMode::scaleToFill;
     QRectF m_frame;
     QTransform m_transform;
     double m_cornerRadius = 0.0;

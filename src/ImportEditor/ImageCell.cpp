@@ -1,7 +1,7 @@
 #include "ImportEditor/ImageCell.h"
 
 #include "ImportEditor/ImageActivityIndicatorView.h"
-#include "Platform/UI/ImageView.h"
+#include "Controls/ImageView.h"
 
 #include <QResizeEvent>
 
@@ -17,7 +17,7 @@ ImageCell::ImageCell(QWidget *parent)
     palette.setColor(QPalette::Window, QColor(0xee, 0xee, 0xee));
     setPalette(palette);
     m_imageView->setObjectName(QStringLiteral("ImageCellImage"));
-    m_imageView->setContentMode(ContentMode::scaleAspectFill);
+    m_imageView->setContentMode(ImageView::ContentMode::scaleAspectFill);
     m_imageView->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_activityIndicator->setObjectName(QStringLiteral("ImageCellActivity"));
     m_activityIndicator->setVisible(false);

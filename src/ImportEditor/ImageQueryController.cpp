@@ -2,6 +2,7 @@
 
 #include "App/Constants.h"
 #include "App/Globals.h"
+#include "Controls/Loaders/LoaderView.h"
 #include "Entries/EntryImages.h"
 #include "ImportEditor/ImageActivityIndicatorView.h"
 #include "ImportEditor/ImageCell.h"
@@ -11,7 +12,7 @@
 #include "Platform/UI/BarButtonItem.h"
 #include "Platform/UI/DeviceProfile.h"
 #include "Platform/UI/GestureRecognizer.h"
-#include "Platform/UI/ImageView.h"
+#include "Controls/ImageView.h"
 #include "Platform/UI/NavigationBar.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/NavigationItem.h"
@@ -45,6 +46,8 @@ ImageQueryController::ImageQueryController(QObject *parent)
 
 ImageQueryController::~ImageQueryController()
 {
+    for (const QPointer<LoaderView> &loader : std::as_const(m_loaders))
+        delete loader.data();
     if (m_collectionView) {
         m_collectionView->setDataSource(nullptr);
         m_collectionView->setDelegate(nullptr);
@@ -226,15 +229,31 @@ void ImageQueryController::search()
             _localizedString(QStringLiteral("Search term is empty.")), {}, this);
         return;
     }
+    for (auto it = m_loaders.begin(); it != m_loaders.end();) {
+        if (*it && (*it)->parentWidget()) {
+            ++it;
+            continue;
+        }
+        delete it->data();
+        it = m_loaders.erase(it);
+    }
+    auto *loader = new LoaderView;
+    loader->setHideContentView(m_images.isEmpty());
+    loader->show(view());
+    m_loaders.append(loader);
+    QPointer<LoaderView> loaderGuard(loader);
+
     const quint64 generation = ++m_searchGeneration;
     QPointer<ImageQueryController> self(this);
     m_queryService->fetchImages(*m_searchTerm,
-        [self, generation](const std::optional<ImageList> &results, const std::optional<UserManagerError> &error,
+        [self, generation, loaderGuard](const std::optional<ImageList> &results, const std::optional<UserManagerError> &error,
             const std::optional<QString> &, const std::optional<QString> &) {
             ImageList images = results.value_or(ImageList());
             // The results and the grid change together in one block, so the
             // grid never asks for a result the list no longer has.
-            Dispatch::main([self, generation, images = std::move(images), error] {
+            Dispatch::main([self, generation, loaderGuard, images = std::move(images), error] {
+                if (loaderGuard)
+                    loaderGuard->hide();
                 if (!self || generation != self->m_searchGeneration)
                     return;
                 self->m_images = images;

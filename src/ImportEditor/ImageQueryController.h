@@ -122,6 +122,9 @@ private:
     std::optional<QString> m_searchTerm;
     // Counts searches; a completion of any but the latest is ignored.
     quint64 m_searchGeneration = 0;
+    // One loader per search; hidden ones are deleted when the next search
+    // starts and the rest with the screen.
+    QList<QPointer<LoaderView>> m_loaders;
 };
 
 } // namespace tarnik

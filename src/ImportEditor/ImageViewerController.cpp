@@ -6,7 +6,7 @@
 #include "ImportEditor/ImageViewerTransitioningHandler.h"
 #include "Platform/UI/AnimationDriver.h"
 #include "Platform/UI/GestureRecognizer.h"
-#include "Platform/UI/ImageView.h"
+#include "Controls/ImageView.h"
 
 #include <QIcon>
 #include <QPixmap>
@@ -116,7 +116,7 @@ void ImageViewerController::viewDidLoad()
 {
     m_imageView = new ImageView(m_scrollView);
     m_imageView->setObjectName(QStringLiteral("ImageViewerImage"));
-    m_imageView->setContentMode(ContentMode::scaleToFill);
+    m_imageView->setContentMode(ImageView::ContentMode::scaleToFill);
     m_imageView->setAttribute(Qt::WA_TransparentForMouseEvents);
     QImage shown = m_image;
     if (shown.isNull() && m_sourceImageView)

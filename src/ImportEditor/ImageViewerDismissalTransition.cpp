@@ -4,7 +4,7 @@
 #include "ImportEditor/ImageViewerController.h"
 #include "ImportEditor/ImageViewerMiniPlayer.h"
 #include "ImportEditor/ImageViewerPresentationTransition.h"
-#include "Platform/UI/ImageView.h"
+#include "Controls/ImageView.h"
 #include "Platform/UI/TabBar.h"
 #include "Platform/UI/TabBarController.h"
 #include "Platform/UI/View.h"
@@ -80,7 +80,7 @@ void ImageViewerDismissalTransition::start(ViewControllerContextTransitioning *c
         picture = m_toImageView->image();
     m_animatableImageView->setImage(picture);
     m_animatableImageView->setFrame(ImageViewerPresentationTransition::frameIn(m_fromImageView, container));
-    m_animatableImageView->setContentMode(ContentMode::scaleAspectFit);
+    m_animatableImageView->setContentMode(ImageView::ContentMode::scaleAspectFit);
 
     m_fromView = context->view(Key::from);
     if (m_fromView)
@@ -107,7 +107,7 @@ void ImageViewerDismissalTransition::animationsFor(TransitionState state)
         return;
     QWidget *container = m_transitionContext->containerView();
     if (state == TransitionState::start) {
-        m_animatableImageView->setContentMode(ContentMode::scaleAspectFit);
+        m_animatableImageView->setContentMode(ImageView::ContentMode::scaleAspectFit);
         m_animatableImageView->setTransform(QTransform());
         m_animatableImageView->setFrame(ImageViewerPresentationTransition::frameIn(m_fromImageView, container));
         View::setAlpha(m_fadeView, 1.0);

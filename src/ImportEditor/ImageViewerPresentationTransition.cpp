@@ -3,7 +3,7 @@
 #include "ImportEditor/AnimatableImageView.h"
 #include "ImportEditor/ImageViewerController.h"
 #include "ImportEditor/ImageViewerMiniPlayer.h"
-#include "Platform/UI/ImageView.h"
+#include "Controls/ImageView.h"
 #include "Platform/UI/TabBar.h"
 #include "Platform/UI/TabBarController.h"
 #include "Platform/UI/View.h"
@@ -107,7 +107,7 @@ void ImageViewerPresentationTransition::animateTransition(ViewControllerContextT
     View::animateSpring(
         kDuration, 0.0, 0.8, 0.0,
         [&] {
-            animatable->setContentMode(ContentMode::scaleAspectFit);
+            animatable->setContentMode(ImageView::ContentMode::scaleAspectFit);
             animatable->setFrame(bounds);
             View::setAlpha(backdrop, 1.0);
             if (snapshot)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/UI/ImageView.h"
+#include "Controls/ImageView.h"
 #include "Platform/UI/Transitioning.h"
 
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "ImportEditor/AnimatableImageView.h"
 #include "ImportEditor/Utilities.h"
-#include "Platform/UI/ImageView.h"
+#include "Controls/ImageView.h"
 #include "Platform/UI/View.h"
 #include "Support/UiTestSupport.h"
 
@@ -66,24 +66,24 @@ TEST_F(AnimatableImageViewTest, EveryContentModeLaysOutTheInnerView)
     // A 200 x 100 picture in a 100 x 100 view.
     struct Case
     {
-        ContentMode mode;
+        ImageView::ContentMode mode;
         QRectF bounds;
         QPointF center;
     };
     const Case cases[] = {
-        { ContentMode::scaleToFill, { 0, 0, 100, 100 }, { 50, 50 } },
-        { ContentMode::scaleAspectFit, { 0, 0, 100, 50 }, { 50, 50 } },
-        { ContentMode::scaleAspectFill, { 0, 0, 200, 100 }, { 50, 50 } },
-        { ContentMode::redraw, { 0, 0, 200, 100 }, { 50, 50 } },
-        { ContentMode::center, { 0, 0, 200, 100 }, { 50, 50 } },
-        { ContentMode::top, { 0, 0, 200, 100 }, { 50, 50 } },
-        { ContentMode::bottom, { 0, 0, 200, 100 }, { 50, 50 } },
-        { ContentMode::left, { 0, 0, 200, 100 }, { 100, 50 } },
-        { ContentMode::right, { 0, 0, 200, 100 }, { 0, 50 } },
-        { ContentMode::topLeft, { 0, 0, 200, 100 }, { 100, 50 } },
-        { ContentMode::topRight, { 0, 0, 200, 100 }, { 0, 50 } },
-        { ContentMode::bottomLeft, { 0, 0, 200, 100 }, { 100, 50 } },
-        { ContentMode::bottomRight, { 0, 0, 200, 100 }, { 0, 50 } },
+        { ImageView::ContentMode::scaleToFill, { 0, 0, 100, 100 }, { 50, 50 } },
+        { ImageView::ContentMode::scaleAspectFit, { 0, 0, 100, 50 }, { 50, 50 } },
+        { ImageView::ContentMode::scaleAspectFill, { 0, 0, 200, 100 }, { 50, 50 } },
+        { ImageView::ContentMode::redraw, { 0, 0, 200, 100 }, { 50, 50 } },
+        { ImageView::ContentMode::center, { 0, 0, 200, 100 }, { 50, 50 } },
+        { ImageView::ContentMode::top, { 0, 0, 200, 100 }, { 50, 50 } },
+        { ImageView::ContentMode::bottom, { 0, 0, 200, 100 }, { 50, 50 } },
+        { ImageView::ContentMode::left, { 0, 0, 200, 100 }, { 100, 50 } },
+        { ImageView::ContentMode::right, { 0, 0, 200, 100 }, { 0, 50 } },
+        { ImageView::ContentMode::topLeft, { 0, 0, 200, 100 }, { 100, 50 } },
+        { ImageView::ContentMode::topRight, { 0, 0, 200, 100 }, { 0, 50 } },
+        { ImageView::ContentMode::bottomLeft, { 0, 0, 200, 100 }, { 100, 50 } },
+        { ImageView::ContentMode::bottomRight, { 0, 0, 200, 100 }, { 0, 50 } },
     };
     QImage picture(200, 100, QImage::Format_RGB32);
     picture.fill(Qt::red);
@@ -103,12 +103,12 @@ TEST_F(AnimatableImageViewTest, AspectFillRoundsDownAndNoPictureLeavesTheInnerVi
 {
     AnimatableImageView view;
     view.setFrame(QRectF(0, 0, 100, 100));
-    view.setContentMode(ContentMode::scaleAspectFit);
+    view.setContentMode(ImageView::ContentMode::scaleAspectFit);
     EXPECT_EQ(view.imageViewBounds(), QRectF());
 
     QImage picture(3, 2, QImage::Format_RGB32);
     view.setImage(picture);
-    view.setContentMode(ContentMode::scaleAspectFill);
+    view.setContentMode(ImageView::ContentMode::scaleAspectFill);
     EXPECT_EQ(view.imageViewBounds(), QRectF(0, 0, 150, 100));
     view.setFrame(QRectF(0, 0, 10, 7));
     EXPECT_EQ(view.imageViewBounds(), QRectF(0, 0, 10, 7));
@@ -121,11 +121,11 @@ TEST_F(AnimatableImageViewTest, FrameAndContentModeAnimateTogether)
     AnimatableImageView view;
     view.setImage(picture);
     view.setFrame(QRectF(0, 0, 100, 100));
-    view.setContentMode(ContentMode::scaleAspectFill);
+    view.setContentMode(ImageView::ContentMode::scaleAspectFill);
     EXPECT_EQ(view.imageView()->geometry(), QRect(-50, 0, 200, 100));
 
     View::animate(1.0, [&] {
-        view.setContentMode(ContentMode::scaleAspectFit);
+        view.setContentMode(ImageView::ContentMode::scaleAspectFit);
         view.setFrame(QRectF(0, 0, 300, 300));
     });
     // The model moved at once; the widgets follow the animation.
@@ -166,11 +166,11 @@ TEST(ImageViewTest, PaintsThePictureWhereItsContentModePutsIt)
         view.render(&out, QPoint(), QRegion(), QWidget::DrawChildren);
         return out;
     };
-    view.setContentMode(ContentMode::scaleAspectFit);
+    view.setContentMode(ImageView::ContentMode::scaleAspectFit);
     QImage out = render();
     EXPECT_EQ(out.pixelColor(20, 20), QColor(Qt::red));
     EXPECT_EQ(out.pixelColor(20, 5).alpha(), 0); // above the fitted 40 x 20 band
-    view.setContentMode(ContentMode::topLeft);
+    view.setContentMode(ImageView::ContentMode::topLeft);
     out = render();
     EXPECT_EQ(out.pixelColor(5, 5), QColor(Qt::red));
     EXPECT_EQ(out.pixelColor(30, 30).alpha(), 0);
