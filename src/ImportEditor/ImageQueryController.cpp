@@ -3,6 +3,7 @@
 #include "App/Constants.h"
 #include "App/Globals.h"
 #include "Controls/Loaders/LoaderView.h"
+#include "Controls/Loaders/SpinnerView.h"
 #include "Entries/EntryImages.h"
 #include "ImportEditor/ImageActivityIndicatorView.h"
 #include "ImportEditor/ImageCell.h"
