@@ -9,8 +9,8 @@ class ViewController;
 // What the image viewer's transitions ask of the root tab bar controller that
 // hosts the mini player: whether it is that controller with a mini player
 // that is in view, and to move the mini player (show true: out of the way;
-// false: back). The player's owner installs the real link; tests a fake. With
-// none installed no screen hosts a mini player. GUI thread only.
+// false: back). By default the root tab bar controller of the player
+// (CustomTabBarController) answers; tests install a fake. GUI thread only.
 class ImageViewerMiniPlayer
 {
 public:
@@ -21,7 +21,9 @@ public:
     virtual bool isMiniPlayerUp(ViewController *screen) = 0;
     virtual void updateMiniPlayer(ViewController *screen, bool show) = 0;
 
+    // The installed link, or the default one.
     static ImageViewerMiniPlayer *installed();
+    // Null restores the default.
     static void install(ImageViewerMiniPlayer *link);
 };
 
