@@ -1,6 +1,7 @@
 #include "ImportEditor/ImageViewerMiniPlayer.h"
 
 #include "Player/CustomTabBarController.h"
+#include "Player/PlayerViewController.h"
 #include "Player/PlayerView.h"
 
 namespace tarnik {
