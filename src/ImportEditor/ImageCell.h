@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Controls/ImageView.h"
+#include "ImportEditor/ImageActivityIndicatorView.h"
 #include "Platform/UI/CollectionViewCell.h"
 
 #include <QImage>
@@ -9,7 +10,6 @@
 namespace tarnik {
 
 class Image;
-class ImageActivityIndicatorView;
 
 
 // One square of the artwork search's grid (reuse identifier "ImageCell"): the
