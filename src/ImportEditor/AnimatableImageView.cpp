@@ -1,8 +1,8 @@
 #include "ImportEditor/AnimatableImageView.h"
 
 #include "App/Globals.h"
-#include "ImportEditor/Utilities.h"
 #include "Controls/ImageView.h"
+#include "ImportEditor/Utilities.h"
 #include "Platform/UI/View.h"
 
 #include <QPainterPath>
@@ -129,8 +129,8 @@ void AnimatableImageView::update()
     View::setValue(this, "innerHeight", inner.height());
 }
 
-#define TARNIK_PRESENTED_SETTER(name, expr)                                                                    \
-    void AnimatableImageView::name(double v)                                                                          \
+#define TARNIK_PRESENTED_SETTER(name, expr)                                                                            \
+    void AnimatableImageView::name(double v)                                                                           \
     {                                                                                                                  \
         expr;                                                                                                          \
         applyGeometry();                                                                                               \

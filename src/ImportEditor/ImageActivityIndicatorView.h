@@ -4,7 +4,6 @@
 
 namespace tarnik {
 
-
 // The result cell's busy indicator: a small spinning ring that is visible
 // exactly while it animates. Its motion runs on the AnimationDriver.
 class ImageActivityIndicatorView : public QWidget

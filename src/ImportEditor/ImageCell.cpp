@@ -1,7 +1,7 @@
 #include "ImportEditor/ImageCell.h"
 
-#include "ImportEditor/ImageActivityIndicatorView.h"
 #include "Controls/ImageView.h"
+#include "ImportEditor/ImageActivityIndicatorView.h"
 
 #include <QResizeEvent>
 

@@ -11,7 +11,6 @@ namespace tarnik {
 
 class Image;
 
-
 // One square of the artwork search's grid (reuse identifier "ImageCell"): the
 // result's picture filling the cell and a busy indicator over it while the
 // full picture downloads. The cell remembers which result it shows, so a

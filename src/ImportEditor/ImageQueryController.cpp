@@ -2,6 +2,7 @@
 
 #include "App/Constants.h"
 #include "App/Globals.h"
+#include "Controls/ImageView.h"
 #include "Controls/Loaders/LoaderView.h"
 #include "Controls/Loaders/SpinnerView.h"
 #include "Entries/EntryImages.h"
@@ -13,7 +14,6 @@
 #include "Platform/UI/BarButtonItem.h"
 #include "Platform/UI/DeviceProfile.h"
 #include "Platform/UI/GestureRecognizer.h"
-#include "Controls/ImageView.h"
 #include "Platform/UI/NavigationBar.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/NavigationItem.h"
@@ -155,7 +155,8 @@ void ImageQueryController::viewDidLoad()
     m_searchViewHeight = kSearchViewHeight;
     m_searchViewHeightConstant = 0.0;
     navigationItem()->setRightBarButtonItem(searchBarButtonItem());
-    auto *cancel = new BarButtonItem(_localizedString(QStringLiteral("Cancel")), BarButtonItem::Style::plain,
+    auto *cancel = new BarButtonItem(
+        _localizedString(QStringLiteral("Cancel")), BarButtonItem::Style::plain,
         [this](BarButtonItem *) { cancelButtonTapped(); }, this);
     navigationItem()->setLeftBarButtonItem(cancel);
     m_noticeLabel->hide();
@@ -191,7 +192,8 @@ void ImageQueryController::layoutChildViews()
     m_searchView->setGeometry(0, 0, bounds.width(), barHeight);
     m_searchView->setVisible(barHeight > 0);
     const int fieldHeight = 36;
-    m_searchTextField->setGeometry(8, qMax(0, (qRound(m_searchViewHeight) - fieldHeight) / 2) - (qRound(m_searchViewHeight) - barHeight),
+    m_searchTextField->setGeometry(8,
+        qMax(0, (qRound(m_searchViewHeight) - fieldHeight) / 2) - (qRound(m_searchViewHeight) - barHeight),
         bounds.width() - 16, fieldHeight);
     m_shadowLine->setGeometry(0, barHeight, bounds.width(), 1);
     const QRect grid(0, barHeight + 1, bounds.width(), qMax(0, bounds.height() - barHeight - 1));
@@ -247,8 +249,9 @@ void ImageQueryController::search()
     const quint64 generation = ++m_searchGeneration;
     QPointer<ImageQueryController> self(this);
     m_queryService->fetchImages(*m_searchTerm,
-        [self, generation, loaderGuard](const std::optional<ImageList> &results, const std::optional<UserManagerError> &error,
-            const std::optional<QString> &, const std::optional<QString> &) {
+        [self, generation, loaderGuard](const std::optional<ImageList> &results,
+            const std::optional<UserManagerError> &error, const std::optional<QString> &,
+            const std::optional<QString> &) {
             ImageList images = results.value_or(ImageList());
             // The results and the grid change together in one block, so the
             // grid never asks for a result the list no longer has.
@@ -258,9 +261,9 @@ void ImageQueryController::search()
                 if (!self || generation != self->m_searchGeneration)
                     return;
                 self->m_images = images;
-                self->setTitle(images.isEmpty() ? QString()
-                                                : QString::number(images.size())
-                            + _localizedString(QStringLiteral(" Covers")));
+                self->setTitle(images.isEmpty()
+                        ? QString()
+                        : QString::number(images.size()) + _localizedString(QStringLiteral(" Covers")));
                 if (error)
                     self->showNotice(error->message());
                 else
@@ -358,7 +361,8 @@ CollectionViewCell *ImageQueryController::cellForItem(CollectionView *collection
 {
     auto *cell = collectionView->dequeueReusableCell<ImageCell>(ImageCell::kReuseIdentifier, indexPath);
     const std::shared_ptr<Image> result = m_images.value(indexPath.item);
-    cell->setAccessibleName(_localizedString(QStringLiteral("Cover")) + QLatin1Char(' ') + QString::number(indexPath.item + 1));
+    cell->setAccessibleName(
+        _localizedString(QStringLiteral("Cover")) + QLatin1Char(' ') + QString::number(indexPath.item + 1));
     if (!result)
         return cell;
     cell->setRepresentedResult(result.get());

@@ -5,11 +5,10 @@
 #include "Platform/UI/CollectionView.h"
 #include "Platform/UI/ViewController.h"
 
-#include <QPointer>
-#include <optional>
-
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
+#include <optional>
 
 namespace tarnik {
 

@@ -157,8 +157,7 @@ void ImageQueryService::updateSearchResults(
         if (std::optional<ImageList> parsed = parsePayload(payload.toString())) {
             images = std::move(*parsed);
             completion(images,
-                images.isEmpty() ? std::optional<UserManagerError>(UserManagerError::emptyResultsError)
-                                   : std::nullopt,
+                images.isEmpty() ? std::optional<UserManagerError>(UserManagerError::emptyResultsError) : std::nullopt,
                 title, message);
             return;
         }

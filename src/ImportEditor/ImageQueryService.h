@@ -15,9 +15,9 @@ namespace tarnik {
 using ImageList = QList<std::shared_ptr<Image>>;
 // (results, error, reply title, reply message). Results are absent when the
 // term was empty or the request failed before a reply object existed.
-using ImageSearchCompletion = std::function<void(const std::optional<ImageList> &results,
-    const std::optional<UserManagerError> &error, const std::optional<QString> &title,
-    const std::optional<QString> &message)>;
+using ImageSearchCompletion
+    = std::function<void(const std::optional<ImageList> &results, const std::optional<UserManagerError> &error,
+        const std::optional<QString> &title, const std::optional<QString> &message)>;
 
 // Turns a search term into one artwork query to the web service (through
 // UserManager::shared()) and the reply into results. The search screen owns
@@ -50,8 +50,7 @@ private:
     {
         ImageList images;
     };
-    static void updateSearchResults(
-        State *state, const QVariantMap &reply, const ImageSearchCompletion &completion);
+    static void updateSearchResults(State *state, const QVariantMap &reply, const ImageSearchCompletion &completion);
 
     // Shared with the queries in flight, which outlive a service whose screen
     // went away: they still complete, and store nothing.

@@ -1,12 +1,12 @@
 #include "ImportEditor/ImageViewerController.h"
 
 #include "App/Globals.h"
+#include "Controls/ImageView.h"
 #include "Entries/EntryImages.h"
 #include "ImportEditor/ImageViewerControllerDelegate.h"
 #include "ImportEditor/ImageViewerTransitioningHandler.h"
 #include "Platform/UI/AnimationDriver.h"
 #include "Platform/UI/GestureRecognizer.h"
-#include "Controls/ImageView.h"
 
 #include <QIcon>
 #include <QPixmap>
@@ -33,8 +33,9 @@ QToolButton *makeButton(QWidget *parent, const QString &objectName, const QStrin
     button->setCursor(Qt::PointingHandCursor);
     button->setAccessibleName(name);
     button->setToolTip(name);
-    button->setStyleSheet(QStringLiteral("QToolButton { background: rgba(0, 0, 0, 110); border: none; border-radius: 22px; }"
-                                         "QToolButton:pressed { background: rgba(255, 255, 255, 60); }"));
+    button->setStyleSheet(
+        QStringLiteral("QToolButton { background: rgba(0, 0, 0, 110); border: none; border-radius: 22px; }"
+                       "QToolButton:pressed { background: rgba(255, 255, 255, 60); }"));
     return button;
 }
 
@@ -193,9 +194,8 @@ void ImageViewerController::viewDidLayoutSubviews()
     if (!m_scrollView || !m_imageView)
         return;
     const QSizeF content = m_scrollView->contentSize();
-    m_scrollView->setContentOffset(
-        QPointF(m_currentOffsetPercentage.x() * (content.width() - m_scrollView->width()),
-            m_currentOffsetPercentage.y() * (content.height() - m_scrollView->height())));
+    m_scrollView->setContentOffset(QPointF(m_currentOffsetPercentage.x() * (content.width() - m_scrollView->width()),
+        m_currentOffsetPercentage.y() * (content.height() - m_scrollView->height())));
     const double fitting = fittingScale();
     m_scrollView->setMinimumZoomScale(fitting);
     centerImage();

@@ -5,17 +5,14 @@
 #include "Platform/UI/ScrollView.h"
 #include "Platform/UI/ViewController.h"
 
+#include <QAbstractButton>
 #include <QImage>
 #include <QPointF>
-#include <QAbstractButton>
 #include <QPointer>
 #include <deque>
 #include <memory>
 
-
-
 namespace tarnik {
-
 
 class ImageViewerControllerDelegate;
 class ImageViewerTransitioningHandler;

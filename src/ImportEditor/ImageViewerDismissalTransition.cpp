@@ -1,10 +1,10 @@
 #include "ImportEditor/ImageViewerDismissalTransition.h"
 
+#include "Controls/ImageView.h"
 #include "ImportEditor/AnimatableImageView.h"
 #include "ImportEditor/ImageViewerController.h"
 #include "ImportEditor/ImageViewerMiniPlayer.h"
 #include "ImportEditor/ImageViewerPresentationTransition.h"
-#include "Controls/ImageView.h"
 #include "Platform/UI/TabBar.h"
 #include "Platform/UI/TabBarController.h"
 #include "Platform/UI/View.h"
@@ -30,8 +30,8 @@ ImageViewerDismissalTransition::~ImageViewerDismissalTransition()
 {
     // The widgets are parentless while no transition runs; one still in a
     // container goes with it.
-    for (QWidget *view : { static_cast<QWidget *>(m_animatableImageView.data()), m_fadeView.data(),
-             m_tabBarSnapshot.data() }) {
+    for (QWidget *view :
+        { static_cast<QWidget *>(m_animatableImageView.data()), m_fadeView.data(), m_tabBarSnapshot.data() }) {
         if (view && !view->parentWidget())
             delete view;
     }
@@ -141,8 +141,8 @@ void ImageViewerDismissalTransition::update(double percentage)
     QWidget *container = m_transitionContext->containerView();
     if (toTabBarController() && m_tabBarSnapshot && container)
         View::setFrame(m_tabBarSnapshot,
-            QRect(0, qRound(container->height() - m_tabBarSnapshot->height() * percentage),
-                m_tabBarSnapshot->width(), m_tabBarSnapshot->height()));
+            QRect(0, qRound(container->height() - m_tabBarSnapshot->height() * percentage), m_tabBarSnapshot->width(),
+                m_tabBarSnapshot->height()));
 }
 
 void ImageViewerDismissalTransition::update(const QTransform &transform)

@@ -1,17 +1,14 @@
 #pragma once
 
 #include "Controls/ImageView.h"
+#include "ImportEditor/AnimatableImageView.h"
 #include "Platform/UI/Transitioning.h"
 
 #include <QPointer>
 #include <QTransform>
-#include "ImportEditor/AnimatableImageView.h"
 #include <QWidget>
 
 namespace tarnik {
-
-class AnimatableImageView;
-
 
 // Takes the image viewer away: its picture flies back into the source image
 // view (taking that view's content mode and corner radius) while the black

@@ -1,8 +1,8 @@
 #include "ImportEditor/ImageViewerMiniPlayer.h"
 
 #include "Player/CustomTabBarController.h"
-#include "Player/PlayerViewController.h"
 #include "Player/PlayerView.h"
+#include "Player/PlayerViewController.h"
 
 namespace tarnik {
 

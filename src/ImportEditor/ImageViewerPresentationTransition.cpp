@@ -1,9 +1,9 @@
 #include "ImportEditor/ImageViewerPresentationTransition.h"
 
+#include "Controls/ImageView.h"
 #include "ImportEditor/AnimatableImageView.h"
 #include "ImportEditor/ImageViewerController.h"
 #include "ImportEditor/ImageViewerMiniPlayer.h"
-#include "Controls/ImageView.h"
 #include "Platform/UI/TabBar.h"
 #include "Platform/UI/TabBarController.h"
 #include "Platform/UI/View.h"

@@ -9,7 +9,6 @@
 
 namespace tarnik {
 
-
 class TabBarController;
 
 // Brings the image viewer in: a copy of the picture flies from the source

@@ -21,8 +21,8 @@ std::shared_ptr<ViewControllerAnimatedTransitioning> ImageViewerTransitioningHan
     return dismissalTransition;
 }
 
-std::shared_ptr<ViewControllerInteractiveTransitioning> ImageViewerTransitioningHandler::interactionControllerForDismissal(
-    ViewControllerAnimatedTransitioning *)
+std::shared_ptr<ViewControllerInteractiveTransitioning>
+ImageViewerTransitioningHandler::interactionControllerForDismissal(ViewControllerAnimatedTransitioning *)
 {
     return dismissInteractively ? dismissalInteractor : nullptr;
 }

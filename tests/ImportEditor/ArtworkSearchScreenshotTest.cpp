@@ -26,10 +26,7 @@ class Presenter : public ViewController, public ImageQueryControllerDelegate
 {
 public:
     void imageQueryControllerDidCancel(ImageQueryController *controller) override { controller->dismiss(true); }
-    void imageQueryController(ImageQueryController *controller, const QImage &) override
-    {
-        controller->dismiss(true);
-    }
+    void imageQueryController(ImageQueryController *controller, const QImage &) override { controller->dismiss(true); }
 };
 
 using ArtworkSearchScreenshot = test::ScreenTest;

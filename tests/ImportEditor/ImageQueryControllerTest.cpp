@@ -1,6 +1,7 @@
+#include "ImportEditor/ImageQueryController.h"
+
 #include "App/ScreenAlertPresenter.h"
 #include "ImportEditor/ImageCell.h"
-#include "ImportEditor/ImageQueryController.h"
 #include "ImportEditor/ImageQueryControllerDelegate.h"
 #include "ImportEditor/ImageViewerController.h"
 #include "Platform/UI/BarButtonItem.h"

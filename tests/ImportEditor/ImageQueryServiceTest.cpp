@@ -149,7 +149,8 @@ TEST_F(ImageQueryServiceNetworkTest, PostsTheCleanedTermAndReadsTheResults)
     ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.called; }, 5000));
     ASSERT_EQ(service.server.requests().size(), 1);
     EXPECT_EQ(service.server.requests().at(0).method, "POST");
-    EXPECT_TRUE(service.server.requests().at(0).body.startsWith("term=++albums&")) << service.server.requests().at(0).body.toStdString();
+    EXPECT_TRUE(service.server.requests().at(0).body.startsWith("term=++albums&"))
+        << service.server.requests().at(0).body.toStdString();
     ASSERT_TRUE(outcome.results.has_value());
     EXPECT_EQ(outcome.results->size(), 3);
     EXPECT_EQ(outcome.error, std::nullopt);
@@ -165,13 +166,9 @@ TEST_F(ImageQueryServiceNetworkTest, BadRepliesEndInTheirErrors)
         bool results;
     };
     const Case cases[] = {
-        { "not JSON", [] { return answer("<html>nope</html>"); },
-            UserManagerError::parsingError, false },
+        { "not JSON", [] { return answer("<html>nope</html>"); }, UserManagerError::parsingError, false },
         { "empty body", [] { return answer(""); }, UserManagerError::nilDataError, false },
-        { "10,000 levels deep",
-            [] {
-                return answer(QByteArray(10'000, '[') + QByteArray(10'000, ']'));
-            },
+        { "10,000 levels deep", [] { return answer(QByteArray(10'000, '[') + QByteArray(10'000, ']')); },
             UserManagerError::parsingError, false },
         { "50 MB long",
             [] {

@@ -1,8 +1,8 @@
 #include "ImportEditor/Image.h"
+
 #include "ImportEditor/ImageActivityIndicatorView.h"
 #include "ImportEditor/ImageCell.h"
 #include "ImportEditor/ImageDownloader.h"
-
 #include "Support/ArtworkServiceFixture.h"
 
 #include <QBuffer>

@@ -1,5 +1,6 @@
-#include "ImportEditor/AnimatableImageView.h"
 #include "ImportEditor/ImageViewerController.h"
+
+#include "ImportEditor/AnimatableImageView.h"
 #include "ImportEditor/ImageViewerControllerDelegate.h"
 #include "ImportEditor/ImageViewerMiniPlayer.h"
 #include "ImportEditor/ImageViewerTransitioningHandler.h"

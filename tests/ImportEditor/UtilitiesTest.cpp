@@ -1,6 +1,7 @@
-#include "ImportEditor/AnimatableImageView.h"
 #include "ImportEditor/Utilities.h"
+
 #include "Controls/ImageView.h"
+#include "ImportEditor/AnimatableImageView.h"
 #include "Platform/UI/View.h"
 #include "Support/UiTestSupport.h"
 
