@@ -1,10 +1,15 @@
 #include "App/MainStoryboard.h"
 
 #include "App/PlaceholderViewController.h"
+#include "ImportEditor/ImageQueryController.h"
+#include "ImportEditor/ImageViewerController.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/Storyboard.h"
 #include "Platform/UI/TabBarController.h"
 #include "Platform/UI/TabBarItem.h"
+#include "Player/CustomTabBarController.h"
+#include "Player/PlayerViewController.h"
+#include "Player/VideoPlayerViewController.h"
 #include "Settings/FirstViewController.h"
 #include "Settings/GuideViewController.h"
 #include "Settings/PagingViewController.h"
@@ -36,23 +41,30 @@ QIcon tabIcon(int index)
 
 ViewController *makeRoot()
 {
-    auto *root = new TabBarController;
+    auto *root = new CustomTabBarController;
     QList<ViewController *> tabs;
     const QStringList titles = tabTitles();
+    const Storyboard storyboard(kName);
     for (int i = 0; i < titles.size(); ++i) {
-        // The Home, Ringtones and Settings tabs hold their screens; Files waits for its own.
-        ViewController *screen = nullptr;
-        if (i == 0)
-            screen = Storyboard(kName).instantiateViewController(QStringLiteral("PagingViewController"));
-        else if (i == 2)
-            screen = Storyboard(kName).instantiateViewController(QStringLiteral("RingtoneViewController"));
-        else if (i == 3)
-            screen = Storyboard(kName).instantiateViewController(QStringLiteral("PreferenceViewController"));
-        else
-            screen = new PlaceholderViewController(titles[i]);
-        auto *nav = new NavigationController(screen);
-        if (i == 0)
-            nav->setNavigationBarHidden(true, false); // the guide's slides fill the tab
+        // Each tab holds its screen; the browser tab shows the browser once it is registered.
+        ViewController *nav = nullptr;
+        if (i == 1 && storyboard.contains(QStringLiteral("DirectoryNavigationController")))
+            nav = storyboard.instantiateViewController(QStringLiteral("DirectoryNavigationController"));
+        if (!nav) {
+            ViewController *screen = nullptr;
+            if (i == 0)
+                screen = storyboard.instantiateViewController(QStringLiteral("PagingViewController"));
+            else if (i == 2)
+                screen = storyboard.instantiateViewController(QStringLiteral("RingtoneViewController"));
+            else if (i == 3)
+                screen = storyboard.instantiateViewController(QStringLiteral("PreferenceViewController"));
+            else
+                screen = new PlaceholderViewController(titles[i]);
+            auto *navigation = new NavigationController(screen);
+            if (i == 0)
+                navigation->setNavigationBarHidden(true, false); // the guide's slides fill the tab
+            nav = navigation;
+        }
         nav->tabBarItem()->setTitle(titles[i]);
         nav->tabBarItem()->setImage(tabIcon(i));
         nav->tabBarItem()->setTag(i);
@@ -78,6 +90,10 @@ void registerScreens()
     Storyboard::registerClass<PagingViewController>(kName);
     Storyboard::registerFactory(kName, QStringLiteral("RootTabBarController"), &makeRoot);
     Storyboard::setInitialIdentifier(kName, QStringLiteral("RootTabBarController"));
+    Storyboard::registerClass<ImageViewerController>(kName);
+    Storyboard::registerClass<ImageQueryController>(kName);
+    Storyboard::registerClass<PlayerViewController>(kName);
+    Storyboard::registerClass<VideoPlayerViewController>(kName);
 }
 
 } // namespace tarnik::MainStoryboard

@@ -3,6 +3,7 @@
 #include "Platform/UI/AnimationDriver.h"
 
 #include <QPainter>
+#include <QPainterPath>
 #include <QPointer>
 #include <cfloat>
 #include <cmath>
@@ -38,6 +39,63 @@ void ImageView::setContentMode(ContentMode mode)
 {
     m_contentMode = mode;
     update();
+}
+
+void ImageView::setCornerRadius(double radius)
+{
+    m_cornerRadius = radius;
+    update();
+}
+
+QSizeF ImageView::imageSize() const
+{
+    return m_image.isNull() ? QSizeF() : QSizeF(m_image.size()) / std::max(1.0, m_image.devicePixelRatio());
+}
+
+void ImageView::sizeToFit()
+{
+    const QSizeF size = imageSize();
+    resize(QSize(int(std::ceil(size.width())), int(std::ceil(size.height()))));
+}
+
+QRectF ImageView::imageRect(ContentMode mode, const QSizeF &imageSize, const QSizeF &bounds)
+{
+    const double w = imageSize.width();
+    const double h = imageSize.height();
+    const double W = bounds.width();
+    const double H = bounds.height();
+    if (w <= 0 || h <= 0)
+        return {};
+    switch (mode) {
+    case ContentMode::scaleToFill:
+        return QRectF(0, 0, W, H);
+    case ContentMode::scaleAspectFit:
+    case ContentMode::scaleAspectFill:
+    case ContentMode::redraw: {
+        const QSizeF scaled = imageSize.scaled(
+            bounds, mode == ContentMode::scaleAspectFit ? Qt::KeepAspectRatio : Qt::KeepAspectRatioByExpanding);
+        return QRectF(QPointF((W - scaled.width()) / 2.0, (H - scaled.height()) / 2.0), scaled);
+    }
+    case ContentMode::center:
+        return QRectF((W - w) / 2.0, (H - h) / 2.0, w, h);
+    case ContentMode::top:
+        return QRectF((W - w) / 2.0, 0, w, h);
+    case ContentMode::bottom:
+        return QRectF((W - w) / 2.0, H - h, w, h);
+    case ContentMode::left:
+        return QRectF(0, (H - h) / 2.0, w, h);
+    case ContentMode::right:
+        return QRectF(W - w, (H - h) / 2.0, w, h);
+    case ContentMode::topLeft:
+        return QRectF(0, 0, w, h);
+    case ContentMode::topRight:
+        return QRectF(W - w, 0, w, h);
+    case ContentMode::bottomLeft:
+        return QRectF(0, H - h, w, h);
+    case ContentMode::bottomRight:
+        return QRectF(W - w, H - h, w, h);
+    }
+    return {};
 }
 
 void ImageView::setTemplate(bool isTemplate)
@@ -104,21 +162,7 @@ void ImageView::paintEvent(QPaintEvent *)
     if (picture.isNull() || width() <= 0 || height() <= 0)
         return;
     const QSizeF natural = QSizeF(picture.size()) / std::max(1.0, picture.devicePixelRatio());
-    QRectF target(QPointF(0, 0), QSizeF(size()));
-    switch (m_contentMode) {
-    case ContentMode::scaleToFill:
-        break;
-    case ContentMode::scaleAspectFit:
-    case ContentMode::scaleAspectFill: {
-        const QSizeF scaled = natural.scaled(size(),
-            m_contentMode == ContentMode::scaleAspectFit ? Qt::KeepAspectRatio : Qt::KeepAspectRatioByExpanding);
-        target = QRectF(QPointF((width() - scaled.width()) / 2.0, (height() - scaled.height()) / 2.0), scaled);
-        break;
-    }
-    case ContentMode::center:
-        target = QRectF(QPointF((width() - natural.width()) / 2.0, (height() - natural.height()) / 2.0), natural);
-        break;
-    }
+    const QRectF target = imageRect(m_contentMode, natural, QSizeF(size()));
     if (m_template) {
         QImage tinted = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         QPainter tp(&tinted);
@@ -130,6 +174,12 @@ void ImageView::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setClipRect(rect());
+    if (m_cornerRadius > 0) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath clip;
+        clip.addRoundedRect(QRectF(rect()), m_cornerRadius, m_cornerRadius);
+        painter.setClipPath(clip);
+    }
     painter.drawImage(target, picture);
 }
 

@@ -3,7 +3,7 @@
 
 #include "App/Constants.h"
 #include "App/QueryOperation.h"
-#include "LoopbackHttpServer.h"
+#include "Support/LoopbackHttpServer.h"
 #include "Platform/Dispatch.h"
 #include "Platform/OperationQueue.h"
 #include "Support/FakeAlertPresenter.h"

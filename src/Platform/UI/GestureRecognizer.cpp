@@ -152,6 +152,9 @@ bool GestureRecognizer::eventFilter(QObject *watched, QEvent *event)
     if (watched != m_view)
         return false;
     switch (event->type()) {
+    // The second press of a double click arrives as a double-click event;
+    // it is a touch down like any other (a double tap needs it).
+    case QEvent::MouseButtonDblClick:
     case QEvent::MouseButtonPress: {
         auto *e = static_cast<QMouseEvent *>(event);
         if (e->button() == Qt::LeftButton)

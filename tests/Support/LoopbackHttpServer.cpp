@@ -1,4 +1,4 @@
-#include "LoopbackHttpServer.h"
+#include "Support/LoopbackHttpServer.h"
 
 #include <QTcpSocket>
 
@@ -57,7 +57,8 @@ void LoopbackHttpServer::serve(QTcpSocket *socket)
     QByteArray reply = "HTTP/1.1 " + QByteArray::number(response.status) + " Status\r\n";
     for (const auto &[name, value] : response.headers)
         reply += name + ": " + value + "\r\n";
-    reply += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n\r\n";
+    const qint64 announced = response.declaredLength >= 0 ? response.declaredLength : response.body.size();
+    reply += "Content-Length: " + QByteArray::number(announced) + "\r\nConnection: close\r\n\r\n";
     reply += response.body;
     socket->write(reply);
     socket->disconnectFromHost();

@@ -1,6 +1,6 @@
 #pragma once
 
-// A tiny HTTP/1.1 server on 127.0.0.1 for the web-service client's tests: it
+// A tiny HTTP/1.1 server on 127.0.0.1 for tests of web clients: it
 // records each request and answers it with what the test's handler returns
 // (or keeps the connection silent). One request per connection.
 #include <QByteArray>
@@ -34,6 +34,9 @@ public:
         QList<std::pair<QByteArray, QByteArray>> headers;
         // Keep the connection open and never answer.
         bool silent = false;
+        // When set, the Content-Length announced instead of the body's own
+        // (a longer one makes the server close mid-body).
+        qint64 declaredLength = -1;
     };
     using Handler = std::function<Response(const Request &)>;
 
