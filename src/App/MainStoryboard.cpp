@@ -7,6 +7,7 @@
 #include "Platform/UI/TabBarItem.h"
 #include "Player/CustomTabBarController.h"
 #include "Player/PlayerViewController.h"
+#include "Player/StandalonePlayerViewController.h"
 #include "Player/VideoPlayerViewController.h"
 
 #include <QApplication>
@@ -67,6 +68,7 @@ void registerScreens()
     Storyboard::setInitialIdentifier(kName, QStringLiteral("RootTabBarController"));
     Storyboard::registerClass<PlayerViewController>(kName);
     Storyboard::registerClass<VideoPlayerViewController>(kName);
+    Storyboard::registerClass<StandalonePlayerViewController>(kName);
 }
 
 } // namespace tarnik::MainStoryboard

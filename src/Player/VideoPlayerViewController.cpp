@@ -86,7 +86,7 @@ void VideoPlayerViewController::loadView()
     m_videoView->setBackgroundColor(Qt::black);
     m_videoView->setAccessibleName(QStringLiteral("Video"));
 
-    m_closeButton = makeButton(root, QStringLiteral("close"), QStringLiteral("Close"));
+    m_closeButton = makeButton(root, QStringLiteral("videoClose"), QStringLiteral("Close"));
     m_controls = new ControlsBar(root);
     m_playbackButton = makeButton(m_controls, QStringLiteral("videoPlay"), QStringLiteral("Play"));
     m_elapsed = makeTimeLabel(m_controls, Qt::AlignRight);
