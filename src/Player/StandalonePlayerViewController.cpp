@@ -70,8 +70,7 @@ void StandalonePlayerViewController::startPlayback(const std::shared_ptr<Entry> 
     // What the shared player did before this screen first showed is what
     // closing gives back; a later reappearance must not save this screen's
     // own entry over it.
-    if (player.queue() && !m_hasSaved) {
-        m_hasSaved = true;
+    if (!m_hasSaved && player.queue()) {
         m_savedQueue = player.queue();
         m_savedDelegate = player.delegate();
         m_savedDelegateObject = dynamic_cast<QObject *>(m_savedDelegate);
@@ -79,6 +78,7 @@ void StandalonePlayerViewController::startPlayback(const std::shared_ptr<Entry> 
         m_savedIndex = player.currentIndex();
         m_savedIsPlaying = player.isPlaying();
     }
+    m_hasSaved = true;
     if (player.queue()) {
         player.pause();
         player.setCurrentIndex(-1);
@@ -119,19 +119,14 @@ void StandalonePlayerViewController::restore()
         player.play(index, false);
         return;
     }
+    if (inside) {
+        // Paused: the saved item is loaded again and stays paused, so the
+        // saved entry is current and shown again.
+        player.setCurrentIndex(-1);
+        player.play(index, false);
+    }
     player.pause();
     player.setCurrentIndex(index);
-    if (inside) {
-        // Paused: the saved item is made current again without playing it.
-        const auto item = player.playerItems().at(index);
-        item->seek(MediaTime::zero());
-        player.replaceCurrentItem(item);
-        if (delegate) {
-            delegate->playerDidLoadItem(!player.isVideo());
-            delegate->playerDidChangeItem();
-            delegate->playerDidChangePlaybackState();
-        }
-    }
 }
 
 void StandalonePlayerViewController::closePlayerViewController()

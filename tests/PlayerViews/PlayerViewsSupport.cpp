@@ -72,6 +72,7 @@ void PlayerScreenTest::TearDown()
     player.pause();
     player.setDelegate(nullptr);
     player.setQueue(Player::EntryList {});
+    player.setQueue(std::nullopt);
     player.setCurrentIndex(-1);
     player.replaceCurrentItem(nullptr);
     ScreenTest::TearDown();
@@ -92,6 +93,7 @@ std::shared_ptr<Entry> PlayerScreenTest::entry(int i, bool video)
     metadata.albumName = QStringLiteral("Album %1").arg(i);
     metadata.artwork = png(QColor::fromHsv((i * 70) % 360, 200, 200));
     e->setMetadata(metadata);
+    e->setState(UpdateState::updated);
     return e;
 }
 
