@@ -1,4 +1,4 @@
-#include "PlayerViewsSupport.h"
+#include "Support/PlayerScreenSupport.h"
 
 #include "Platform/UI/GestureRecognizer.h"
 #include "Platform/UI/TabBar.h"

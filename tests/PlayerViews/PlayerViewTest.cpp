@@ -1,4 +1,4 @@
-#include "PlayerViewsSupport.h"
+#include "Support/PlayerScreenSupport.h"
 
 #include "App/Extensions.h"
 #include "App/Preferences.h"

@@ -1,4 +1,4 @@
-#include "PlayerViewsSupport.h"
+#include "Support/PlayerScreenSupport.h"
 
 #include "App/AlertPresenting.h"
 #include "App/MainStoryboard.h"
@@ -31,6 +31,8 @@ QByteArray png(const QColor &colour)
 }
 } // namespace
 
+bool PlayerScreenTest::realBackend = false;
+
 FakePlaybackBackend &PlayerScreenTest::fake()
 {
     return *sharedFake();
@@ -40,6 +42,10 @@ void PlayerScreenTest::SetUp()
 {
     ScreenTest::SetUp();
     static const bool made = [] {
+        if (realBackend) {
+            Player::shared();
+            return true;
+        }
         // The shared player is made once per process: on the fake backend.
         PlaybackBackend::setFactory([] {
             auto backend = std::make_unique<FakePlaybackBackend>();

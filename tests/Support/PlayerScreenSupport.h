@@ -1,7 +1,7 @@
 #pragma once
 
 // The app's root tab bar host in a window, with the shared player on the fake
-// backend, the virtual clock for delays and the animation driver in manual mode.
+// backend (or, in a test program that sets realBackend first, the real one), the virtual clock for delays and the animation driver in manual mode.
 
 #include "App/AppDelegate.h"
 #include "Entries/Entry.h"
@@ -25,6 +25,8 @@ public:
     void SetUp() override;
     void TearDown() override;
 
+    // Set before the first test of a program to make the shared player on Qt Multimedia.
+    static bool realBackend;
     static FakePlaybackBackend &fake();
     // Entries whose metadata is known: "Title i", "Artist i", "Album i" and a
     // 4x4 picture of a colour of its own.
