@@ -157,7 +157,9 @@ PlayerView::PlayerView(QWidget *parent)
     m_elapsedLabel->setText(QStringLiteral("0:00"));
     m_remainingLabel->setText(QStringLiteral("-:--"));
     m_imageView->setImage(PlayerImages::image(QStringLiteral("blank"), QSize(256, 256)), QStringLiteral("blank"));
-    setType(PlayerViewType::maxi);
+    // The form starts as maxi without its configuration: the video layer is
+    // made only when a screen sets the form.
+    applyFormLook();
 }
 
 PlayerView::~PlayerView()
@@ -201,9 +203,16 @@ void PlayerView::setType(PlayerViewType type)
     case PlayerViewType::fake:
     case PlayerViewType::mini:
         m_playbackSlider->setThumbImage({});
+        // The bars show artwork only, never a video picture.
+        removePlayerLayer();
         break;
     }
-    const bool full = type == PlayerViewType::maxi;
+    applyFormLook();
+}
+
+void PlayerView::applyFormLook()
+{
+    const bool full = m_type == PlayerViewType::maxi;
     m_playbackSlider->setEnabled(full);
     m_playbackSlider->setAttribute(Qt::WA_TransparentForMouseEvents, !full);
     m_playbackSlider->trackHeight = full ? 3 : 2;
