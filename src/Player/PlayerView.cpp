@@ -162,11 +162,7 @@ PlayerView::PlayerView(QWidget *parent)
     applyFormLook();
 }
 
-PlayerView::~PlayerView()
-{
-    if (m_sliderRelease)
-        m_sliderRelease = 0;
-}
+PlayerView::~PlayerView() = default;
 
 QRect PlayerView::frameFor(PlayerViewType type)
 {

@@ -10,6 +10,7 @@
 #include "Platform/UI/View.h"
 #include "Player/ArtworkView.h"
 #include "Player/CustomTabBar.h"
+#include "Player/PlayerImages.h"
 #include "Player/PlayerSlider.h"
 #include "Player/SlidingLabel.h"
 #include "Player/VolumeSlider.h"
@@ -446,4 +447,19 @@ TEST_F(PlayerViewTest, PausingShrinksTheFullPlayersPicture)
     mini()->playbackButton()->click();
     wait(0.3);
     EXPECT_EQ(View::transform(maxi()->imageView()), QTransform());
+}
+
+TEST(PlayerImagesTest, TheBundleHasEveryPlayerPicture)
+{
+    for (const QString &name : PlayerImages::names()) {
+        EXPECT_FALSE(PlayerImages::icon(name).isNull()) << name.toStdString();
+        const QImage image = PlayerImages::image(name, QSize(24, 24));
+        ASSERT_FALSE(image.isNull()) << name.toStdString();
+        // A drawing, not an empty canvas.
+        bool painted = false;
+        for (int y = 0; y < image.height() && !painted; ++y)
+            for (int x = 0; x < image.width() && !painted; ++x)
+                painted = qAlpha(image.pixel(x, y)) > 0;
+        EXPECT_TRUE(painted) << name.toStdString();
+    }
 }
