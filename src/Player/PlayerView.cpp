@@ -1,7 +1,6 @@
 #include "Player/PlayerView.h"
 
 #include "App/AppDelegate.h"
-#include "Platform/UI/Window.h"
 #include "App/Constants.h"
 #include "App/Extensions.h"
 #include "App/Globals.h"
@@ -14,6 +13,7 @@
 #include "Platform/UI/GestureRecognizer.h"
 #include "Platform/UI/TabBar.h"
 #include "Platform/UI/View.h"
+#include "Platform/UI/Window.h"
 #include "Player/ArtworkView.h"
 #include "Player/CustomTabBarController.h"
 #include "Player/PlayerImages.h"
@@ -378,7 +378,8 @@ void PlayerView::playbackSliderDidStartEditing()
 
 void PlayerView::playbackSliderDidChangeValue()
 {
-    const double seconds = Player::shared().duration().seconds() * (m_playbackSlider->sliderPosition() / double(PlayerSlider::kSteps));
+    const double seconds
+        = Player::shared().duration().seconds() * (m_playbackSlider->sliderPosition() / double(PlayerSlider::kSteps));
     m_elapsedLabel->setText(timeString(MediaTime::fromSeconds(std::isfinite(seconds) ? seconds : 0.0)));
 }
 

@@ -86,10 +86,13 @@ void PlayerViewTransitioningAnimator::animatePresentation(ViewControllerContextT
         mini->hide();
     tabBar->hide();
 
-    View::animate(0.1, [fake] {
-        if (fake)
-            View::setAlpha(fake, 0.0);
-    }, {}, 0.0, TimingFunction::linear());
+    View::animate(
+        0.1,
+        [fake] {
+            if (fake)
+                View::setAlpha(fake, 0.0);
+        },
+        {}, 0.0, TimingFunction::linear());
     QPointer<QWidget> snapshot = m_tabBarSnapshot;
     const QPointer<PlayerView> miniGuard(mini);
     const QPointer<QWidget> barGuard(tabBar);

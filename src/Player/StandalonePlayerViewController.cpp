@@ -19,7 +19,8 @@ StandalonePlayerViewController::~StandalonePlayerViewController() = default;
 StandalonePlayerViewController *StandalonePlayerViewController::make(const std::shared_ptr<Entry> &entry)
 {
     const Storyboard storyboard(MainStoryboard::kName);
-    auto *screen = storyboard.instantiate<StandalonePlayerViewController>(QStringLiteral("StandalonePlayerViewController"));
+    auto *screen
+        = storyboard.instantiate<StandalonePlayerViewController>(QStringLiteral("StandalonePlayerViewController"));
     screen->entry = entry;
     return screen;
 }
@@ -60,8 +61,8 @@ void StandalonePlayerViewController::setUpView()
     view->setPalette(palette);
     // One entry, no picture of its video.
     view->removePlayerLayer();
-    connect(view->closeButton(), &QToolButton::clicked, this,
-        &StandalonePlayerViewController::closePlayerViewController);
+    connect(
+        view->closeButton(), &QToolButton::clicked, this, &StandalonePlayerViewController::closePlayerViewController);
 }
 
 void StandalonePlayerViewController::startPlayback(const std::shared_ptr<Entry> &target)

@@ -1,10 +1,10 @@
 #include "Player/VideoPlayerViewController.h"
 
 #include "App/AppDelegate.h"
-#include "Platform/UI/Window.h"
 #include "App/Extensions.h"
 #include "Platform/Playback/PlatformPlayer.h"
 #include "Platform/Playback/PlayerLayer.h"
+#include "Platform/UI/Window.h"
 #include "Player/Player.h"
 #include "Player/PlayerImages.h"
 #include "Player/PlayerSlider.h"
@@ -109,7 +109,9 @@ void VideoPlayerViewController::loadView()
     connect(m_slider, &QSlider::sliderMoved, this, [this] {
         if (!m_player)
             return;
-        const double total = PlatformPlayer::microseconds(m_player->currentItem() ? m_player->currentItem()->duration() : MediaTime::zero()) / 1e6;
+        const double total = PlatformPlayer::microseconds(
+                                 m_player->currentItem() ? m_player->currentItem()->duration() : MediaTime::zero())
+            / 1e6;
         m_elapsed->setText(timeString(total * m_slider->sliderPosition() / double(PlayerSlider::kSteps)));
     });
     connect(m_slider, &QSlider::sliderReleased, this, [this] {

@@ -1,5 +1,3 @@
-#include "Support/PlayerScreenSupport.h"
-
 #include "Platform/Playback/PlayerLayer.h"
 #include "Platform/UI/GestureRecognizer.h"
 #include "Player/ArtworkView.h"
@@ -7,6 +5,7 @@
 #include "Player/StandalonePlayerViewController.h"
 #include "Player/VideoPlayerViewController.h"
 #include "Support/MediaFixtures.h"
+#include "Support/PlayerScreenSupport.h"
 
 #include <QTemporaryDir>
 #include <QToolButton>

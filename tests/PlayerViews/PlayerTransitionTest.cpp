@@ -1,5 +1,3 @@
-#include "Support/PlayerScreenSupport.h"
-
 #include "Platform/UI/GestureRecognizer.h"
 #include "Platform/UI/TabBar.h"
 #include "Platform/UI/View.h"
@@ -7,6 +5,7 @@
 #include "Player/PanDirectionGestureRecognizer.h"
 #include "Player/PlayerViewTransitioningHandler.h"
 #include "Player/PlayerViewTransitioningInteractor.h"
+#include "Support/PlayerScreenSupport.h"
 
 #include <QToolButton>
 

@@ -1,5 +1,3 @@
-#include "Support/PlayerScreenSupport.h"
-
 #include "App/Extensions.h"
 #include "App/Preferences.h"
 #include "Platform/Mpris/NowPlayingInfoCenter.h"
@@ -14,6 +12,7 @@
 #include "Player/PlayerSlider.h"
 #include "Player/SlidingLabel.h"
 #include "Player/VolumeSlider.h"
+#include "Support/PlayerScreenSupport.h"
 
 #include <QAccessible>
 #include <QLabel>
@@ -361,7 +360,8 @@ TEST_F(PlayerViewTest, TheTabBarShowsOnlyIconsWhenCompact)
         QMargins insets;
         QPointF offset;
     };
-    for (const Row &row : { Row { 375, QMargins(0, 6, 0, -6), QPointF(0, 30000) }, Row { 768, QMargins(), QPointF() } }) {
+    for (const Row &row :
+        { Row { 375, QMargins(0, 6, 0, -6), QPointF(0, 30000) }, Row { 768, QMargins(), QPointF() } }) {
         bar->resize(row.width, TabBar::kHeight);
         for (TabBarItem *item : bar->items()) {
             EXPECT_EQ(item->imageInsets(), row.insets) << row.width;

@@ -1,5 +1,6 @@
-#include "Platform/UI/AnimationDriver.h"
 #include "Player/SlidingLabel.h"
+
+#include "Platform/UI/AnimationDriver.h"
 #include "Support/UiTestSupport.h"
 
 #include <QLabel>

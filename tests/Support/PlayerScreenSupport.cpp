@@ -67,7 +67,8 @@ void PlayerScreenTest::SetUp()
     Preferences::setPlayerShouldRepeat(false);
     MainStoryboard::registerScreens();
     makeWindow();
-    host = Storyboard(MainStoryboard::kName).instantiate<CustomTabBarController>(QStringLiteral("RootTabBarController"));
+    host
+        = Storyboard(MainStoryboard::kName).instantiate<CustomTabBarController>(QStringLiteral("RootTabBarController"));
     window->setRootViewController(host);
     settle();
 }
@@ -91,7 +92,9 @@ void PlayerScreenTest::TearDown()
 
 std::shared_ptr<Entry> PlayerScreenTest::entry(int i, bool video)
 {
-    const QString path = QStringLiteral("/nonexistent/player-views/track%1.%2").arg(i).arg(video ? QStringLiteral("mp4") : QStringLiteral("mp3"));
+    const QString path = QStringLiteral("/nonexistent/player-views/track%1.%2")
+                             .arg(i)
+                             .arg(video ? QStringLiteral("mp4") : QStringLiteral("mp3"));
     auto e = std::make_shared<Entry>(path, path.section(QLatin1Char('/'), -1), EntryType::exportable, IndexPath {});
     Metadata metadata;
     metadata.title = QStringLiteral("Title %1").arg(i);

@@ -1,7 +1,8 @@
 #pragma once
 
 // The app's root tab bar host in a window, with the shared player on the fake
-// backend (or, in a test program that sets realBackend first, the real one), the virtual clock for delays and the animation driver in manual mode.
+// backend (or, in a test program that sets realBackend first, the real one), the virtual clock for delays and the
+// animation driver in manual mode.
 
 #include "App/AppDelegate.h"
 #include "Entries/Entry.h"
