@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Platform/Playback/PlayerSurface.h"
 #include "App/SharedPlayerLink.h"
 #include "Platform/Playback/PlatformPlayer.h"
+#include "Platform/Playback/PlayerSurface.h"
 
 #include <QObject>
 #include <QPointer>

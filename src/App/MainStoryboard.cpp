@@ -9,6 +9,7 @@
 #include "Platform/UI/TabBarItem.h"
 #include "Player/CustomTabBarController.h"
 #include "Player/PlayerViewController.h"
+#include "Player/StandalonePlayerViewController.h"
 #include "Player/VideoPlayerViewController.h"
 #include "Settings/FirstViewController.h"
 #include "Settings/GuideViewController.h"
@@ -94,6 +95,7 @@ void registerScreens()
     Storyboard::registerClass<ImageQueryController>(kName);
     Storyboard::registerClass<PlayerViewController>(kName);
     Storyboard::registerClass<VideoPlayerViewController>(kName);
+    Storyboard::registerClass<StandalonePlayerViewController>(kName);
 }
 
 } // namespace tarnik::MainStoryboard

@@ -44,6 +44,8 @@ void CustomTabBarController::setUpMiniPlayer()
     mini->setEnabled(true);
     m_miniPlayerView = mini;
     insertSubviewBelowTabBar(mini);
+    // Inserting shows a view; the mini player stays out of sight until something plays.
+    mini->hide();
 }
 
 void CustomTabBarController::setUpFullPlayer()

@@ -47,7 +47,8 @@ QStringList names()
     return { QStringLiteral("play"), QStringLiteral("pause"), QStringLiteral("repeat"), QStringLiteral("repeatOne"),
         QStringLiteral("sliderThumb"), QStringLiteral("volumeThumb"), QStringLiteral("speakerSmall"),
         QStringLiteral("speakerLarge"), QStringLiteral("blank"), QStringLiteral("previous"), QStringLiteral("next"),
-        QStringLiteral("close"), QStringLiteral("more") };
+        QStringLiteral("close"), QStringLiteral("more"), QStringLiteral("videoPlay"), QStringLiteral("videoPause"),
+        QStringLiteral("videoClose"), QStringLiteral("fullScreen"), QStringLiteral("exitFullScreen") };
 }
 
 } // namespace tarnik::PlayerImages

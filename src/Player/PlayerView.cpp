@@ -1,7 +1,6 @@
 #include "Player/PlayerView.h"
 
 #include "App/AppDelegate.h"
-#include "Platform/UI/Window.h"
 #include "App/Constants.h"
 #include "App/Extensions.h"
 #include "App/Globals.h"
@@ -14,6 +13,7 @@
 #include "Platform/UI/GestureRecognizer.h"
 #include "Platform/UI/TabBar.h"
 #include "Platform/UI/View.h"
+#include "Platform/UI/Window.h"
 #include "Player/ArtworkView.h"
 #include "Player/CustomTabBarController.h"
 #include "Player/PlayerImages.h"
@@ -157,14 +157,12 @@ PlayerView::PlayerView(QWidget *parent)
     m_elapsedLabel->setText(QStringLiteral("0:00"));
     m_remainingLabel->setText(QStringLiteral("-:--"));
     m_imageView->setImage(PlayerImages::image(QStringLiteral("blank"), QSize(256, 256)), QStringLiteral("blank"));
-    setType(PlayerViewType::maxi);
+    // The form starts as maxi without its configuration: the video layer is
+    // made only when a screen sets the form.
+    applyFormLook();
 }
 
-PlayerView::~PlayerView()
-{
-    if (m_sliderRelease)
-        m_sliderRelease = 0;
-}
+PlayerView::~PlayerView() = default;
 
 QRect PlayerView::frameFor(PlayerViewType type)
 {
@@ -201,9 +199,16 @@ void PlayerView::setType(PlayerViewType type)
     case PlayerViewType::fake:
     case PlayerViewType::mini:
         m_playbackSlider->setThumbImage({});
+        // The bars show artwork only, never a video picture.
+        removePlayerLayer();
         break;
     }
-    const bool full = type == PlayerViewType::maxi;
+    applyFormLook();
+}
+
+void PlayerView::applyFormLook()
+{
+    const bool full = m_type == PlayerViewType::maxi;
     m_playbackSlider->setEnabled(full);
     m_playbackSlider->setAttribute(Qt::WA_TransparentForMouseEvents, !full);
     m_playbackSlider->trackHeight = full ? 3 : 2;
@@ -373,7 +378,8 @@ void PlayerView::playbackSliderDidStartEditing()
 
 void PlayerView::playbackSliderDidChangeValue()
 {
-    const double seconds = Player::shared().duration().seconds() * (m_playbackSlider->sliderPosition() / double(PlayerSlider::kSteps));
+    const double seconds
+        = Player::shared().duration().seconds() * (m_playbackSlider->sliderPosition() / double(PlayerSlider::kSteps));
     m_elapsedLabel->setText(timeString(MediaTime::fromSeconds(std::isfinite(seconds) ? seconds : 0.0)));
 }
 

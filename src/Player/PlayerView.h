@@ -159,6 +159,7 @@ protected:
 private:
     void willMoveToSuperview(QWidget *superview);
     void applyGeometry();
+    void applyFormLook();
     void layoutMini();
     void layoutMaxi();
     void togglePlayback();

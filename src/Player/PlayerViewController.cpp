@@ -73,7 +73,8 @@ void PlayerViewController::playerViewShowVideoAt(const QUrl &)
         QString error;
         if (!AudioSession::shared().setActive(true, &error)) {
             _showTarnikDefaultAlert(_localizedString(QStringLiteral("Error Occurred")),
-                _localizedString(QStringLiteral("Failed to activate the audio session with the set category: ") + error),
+                _localizedString(
+                    QStringLiteral("Failed to activate the audio session with the set category: ") + error),
                 {}, this);
             return;
         }
@@ -91,8 +92,6 @@ void PlayerViewController::playerViewShowVideoAt(const QUrl &)
     present(video, true);
 }
 
-void PlayerViewController::playerViewDidChangePlayingStateOf(const QString &, bool)
-{
-}
+void PlayerViewController::playerViewDidChangePlayingStateOf(const QString &, bool) { }
 
 } // namespace tarnik

@@ -52,8 +52,9 @@ void PlayerViewTransitioningAnimator::snapshotTabBar(QWidget *tabBar, QWidget *c
         View::setFrame(snapshot, QRect(tabBar->x(), y, snapshot->width(), h));
         if (container)
             View::addSubview(container, snapshot);
-        if (m_tabBarSnapshot)
-            m_tabBarSnapshot->deleteLater();
+        // The earlier snapshot (left below the screen after a presentation,
+        // or in the bar's place after a cancelled dismissal) goes now.
+        delete m_tabBarSnapshot.data();
         m_tabBarSnapshot = snapshot;
     }
     tabBar->hide();
@@ -85,10 +86,13 @@ void PlayerViewTransitioningAnimator::animatePresentation(ViewControllerContextT
         mini->hide();
     tabBar->hide();
 
-    View::animate(0.1, [fake] {
-        if (fake)
-            View::setAlpha(fake, 0.0);
-    }, {}, 0.0, TimingFunction::linear());
+    View::animate(
+        0.1,
+        [fake] {
+            if (fake)
+                View::setAlpha(fake, 0.0);
+        },
+        {}, 0.0, TimingFunction::linear());
     QPointer<QWidget> snapshot = m_tabBarSnapshot;
     const QPointer<PlayerView> miniGuard(mini);
     const QPointer<QWidget> barGuard(tabBar);

@@ -21,7 +21,10 @@ public:
     ~PlayerViewTransitioningHandler() override;
 
     std::shared_ptr<PlayerViewTransitioningAnimator> animator() const { return m_animator; }
-    std::shared_ptr<PlayerViewTransitioningInteractor> presentationInteractor() const { return m_presentationInteractor; }
+    std::shared_ptr<PlayerViewTransitioningInteractor> presentationInteractor() const
+    {
+        return m_presentationInteractor;
+    }
     std::shared_ptr<PlayerViewTransitioningInteractor> dismissalInteractor() const { return m_dismissalInteractor; }
     bool disableInteractiveTransitioning = false;
 

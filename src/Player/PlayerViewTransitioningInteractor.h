@@ -10,10 +10,7 @@
 
 namespace tarnik {
 
-
-
 class PlayerView;
-
 
 // Drives the full player's presentation (an upward drag on the mini bar) or
 // dismissal (a downward drag on the full player) with the finger. Progress is

@@ -1,10 +1,10 @@
 #include "Player/VideoPlayerViewController.h"
 
 #include "App/AppDelegate.h"
-#include "Platform/UI/Window.h"
 #include "App/Extensions.h"
 #include "Platform/Playback/PlatformPlayer.h"
 #include "Platform/Playback/PlayerLayer.h"
+#include "Platform/UI/Window.h"
 #include "Player/Player.h"
 #include "Player/PlayerImages.h"
 #include "Player/PlayerSlider.h"
@@ -86,7 +86,7 @@ void VideoPlayerViewController::loadView()
     m_videoView->setBackgroundColor(Qt::black);
     m_videoView->setAccessibleName(QStringLiteral("Video"));
 
-    m_closeButton = makeButton(root, QStringLiteral("close"), QStringLiteral("Close"));
+    m_closeButton = makeButton(root, QStringLiteral("videoClose"), QStringLiteral("Close"));
     m_controls = new ControlsBar(root);
     m_playbackButton = makeButton(m_controls, QStringLiteral("videoPlay"), QStringLiteral("Play"));
     m_elapsed = makeTimeLabel(m_controls, Qt::AlignRight);
@@ -109,7 +109,9 @@ void VideoPlayerViewController::loadView()
     connect(m_slider, &QSlider::sliderMoved, this, [this] {
         if (!m_player)
             return;
-        const double total = PlatformPlayer::microseconds(m_player->currentItem() ? m_player->currentItem()->duration() : MediaTime::zero()) / 1e6;
+        const double total = PlatformPlayer::microseconds(
+                                 m_player->currentItem() ? m_player->currentItem()->duration() : MediaTime::zero())
+            / 1e6;
         m_elapsed->setText(timeString(total * m_slider->sliderPosition() / double(PlayerSlider::kSteps)));
     });
     connect(m_slider, &QSlider::sliderReleased, this, [this] {

@@ -11,7 +11,6 @@ namespace tarnik {
 
 class PlayerSlider;
 
-
 // The system volume as a slider between a small and a large speaker: moving
 // it sets the volume, and a volume changed elsewhere moves it. There is no
 // output-route button: the desktop chooses the output device. GUI thread.

@@ -148,7 +148,7 @@ void PreferenceViewController::viewDidLoad()
     setTitle(_localizedString(QStringLiteral("Settings")));
     QIcon more;
     if (const auto path
-        = Bundle::main().pathForResource(QStringLiteral("more"), QStringLiteral("svg"), QStringLiteral("images")))
+        = Bundle::main().pathForResource(QStringLiteral("moreCircle"), QStringLiteral("svg"), QStringLiteral("images")))
         more = QIcon(*path);
     auto *info = new BarButtonItem(
         more, BarButtonItem::Style::plain, [this](BarButtonItem *sender) { infoButtonTapped(sender); }, this);

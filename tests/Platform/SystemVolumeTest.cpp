@@ -3,7 +3,6 @@
 
 #include <QSignalSpy>
 #include <cmath>
-
 #include <gtest/gtest.h>
 
 using namespace tarnik;

@@ -1,4 +1,5 @@
 #include "Player/PanDirectionGestureRecognizer.h"
+
 #include "Support/UiTestSupport.h"
 
 #include <QWidget>

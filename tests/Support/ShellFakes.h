@@ -3,8 +3,8 @@
 // Stand-ins for the browser and the player that the shell talks to.
 
 #include "App/BrowserServices.h"
-#include "Platform/Playback/PlayerSurface.h"
 #include "App/SharedPlayerLink.h"
+#include "Platform/Playback/PlayerSurface.h"
 #include "Platform/UI/NavigationController.h"
 
 #include <QList>

@@ -71,7 +71,8 @@ struct PulseSystemVolume::Connection
             self->finishStart(false);
             return;
         }
-        if (pa_operation *op = pa_context_get_sink_info_by_name(context, info->default_sink_name, &Connection::sinkInfo, self))
+        if (pa_operation *op
+            = pa_context_get_sink_info_by_name(context, info->default_sink_name, &Connection::sinkInfo, self))
             pa_operation_unref(op);
     }
 
@@ -97,7 +98,8 @@ struct PulseSystemVolume::Connection
         }
         self->finishStart(true);
         if (PulseSystemVolume *owner = self->owner)
-            QMetaObject::invokeMethod(owner, [owner, volume, muted] { owner->apply(volume, muted); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                owner, [owner, volume, muted] { owner->apply(volume, muted); }, Qt::QueuedConnection);
     }
 
     static void event(pa_context *context, pa_subscription_event_type_t type, uint32_t index, void *userdata)

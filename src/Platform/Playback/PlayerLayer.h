@@ -15,8 +15,8 @@ class PlatformPlayer;
 
 // The stand-in for a player layer: a widget that shows the video of the player it is given, fitted
 // into its bounds with its aspect kept, over its background colour. It is a PlayerSurface: the app
-// delegate takes the player off it in the background and gives it back in the foreground. Giving it a player attaches its
-// video output to that player; giving it none (or another player) detaches it. GUI thread only.
+// delegate takes the player off it in the background and gives it back in the foreground. Giving it a player attaches
+// its video output to that player; giving it none (or another player) detaches it. GUI thread only.
 class PlayerLayer : public QWidget, public PlayerSurface
 {
     Q_OBJECT

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Takes docs/screenshots/mini-player.png, full-player.png and video-player.png:
+# makes a song with a cover and a short video with ffmpeg, then lets the
+# player's screenshot test play them through the real player (offscreen, with
+# a null-sink sound server) and grab the window at each screen.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build=${TARNIK_BUILD_DIR:-build}
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+mkdir -p "$tmp"/{home,data,cache,config,runtime}
+chmod 700 "$tmp/runtime"
+export HOME="$tmp/home" XDG_DATA_HOME="$tmp/data" XDG_CACHE_HOME="$tmp/cache"
+export XDG_CONFIG_HOME="$tmp/config" XDG_RUNTIME_DIR="$tmp/runtime"
+export QT_QPA_PLATFORM=offscreen
+
+ff() { ffmpeg -hide_banner -loglevel error -y "$@"; }
+# A cover: a warm gradient with a sun, no text.
+ff -f lavfi -i "gradients=s=600x600:c0=0xff7a45:c1=0x6a1b9a:x0=0:y0=0:x1=600:y1=600:d=1" \
+  -vf "drawbox=x=210:y=170:w=180:h=180:color=0xffd54f@0.9:t=fill" -frames:v 1 "$tmp/cover.png"
+ff -f lavfi -i "sine=frequency=330:duration=200" -i "$tmp/cover.png" -map 0 -map 1 \
+  -c:a libmp3lame -b:a 128k -c:v png -disposition:v attached_pic -id3v2_version 3 \
+  -metadata title="Evening Lights Over The Harbour" -metadata artist="The Example Quartet" \
+  -metadata album="Long Summer" "$tmp/song.mp3"
+ff -f lavfi -i "testsrc2=size=640x360:rate=25:duration=20" -f lavfi -i "sine=frequency=440:duration=20" \
+  -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest "$tmp/clip.mp4"
+
+export TARNIK_SHOTS="$PWD/docs/screenshots" TARNIK_SHOT_SONG="$tmp/song.mp3" TARNIK_SHOT_VIDEO="$tmp/clip.mp4"
+dbus-run-session -- scripts/lib/with-null-sink "$build/bin/test_PlayerMedia" --gtest_filter='ScreenshotTest.*'
