@@ -5,6 +5,8 @@
 #include "Platform/UI/Storyboard.h"
 #include "Platform/UI/TabBarController.h"
 #include "Platform/UI/TabBarItem.h"
+#include "Tools/TrimmerViewController.h"
+#include "Tools/VolumeEditorViewController.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -56,6 +58,8 @@ void registerScreens()
 {
     Storyboard::registerFactory(kName, QStringLiteral("RootTabBarController"), &makeRoot);
     Storyboard::setInitialIdentifier(kName, QStringLiteral("RootTabBarController"));
+    Storyboard::registerClass<TrimmerViewController>(kName);
+    Storyboard::registerClass<VolumeEditorViewController>(kName);
 }
 
 } // namespace tarnik::MainStoryboard
