@@ -222,6 +222,10 @@ void TrimmerViewController::loadView()
     m_minTextField = new TrimmerTimeField(0, root);
     m_rangeTextField = new TrimmerTimeField(-1, root);
     m_maxTextField = new TrimmerTimeField(1, root);
+    // The fields take the focus only from the user, never as the first
+    // focusable widget of a window that activates.
+    m_minTextField->setFocusPolicy(Qt::ClickFocus);
+    m_maxTextField->setFocusPolicy(Qt::ClickFocus);
     m_rangeTextField->setReadOnly(true);
     m_rangeTextField->setFocusPolicy(Qt::NoFocus);
     for (TrimmerTimeField *field : { m_minTextField.data(), m_rangeTextField.data(), m_maxTextField.data() }) {
