@@ -707,7 +707,8 @@ void TrimmerViewController::done()
 
 void TrimmerViewController::helpButtonTapped()
 {
-    static const QUrl address = QUrl(qEnvironmentVariable("TARNIK_HELP_URL"), QUrl::StrictMode);
+    // The page that holds the help address, from the environment like the web service's.
+    const QUrl address = QUrl(qEnvironmentVariable("TARNIK_HELP_URL"), QUrl::StrictMode);
     if (!address.isValid() || address.isEmpty())
         return;
     auto *session = new QNetworkAccessManager(this);

@@ -7,6 +7,8 @@
 #include "Tools/TrimmerNavigationController.h"
 
 #include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -348,13 +350,54 @@ TEST_F(TrimmerTest, AFileWithoutDurationIsRefused)
 
 TEST_F(TrimmerTest, HelpOpensOnlyWebAddresses)
 {
-    // Without an address nothing is fetched and nothing opens.
     QList<QUrl> opened;
     TrimmerViewController::setUrlOpener([&](const QUrl &url) { opened.append(url); });
     open();
+    // Without an address nothing is fetched and nothing opens.
+    qunsetenv("TARNIK_HELP_URL");
     trimmer->helpButtonTapped();
     drain();
     EXPECT_TRUE(opened.isEmpty());
+
+    // A loopback page answers with the body under test.
+    QByteArray body;
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+        QTcpSocket *socket = server.nextPendingConnection();
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, &body] {
+            socket->readAll();
+            socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size())
+                + "\r\nConnection: close\r\n\r\n" + body);
+            socket->disconnectFromHost();
+        });
+    });
+    qputenv("TARNIK_HELP_URL", QStringLiteral("http://127.0.0.1:%1/help").arg(server.serverPort()).toUtf8());
+    struct Case
+    {
+        QByteArray body;
+        bool opens;
+    };
+    const Case cases[] = {
+        { "https://example.org/help", true },
+        { "http://example.org/guide\n", true },
+        { "file:///etc/passwd", false },
+        { "javascript:alert(1)", false },
+        { "", false },
+        { "not a url at all", false },
+    };
+    for (const Case &c : cases) {
+        opened.clear();
+        body = c.body;
+        trimmer->helpButtonTapped();
+        // A refused answer never opens anything: give it the time an accepted one takes.
+        const bool openedAny = QTest::qWaitFor([&] { return !opened.isEmpty(); }, c.opens ? 5000 : 300);
+        EXPECT_EQ(openedAny, c.opens) << c.body.toStdString();
+        if (openedAny) {
+            EXPECT_EQ(opened, QList<QUrl> { QUrl(QString::fromUtf8(c.body).trimmed()) });
+        }
+    }
+    qunsetenv("TARNIK_HELP_URL");
     TrimmerViewController::setUrlOpener({});
 }
 
