@@ -50,7 +50,8 @@ void TrimmerHandleView::paintEvent(QPaintEvent *)
     painter.drawRoundedRect(grip, 5, 5);
     painter.setPen(QPen(QColor(255, 255, 255, 200), 1.2));
     for (double dx : { -3.0, 0.0, 3.0 })
-        painter.drawLine(QPointF(grip.center().x() + dx, grip.top() + 8), QPointF(grip.center().x() + dx, grip.bottom() - 8));
+        painter.drawLine(
+            QPointF(grip.center().x() + dx, grip.top() + 8), QPointF(grip.center().x() + dx, grip.bottom() - 8));
 }
 
 } // namespace tarnik

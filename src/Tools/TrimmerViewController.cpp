@@ -276,7 +276,8 @@ void TrimmerViewController::loadView()
     m_moveRightButton->setProperty("tag", int(endHereTag));
     m_resetButton->setProperty("tag", int(resetTag));
     m_previewButton->setProperty("tag", int(previewTag));
-    for (QPushButton *b : { m_moveLeftButton.data(), m_previewButton.data(), m_moveRightButton.data(), m_resetButton.data() })
+    for (QPushButton *b :
+        { m_moveLeftButton.data(), m_previewButton.data(), m_moveRightButton.data(), m_resetButton.data() })
         connect(b, &QPushButton::clicked, this, [this, b] { controlButtonTapped(b->property("tag").toInt()); });
     m_previewLabel = caption(QStringLiteral("play"));
     caption(QStringLiteral("Start Here"));
@@ -340,8 +341,8 @@ void TrimmerViewController::viewDidLoad()
     connect(m_helpButton, &QPushButton::clicked, this, &TrimmerViewController::helpButtonTapped);
     navigationItem()->setTitleView(m_helpButton);
 
-    m_cancelButton = new BarButtonItem(_localizedString(QStringLiteral("Cancel")), BarButtonItem::Style::plain,
-        [this](BarButtonItem *) { cancel(); });
+    m_cancelButton = new BarButtonItem(
+        _localizedString(QStringLiteral("Cancel")), BarButtonItem::Style::plain, [this](BarButtonItem *) { cancel(); });
     m_doneButton = new BarButtonItem(
         _localizedString(QStringLiteral("Done")), BarButtonItem::Style::done, [this](BarButtonItem *) { done(); });
     navigationItem()->setLeftBarButtonItem(m_cancelButton);
@@ -363,7 +364,7 @@ void TrimmerViewController::viewDidLoad()
         tap->attach(view);
         GestureRecognizer *pan = horizontalOnly
             ? static_cast<GestureRecognizer *>(new PanDirectionGestureRecognizer(
-                  PanDirection::horizontal, [this](GestureRecognizer *g) { handlePanGesture(g); }))
+                PanDirection::horizontal, [this](GestureRecognizer *g) { handlePanGesture(g); }))
             : new PanGestureRecognizer([this](GestureRecognizer *g) { handlePanGesture(g); });
         pan->attach(view);
     };
@@ -448,7 +449,8 @@ void TrimmerViewController::adjustLayout()
     if (!isViewLoaded())
         return;
     if (Device::isIPhone5() || Device::isIPhone4orLess()) {
-        for (QPushButton *b : { m_previewButton.data(), m_moveLeftButton.data(), m_moveRightButton.data(), m_resetButton.data() })
+        for (QPushButton *b :
+            { m_previewButton.data(), m_moveLeftButton.data(), m_moveRightButton.data(), m_resetButton.data() })
             b->setIconSize(QSize(35, 35));
     }
     layoutStaticViews();
@@ -498,12 +500,14 @@ void TrimmerViewController::updatePlayhead(float value, bool seek)
         m_player->seek(timeOf(position));
     const QString text = timeText(position);
     const int digits = TrimmerTimeField::accentLength();
-    m_currentTimeLabel->setText(QStringLiteral("<span style=\"color:#4a4f57\">%1</span><span style=\"color:%2\">%3</span>")
-                                    .arg(text.left(text.size() - digits).toHtmlEscaped(),
-                                        TrimmerTimeField::accentColor().name(), text.right(digits).toHtmlEscaped()));
+    m_currentTimeLabel->setText(
+        QStringLiteral("<span style=\"color:#4a4f57\">%1</span><span style=\"color:%2\">%3</span>")
+            .arg(text.left(text.size() - digits).toHtmlEscaped(), TrimmerTimeField::accentColor().name(),
+                text.right(digits).toHtmlEscaped()));
     if (m_availableWidth) {
         const int rest = kMargin + kHandleWidth / 2 - m_currentTimeLabel->width() / 2;
-        m_currentTimeLabel->move(rest + int(std::lround(*m_availableWidth * double(position))), m_currentTimeLabel->y());
+        m_currentTimeLabel->move(
+            rest + int(std::lround(*m_availableWidth * double(position))), m_currentTimeLabel->y());
     }
 }
 
@@ -667,11 +671,11 @@ void TrimmerViewController::addPlaybackObserver()
     // One observer at most: the slider's end events can come more than once per touch.
     removePlaybackObserver();
     QPointer<TrimmerViewController> self(this);
-    m_timeObserverToken = m_player->addPeriodicTimeObserver(MediaTime::make(500'000'000, 1'000'000'000),
-        [self](const MediaTime &time) {
-            if (self)
-                self->observe(time);
-        });
+    m_timeObserverToken
+        = m_player->addPeriodicTimeObserver(MediaTime::make(500'000'000, 1'000'000'000), [self](const MediaTime &time) {
+              if (self)
+                  self->observe(time);
+          });
 }
 
 void TrimmerViewController::removePlaybackObserver()
@@ -786,10 +790,13 @@ bool TrimmerViewController::eventFilter(QObject *watched, QEvent *event)
                 || reason == Qt::ShortcutFocusReason;
         };
         if (event->type() == QEvent::FocusIn && userFocus(event))
-            QMetaObject::invokeMethod(this, [this, field = QPointer<TrimmerTimeField>(field)] {
-                if (field && field->hasFocus())
-                    textFieldDidBeginEditing(field);
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this,
+                [this, field = QPointer<TrimmerTimeField>(field)] {
+                    if (field && field->hasFocus())
+                        textFieldDidBeginEditing(field);
+                },
+                Qt::QueuedConnection);
         else if (event->type() == QEvent::FocusOut)
             textFieldDidEndEditing(field);
     }

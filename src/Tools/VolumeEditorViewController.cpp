@@ -119,8 +119,8 @@ void VolumeEditorViewController::loadView()
         "QPushButton:disabled { color: #777777; background: #33373e; }"));
     column->addWidget(m_previewButton, 0, Qt::AlignHCenter);
     // The system-volume knob's value goes to the system volume as it turns.
-    connect(m_systemVolumeKnob, &CircularSlider::valueChanged, this,
-        [this] { setSystemVolumeFrom(m_systemVolumeKnob); });
+    connect(
+        m_systemVolumeKnob, &CircularSlider::valueChanged, this, [this] { setSystemVolumeFrom(m_systemVolumeKnob); });
     connect(m_previewButton, &QPushButton::clicked, this, &VolumeEditorViewController::didTapPreviewButton);
     setView(root);
 }
@@ -129,8 +129,8 @@ void VolumeEditorViewController::viewDidLoad()
 {
     m_isViewFirstAppearance = true;
     // The system volume is always there to mirror, unlike a volume view's slider.
-    connect(m_systemVolumeKnob, &CircularSlider::editingDidBegin, this,
-        [this] { didBeginEditing(m_systemVolumeKnob); });
+    connect(
+        m_systemVolumeKnob, &CircularSlider::editingDidBegin, this, [this] { didBeginEditing(m_systemVolumeKnob); });
     connect(m_systemVolumeKnob, &CircularSlider::editingDidEnd, this, [this] { didEndEditing(m_systemVolumeKnob); });
     connect(m_volumeLevelKnob, &CircularSlider::valueChanged, this, [this] { setVolumeLevel(m_volumeLevelKnob); });
     connect(m_volumeLevelKnob, &CircularSlider::editingDidEnd, this, [this] { didEndEditing(m_volumeLevelKnob); });
@@ -143,8 +143,8 @@ void VolumeEditorViewController::viewDidLoad()
     else
         m_previewButton->setEnabled(false);
 
-    m_cancelButton = new BarButtonItem(_localizedString(QStringLiteral("Cancel")), BarButtonItem::Style::plain,
-        [this](BarButtonItem *) { cancel(); });
+    m_cancelButton = new BarButtonItem(
+        _localizedString(QStringLiteral("Cancel")), BarButtonItem::Style::plain, [this](BarButtonItem *) { cancel(); });
     m_doneButton = new BarButtonItem(
         _localizedString(QStringLiteral("Done")), BarButtonItem::Style::done, [this](BarButtonItem *) { done(); });
     navigationItem()->setLeftBarButtonItem(m_cancelButton);
@@ -155,8 +155,8 @@ void VolumeEditorViewController::viewDidLoad()
 void VolumeEditorViewController::viewWillAppear(bool)
 {
     disconnect(m_outputVolumeObservation);
-    m_outputVolumeObservation = connect(&systemVolume(), &SystemVolume::volumeChanged, this,
-        &VolumeEditorViewController::outputVolumeChanged);
+    m_outputVolumeObservation = connect(
+        &systemVolume(), &SystemVolume::volumeChanged, this, &VolumeEditorViewController::outputVolumeChanged);
 }
 
 void VolumeEditorViewController::viewWillDisappear(bool)

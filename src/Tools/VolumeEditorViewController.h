@@ -1,10 +1,9 @@
 #pragma once
 
-#include "Platform/UI/ViewController.h"
-#include "Tools/VolumeEditorViewControllerDelegate.h"
-
 #include "Controls/CircularSlider/CircularSlider.h"
 #include "Platform/UI/BarButtonItem.h"
+#include "Platform/UI/ViewController.h"
+#include "Tools/VolumeEditorViewControllerDelegate.h"
 
 #include <QBoxLayout>
 #include <QPointer>

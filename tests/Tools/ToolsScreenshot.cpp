@@ -36,7 +36,8 @@ protected:
 
 TEST_F(ToolsScreenshot, Trimmer)
 {
-    auto *trimmer = TrimmerViewController::initialize(audio, MediaTime::fromSeconds(0), MediaTime::fromSeconds(1), nullptr);
+    auto *trimmer
+        = TrimmerViewController::initialize(audio, MediaTime::fromSeconds(0), MediaTime::fromSeconds(1), nullptr);
     trimmer->setSharedPlayer(sharedPlayer.get());
     root->present(new TrimmerNavigationController(trimmer), false);
     settle();

@@ -64,7 +64,10 @@ TEST_F(ToolsSystemTest, PreviewLoopsWithinTheRange)
             return wrapped;
         },
         8000);
-    EXPECT_TRUE(done) << "highest " << highest << " start " << start << " end " << end << " now " << trimmer->sliderValue() << " time " << trimmer->player()->currentTime().seconds() << " playing " << trimmer->player()->isPlaying() << " status " << int(trimmer->player()->currentItem()->status());
+    EXPECT_TRUE(done) << "highest " << highest << " start " << start << " end " << end << " now "
+                      << trimmer->sliderValue() << " time " << trimmer->player()->currentTime().seconds() << " playing "
+                      << trimmer->player()->isPlaying() << " status "
+                      << int(trimmer->player()->currentItem()->status());
     EXPECT_TRUE(trimmer->player()->isPlaying());
     trimmer->controlButtonTapped(TrimmerViewController::previewTag);
     EXPECT_FALSE(trimmer->player()->isPlaying());

@@ -114,12 +114,10 @@ TEST_F(TrimmerTest, DragsMoveTheEnds)
         float start, end; // expected fractions, from 0.25 to 0.75
     };
     const Case cases[] = {
-        { 0, 0.1, 0, 0.35f, 0.75f },
-        { 1, -0.1, 0, 0.25f, 0.65f },
+        { 0, 0.1, 0, 0.35f, 0.75f }, { 1, -0.1, 0, 0.25f, 0.65f },
         { 0, 0.9, 0, 0.75f, 0.75f }, // the start stops at the end
         { 1, -0.9, 0, 0.25f, 0.25f }, // the end stops at the start
-        { 0, -2, 0, 0, 0.75f },
-        { 1, 2, 0, 0.25f, 1 },
+        { 0, -2, 0, 0, 0.75f }, { 1, 2, 0, 0.25f, 1 },
         { 0, 1, 1, 0.25f + 1 / 313.0f, 0.75f }, // at full refinement a point moves a point's fraction
         { 7, 0.1, 0, 0.25f, 0.75f }, // an untagged view moves nothing
     };
