@@ -548,3 +548,28 @@ TEST(CircularSliderTest, Accessible)
 
 } // namespace
 } // namespace tarnik
+
+namespace tarnik {
+namespace {
+
+TEST(CircularSliderTextFieldTest, OnlyTheUsersFocusClearsTheText)
+{
+    auto slider = makeSlider();
+    slider->setValue(35);
+    slider->show();
+    QLineEdit *field = slider->renderer()->textField();
+    QFocusEvent activation(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(field, &activation);
+    EXPECT_EQ(field->text(), QStringLiteral("35"));
+    QFocusEvent click(QEvent::FocusIn, Qt::MouseFocusReason);
+    QApplication::sendEvent(field, &click);
+    EXPECT_TRUE(field->text().isEmpty());
+    field->setText(QStringLiteral("4"));
+    QFocusEvent leave(QEvent::FocusOut, Qt::MouseFocusReason);
+    QApplication::sendEvent(field, &leave); // left without confirming
+    EXPECT_EQ(field->text(), QStringLiteral("35"));
+    EXPECT_NEAR(slider->value(), 35, 1e-5);
+}
+
+} // namespace
+} // namespace tarnik
