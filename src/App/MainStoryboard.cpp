@@ -17,6 +17,9 @@
 #include "Settings/PreferenceViewController.h"
 #include "Tools/RingtoneViewController.h"
 
+#include "Tools/TrimmerViewController.h"
+#include "Tools/VolumeEditorViewController.h"
+
 #include <QApplication>
 #include <QStringList>
 #include <QStyle>
@@ -96,6 +99,9 @@ void registerScreens()
     Storyboard::registerClass<PlayerViewController>(kName);
     Storyboard::registerClass<VideoPlayerViewController>(kName);
     Storyboard::registerClass<StandalonePlayerViewController>(kName);
+
+    Storyboard::registerClass<TrimmerViewController>(kName);
+    Storyboard::registerClass<VolumeEditorViewController>(kName);
 }
 
 } // namespace tarnik::MainStoryboard

@@ -1,4 +1,5 @@
 #include "Controls/CircularSlider/CircularSlider.h"
+
 #include "Controls/CircularSlider/DotView.h"
 #include "Controls/CircularSlider/Geometry.h"
 #include "Controls/CircularSlider/KnobView.h"
@@ -220,7 +221,8 @@ TEST(CircularSliderTest, MouseDrivesTheTouches)
     QMouseEvent release(QEvent::MouseButtonRelease, end, end, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(slider.get(), &release);
     EXPECT_NEAR(slider->renderer()->value(), 0.6f, 1e-4);
-    EXPECT_EQ(recorder.events, (QStringList { QStringLiteral("begin"), QStringLiteral("changed"), QStringLiteral("end") }));
+    EXPECT_EQ(
+        recorder.events, (QStringList { QStringLiteral("begin"), QStringLiteral("changed"), QStringLiteral("end") }));
 }
 
 TEST(CircularSliderTest, ValueText)
@@ -233,16 +235,11 @@ TEST(CircularSliderTest, ValueText)
         QString text;
     };
     const Case cases[] = {
-        { 0, 100, 0, 0, QStringLiteral("MIN") },
-        { 0, 100, 0, 100, QStringLiteral("MAX") },
-        { 0, 100, 0, 42.7, QStringLiteral("42") },
-        { 0, 100, 0, 99.99, QStringLiteral("99") },
-        { 0, 100, 0, 0.5, QStringLiteral("0.50") },
-        { 0, 100, 0, 0.004, QStringLiteral("MIN") },
-        { 0, 100, 1, 0.5, QStringLiteral("0.5") },
-        { 0, 100, 1, 42.75, QStringLiteral("42.7") },
-        { -50, 50, 0, -0.5, QStringLiteral("-0.50") },
-        { -50, 50, 0, -50, QStringLiteral("MIN") },
+        { 0, 100, 0, 0, QStringLiteral("MIN") }, { 0, 100, 0, 100, QStringLiteral("MAX") },
+        { 0, 100, 0, 42.7, QStringLiteral("42") }, { 0, 100, 0, 99.99, QStringLiteral("99") },
+        { 0, 100, 0, 0.5, QStringLiteral("0.50") }, { 0, 100, 0, 0.004, QStringLiteral("MIN") },
+        { 0, 100, 1, 0.5, QStringLiteral("0.5") }, { 0, 100, 1, 42.75, QStringLiteral("42.7") },
+        { -50, 50, 0, -0.5, QStringLiteral("-0.50") }, { -50, 50, 0, -50, QStringLiteral("MIN") },
         { 0, 100, -3, 42.7, QStringLiteral("42") }, // negative places read as none
     };
     for (const Case &c : cases) {
@@ -473,10 +470,13 @@ TEST(CircularSliderRenderingTest, DotsPointerAndKnob)
     slider->setValue(100);
     const QImage image = grab(*slider);
     DotView *maxi = slider->renderer()->maxiDotView();
-    const auto dotCentre = [&](int i) { return (maxi->dots()[size_t(i)].frame().center() + maxi->ringOrigin()).toPoint(); };
+    const auto dotCentre
+        = [&](int i) { return (maxi->dots()[size_t(i)].frame().center() + maxi->ringOrigin()).toPoint(); };
     // Lit dots in the on colour, the last of the red zone red.
-    EXPECT_TRUE(near(image.pixelColor(dotCentre(0)), SliderConstants::dotBlueColor())) << image.pixelColor(dotCentre(0)).name().toStdString();
-    EXPECT_TRUE(near(image.pixelColor(dotCentre(10)), QColor(Qt::red), 70)) << image.pixelColor(dotCentre(10)).name().toStdString();
+    EXPECT_TRUE(near(image.pixelColor(dotCentre(0)), SliderConstants::dotBlueColor()))
+        << image.pixelColor(dotCentre(0)).name().toStdString();
+    EXPECT_TRUE(near(image.pixelColor(dotCentre(10)), QColor(Qt::red), 70))
+        << image.pixelColor(dotCentre(10)).name().toStdString();
 
     slider->setValue(0);
     const QImage low = grab(*slider);
@@ -544,6 +544,31 @@ TEST(CircularSliderTest, Accessible)
     ASSERT_TRUE(accessible->valueInterface());
     accessible->valueInterface()->setCurrentValue(70.0);
     EXPECT_NEAR(slider->value(), 70, 1e-5);
+}
+
+} // namespace
+} // namespace tarnik
+
+namespace tarnik {
+namespace {
+
+TEST(CircularSliderTextFieldTest, OnlyTheUsersFocusClearsTheText)
+{
+    auto slider = makeSlider();
+    slider->setValue(35);
+    slider->show();
+    QLineEdit *field = slider->renderer()->textField();
+    QFocusEvent activation(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(field, &activation);
+    EXPECT_EQ(field->text(), QStringLiteral("35"));
+    QFocusEvent click(QEvent::FocusIn, Qt::MouseFocusReason);
+    QApplication::sendEvent(field, &click);
+    EXPECT_TRUE(field->text().isEmpty());
+    field->setText(QStringLiteral("4"));
+    QFocusEvent leave(QEvent::FocusOut, Qt::MouseFocusReason);
+    QApplication::sendEvent(field, &leave); // left without confirming
+    EXPECT_EQ(field->text(), QStringLiteral("35"));
+    EXPECT_NEAR(slider->value(), 35, 1e-5);
 }
 
 } // namespace

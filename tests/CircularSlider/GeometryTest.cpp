@@ -1,5 +1,6 @@
-#include "Controls/CircularSlider/CircularLayer.h"
 #include "Controls/CircularSlider/Geometry.h"
+
+#include "Controls/CircularSlider/CircularLayer.h"
 
 #include <QImage>
 #include <QPainter>
@@ -92,8 +93,8 @@ QImage paintLayer(const CircularLayer &layer, QSize size = QSize(100, 100))
 
 TEST(CircularLayerTest, FillAndStrokeMasks)
 {
-    CircularLayer disc(GradientType::linear(GradientDirection::topToBottom), { Qt::red, Qt::red }, CircleMaskType::fill(),
-        { 0, 1 }, 0.5);
+    CircularLayer disc(GradientType::linear(GradientDirection::topToBottom), { Qt::red, Qt::red },
+        CircleMaskType::fill(), { 0, 1 }, 0.5);
     disc.setFrame(QRectF(0, 0, 100, 100));
     QImage image = paintLayer(disc);
     EXPECT_EQ(image.pixelColor(50, 50), QColor(Qt::red));

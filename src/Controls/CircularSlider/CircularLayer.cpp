@@ -41,8 +41,8 @@ std::pair<QPointF, QPointF> points(GradientDirection direction, QSizeF size)
     return { { 0, 0 }, { 0, h } };
 }
 
-CircularLayer::CircularLayer(
-    GradientType gradientType, QList<QColor> colors, CircleMaskType maskType, QList<double> locations, double multiplier)
+CircularLayer::CircularLayer(GradientType gradientType, QList<QColor> colors, CircleMaskType maskType,
+    QList<double> locations, double multiplier)
     : m_gradientType(gradientType)
     , m_locations(std::move(locations))
     , m_colors(std::move(colors))

@@ -55,8 +55,8 @@ struct CircleMaskType
 class CircularLayer
 {
 public:
-    CircularLayer(GradientType gradientType, QList<QColor> colors, CircleMaskType maskType, QList<double> locations = { 0, 1 },
-        double multiplier = 1.0);
+    CircularLayer(GradientType gradientType, QList<QColor> colors, CircleMaskType maskType,
+        QList<double> locations = { 0, 1 }, double multiplier = 1.0);
 
     GradientType gradientType() const { return m_gradientType; }
     void setGradientType(GradientType type) { m_gradientType = type; }

@@ -143,13 +143,34 @@ void CircularSlider::setIsClockwise(bool clockwise)
 
 // Forwarding properties.
 
-QColor CircularSlider::color1() const { return renderer()->knobView()->color1(); }
-void CircularSlider::setColor1(const QColor &color) { renderer()->knobView()->setColor1(color); }
-QColor CircularSlider::color2() const { return renderer()->knobView()->color2(); }
-void CircularSlider::setColor2(const QColor &color) { renderer()->knobView()->setColor2(color); }
-QColor CircularSlider::color3() const { return renderer()->knobView()->color3(); }
-void CircularSlider::setColor3(const QColor &color) { renderer()->knobView()->setColor3(color); }
-QColor CircularSlider::color4() const { return renderer()->knobView()->color4(); }
+QColor CircularSlider::color1() const
+{
+    return renderer()->knobView()->color1();
+}
+void CircularSlider::setColor1(const QColor &color)
+{
+    renderer()->knobView()->setColor1(color);
+}
+QColor CircularSlider::color2() const
+{
+    return renderer()->knobView()->color2();
+}
+void CircularSlider::setColor2(const QColor &color)
+{
+    renderer()->knobView()->setColor2(color);
+}
+QColor CircularSlider::color3() const
+{
+    return renderer()->knobView()->color3();
+}
+void CircularSlider::setColor3(const QColor &color)
+{
+    renderer()->knobView()->setColor3(color);
+}
+QColor CircularSlider::color4() const
+{
+    return renderer()->knobView()->color4();
+}
 
 void CircularSlider::setColor4(const QColor &color)
 {
@@ -157,7 +178,10 @@ void CircularSlider::setColor4(const QColor &color)
     renderer()->pointerView()->setColor1(color);
 }
 
-QColor CircularSlider::highlightColor() const { return renderer()->knobView()->highlightColor(); }
+QColor CircularSlider::highlightColor() const
+{
+    return renderer()->knobView()->highlightColor();
+}
 
 void CircularSlider::setHighlightColor(const QColor &color)
 {
@@ -168,7 +192,10 @@ void CircularSlider::setHighlightColor(const QColor &color)
     r->setTextShadow(color, 1.0f, QSizeF(0.5, 0.5), 0);
 }
 
-double CircularSlider::knobOuterCircleMultiplier() const { return renderer()->knobView()->outerCircleMultiplier(); }
+double CircularSlider::knobOuterCircleMultiplier() const
+{
+    return renderer()->knobView()->outerCircleMultiplier();
+}
 
 void CircularSlider::setKnobOuterCircleMultiplier(double multiplier)
 {
@@ -179,25 +206,82 @@ void CircularSlider::setKnobOuterCircleMultiplier(double multiplier)
     r->maxiDotView()->setOuterCircleRadius(radius);
 }
 
-double CircularSlider::knobMiddleCircleMultiplier() const { return renderer()->knobView()->middleCircleMultiplier(); }
-void CircularSlider::setKnobMiddleCircleMultiplier(double m) { renderer()->knobView()->setMiddleCircleMultiplier(m); }
-double CircularSlider::knobInnerCircleMultiplier() const { return renderer()->knobView()->innerCircleMultiplier(); }
-void CircularSlider::setKnobInnerCircleMultiplier(double m) { renderer()->knobView()->setInnerCircleMultiplier(m); }
-float CircularSlider::knobShadowOpacity() const { return renderer()->knobView()->knobShadowOpacity(); }
-void CircularSlider::setKnobShadowOpacity(float opacity) { renderer()->knobView()->setKnobShadowOpacity(opacity); }
-double CircularSlider::pointerDistanceFromInnerCircleEdge() const { return renderer()->pointerViewDistanceFromEdge(); }
-void CircularSlider::setPointerDistanceFromInnerCircleEdge(double d) { renderer()->setPointerViewDistanceFromEdge(d); }
-double CircularSlider::pointerSizeMultiplier() const { return renderer()->pointerViewMultiplier(); }
-void CircularSlider::setPointerSizeMultiplier(double m) { renderer()->setPointerViewMultiplier(m); }
-QColor CircularSlider::pointerColor1() const { return renderer()->pointerView()->color1(); }
-void CircularSlider::setPointerColor1(const QColor &color) { renderer()->pointerView()->setColor1(color); }
-QColor CircularSlider::pointerColor2() const { return renderer()->pointerView()->color2(); }
-void CircularSlider::setPointerColor2(const QColor &color) { renderer()->pointerView()->setColor2(color); }
-bool CircularSlider::textIsHidden() const { return renderer()->textFieldIsHidden(); }
-void CircularSlider::setTextIsHidden(bool hidden) { renderer()->setTextFieldIsHidden(hidden); }
-double CircularSlider::textFontSizeMultiplier() const { return renderer()->fontSizeMultiplier(); }
-void CircularSlider::setTextFontSizeMultiplier(double m) { renderer()->setFontSizeMultiplier(m); }
-QColor CircularSlider::textColor() const { return renderer()->textField()->palette().color(QPalette::Text); }
+double CircularSlider::knobMiddleCircleMultiplier() const
+{
+    return renderer()->knobView()->middleCircleMultiplier();
+}
+void CircularSlider::setKnobMiddleCircleMultiplier(double m)
+{
+    renderer()->knobView()->setMiddleCircleMultiplier(m);
+}
+double CircularSlider::knobInnerCircleMultiplier() const
+{
+    return renderer()->knobView()->innerCircleMultiplier();
+}
+void CircularSlider::setKnobInnerCircleMultiplier(double m)
+{
+    renderer()->knobView()->setInnerCircleMultiplier(m);
+}
+float CircularSlider::knobShadowOpacity() const
+{
+    return renderer()->knobView()->knobShadowOpacity();
+}
+void CircularSlider::setKnobShadowOpacity(float opacity)
+{
+    renderer()->knobView()->setKnobShadowOpacity(opacity);
+}
+double CircularSlider::pointerDistanceFromInnerCircleEdge() const
+{
+    return renderer()->pointerViewDistanceFromEdge();
+}
+void CircularSlider::setPointerDistanceFromInnerCircleEdge(double d)
+{
+    renderer()->setPointerViewDistanceFromEdge(d);
+}
+double CircularSlider::pointerSizeMultiplier() const
+{
+    return renderer()->pointerViewMultiplier();
+}
+void CircularSlider::setPointerSizeMultiplier(double m)
+{
+    renderer()->setPointerViewMultiplier(m);
+}
+QColor CircularSlider::pointerColor1() const
+{
+    return renderer()->pointerView()->color1();
+}
+void CircularSlider::setPointerColor1(const QColor &color)
+{
+    renderer()->pointerView()->setColor1(color);
+}
+QColor CircularSlider::pointerColor2() const
+{
+    return renderer()->pointerView()->color2();
+}
+void CircularSlider::setPointerColor2(const QColor &color)
+{
+    renderer()->pointerView()->setColor2(color);
+}
+bool CircularSlider::textIsHidden() const
+{
+    return renderer()->textFieldIsHidden();
+}
+void CircularSlider::setTextIsHidden(bool hidden)
+{
+    renderer()->setTextFieldIsHidden(hidden);
+}
+double CircularSlider::textFontSizeMultiplier() const
+{
+    return renderer()->fontSizeMultiplier();
+}
+void CircularSlider::setTextFontSizeMultiplier(double m)
+{
+    renderer()->setFontSizeMultiplier(m);
+}
+QColor CircularSlider::textColor() const
+{
+    return renderer()->textField()->palette().color(QPalette::Text);
+}
 
 void CircularSlider::setTextColor(const QColor &color)
 {
@@ -207,11 +291,26 @@ void CircularSlider::setTextColor(const QColor &color)
     field->setPalette(palette);
 }
 
-bool CircularSlider::maxidotViewIsHidden() const { return renderer()->maxiDotView()->isHidden(); }
-void CircularSlider::setMaxidotViewIsHidden(bool hidden) { renderer()->maxiDotView()->setHidden(hidden); }
-QColor CircularSlider::maxidotOffColor() const { return renderer()->maxiDotView()->offColor(); }
-void CircularSlider::setMaxidotOffColor(const QColor &color) { renderer()->maxiDotView()->setOffColor(color); }
-QColor CircularSlider::maxidotOnColor() const { return renderer()->maxiDotView()->onColor(); }
+bool CircularSlider::maxidotViewIsHidden() const
+{
+    return renderer()->maxiDotView()->isHidden();
+}
+void CircularSlider::setMaxidotViewIsHidden(bool hidden)
+{
+    renderer()->maxiDotView()->setHidden(hidden);
+}
+QColor CircularSlider::maxidotOffColor() const
+{
+    return renderer()->maxiDotView()->offColor();
+}
+void CircularSlider::setMaxidotOffColor(const QColor &color)
+{
+    renderer()->maxiDotView()->setOffColor(color);
+}
+QColor CircularSlider::maxidotOnColor() const
+{
+    return renderer()->maxiDotView()->onColor();
+}
 
 void CircularSlider::setMaxidotOnColor(const QColor &color)
 {
@@ -219,9 +318,18 @@ void CircularSlider::setMaxidotOnColor(const QColor &color)
     renderer()->knobView()->setOnColor(color);
 }
 
-QColor CircularSlider::maxidotMaxColor() const { return renderer()->maxiDotView()->maxColor(); }
-void CircularSlider::setMaxidotMaxColor(const QColor &color) { renderer()->maxiDotView()->setMaxColor(color); }
-int CircularSlider::maxidotCount() const { return renderer()->maxiDotView()->maxiDotCount(); }
+QColor CircularSlider::maxidotMaxColor() const
+{
+    return renderer()->maxiDotView()->maxColor();
+}
+void CircularSlider::setMaxidotMaxColor(const QColor &color)
+{
+    renderer()->maxiDotView()->setMaxColor(color);
+}
+int CircularSlider::maxidotCount() const
+{
+    return renderer()->maxiDotView()->maxiDotCount();
+}
 
 void CircularSlider::setMaxidotCount(int count)
 {
@@ -233,24 +341,60 @@ void CircularSlider::setMaxidotCount(int count)
     }
 }
 
-double CircularSlider::maxidotRadiusMultiplier() const { return renderer()->maxiDotView()->dotRadiusMultiplier(); }
-void CircularSlider::setMaxidotRadiusMultiplier(double m) { renderer()->maxiDotView()->setDotRadiusMultiplier(m); }
-double CircularSlider::maxidotInset() const { return renderer()->maxiDotView()->dotInset(); }
-void CircularSlider::setMaxidotInset(double inset) { renderer()->maxiDotView()->setDotInset(inset); }
-int CircularSlider::maxidotMaxDotCount() const { return renderer()->maxiDotView()->maxDotCount(); }
-void CircularSlider::setMaxidotMaxDotCount(int count) { renderer()->maxiDotView()->setMaxDotCount(count); }
-bool CircularSlider::minidotViewIsHidden() const { return renderer()->miniDotView()->isHidden(); }
-void CircularSlider::setMinidotViewIsHidden(bool hidden) { renderer()->miniDotView()->setHidden(hidden); }
-QColor CircularSlider::minidotColor() const { return renderer()->miniDotView()->offColor(); }
-void CircularSlider::setMinidotColor(const QColor &color) { renderer()->miniDotView()->setOffColor(color); }
+double CircularSlider::maxidotRadiusMultiplier() const
+{
+    return renderer()->maxiDotView()->dotRadiusMultiplier();
+}
+void CircularSlider::setMaxidotRadiusMultiplier(double m)
+{
+    renderer()->maxiDotView()->setDotRadiusMultiplier(m);
+}
+double CircularSlider::maxidotInset() const
+{
+    return renderer()->maxiDotView()->dotInset();
+}
+void CircularSlider::setMaxidotInset(double inset)
+{
+    renderer()->maxiDotView()->setDotInset(inset);
+}
+int CircularSlider::maxidotMaxDotCount() const
+{
+    return renderer()->maxiDotView()->maxDotCount();
+}
+void CircularSlider::setMaxidotMaxDotCount(int count)
+{
+    renderer()->maxiDotView()->setMaxDotCount(count);
+}
+bool CircularSlider::minidotViewIsHidden() const
+{
+    return renderer()->miniDotView()->isHidden();
+}
+void CircularSlider::setMinidotViewIsHidden(bool hidden)
+{
+    renderer()->miniDotView()->setHidden(hidden);
+}
+QColor CircularSlider::minidotColor() const
+{
+    return renderer()->miniDotView()->offColor();
+}
+void CircularSlider::setMinidotColor(const QColor &color)
+{
+    renderer()->miniDotView()->setOffColor(color);
+}
 
 QColor CircularSlider::minidotHighlightColor() const
 {
     return renderer()->miniDotView()->highlightColor().value_or(QColor(Qt::white));
 }
 
-void CircularSlider::setMinidotHighlightColor(const QColor &color) { renderer()->miniDotView()->setHighlightColor(color); }
-int CircularSlider::minidotCountPerSegment() const { return renderer()->miniDotView()->dotCountPerSegment(); }
+void CircularSlider::setMinidotHighlightColor(const QColor &color)
+{
+    renderer()->miniDotView()->setHighlightColor(color);
+}
+int CircularSlider::minidotCountPerSegment() const
+{
+    return renderer()->miniDotView()->dotCountPerSegment();
+}
 
 void CircularSlider::setMinidotCountPerSegment(int count)
 {
@@ -258,11 +402,26 @@ void CircularSlider::setMinidotCountPerSegment(int count)
     renderer()->miniDotView()->resetDots();
 }
 
-double CircularSlider::minidotRadiusMultiplier() const { return renderer()->miniDotView()->dotRadiusMultiplier(); }
-void CircularSlider::setMinidotRadiusMultiplier(double m) { renderer()->miniDotView()->setDotRadiusMultiplier(m); }
-double CircularSlider::minidotInset() const { return renderer()->miniDotView()->dotInset(); }
-void CircularSlider::setMinidotInset(double inset) { renderer()->miniDotView()->setDotInset(inset); }
-bool CircularSlider::minidotHideHighlight() const { return renderer()->miniDotView()->highlightColor().has_value(); }
+double CircularSlider::minidotRadiusMultiplier() const
+{
+    return renderer()->miniDotView()->dotRadiusMultiplier();
+}
+void CircularSlider::setMinidotRadiusMultiplier(double m)
+{
+    renderer()->miniDotView()->setDotRadiusMultiplier(m);
+}
+double CircularSlider::minidotInset() const
+{
+    return renderer()->miniDotView()->dotInset();
+}
+void CircularSlider::setMinidotInset(double inset)
+{
+    renderer()->miniDotView()->setDotInset(inset);
+}
+bool CircularSlider::minidotHideHighlight() const
+{
+    return renderer()->miniDotView()->highlightColor().has_value();
+}
 
 void CircularSlider::setMinidotHideHighlight(bool hide)
 {

@@ -210,7 +210,8 @@ void DotView::layoutSubviews()
     m_needsLayout = false;
     if (!m_dots.empty()) {
         const double r = dotRadius();
-        const double radius = m_outerCircleRadius ? *m_outerCircleRadius + r + dotInset() : m_width / 2 - r - dotInset();
+        const double radius
+            = m_outerCircleRadius ? *m_outerCircleRadius + r + dotInset() : m_width / 2 - r - dotInset();
         const double step = angleStep();
         const double direction = m_isClockwise ? 1.0 : -1.0;
         const int perSegment = std::max(1, m_dotCountPerSegment);

@@ -16,7 +16,8 @@ QPainterPath circlePath(const QRectF &bounds, double multiplier)
     const double m = std::isnan(multiplier) ? 0.0 : std::clamp(multiplier, 0.0, 1.0);
     const double k = (1 - m) / 2;
     QPainterPath path;
-    path.addEllipse(bounds.adjusted(k * bounds.width(), k * bounds.height(), -k * bounds.width(), -k * bounds.height()));
+    path.addEllipse(
+        bounds.adjusted(k * bounds.width(), k * bounds.height(), -k * bounds.width(), -k * bounds.height()));
     return path;
 }
 

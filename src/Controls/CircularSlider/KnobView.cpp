@@ -30,12 +30,12 @@ KnobView::KnobView(QWidget *parent)
     , m_backgroundLayer(GradientType::radial(), { Qt::black, Qt::transparent }, CircleMaskType::fill(), { 0, 0.45 }, 1)
     , m_outerCircleStroke(GradientType::linear(GradientDirection::topToBottom), { m_color1, m_highlightColor },
           CircleMaskType::stroke(1.2), { 0, 0.4 }, m_outerCircleMultiplier)
-    , m_outerCircle(GradientType::linear(GradientDirection::topToBottom), { m_color1, m_color2 }, CircleMaskType::fill(),
-          { 0, 1 }, m_outerCircleMultiplier)
+    , m_outerCircle(GradientType::linear(GradientDirection::topToBottom), { m_color1, m_color2 },
+          CircleMaskType::fill(), { 0, 1 }, m_outerCircleMultiplier)
     , m_glowCircleLayer(GradientType::linear(GradientDirection::topToBottom), { m_onColor, m_onColor },
           CircleMaskType::stroke(5), { 0, 1 }, m_middleCircleMultiplier)
-    , m_middleCircle(GradientType::linear(GradientDirection::topToBottom), { m_color2, m_color3 }, CircleMaskType::fill(),
-          { 0, 1 }, m_middleCircleMultiplier)
+    , m_middleCircle(GradientType::linear(GradientDirection::topToBottom), { m_color2, m_color3 },
+          CircleMaskType::fill(), { 0, 1 }, m_middleCircleMultiplier)
     , m_innerCircle(GradientType::linear(GradientDirection::topLeftToBottomRight), { m_color2, m_color4 },
           CircleMaskType::fill(), { 0, 1 }, m_innerCircleMultiplier)
 {
@@ -130,8 +130,8 @@ void KnobView::checkMultiplierOrder() const
 void KnobView::layoutSubviews()
 {
     const QRectF bounds(rect());
-    for (CircularLayer *layer :
-        { &m_backgroundLayer, &m_outerCircleStroke, &m_outerCircle, &m_glowCircleLayer, &m_middleCircle, &m_innerCircle })
+    for (CircularLayer *layer : { &m_backgroundLayer, &m_outerCircleStroke, &m_outerCircle, &m_glowCircleLayer,
+             &m_middleCircle, &m_innerCircle })
         layer->setFrame(bounds);
     update();
 }

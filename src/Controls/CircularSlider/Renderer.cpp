@@ -61,7 +61,8 @@ Renderer::Renderer(CircularSlider *circularSlider)
     m_textField->setInputMethodHints(Qt::ImhFormattedNumbersOnly);
     m_textField->setAccessibleName(QStringLiteral("Value"));
     if (slider)
-        setTextFont(SliderConstants::fontName, SliderConstants::lightTextColor(), slider->height() * m_fontSizeMultiplier);
+        setTextFont(
+            SliderConstants::fontName, SliderConstants::lightTextColor(), slider->height() * m_fontSizeMultiplier);
     setTextShadow(QColor(Qt::white), 1, QSizeF(1, 1), 0);
     m_textField->installEventFilter(this);
     connect(m_textField, &QLineEdit::returnPressed, this, &Renderer::keyboardDoneButtonTapped);
@@ -154,8 +155,8 @@ void Renderer::updatePointer(const QRectF &bounds)
     const double h = d * 0.5;
     const double r = rIn - m_pointerViewDistanceFromEdge - h;
     const double radians = toRadian(a);
-    m_pointerView->setFrameF(QRectF(bounds.center().x() - h + std::cos(radians) * r,
-        bounds.center().y() - h + std::sin(radians) * r, d, d));
+    m_pointerView->setFrameF(
+        QRectF(bounds.center().x() - h + std::cos(radians) * r, bounds.center().y() - h + std::sin(radians) * r, d, d));
 }
 
 void Renderer::layoutViews(const QRectF &bounds)

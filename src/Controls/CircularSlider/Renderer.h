@@ -5,20 +5,16 @@
 #include "Controls/CircularSlider/PointerView.h"
 
 #include <QColor>
+#include <QLineEdit>
 #include <QObject>
 #include <QPointer>
 #include <QRectF>
 #include <QSizeF>
 #include <optional>
 
-#include <QLineEdit>
-
 namespace tarnik {
 
 class CircularSlider;
-
-
-
 
 // Builds and arranges the views of one circular slider: the knob, the mini and
 // maxi dot rings, the pointer and the value text field, all subviews of the
@@ -62,7 +58,8 @@ public:
     void layoutViews(const QRectF &bounds);
     // The text's colour and font; a family the system lacks falls back to the default one.
     void setTextFont(const QString &name, const QColor &textColor, double size);
-    void setTextShadow(std::optional<QColor> color, float opacity = 1.0f, QSizeF offset = QSizeF(1, 1), double radius = 0);
+    void setTextShadow(
+        std::optional<QColor> color, float opacity = 1.0f, QSizeF offset = QSizeF(1, 1), double radius = 0);
     // Takes the typed text as the value when it is a whole number, else puts the value text back.
     void keyboardDoneButtonTapped();
 

@@ -142,7 +142,16 @@ void QtPlaybackBackend::seek(qint64 positionUs)
     reloadAfterEnd();
     if (m_status != Status::readyToPlay || m_reloading) {
         // The player drops positions set while it loads; keep it for when the source is ready.
+        // A newer target replaces one still waiting, and the replaced seek is over: each seek
+        // asked for is reported finished once, or its caller waits for it for ever.
+        const bool replaced = m_pendingSeek >= 0;
         m_pendingSeek = positionUs;
+        if (replaced) {
+            QTimer::singleShot(0, this, [this, serial = m_sourceSerial] {
+                if (serial == m_sourceSerial)
+                    Q_EMIT seekFinished();
+            });
+        }
         return;
     }
     m_player->setPosition(positionUs / 1000);

@@ -1,0 +1,62 @@
+// Renders the trimmer and the volume editor for the documentation, on a real
+// audio file. Runs only when TARNIK_SCREENSHOT_DIR names a folder and
+// TARNIK_SCREENSHOT_AUDIO an audio file (docs/screenshots/take-tools.sh).
+#include "Controls/CircularSlider/CircularSlider.h"
+#include "Tools/ToolsTestSupport.h"
+#include "Tools/TrimmerNavigationController.h"
+#include "Tools/TrimmerViewController.h"
+#include "Tools/VolumeEditorViewController.h"
+
+#include <QDir>
+
+namespace tarnik::test {
+namespace {
+
+class ToolsScreenshot : public ToolsScreenTest
+{
+protected:
+    void SetUp() override
+    {
+        folder = qEnvironmentVariable("TARNIK_SCREENSHOT_DIR");
+        audio = qEnvironmentVariable("TARNIK_SCREENSHOT_AUDIO");
+        if (folder.isEmpty() || audio.isEmpty())
+            GTEST_SKIP() << "TARNIK_SCREENSHOT_DIR or TARNIK_SCREENSHOT_AUDIO not set";
+        ToolsScreenTest::SetUp();
+        AudioPlayer::setFactory({}); // the real preview player
+    }
+    void save(const QString &name)
+    {
+        settle();
+        drain();
+        EXPECT_TRUE(window->grab().save(QDir(folder).filePath(name)));
+    }
+    QString folder;
+    QString audio;
+};
+
+TEST_F(ToolsScreenshot, Trimmer)
+{
+    auto *trimmer
+        = TrimmerViewController::initialize(audio, MediaTime::fromSeconds(0), MediaTime::fromSeconds(1), nullptr);
+    trimmer->setSharedPlayer(sharedPlayer.get());
+    root->present(new TrimmerNavigationController(trimmer), false);
+    settle();
+    drain();
+    trimmer->moveEnd(0.72f);
+    trimmer->moveStart(0.18f);
+    trimmer->updatePlayhead(0.41f, false);
+    trimmer->pan(1, GestureRecognizer::State::began, 0);
+    save(QStringLiteral("trimmer.png"));
+}
+
+TEST_F(ToolsScreenshot, VolumeEditor)
+{
+    systemVolume.set(1.0, false);
+    auto *editor = VolumeEditorViewController::initialize(audio, 0.8f, nullptr);
+    editor->setSharedPlayer(sharedPlayer.get());
+    root->present(new TransparentNavigationController(editor), false);
+    save(QStringLiteral("volume-editor.png"));
+}
+
+} // namespace
+} // namespace tarnik::test
