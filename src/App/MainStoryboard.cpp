@@ -1,6 +1,8 @@
 #include "App/MainStoryboard.h"
 
 #include "App/PlaceholderViewController.h"
+#include "Browser/DirectoryNavigationController.h"
+#include "Browser/DirectoryViewController.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/Storyboard.h"
 #include "Platform/UI/TabBarController.h"
@@ -35,7 +37,11 @@ ViewController *makeRoot()
     QList<ViewController *> tabs;
     const QStringList titles = tabTitles();
     for (int i = 0; i < titles.size(); ++i) {
-        auto *nav = new NavigationController(new PlaceholderViewController(titles[i]));
+        NavigationController *nav = nullptr;
+        if (i == 1)
+            nav = Storyboard(kName).instantiate<DirectoryNavigationController>(QStringLiteral("DirectoryNavigationController"));
+        else
+            nav = new NavigationController(new PlaceholderViewController(titles[i]));
         nav->tabBarItem()->setTitle(titles[i]);
         nav->tabBarItem()->setImage(tabIcon(i));
         nav->tabBarItem()->setTag(i);
@@ -54,6 +60,8 @@ QStringList tabTitles()
 
 void registerScreens()
 {
+    Storyboard::registerClass<DirectoryNavigationController>(kName);
+    Storyboard::registerClass<DirectoryViewController>(kName);
     Storyboard::registerFactory(kName, QStringLiteral("RootTabBarController"), &makeRoot);
     Storyboard::setInitialIdentifier(kName, QStringLiteral("RootTabBarController"));
 }
