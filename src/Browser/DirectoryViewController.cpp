@@ -93,11 +93,9 @@ DirectoryViewController::DirectoryViewController(QObject *parent)
 
 DirectoryViewController::~DirectoryViewController()
 {
-    if (m_collectionView) {
-        m_collectionView->setDataSource(nullptr);
-        m_collectionView->setDelegate(nullptr);
-        m_collectionView->setPrefetchDataSource(nullptr);
-    }
+    // The collection view calls back into this level; it goes first.
+    if (isViewLoaded())
+        delete view();
 }
 
 void DirectoryViewController::setPlayerHostProvider(std::function<MiniPlayerHost *(DirectoryViewController *)> provider)
@@ -465,6 +463,7 @@ void DirectoryViewController::updateUI(
                 return;
             self->m_collectionView->selectItem(selected, true, CollectionView::ScrollPosition::top);
         });
+        ++m_appliedListings;
         Q_EMIT listingApplied();
         return;
     }
@@ -481,6 +480,7 @@ void DirectoryViewController::updateUI(
                     self->m_collectionView->selectItem(selected, true, CollectionView::ScrollPosition::top);
             });
     }
+    ++m_appliedListings;
     Q_EMIT listingApplied();
 }
 

@@ -146,6 +146,9 @@ public:
 
     void viewWillTransition(const QSizeF &size) override;
 
+    // Listing pages applied so far.
+    int appliedListings() const { return m_appliedListings; }
+
 Q_SIGNALS:
     // Each listing page once it is applied (tests and the benchmark wait on it).
     void listingApplied();
@@ -199,7 +202,7 @@ private:
     double m_headerTop = -Constants::headerHeight;
     QWidget *m_loader = nullptr;
     // Counts listings, so a late error check of an earlier one is dropped.
-    quint64 m_listing = 0;
+    int m_appliedListings = 0;
 };
 
 } // namespace tarnik

@@ -278,6 +278,8 @@ void PreviewController::showCurrent()
         m_kind = Kind::other;
         page = makeCardPage(path);
     }
+    if (page->objectName() == QLatin1String("PreviewCard"))
+        m_kind = Kind::other;
     m_content = page;
     m_container->layout()->addWidget(page);
 }
