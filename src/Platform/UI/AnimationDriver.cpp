@@ -48,11 +48,17 @@ void AnimationDriver::advance(double seconds)
             m_timers.begin(), m_timers.end(), [](const auto &a, const auto &b) { return a.second.due < b.second.due; });
         if (next == m_timers.end() || next->second.due > end)
             break;
+        const Id id = next->first;
         const double dt = std::max(0.0, next->second.due - m_manualNow);
         m_manualNow = std::max(m_manualNow, next->second.due);
+        // The step may end animations whose completions cancel or add timers,
+        // so the timer is looked up again afterwards.
         step(dt);
-        auto callback = std::move(next->second.callback);
-        m_timers.erase(next);
+        auto found = m_timers.find(id);
+        if (found == m_timers.end())
+            continue;
+        auto callback = std::move(found->second.callback);
+        m_timers.erase(found);
         if (callback)
             callback();
     }
