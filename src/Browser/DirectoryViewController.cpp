@@ -6,6 +6,13 @@
 #include "App/MainStoryboard.h"
 #include "App/Preferences.h"
 #include "Browser/DirectoryNavigationController.h"
+// The control kit's headers keep QPointers to classes they only declare.
+#include "Controls/Loaders/RefresherView.h"
+#include "Controls/Loaders/SpinnerView.h"
+#include "Controls/PassThroughView.h"
+#include <QLabel>
+#include "Controls/Loaders/LoaderView.h"
+#include "Controls/Loaders/Refresher.h"
 #include "Browser/EntryCell.h"
 #include "Browser/FooterReusableView.h"
 #include "Browser/MiniPlayerHost.h"
@@ -85,6 +92,7 @@ QString lastComponent(const QString &directory)
 DirectoryViewController::DirectoryViewController(QObject *parent)
     : ViewController(parent)
     , m_model(std::make_unique<EntryViewModelController>())
+    , m_loaderView(new LoaderView)
 {
     m_refresherStartTime = Dispatch::now();
     // A deeper level shows only the back arrow.
@@ -96,6 +104,17 @@ DirectoryViewController::~DirectoryViewController()
     // The collection view calls back into this level; it goes first.
     if (isViewLoaded())
         delete view();
+    delete m_loaderView;
+}
+
+LoaderView *DirectoryViewController::loaderView() const
+{
+    return static_cast<LoaderView *>(m_loaderView.data());
+}
+
+Refresher *DirectoryViewController::refresher() const
+{
+    return static_cast<Refresher *>(m_refresher.data());
 }
 
 void DirectoryViewController::setPlayerHostProvider(std::function<MiniPlayerHost *(DirectoryViewController *)> provider)
@@ -268,10 +287,6 @@ void DirectoryViewController::loadView()
     m_layoutButton->setFocusPolicy(Qt::NoFocus);
     connect(m_layoutButton, &QToolButton::clicked, this, &DirectoryViewController::changeLayout);
 
-    m_loader = new QLabel(root);
-    m_loader->setObjectName(QStringLiteral("DirectoryLoader"));
-    m_loader->hide();
-
     root->installEventFilter(this);
     setView(root);
 }
@@ -289,7 +304,6 @@ void DirectoryViewController::layoutHeader()
     m_layoutButton->setGeometry(w - 44, (headerHeight - 36) / 2, 36, 36);
     const int listTop = top + headerHeight;
     m_collectionView->setGeometry(0, listTop, w, std::max(0, h - listTop));
-    m_loader->setGeometry(0, 0, w, h);
 }
 
 void DirectoryViewController::setTitleFromDirectory()
@@ -307,6 +321,13 @@ void DirectoryViewController::viewDidLoad()
     m_headerTop = -Constants::headerHeight;
     View::setAlpha(m_headerView, 0.0);
     m_collectionView->setContentInset(EdgeInsets {});
+    QPointer<DirectoryViewController> self(this);
+    auto *pull = new Refresher([self] {
+        if (self)
+            self->refresh();
+    });
+    m_refresher = pull;
+    addRefresher(this, pull);
     m_collectionView->setDataSource(this);
     m_collectionView->setDelegate(this);
     m_collectionView->setPrefetchDataSource(this);
@@ -389,21 +410,24 @@ void DirectoryViewController::updateContentInset()
         return;
     // The tab bar is outside this screen's view here, so only the mini player covers the listing.
     const double bottom = playerHost()->isMiniPlayerUp() ? kMiniPlayerHeight : 0.0;
-    m_collectionView->setContentInset(EdgeInsets { 0, 0, bottom, 0 });
+    // The top inset belongs to the pull-to-refresh band.
+    m_collectionView->setContentInsetBottom(bottom);
 }
 
 void DirectoryViewController::showLoader()
 {
-    if (!m_loader)
+    LoaderView *loader = loaderView();
+    if (!loader || !isViewLoaded())
         return;
-    m_loader->show();
-    m_loader->raise();
+    loader->setHideContentView(true);
+    loader->spinnerViewSize = QSizeF(30, 30);
+    loader->show(view(), LoaderView::Position::top, std::nullopt, 0.3, this);
 }
 
 void DirectoryViewController::hideLoader()
 {
-    if (m_loader)
-        m_loader->hide();
+    if (LoaderView *loader = loaderView())
+        loader->hide();
 }
 
 // MARK: - Listing
@@ -487,7 +511,6 @@ void DirectoryViewController::updateUI(
 void DirectoryViewController::refresh()
 {
     m_refresherStartTime = Dispatch::now();
-    m_refreshing = true;
     QPointer<DirectoryViewController> self(this);
     if (m_model->numberOfViewModels() == 0) {
         fetchViewModels();
@@ -514,9 +537,11 @@ void DirectoryViewController::refresh()
 
 void DirectoryViewController::endRefreshingIfNeeded()
 {
-    if (!m_refreshing)
+    if (!refresher() || refresher()->state() == RefresherState::idle)
         return;
-    m_refreshing = false;
+    // The band stays open for at least a second, so a quick listing does not flicker.
+    const double elapsed = Dispatch::now() - m_refresherStartTime;
+    endRefreshing(this, std::max(0.0, Constants::refresherMinimumTime - elapsed));
 }
 
 // MARK: - Edit mode and selection
@@ -843,6 +868,7 @@ void DirectoryViewController::scrollViewDidEndDragging(ScrollView *, bool)
 
 void DirectoryViewController::scrollViewDidScroll(ScrollView *scrollView)
 {
+    tarnik::scrollViewDidScroll(this, scrollView);
     if (!m_didBeginScrolling || m_isAnimating || (scrollView->isDecelerating() && m_lastContentOffset > 0))
         return;
     if (scrollView->contentOffsetY() < m_lastContentOffset && scrollView->contentOffsetY() <= -10

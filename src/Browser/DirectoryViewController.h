@@ -20,6 +20,9 @@ namespace tarnik {
 
 class BarButtonItem;
 class Entry;
+class LoaderView;
+class Refresher;
+
 class EntryCell;
 class EntryViewModelController;
 class MiniPlayerHost;
@@ -81,6 +84,8 @@ public:
     bool hasAppeared() const { return m_viewDidAppear; }
     std::optional<IndexPath> selectedIndexPath() const { return m_selectedIndexPath; }
     PreviewDataSource *previewDataSource() const { return m_previewDataSource; }
+    LoaderView *loaderView() const;
+    Refresher *refresher() const;
 
     // The application-wide list or grid choice (reading it also sets the layout button's image).
     Layout layout();
@@ -180,8 +185,10 @@ private:
     bool m_viewControllerIsAlreadyPushed = false;
     std::unique_ptr<EntryViewModelController> m_model;
     QSet<std::shared_ptr<Entry>> m_selectedEntries;
+    // A loader still showing goes with the view it covers, a refresher with its scroll view.
+    QPointer<QWidget> m_loaderView;
+    QPointer<QWidget> m_refresher;
     double m_refresherStartTime = 0;
-    bool m_refreshing = false;
     double m_lastContentOffset = 0;
     bool m_didBeginScrolling = false;
     bool m_isAnimating = false;
@@ -200,7 +207,6 @@ private:
     QLabel *m_currentDirectory = nullptr;
     QToolButton *m_layoutButton = nullptr;
     double m_headerTop = -Constants::headerHeight;
-    QWidget *m_loader = nullptr;
     // Counts listings, so a late error check of an earlier one is dropped.
     int m_appliedListings = 0;
 };

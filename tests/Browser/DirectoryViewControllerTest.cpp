@@ -7,6 +7,10 @@
 #include "Platform/UI/AlertControllerAction.h"
 #include "Platform/UI/BarButtonItem.h"
 #include "Platform/UI/NavigationItem.h"
+#include "Controls/Loaders/RefresherView.h"
+#include "Controls/Loaders/Refresher.h"
+
+#include <QTest>
 
 #include <QFile>
 #include <QLabel>
@@ -164,6 +168,37 @@ TEST_F(BrowserTest, TheListKeepsClearOfTheMiniPlayer)
     host.up = false;
     level->updateContentInset();
     EXPECT_EQ(level->collectionView()->contentInset().bottom, 0.0);
+}
+
+TEST_F(BrowserTest, APullReListsAndKeepsTheBandOpenForAtLeastASecond)
+{
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(touch(path(QStringLiteral("n%1.txt").arg(i))));
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    CollectionView *cv = level->collectionView();
+    const auto pullTo = [cv](double distance) { cv->setContentOffset(QPointF(0, -distance - cv->contentInset().top)); };
+    QTest::mousePress(cv, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::mouseMove(cv, QPoint(100, 130));
+    ASSERT_TRUE(cv->isDragging());
+    ASSERT_TRUE(touch(path(QStringLiteral("n3.txt"))));
+    pullTo(90);
+    pullTo(100);
+    QTest::mouseRelease(cv, Qt::LeftButton, {}, QPoint(100, 130));
+    pullTo(101);
+    pullTo(102);
+    ASSERT_EQ(level->refresher()->state(), RefresherState::pausing);
+    const int listings = level->appliedListings();
+    tick(0.3);
+    EXPECT_EQ(cv->numberOfItems(0), 0) << "the old rows go first";
+    // The re-listing waits 0.4 s after the old rows went.
+    tick(0.5);
+    ASSERT_TRUE(waitForListing(level, listings));
+    EXPECT_EQ(cv->numberOfItems(0), 4);
+    tick(0.1);
+    EXPECT_EQ(level->refresher()->state(), RefresherState::pausing) << "open for a second in all";
+    tick(0.3);
+    EXPECT_NE(level->refresher()->state(), RefresherState::pausing);
 }
 
 TEST_F(BrowserTest, EditModeChoosesUpToTenMediaFiles)
