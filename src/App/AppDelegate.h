@@ -1,6 +1,6 @@
 #pragma once
 
-#include "App/PlayerSurface.h"
+#include "Platform/Playback/PlayerSurface.h"
 #include "App/SharedPlayerLink.h"
 #include "Platform/Playback/PlatformPlayer.h"
 

@@ -7,6 +7,9 @@
 #include "Platform/UI/Storyboard.h"
 #include "Platform/UI/TabBarController.h"
 #include "Platform/UI/TabBarItem.h"
+#include "Player/CustomTabBarController.h"
+#include "Player/PlayerViewController.h"
+#include "Player/VideoPlayerViewController.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -33,14 +36,16 @@ QIcon tabIcon(int index)
 
 ViewController *makeRoot()
 {
-    auto *root = new TabBarController;
+    auto *root = new CustomTabBarController;
     QList<ViewController *> tabs;
     const QStringList titles = tabTitles();
+    const Storyboard storyboard(kName);
     for (int i = 0; i < titles.size(); ++i) {
-        NavigationController *nav = nullptr;
-        if (i == 1)
-            nav = Storyboard(kName).instantiate<DirectoryNavigationController>(QStringLiteral("DirectoryNavigationController"));
-        else
+        // The browser tab shows the browser once it is registered.
+        ViewController *nav = nullptr;
+        if (i == 1 && storyboard.contains(QStringLiteral("DirectoryNavigationController")))
+            nav = storyboard.instantiateViewController(QStringLiteral("DirectoryNavigationController"));
+        if (!nav)
             nav = new NavigationController(new PlaceholderViewController(titles[i]));
         nav->tabBarItem()->setTitle(titles[i]);
         nav->tabBarItem()->setImage(tabIcon(i));
@@ -64,6 +69,8 @@ void registerScreens()
     Storyboard::registerClass<DirectoryViewController>(kName);
     Storyboard::registerFactory(kName, QStringLiteral("RootTabBarController"), &makeRoot);
     Storyboard::setInitialIdentifier(kName, QStringLiteral("RootTabBarController"));
+    Storyboard::registerClass<PlayerViewController>(kName);
+    Storyboard::registerClass<VideoPlayerViewController>(kName);
 }
 
 } // namespace tarnik::MainStoryboard

@@ -19,6 +19,9 @@
 #include "Browser/PreviewDataSource.h"
 #include "Browser/PreviewItem.h"
 #include "Browser/SharedPlayerHost.h"
+#include "Browser/TabBarPlayerHost.h"
+#include "Player/PlayerViewController.h"
+#include "Player/CustomTabBarController.h"
 #include "Browser/Visualizer.h"
 #include "Entries/Entry.h"
 #include "Entries/EntryImages.h"
@@ -127,8 +130,11 @@ MiniPlayerHost *DirectoryViewController::playerHost()
     if (hostProvider())
         if (MiniPlayerHost *host = hostProvider()(this))
             return host;
-    if (auto *host = dynamic_cast<MiniPlayerHost *>(tabBarController()))
-        return host;
+    if (auto *tabs = qobject_cast<CustomTabBarController *>(tabBarController()); tabs && tabs->miniPlayerView()) {
+        if (!m_tabBarHost || m_tabBarHost->tabBarController() != tabs)
+            m_tabBarHost = std::make_unique<TabBarPlayerHost>(tabs);
+        return m_tabBarHost.get();
+    }
     return &SharedPlayerHost::instance();
 }
 
@@ -370,7 +376,7 @@ void DirectoryViewController::viewWillAppear(bool animated)
     }
     const Preferences::NowPlaying marker = Preferences::nowPlaying();
     if (marker.identifier)
-        playerViewDidChangePlayingState(*marker.identifier, marker.isPlaying);
+        playerViewDidChangePlayingStateOf(*marker.identifier, marker.isPlaying);
 }
 
 void DirectoryViewController::viewDidAppear(bool animated)
@@ -923,7 +929,7 @@ void DirectoryViewController::accessoryButtonTapped(const QString &identifier, E
         return;
 }
 
-void DirectoryViewController::playerViewDidChangePlayingState(const QString &identifier, bool isPlaying)
+void DirectoryViewController::playerViewDidChangePlayingStateOf(const QString &identifier, bool isPlaying)
 {
     const std::optional<QString> previous = Preferences::nowPlaying().identifier;
     Preferences::setNowPlaying(identifier, isPlaying);

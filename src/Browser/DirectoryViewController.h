@@ -6,6 +6,7 @@
 #include "Platform/IndexPath.h"
 #include "Platform/UI/CollectionView.h"
 #include "Platform/UI/ViewController.h"
+#include "Player/PlayerView.h"
 
 #include <QPointer>
 #include <QSet>
@@ -28,6 +29,7 @@ class EntryViewModelController;
 class MiniPlayerHost;
 class PreviewDataSource;
 class TabBarController;
+class TabBarPlayerHost;
 
 // One level of the file browser: lists one directory in a collection view (a list or a grid),
 // enters edit mode to choose media entries, and opens what is tapped: a deeper level, the shared
@@ -43,6 +45,7 @@ class DirectoryViewController : public ViewController,
                                 public CollectionViewDelegateFlowLayout,
                                 public CollectionViewDataSourcePrefetching,
                                 public EntryCellDelegate,
+                                public PlayerViewDelegate,
                                 public BrowserLevel
 {
     Q_OBJECT
@@ -105,11 +108,11 @@ public:
     // The listing's bottom inset: clear of the mini player while it is up.
     void updateContentInset();
 
-    // The mini player's reports.
-    void playerViewShowVideo(const QUrl &) { }
-    void playerViewDidChangePlayingState(const QString &identifier, bool isPlaying);
+    // PlayerViewDelegate: the mini player's reports.
+    void playerViewShowVideoAt(const QUrl &) override { }
+    void playerViewDidChangePlayingStateOf(const QString &identifier, bool isPlaying) override;
     // Stops and hides the playing indicator of the visible row of that entry.
-    void resetPlayingIndicator(const QString &identifier);
+    void resetPlayingIndicator(const QString &identifier) override;
 
     // What the tab bar asks its delegate; the browser's navigation controller forwards it here
     // for the level on top.
@@ -209,6 +212,7 @@ private:
     double m_headerTop = -Constants::headerHeight;
     // Counts listings, so a late error check of an earlier one is dropped.
     int m_appliedListings = 0;
+    std::unique_ptr<TabBarPlayerHost> m_tabBarHost;
 };
 
 } // namespace tarnik

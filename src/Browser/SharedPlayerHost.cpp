@@ -44,7 +44,7 @@ void SharedPlayerHost::play(const QList<std::shared_ptr<Entry>> &queue, int inde
 void SharedPlayerHost::playerDidChangePlayingState(const QString &identifier, bool isPlaying)
 {
     if (m_level)
-        m_level->playerViewDidChangePlayingState(identifier, isPlaying);
+        m_level->playerViewDidChangePlayingStateOf(identifier, isPlaying);
 }
 
 } // namespace tarnik

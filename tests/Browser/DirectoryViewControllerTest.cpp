@@ -308,18 +308,18 @@ TEST_F(BrowserTest, ThePlayingIndicatorFollowsThePlayerAcrossRowsThatScrollInLat
     const QString first = entries.at(0)->identifier();
     const QString later = entries.at(25)->identifier();
 
-    level->playerViewDidChangePlayingState(first, true);
+    level->playerViewDidChangePlayingStateOf(first, true);
     tick(0.2);
     EntryCell *cell = visibleCell(level, 0);
     ASSERT_NE(cell, nullptr);
     EXPECT_FALSE(cell->visualizer()->isHidden());
 
-    level->playerViewDidChangePlayingState(first, false);
+    level->playerViewDidChangePlayingStateOf(first, false);
     tick(1.3);
     EXPECT_FALSE(cell->visualizer()->isHidden()) << "a paused row keeps its bars at rest";
     EXPECT_NEAR(cell->visualizer()->barScale(4), 1.0, 1e-6);
 
-    level->playerViewDidChangePlayingState(later, true);
+    level->playerViewDidChangePlayingStateOf(later, true);
     tick(0.6);
     EXPECT_TRUE(cell->visualizer()->isHidden()) << "another entry plays";
 

@@ -3,7 +3,7 @@
 // Stand-ins for the browser and the player that the shell talks to.
 
 #include "App/BrowserServices.h"
-#include "App/PlayerSurface.h"
+#include "Platform/Playback/PlayerSurface.h"
 #include "App/SharedPlayerLink.h"
 #include "Platform/UI/NavigationController.h"
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Playback/PlayerSurface.h"
+
 #include <QColor>
 #include <QPointer>
 #include <QVideoFrame>
@@ -12,17 +14,18 @@ namespace tarnik {
 class PlatformPlayer;
 
 // The stand-in for a player layer: a widget that shows the video of the player it is given, fitted
-// into its bounds with its aspect kept, over its background colour. Giving it a player attaches its
+// into its bounds with its aspect kept, over its background colour. It is a PlayerSurface: the app
+// delegate takes the player off it in the background and gives it back in the foreground. Giving it a player attaches its
 // video output to that player; giving it none (or another player) detaches it. GUI thread only.
-class PlayerLayer : public QWidget
+class PlayerLayer : public QWidget, public PlayerSurface
 {
     Q_OBJECT
 public:
     explicit PlayerLayer(QWidget *parent = nullptr);
     ~PlayerLayer() override;
 
-    PlatformPlayer *player() const { return m_player; }
-    void setPlayer(PlatformPlayer *player);
+    PlatformPlayer *player() const override { return m_player; }
+    void setPlayer(PlatformPlayer *player) override;
 
     QColor backgroundColor() const { return m_backgroundColor; }
     void setBackgroundColor(const QColor &color);

@@ -1,5 +1,7 @@
 #include "Platform/Playback/QtPlaybackBackend.h"
 
+#include "Platform/Audio/ApplicationOutputVolume.h"
+
 #include <QAudioOutput>
 #include <QMediaPlayer>
 #include <QTimer>
@@ -38,6 +40,13 @@ QtPlaybackBackend::QtPlaybackBackend(QObject *parent)
     , m_frames(new QVideoSink(this))
 {
     m_player->setAudioOutput(m_audioOutput);
+    // The app's own volume is what the volume slider moves when no sound server answers.
+    auto &appVolume = ApplicationOutputVolume::shared();
+    m_audioOutput->setVolume(float(appVolume.volume()));
+    m_audioOutput->setMuted(appVolume.isMuted());
+    connect(&appVolume, &SystemVolume::volumeChanged, m_audioOutput,
+        [this](double volume) { m_audioOutput->setVolume(float(volume)); });
+    connect(&appVolume, &SystemVolume::mutedChanged, m_audioOutput, &QAudioOutput::setMuted);
     // The player keeps one video sink for its life and frames are handed on from it: a running
     // pipeline does not bring a sink that was unlinked and linked again back to life.
     m_player->setVideoSink(m_frames);
