@@ -150,9 +150,9 @@ void DirectoryViewController::setDirectory(const QString &directory)
 
 Layout DirectoryViewController::layout()
 {
-    const Layout current = Preferences::isListView() ? Layout::list : Layout::grid;
-    applyLayoutButtonImage(current);
-    return current;
+    m_layout = Preferences::isListView() ? Layout::list : Layout::grid;
+    applyLayoutButtonImage(m_layout);
+    return m_layout;
 }
 
 void DirectoryViewController::applyLayoutButtonImage(Layout layout)
@@ -169,6 +169,7 @@ void DirectoryViewController::applyLayoutButtonImage(Layout layout)
 void DirectoryViewController::setLayout(Layout layout)
 {
     Preferences::setIsListView(layout == Layout::list);
+    m_layout = layout;
     applyLayoutButtonImage(layout);
     if (!m_collectionView)
         return;
@@ -192,14 +193,14 @@ void DirectoryViewController::changeLayout()
 
 QString DirectoryViewController::cellReuseIdentifier()
 {
-    return EntryCell::reuseIdentifier(Preferences::isListView() ? Layout::list : Layout::grid);
+    return EntryCell::reuseIdentifier(m_layout);
 }
 
 double DirectoryViewController::itemsPerRow()
 {
     const Device::ScreenFacts facts = Device::screenFactsFor(DeviceProfile::idiom(), DeviceProfile::screenSize());
     const bool portrait = DeviceProfile::isPortrait();
-    const bool list = Preferences::isListView();
+    const bool list = m_layout == Layout::list;
     if (facts.isPad() || (facts.isIPhoneX() && !portrait))
         return list ? 2 : 4;
     if (list)
@@ -215,7 +216,7 @@ QSizeF DirectoryViewController::itemSize()
     const double viewWidth = isViewLoaded() ? view()->width() : DeviceProfile::screenSize().width();
     const double width = (viewWidth - spacing) / n;
     const Device::ScreenFacts facts = Device::screenFactsFor(DeviceProfile::idiom(), DeviceProfile::screenSize());
-    const bool list = Preferences::isListView();
+    const bool list = m_layout == Layout::list;
     double height = 0;
     if (facts.isIPhone5() || facts.isIPhone4orLess())
         height = list ? 77.0 : std::max(width * 1.2, 170.0);
@@ -240,7 +241,7 @@ std::optional<EdgeInsets> DirectoryViewController::insetForSection(CollectionVie
 
 std::optional<double> DirectoryViewController::minimumLineSpacing(CollectionView *, int)
 {
-    return Preferences::isListView() ? 4.0 : 7.0;
+    return m_layout == Layout::list ? 4.0 : 7.0;
 }
 
 std::optional<double> DirectoryViewController::minimumInteritemSpacing(CollectionView *, int)
@@ -337,7 +338,7 @@ void DirectoryViewController::viewDidLoad()
     m_collectionView->setDataSource(this);
     m_collectionView->setDelegate(this);
     m_collectionView->setPrefetchDataSource(this);
-    applyLayoutButtonImage(Preferences::isListView() ? Layout::list : Layout::grid);
+    layout();
 
     m_editButtonItem = new BarButtonItem(_localizedString(QStringLiteral("Edit")), BarButtonItem::Style::plain,
         [this](BarButtonItem *) { toggleEditMode(); }, this);

@@ -212,6 +212,9 @@ private:
     double m_headerTop = -Constants::headerHeight;
     // Counts listings, so a late error check of an earlier one is dropped.
     int m_appliedListings = 0;
+    // The layout setting as this level last read or set it: sizes are asked per item, and the
+    // settings file is read anew on every access.
+    Layout m_layout = Layout::list;
     std::unique_ptr<TabBarPlayerHost> m_tabBarHost;
 };
 

@@ -391,7 +391,9 @@ void EntryCell::layoutContent()
         const double side = std::max(0.0, std::min(w - 2 * kMargin, h - kMargin - textBlock));
         imageRect = QRectF((w - side) / 2.0, kMargin, side, side);
         const double titleTop = imageRect.bottom() + 4;
-        const double titleH = titleMetrics.height() * 2;
+        // Up to two lines of title, the artist right under what the title uses.
+        const double needed = m_title->heightForWidth(int(w - 2 * kMargin));
+        const double titleH = std::clamp(needed, double(titleMetrics.height()), titleMetrics.height() * 2.0);
         m_title->setGeometry(QRectF(kMargin, titleTop, w - 2 * kMargin, titleH).toRect());
         m_artist->setGeometry(
             QRectF(kMargin, titleTop + titleH, w - 2 * kMargin, artistMetrics.height()).toRect());
