@@ -27,6 +27,16 @@
 #include "Entries/EntryImages.h"
 #include "Entries/EntryViewModel.h"
 #include "Entries/EntryViewModelController.h"
+#include "App/UserManager.h"
+#include "Import/AudioConverter.h"
+#include "Import/ImportItem.h"
+#include "Import/ImportObject.h"
+#include "Import/Metadata.h"
+#include "Platform/DispatchGroup.h"
+#include "Platform/Media/MediaAsset.h"
+#include "Platform/MediaTime.h"
+#include "Platform/UI/AlertController.h"
+#include "Platform/UI/AlertControllerAction.h"
 #include "Platform/Dispatch.h"
 #include "Platform/UI/BarButtonItem.h"
 #include "Platform/UI/NavigationController.h"
@@ -44,6 +54,9 @@
 #include <cstring>
 
 #include <dirent.h>
+#include <cstdio>
+
+#include <QRandomGenerator>
 
 namespace tarnik {
 
@@ -344,9 +357,9 @@ void DirectoryViewController::viewDidLoad()
         [this](BarButtonItem *) { toggleEditMode(); }, this);
 
     m_importBarButtonItem = new BarButtonItem(_localizedString(QStringLiteral("Import")), BarButtonItem::Style::plain,
-        [](BarButtonItem *) { }, this);
+        [this](BarButtonItem *sender) { importSelectedEntries(sender); }, this);
     m_selectAllBarButtonItem = new BarButtonItem(_localizedString(QStringLiteral("Select All")),
-        BarButtonItem::Style::plain, [](BarButtonItem *) { }, this);
+        BarButtonItem::Style::plain, [this](BarButtonItem *sender) { toggleAllSelection(sender); }, this);
     BarButtonItem *space = BarButtonItem::flexibleSpace(this);
     for (BarButtonItem *item : { m_importBarButtonItem, space, m_selectAllBarButtonItem }) {
         TextAttributes normal;
@@ -718,6 +731,8 @@ void DirectoryViewController::didSelectItem(CollectionView *collectionView, cons
     QSet<std::shared_ptr<Entry>> entries = m_selectedEntries;
     entries.insert(entry);
     setSelectedEntries(entries);
+    if (!entry->isAudioFileReadable())
+        offerConversion(entry);
 }
 
 void DirectoryViewController::didDeselectItem(CollectionView *, const IndexPath &indexPath)
@@ -955,6 +970,250 @@ void DirectoryViewController::resetPlayingIndicator(const QString &identifier)
         return;
     if (EntryCell *cell = entryCellAt(entry->indexPath()))
         cell->visualizer()->stop(true);
+}
+
+// MARK: - Importing the selection
+
+void DirectoryViewController::importSelectedEntries(BarButtonItem *sender)
+{
+    if (m_selectedEntries.size() > Constants::maximumImportCount) {
+        _showTarnikDefaultAlert(_localizedString(QStringLiteral("Oops!")),
+            _localizedString(QStringLiteral("Only a maximum of ") + QString::number(Constants::maximumImportCount)
+                + QStringLiteral(" files can be simultaneously imported.\nPlease amend your selection.")),
+            {}, this);
+        return;
+    }
+    auto *sheet = new AlertController(
+        _localizedString(QStringLiteral("Choose an Import destination")), QString(), AlertController::Style::actionSheet);
+    QPointer<DirectoryViewController> self(this);
+    for (const MediaKind &kind : MediaKind::allCases()) {
+        if (kind == MediaKind::tone || kind == MediaKind::videoPodcast)
+            continue;
+        sheet->addAction(new AlertControllerAction(kind.title(), AlertControllerAction::Style::defaultStyle,
+            [self, kind](AlertControllerAction *) {
+                if (self)
+                    self->importSelectedEntries(kind);
+            }));
+    }
+    sheet->addAction(new AlertControllerAction(_localizedString(QStringLiteral("Cancel")), AlertControllerAction::Style::cancel));
+    if (PopoverPresentationController *popover = sheet->popoverPresentationController(); popover && sender)
+        popover->setSourceView(sender->view());
+    present(sheet, true);
+}
+
+void DirectoryViewController::importSelectedEntries(MediaKind kind)
+{
+    const QSet<std::shared_ptr<Entry>> chosen = m_selectedEntries;
+    setEditMode(!m_editMode);
+    if (m_collectionView)
+        m_collectionView->reloadData();
+
+    hideLoader();
+    delete m_loaderView;
+    auto *loader = new LoaderView;
+    m_loaderView = loader;
+    loader->setHideContentView(false);
+    loader->contentViewTheme = Theme::light;
+    loader->spinnerViewSize = QSizeF(35, 35);
+    loader->animateAppearance = true;
+    loader->show(view(), LoaderView::Position::center, backgroundImportMessage(), std::nullopt, this);
+
+    auto items = std::make_shared<QList<ImportItem>>();
+    auto group = std::make_shared<DispatchGroup>();
+    for (const std::shared_ptr<Entry> &entry : chosen) {
+        // A file that went away since it was chosen is left out.
+        if (!QFileInfo::exists(entry->path()))
+            continue;
+        group->enter();
+        bool answered = false;
+        entry->updateMetadata([items, group, kind, &answered](const std::shared_ptr<Entry> &loaded) {
+            answered = true;
+            items->append(ImportItem(kind, *loaded));
+            group->leave();
+        });
+        // An entry whose metadata cannot complete (a folder, a plain file, one already loading)
+        // never answers; the import goes on with the others.
+        if (!answered)
+            group->leave();
+    }
+    QPointer<DirectoryViewController> self(this);
+    group->notify([items, self] {
+        const QList<ImportItem> list = *items;
+        Dispatch::global([list, self] {
+            UserManager::shared()->importMedia(list, [self] {
+                Dispatch::mainAfter(1.0, [self] {
+                    if (self)
+                        self->hideLoader();
+                });
+            });
+        });
+    });
+}
+
+void DirectoryViewController::toggleAllSelection(BarButtonItem *sender)
+{
+    if (sender && sender->title() == _localizedString(QStringLiteral("Select All"))) {
+        m_indexOfPresentedAlertView = 0;
+        selectNextEntry();
+        return;
+    }
+    QSet<std::shared_ptr<Entry>> entries = m_selectedEntries;
+    for (const std::shared_ptr<Entry> &entry : m_model->exportableEntries()) {
+        if (m_collectionView)
+            m_collectionView->deselectItem(entry->indexPath(), true);
+        entries.remove(entry);
+    }
+    setSelectedEntries(entries);
+}
+
+void DirectoryViewController::selectNextEntry()
+{
+    const QList<std::shared_ptr<Entry>> &entries = m_model->exportableEntries();
+    if (m_indexOfPresentedAlertView >= 0 && m_indexOfPresentedAlertView < entries.size()) {
+        waitForOfferSheet();
+        return;
+    }
+    if (!entries.isEmpty() && m_collectionView && m_indexOfPresentedAlertView >= 0)
+        m_collectionView->selectItem(entries.last()->indexPath(), true, CollectionView::ScrollPosition::top);
+}
+
+void DirectoryViewController::waitForOfferSheet()
+{
+    if (m_indexOfPresentedAlertView == -1)
+        return;
+    QPointer<DirectoryViewController> self(this);
+    if (presentedViewController()) {
+        // The presentation state belongs to the GUI thread, so the re-check waits there.
+        Dispatch::mainAfter(0.45, [self] {
+            if (self)
+                self->waitForOfferSheet();
+        });
+        return;
+    }
+    const QList<std::shared_ptr<Entry>> &entries = m_model->exportableEntries();
+    // The list may have changed under the walk: a cursor outside it ends the walk.
+    if (m_indexOfPresentedAlertView < 0 || m_indexOfPresentedAlertView >= entries.size())
+        return;
+    const std::shared_ptr<Entry> entry = entries.at(m_indexOfPresentedAlertView);
+    if (m_collectionView)
+        m_collectionView->selectItem(entry->indexPath(), false, CollectionView::ScrollPosition::top);
+    QSet<std::shared_ptr<Entry>> chosen = m_selectedEntries;
+    chosen.insert(entry);
+    setSelectedEntries(chosen);
+    if (!entry->isAudioFileReadable())
+        offerConversion(entry);
+    ++m_indexOfPresentedAlertView;
+    selectNextEntry();
+}
+
+void DirectoryViewController::offerConversion(const std::shared_ptr<Entry> &entry)
+{
+    if (!entry)
+        return;
+    auto *sheet = new AlertController(QString(),
+        _localizedString(QStringLiteral("The file \"") + entry->name()
+            + QStringLiteral("\" is malformed, or is not a valid instance of an audio file of its type.\nWould you like "
+                             "Tarnik to attempt fixing it by creating an AAC version of it?")),
+        AlertController::Style::actionSheet);
+    QPointer<DirectoryViewController> self(this);
+    sheet->addAction(new AlertControllerAction(_localizedString(QStringLiteral("NO")), AlertControllerAction::Style::cancel,
+        [self, entry](AlertControllerAction *) {
+            if (!self)
+                return;
+            if (self->m_collectionView)
+                self->m_collectionView->deselectItem(entry->indexPath(), false);
+            QSet<std::shared_ptr<Entry>> chosen = self->m_selectedEntries;
+            chosen.remove(entry);
+            self->setSelectedEntries(chosen);
+        }));
+    sheet->addAction(new AlertControllerAction(_localizedString(QStringLiteral("YES. Create it")),
+        AlertControllerAction::Style::destructive, [self, entry](AlertControllerAction *) {
+            if (self)
+                self->convertToAAC(entry);
+        }));
+    present(sheet, true);
+}
+
+QString DirectoryViewController::convertedPath(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString suffix = info.suffix();
+    const QString stem = suffix.isEmpty() ? path : path.left(path.size() - suffix.size() - 1);
+    return stem + QStringLiteral("_AAC.m4a");
+}
+
+void DirectoryViewController::convertToAAC(const std::shared_ptr<Entry> &entry)
+{
+    if (!entry)
+        return;
+    m_indexOfPresentedAlertView = -1;
+    if (m_editMode)
+        setEditMode(false);
+    if (LoaderView *loader = loaderView()) {
+        loader->setHideContentView(false);
+        loader->spinnerViewSize = QSizeF(35, 35);
+        loader->animateAppearance = true;
+        loader->show(view(), LoaderView::Position::center, _localizedString(QStringLiteral("Converting...")),
+            std::nullopt, this);
+    }
+    QPointer<DirectoryViewController> self(this);
+    const QString source = entry->path();
+    // The copy carries the file's tags: an entry whose row never loaded has not read them yet.
+    entry->updateMetadata([](const std::shared_ptr<Entry> &) { });
+    const std::optional<Metadata> metadata = entry->metadata();
+    const QString fallbackTitle = entry->title();
+    const QString fallbackArtist = entry->artist().value_or(QString());
+    const auto fail = [self](const QString &message) {
+        Dispatch::main([self, message] {
+            if (!self)
+                return;
+            self->hideLoader();
+            _showTarnikDefaultAlert(_localizedString(QStringLiteral("Convertion Error")), _localizedString(message), {}, self);
+        });
+    };
+    Dispatch::global([self, source, metadata, fail, fallbackTitle, fallbackArtist] {
+        const QString output = convertedPath(source);
+        const MediaAsset asset(source);
+        QString message;
+        bool hasAudio = false;
+        for (const MediaTrack &track : asset.tracks())
+            hasAudio = hasAudio || track.mediaType == MediaType::audio;
+        if (!hasAudio)
+            message = QStringLiteral("This file has no audio tracks.");
+        std::optional<QVariantMap> dictionary = metadata ? metadata->dictionaryRepresentation() : std::nullopt;
+        // Tags of formats the metadata reader does not read (Vorbis comments, Matroska tags) are
+        // not lost entirely: an audio file still gets the title and artist its row shows.
+        if (!dictionary && hasAudio && !fallbackTitle.isEmpty()) {
+            dictionary = QVariantMap { { QStringLiteral("title"), fallbackTitle } };
+            if (!fallbackArtist.isEmpty())
+                dictionary->insert(QStringLiteral("artist"), fallbackArtist);
+        }
+        if (!dictionary)
+            message = QStringLiteral("No metadata found.");
+        if (!message.isEmpty()) {
+            fail(message);
+            return;
+        }
+        // The export goes to a hidden file beside the copy and replaces an earlier copy only once
+        // it is complete, so a failed conversion never costs the user the copy they had.
+        const QFileInfo info(output);
+        const QString partial = info.path() + QStringLiteral("/.") + info.completeBaseName()
+            + QStringLiteral(".%1.m4a").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+        AudioConverter::shared().convert(asset, partial, dictionary, MediaTimeRange::zero(), true, 1.0f,
+            [self, fail, partial, output](bool success) {
+                if (success && ::rename(QFile::encodeName(partial).constData(), QFile::encodeName(output).constData()) != 0)
+                    success = false;
+                if (!success) {
+                    QFile::remove(partial);
+                    fail(QStringLiteral("Error encountered wile converting the media."));
+                    return;
+                }
+                Dispatch::main([self] {
+                    if (self)
+                        self->fetchViewModels();
+                });
+            });
+    });
 }
 
 // MARK: - Files handed over

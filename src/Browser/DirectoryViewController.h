@@ -108,6 +108,22 @@ public:
     // The listing's bottom inset: clear of the mini player while it is up.
     void updateContentInset();
 
+    // Importing the selection: the toolbar's Import item checks the cap and offers the
+    // destinations; a destination imports the selection as that kind.
+    void importSelectedEntries(BarButtonItem *sender);
+    void importSelectedEntries(MediaKind kind);
+    // The toolbar's Select All / Deselect All item.
+    void toggleAllSelection(BarButtonItem *sender);
+    // The select-all walk: one entry at a time, pausing while an offer sheet is open.
+    void selectNextEntry();
+    void waitForOfferSheet();
+    int indexOfPresentedAlertView() const { return m_indexOfPresentedAlertView; }
+    // The offer of an AAC copy of audio the player cannot read, and the copy itself.
+    void offerConversion(const std::shared_ptr<Entry> &entry);
+    void convertToAAC(const std::shared_ptr<Entry> &entry);
+    // Where the AAC copy of a file goes: beside it, "<name>_AAC.m4a".
+    static QString convertedPath(const QString &path);
+
     // PlayerViewDelegate: the mini player's reports.
     void playerViewShowVideoAt(const QUrl &) override { }
     void playerViewDidChangePlayingStateOf(const QString &identifier, bool isPlaying) override;
