@@ -3,6 +3,9 @@
 #include "App/PlaceholderViewController.h"
 #include "ImportEditor/ImageQueryController.h"
 #include "ImportEditor/ImageViewerController.h"
+
+#include "Browser/DirectoryNavigationController.h"
+#include "Browser/DirectoryViewController.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/Storyboard.h"
 #include "Platform/UI/TabBarController.h"
@@ -92,6 +95,9 @@ void registerScreens()
     Storyboard::registerClass<GuideViewController>(kName);
     Storyboard::registerClass<FirstViewController>(kName);
     Storyboard::registerClass<PagingViewController>(kName);
+
+    Storyboard::registerClass<DirectoryNavigationController>(kName);
+    Storyboard::registerClass<DirectoryViewController>(kName);
     Storyboard::registerFactory(kName, QStringLiteral("RootTabBarController"), &makeRoot);
     Storyboard::setInitialIdentifier(kName, QStringLiteral("RootTabBarController"));
     Storyboard::registerClass<ImageViewerController>(kName);

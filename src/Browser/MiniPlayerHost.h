@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QList>
+#include <memory>
+
+namespace tarnik {
+
+class DirectoryViewController;
+class Entry;
+
+// What a browser level needs of the screen that hosts the mini player: whether the mini player
+// is up (it then covers the bottom 60 points of the listing), hiding it while the level edits,
+// and playing a queue with the level as the mini player's delegate, which hears which entry plays
+// (playerView(_:didChangePlayingStateOf:isPlaying:)) and, when it loses the player, has the
+// playing row's indicator reset.
+class MiniPlayerHost
+{
+public:
+    virtual ~MiniPlayerHost() = default;
+
+    virtual bool isMiniPlayerUp() const = 0;
+    virtual void updateMiniPlayer(bool hide) = 0;
+    // The level the mini player reports to (none: nobody).
+    virtual DirectoryViewController *miniPlayerDelegate() const = 0;
+    virtual void setMiniPlayerDelegate(DirectoryViewController *level) = 0;
+    // The shared player's current index becomes none, so the next item starts from its beginning.
+    virtual void resetCurrentIndex() = 0;
+    // Gives the queue to the shared player and plays the entry at index.
+    virtual void play(const QList<std::shared_ptr<Entry>> &queue, int index) = 0;
+};
+
+} // namespace tarnik

@@ -1,0 +1,51 @@
+#include "Browser/TabBarPlayerHost.h"
+
+#include "Browser/DirectoryViewController.h"
+#include "Player/PlayerViewController.h"
+#include "Player/CustomTabBarController.h"
+#include "Player/Player.h"
+#include "Player/PlayerView.h"
+
+namespace tarnik {
+
+TabBarPlayerHost::TabBarPlayerHost(CustomTabBarController *tabBarController)
+    : m_tabs(tabBarController)
+{
+}
+
+bool TabBarPlayerHost::isMiniPlayerUp() const
+{
+    PlayerView *mini = m_tabs ? m_tabs->miniPlayerView() : nullptr;
+    return mini && mini->animate() == PlayerViewAnimation::up;
+}
+
+void TabBarPlayerHost::updateMiniPlayer(bool hide)
+{
+    if (m_tabs)
+        m_tabs->updateMiniPlayer(hide);
+}
+
+DirectoryViewController *TabBarPlayerHost::miniPlayerDelegate() const
+{
+    PlayerView *mini = m_tabs ? m_tabs->miniPlayerView() : nullptr;
+    return mini ? dynamic_cast<DirectoryViewController *>(mini->delegate()) : nullptr;
+}
+
+void TabBarPlayerHost::setMiniPlayerDelegate(DirectoryViewController *level)
+{
+    if (PlayerView *mini = m_tabs ? m_tabs->miniPlayerView() : nullptr)
+        mini->setDelegate(level);
+}
+
+void TabBarPlayerHost::resetCurrentIndex()
+{
+    Player::shared().setCurrentIndex(-1);
+}
+
+void TabBarPlayerHost::play(const QList<std::shared_ptr<Entry>> &queue, int index)
+{
+    if (PlayerView *mini = m_tabs ? m_tabs->miniPlayerView() : nullptr)
+        mini->play(queue, index);
+}
+
+} // namespace tarnik

@@ -1,0 +1,342 @@
+#include "BrowserSupport.h"
+
+#include "Browser/FooterReusableView.h"
+#include "Browser/Visualizer.h"
+#include "Entries/EntryViewModel.h"
+#include "Support/MediaFixtures.h"
+#include "Platform/UI/AlertControllerAction.h"
+#include "Platform/UI/BarButtonItem.h"
+#include "Platform/UI/NavigationItem.h"
+#include "Controls/Loaders/RefresherView.h"
+#include "Controls/Loaders/Refresher.h"
+
+#include <QTest>
+
+#include <QFile>
+#include <QLabel>
+#include <QToolButton>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tarnik::test {
+namespace {
+
+// One generated tone copied under many names, so a folder of media costs one ffmpeg run.
+QString toneFixture()
+{
+    static QTemporaryDir store;
+    static const QString tone = [] {
+        const QString file = store.path() + QStringLiteral("/tone.mp3");
+        media::makeTone(file, 0.5);
+        return file;
+    }();
+    return tone;
+}
+
+void addMedia(const QString &folder, int count, const QString &prefix = QStringLiteral("Song "))
+{
+    for (int i = 0; i < count; ++i) {
+        const QString name = prefix + QStringLiteral("%1.mp3").arg(i, 2, 10, QLatin1Char('0'));
+        ASSERT_TRUE(QFile::copy(toneFixture(), folder + QLatin1Char('/') + name));
+    }
+}
+
+QString footerText(DirectoryViewController *level)
+{
+    auto *footer = dynamic_cast<FooterReusableView *>(level->viewForSupplementaryElement(
+        level->collectionView(), kCollectionElementKindSectionFooter, IndexPath { 0, 0 }));
+    return footer ? footer->label()->text() : QString();
+}
+
+TEST_F(BrowserTest, FooterCountsEveryListedNameAndSmallFoldersAnimate)
+{
+    const struct
+    {
+        int files;
+        QString footer;
+        bool animate;
+    } rows[] = {
+        { 0, QStringLiteral("0 items"), true },
+        { 1, QStringLiteral("1 item"), true },
+        { 99, QStringLiteral("99 items"), true },
+        { 100, QStringLiteral("100 items"), false },
+        { 250, QStringLiteral("250 items"), false },
+    };
+    for (const auto &row : rows) {
+        const QString folder = path(QStringLiteral("f%1").arg(row.files));
+        QDir().mkpath(folder);
+        for (int i = 0; i < row.files; ++i)
+            ASSERT_TRUE(touch(folder + QStringLiteral("/n%1.txt").arg(i)));
+        auto *nav = showBrowser(folder);
+        DirectoryViewController *level = top(nav);
+        EXPECT_EQ(footerText(level), row.footer) << row.files;
+        EXPECT_EQ(level->animateEntryCell(), row.animate) << row.files;
+        EXPECT_EQ(level->entryViewModelController().numberOfFiles(), row.files);
+        EXPECT_EQ(level->navigationItem()->rightBarButtonItem(), nullptr) << "no media, no Edit";
+        if (row.files == 0) {
+            EXPECT_EQ(level->collectionView()->numberOfItems(0), 0) << "an empty listing has no phantom row";
+        }
+        window.reset();
+        drainMainQueue();
+    }
+}
+
+TEST_F(BrowserTest, AFolderThatVanishedShowsTheErrorAndStaysUsable)
+{
+    auto *nav = showBrowser(dir.path());
+    const QString gone = path(QStringLiteral("gone"));
+    auto *level = new DirectoryViewController;
+    level->setDirectory(gone);
+    nav->pushViewController(level, false);
+    ASSERT_TRUE(waitForListing(level));
+    drainMainQueue();
+    AlertController *alert = presentedAlert(window->rootViewController());
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->alertTitle(), QStringLiteral("Error Occurred"));
+    EXPECT_EQ(alert->message(),
+        QStringLiteral("Failed to populate a list of files in the directory: ") + gone
+            + QStringLiteral(".\nError: No such file or directory"));
+    EXPECT_EQ(level->collectionView()->numberOfItems(0), 0);
+    alert->tapAction(alert->actions().first());
+    settle();
+    nav->popViewController(false);
+    drainMainQueue();
+    EXPECT_EQ(top(nav)->directory(), dir.path());
+}
+
+TEST_F(BrowserTest, OddEntriesListAsRowsAndSystemFoldersDoNotBlock)
+{
+    ASSERT_TRUE(touch(path(QStringLiteral("line\nbreak.txt"))));
+    const QByteArray latin = QFile::encodeName(dir.path()) + "/caf\xe9.txt";
+    ::close(::open(latin.constData(), O_CREAT | O_WRONLY, 0644));
+    QFile::link(path(QStringLiteral("nowhere")), path(QStringLiteral("dangling.mp3")));
+    QFile::link(path(QStringLiteral("loop2")), path(QStringLiteral("loop1")));
+    QFile::link(path(QStringLiteral("loop1")), path(QStringLiteral("loop2")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(QStringLiteral("x.mp3"))).constData(), 0644), 0);
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    EXPECT_EQ(level->entryViewModelController().numberOfFiles(), 6);
+    EXPECT_EQ(level->collectionView()->numberOfItems(0), 6);
+    EXPECT_TRUE(level->entryViewModelController().exportableEntries().isEmpty()) << "a FIFO is no media file";
+
+    for (const char *system : { "/proc", "/sys", "/dev" }) {
+        auto *deeper = new DirectoryViewController;
+        deeper->setDirectory(QString::fromLatin1(system));
+        nav->pushViewController(deeper, false);
+        EXPECT_TRUE(waitForListing(deeper)) << system;
+        EXPECT_GT(deeper->entryViewModelController().numberOfFiles(), 0) << system;
+        nav->popViewController(false);
+        drainMainQueue();
+    }
+}
+
+TEST_F(BrowserTest, OnlyAWholeListingReloadsAndLeavesEditMode)
+{
+    addMedia(dir.path(), 2);
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    EXPECT_EQ(level->navigationItem()->rightBarButtonItem(), level->editButtonItem());
+
+    const struct
+    {
+        std::optional<QList<IndexPath>> indexPaths;
+        bool leavesEditMode;
+    } rows[] = {
+        { std::nullopt, true },
+        { QList<IndexPath> { { 0, 0 } }, true },
+        { QList<IndexPath> {}, false },
+        { QList<IndexPath> { { 100, 0 } }, false },
+    };
+    for (const auto &row : rows) {
+        level->setEditMode(true);
+        drainMainQueue();
+        level->updateUI(row.indexPaths, std::nullopt);
+        drainMainQueue();
+        EXPECT_EQ(level->editMode(), !row.leavesEditMode);
+    }
+}
+
+TEST_F(BrowserTest, TheListKeepsClearOfTheMiniPlayer)
+{
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    host.up = true;
+    level->updateContentInset();
+    EXPECT_EQ(level->collectionView()->contentInset().bottom, 60.0);
+    host.up = false;
+    level->updateContentInset();
+    EXPECT_EQ(level->collectionView()->contentInset().bottom, 0.0);
+}
+
+TEST_F(BrowserTest, APullReListsAndKeepsTheBandOpenForAtLeastASecond)
+{
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(touch(path(QStringLiteral("n%1.txt").arg(i))));
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    CollectionView *cv = level->collectionView();
+    const auto pullTo = [cv](double distance) { cv->setContentOffset(QPointF(0, -distance - cv->contentInset().top)); };
+    QTest::mousePress(cv, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::mouseMove(cv, QPoint(100, 130));
+    ASSERT_TRUE(cv->isDragging());
+    ASSERT_TRUE(touch(path(QStringLiteral("n3.txt"))));
+    pullTo(90);
+    pullTo(100);
+    QTest::mouseRelease(cv, Qt::LeftButton, {}, QPoint(100, 130));
+    pullTo(101);
+    pullTo(102);
+    ASSERT_EQ(level->refresher()->state(), RefresherState::pausing);
+    const int listings = level->appliedListings();
+    tick(0.3);
+    EXPECT_EQ(cv->numberOfItems(0), 0) << "the old rows go first";
+    // The re-listing waits 0.4 s after the old rows went.
+    tick(0.5);
+    ASSERT_TRUE(waitForListing(level, listings));
+    EXPECT_EQ(cv->numberOfItems(0), 4);
+    tick(0.1);
+    EXPECT_EQ(level->refresher()->state(), RefresherState::pausing) << "open for a second in all";
+    tick(0.3);
+    EXPECT_NE(level->refresher()->state(), RefresherState::pausing);
+}
+
+TEST_F(BrowserTest, EditModeChoosesUpToTenMediaFiles)
+{
+    addMedia(dir.path(), 11);
+    ASSERT_TRUE(touch(path(QStringLiteral("zz notes.txt"))));
+    window.reset();
+    auto *nav = showBrowser(dir.path(), UserInterfaceIdiom::pad);
+    DirectoryViewController *level = top(nav);
+    ASSERT_EQ(level->collectionView()->numberOfItems(0), 12);
+    level->editButtonItem()->trigger();
+    drainMainQueue();
+    EXPECT_TRUE(level->editMode());
+    EXPECT_EQ(level->editButtonItem()->title(), QStringLiteral("Done"));
+    EXPECT_FALSE(nav->isToolbarHidden());
+    EXPECT_EQ(host.hideCalls.value(host.hideCalls.size() - 1), true) << "the mini player slides away";
+    EXPECT_FALSE(level->importBarButtonItem()->isEnabled());
+
+    tapItem(level, 11);
+    EXPECT_TRUE(level->selectedEntries().isEmpty()) << "a document cannot be chosen";
+    for (int i = 0; i < 10; ++i)
+        tapItem(level, i);
+    EXPECT_EQ(level->selectedEntries().size(), 10);
+    EXPECT_TRUE(level->importBarButtonItem()->isEnabled());
+    EXPECT_EQ(level->selectAllBarButtonItem()->title(), QStringLiteral("Select All"));
+
+    tapItem(level, 10);
+    AlertController *alert = presentedAlert(window->rootViewController());
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->alertTitle(), QStringLiteral("Oops!"));
+    EXPECT_EQ(alert->message(),
+        QStringLiteral("Only a maximum of 10 files can be simultaneously imported.\nPlease amend your selection."));
+    alert->tapAction(alert->actions().first());
+    settle();
+    EXPECT_EQ(level->selectedEntries().size(), 10);
+    EXPECT_EQ(level->collectionView()->indexPathsForSelectedItems().size(), 10);
+
+    tapItem(level, 0);
+    tapItem(level, 10);
+    EXPECT_EQ(level->selectedEntries().size(), 10);
+    EXPECT_TRUE(level->collectionView()->indexPathsForSelectedItems().contains(IndexPath { 10, 0 }));
+
+    level->editButtonItem()->trigger();
+    drainMainQueue();
+    settle();
+    EXPECT_EQ(level->editButtonItem()->title(), QStringLiteral("Edit"));
+    EXPECT_TRUE(level->selectedEntries().isEmpty());
+    EXPECT_TRUE(nav->isToolbarHidden());
+    EXPECT_EQ(host.hideCalls.value(host.hideCalls.size() - 1), false) << "and comes back";
+}
+
+TEST_F(BrowserTest, SelectingEveryMediaFileOffersDeselectAll)
+{
+    addMedia(dir.path(), 2);
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    level->toggleEditMode();
+    drainMainQueue();
+    tapItem(level, 0);
+    tapItem(level, 1);
+    EXPECT_EQ(level->selectAllBarButtonItem()->title(), QStringLiteral("Deselect All"));
+    tapItem(level, 1);
+    EXPECT_EQ(level->selectAllBarButtonItem()->title(), QStringLiteral("Select All"));
+}
+
+TEST_F(BrowserTest, TappingAFolderPushesItAndTappingMediaPlaysTheLevelsQueue)
+{
+    QDir().mkpath(path(QStringLiteral("A folder")));
+    addMedia(dir.path(), 3);
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    tapItem(level, 2);
+    EXPECT_EQ(host.delegate, level);
+    EXPECT_EQ(host.playedIndex, 1);
+    EXPECT_EQ(host.queue.size(), 3);
+    EXPECT_EQ(host.resetCount, 1);
+    EXPECT_EQ(level->selectedIndexPath(), (IndexPath { 2, 0 }));
+    EXPECT_TRUE(level->collectionView()->indexPathsForSelectedItems().isEmpty());
+
+    tapItem(level, 0);
+    settle();
+    ASSERT_EQ(nav->viewControllers().size(), DirectoryNavigationController::levels(dir.path()).size() + 1);
+    EXPECT_EQ(top(nav)->directory(), path(QStringLiteral("A folder")));
+}
+
+EntryCell *visibleCell(DirectoryViewController *level, int item)
+{
+    return dynamic_cast<EntryCell *>(level->collectionView()->cellForItem(IndexPath { item, 0 }));
+}
+
+// Waits until the visible row's details have arrived and been shown.
+bool waitForDetails(DirectoryViewController *level, int item)
+{
+    return waitUntil([&] {
+        const auto viewModel = level->entryViewModelController().viewModel(item);
+        return viewModel && viewModel->state() == UpdateState::updated;
+    });
+}
+
+TEST_F(BrowserTest, ThePlayingIndicatorFollowsThePlayerAcrossRowsThatScrollInLater)
+{
+    addMedia(dir.path(), 30);
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    ASSERT_TRUE(waitForDetails(level, 0));
+    const auto &entries = level->entryViewModelController().exportableEntries();
+    const QString first = entries.at(0)->identifier();
+    const QString later = entries.at(25)->identifier();
+
+    level->playerViewDidChangePlayingStateOf(first, true);
+    tick(0.2);
+    EntryCell *cell = visibleCell(level, 0);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_FALSE(cell->visualizer()->isHidden());
+
+    level->playerViewDidChangePlayingStateOf(first, false);
+    tick(1.3);
+    EXPECT_FALSE(cell->visualizer()->isHidden()) << "a paused row keeps its bars at rest";
+    EXPECT_NEAR(cell->visualizer()->barScale(4), 1.0, 1e-6);
+
+    level->playerViewDidChangePlayingStateOf(later, true);
+    tick(0.6);
+    EXPECT_TRUE(cell->visualizer()->isHidden()) << "another entry plays";
+
+    level->collectionView()->scrollToItem(IndexPath { 25, 0 }, CollectionView::ScrollPosition::top, false);
+    level->collectionView()->layoutIfNeeded();
+    drainMainQueue();
+    ASSERT_TRUE(waitForDetails(level, 25));
+    drainMainQueue();
+    tick(0.2);
+    EntryCell *laterCell = visibleCell(level, 25);
+    ASSERT_NE(laterCell, nullptr);
+    EXPECT_FALSE(laterCell->visualizer()->isHidden());
+    for (int item = 20; item < 30; ++item)
+        if (EntryCell *other = visibleCell(level, item); other && item != 25) {
+            EXPECT_TRUE(other->visualizer()->isHidden()) << item;
+        }
+}
+
+} // namespace
+} // namespace tarnik::test

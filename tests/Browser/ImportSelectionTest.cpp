@@ -1,0 +1,247 @@
+#include "BrowserSupport.h"
+
+#include "App/UserManager.h"
+#include "Controls/Loaders/RefresherView.h"
+#include "Controls/Loaders/SpinnerView.h"
+#include "Controls/PassThroughView.h"
+#include "Import/ImportItem.h"
+#include "Import/MediaKind.h"
+#include "Platform/Media/MediaAsset.h"
+#include "Platform/UI/AlertControllerAction.h"
+#include "Platform/UI/BarButtonItem.h"
+#include "Support/MediaFixtures.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QMutex>
+#include <QTest>
+
+#include "Controls/Loaders/LoaderView.h"
+
+namespace tarnik::test {
+namespace {
+
+class RecordingUserManager : public UserManager
+{
+public:
+    void importMedia(const QList<ImportItem> &items, std::function<void()> completion) override
+    {
+        {
+            QMutexLocker lock(&mutex);
+            calls.append(items);
+        }
+        completion();
+    }
+    QMutex mutex;
+    QList<QList<ImportItem>> calls;
+};
+
+class ImportSelectionTest : public BrowserTest
+{
+protected:
+    void SetUp() override
+    {
+        BrowserTest::SetUp();
+        manager = std::make_shared<RecordingUserManager>();
+        UserManager::setShared(manager);
+    }
+    void TearDown() override
+    {
+        UserManager::setShared(nullptr);
+        BrowserTest::TearDown();
+    }
+    QStringList actionTitles(AlertController *alert)
+    {
+        QStringList titles;
+        for (AlertControllerAction *action : alert->actions())
+            titles.append(action->title());
+        return titles;
+    }
+    AlertControllerAction *action(AlertController *alert, const QString &title)
+    {
+        for (AlertControllerAction *a : alert->actions())
+            if (a->title() == title)
+                return a;
+        return nullptr;
+    }
+    std::shared_ptr<RecordingUserManager> manager;
+};
+
+TEST_F(ImportSelectionTest, ChosenMediaImportAsTheDestinationPicked)
+{
+    ASSERT_TRUE(media::makeTone(path(QStringLiteral("a.mp3")), 0.3, media::args({ "-metadata", "title=Alpha" })));
+    ASSERT_TRUE(QFile::copy(path(QStringLiteral("a.mp3")), path(QStringLiteral("b.mp3"))));
+    ASSERT_TRUE(QFile::copy(path(QStringLiteral("a.mp3")), path(QStringLiteral("c.mp3"))));
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    level->toggleEditMode();
+    drainMainQueue();
+    for (int i = 0; i < 3; ++i)
+        tapItem(level, i);
+    ASSERT_EQ(level->selectedEntries().size(), 3);
+    QFile::remove(path(QStringLiteral("c.mp3"))); // vanishes before the import
+
+    level->importBarButtonItem()->trigger();
+    settle();
+    AlertController *sheet = presentedAlert(window->rootViewController());
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->alertTitle(), QStringLiteral("Choose an Import destination"));
+    EXPECT_EQ(actionTitles(sheet),
+        (QStringList { QStringLiteral("Song"), QStringLiteral("Ringtone"), QStringLiteral("Podcast"),
+            QStringLiteral("Music Video"), QStringLiteral("Movie"), QStringLiteral("TV Episode"), QStringLiteral("Cancel") }));
+    for (AlertControllerAction *a : sheet->actions())
+        EXPECT_EQ(sheet->buttonFor(a)->text(), a->title()) << "a button reachable by its title";
+    sheet->tapAction(action(sheet, QStringLiteral("Ringtone")));
+    settle();
+    drainMainQueue();
+    EXPECT_FALSE(level->editMode());
+    LoaderView *loader = level->loaderView();
+    ASSERT_NE(loader, nullptr);
+    ASSERT_TRUE(waitUntil([&] {
+        QMutexLocker lock(&manager->mutex);
+        return !manager->calls.isEmpty();
+    }));
+    QList<ImportItem> items;
+    {
+        QMutexLocker lock(&manager->mutex);
+        items = manager->calls.first();
+    }
+    ASSERT_EQ(items.size(), 2) << "the vanished file is left out";
+    QStringList paths;
+    for (const ImportItem &item : items) {
+        EXPECT_EQ(item.mediaKind, MediaKind::ringtone);
+        ASSERT_TRUE(item.metadata.has_value());
+        EXPECT_EQ(item.metadata->title, QStringLiteral("Alpha"));
+        paths.append(item.path);
+    }
+    paths.sort();
+    EXPECT_EQ(paths, (QStringList { path(QStringLiteral("a.mp3")), path(QStringLiteral("b.mp3")) }));
+}
+
+TEST_F(ImportSelectionTest, SelectAllStopsAtUnreadableAudioUntilTheOfferIsAnswered)
+{
+    ASSERT_TRUE(media::makeTone(path(QStringLiteral("a.mp3")), 0.3));
+    ASSERT_TRUE(media::makeTone(path(QStringLiteral("b.ogg")), 0.3));
+    ASSERT_TRUE(QFile::copy(path(QStringLiteral("a.mp3")), path(QStringLiteral("c.mp3"))));
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    level->toggleEditMode();
+    drainMainQueue();
+    level->selectAllBarButtonItem()->trigger();
+    drainMainQueue();
+    settle();
+    AlertController *offer = presentedAlert(window->rootViewController());
+    ASSERT_NE(offer, nullptr);
+    EXPECT_EQ(offer->message(),
+        QStringLiteral("The file \"b.ogg\" is malformed, or is not a valid instance of an audio file of its type.\n"
+                       "Would you like Tarnik to attempt fixing it by creating an AAC version of it?"));
+    EXPECT_EQ(actionTitles(offer), (QStringList { QStringLiteral("NO"), QStringLiteral("YES. Create it") }));
+    EXPECT_EQ(level->selectedEntries().size(), 2) << "the walk waits at the offer";
+
+    tick(1.0);
+    EXPECT_EQ(level->selectedEntries().size(), 2);
+    offer->tapAction(action(offer, QStringLiteral("NO")));
+    settle();
+    tick(0.5);
+    EXPECT_EQ(level->selectedEntries().size(), 2);
+    QStringList names;
+    for (const auto &entry : level->selectedEntries())
+        names.append(entry->name());
+    names.sort();
+    EXPECT_EQ(names, (QStringList { QStringLiteral("a.mp3"), QStringLiteral("c.mp3") }));
+}
+
+TEST_F(ImportSelectionTest, SelectAllThenDeselectAll)
+{
+    ASSERT_TRUE(media::makeTone(path(QStringLiteral("a.mp3")), 0.3));
+    ASSERT_TRUE(QFile::copy(path(QStringLiteral("a.mp3")), path(QStringLiteral("b.mp3"))));
+    ASSERT_TRUE(touch(path(QStringLiteral("c.txt"))));
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    level->toggleEditMode();
+    drainMainQueue();
+    level->selectAllBarButtonItem()->trigger();
+    drainMainQueue();
+    EXPECT_EQ(level->selectedEntries().size(), 2);
+    EXPECT_EQ(level->selectAllBarButtonItem()->title(), QStringLiteral("Deselect All"));
+    level->selectAllBarButtonItem()->trigger();
+    drainMainQueue();
+    EXPECT_TRUE(level->selectedEntries().isEmpty());
+    EXPECT_TRUE(level->collectionView()->indexPathsForSelectedItems().isEmpty());
+    EXPECT_FALSE(level->importBarButtonItem()->isEnabled());
+}
+
+TEST(ConvertedPathTest, SitsBesideTheSource)
+{
+    EXPECT_EQ(DirectoryViewController::convertedPath(QStringLiteral("/a/b/Song.mp3")), QStringLiteral("/a/b/Song_AAC.m4a"));
+    EXPECT_EQ(DirectoryViewController::convertedPath(QStringLiteral("/a/b.c/Song")), QStringLiteral("/a/b.c/Song_AAC.m4a"));
+    EXPECT_EQ(DirectoryViewController::convertedPath(QStringLiteral("/a/x.tar.ogg")), QStringLiteral("/a/x.tar_AAC.m4a"));
+}
+
+TEST_F(ImportSelectionTest, ConversionWritesAPlayableCopyBesideTheSourceAndListsIt)
+{
+    const struct
+    {
+        const char *name;
+        QStringList extra;
+    } sources[] = {
+        { "vorbis.ogg", media::args({ "-c:a", "libvorbis", "-metadata", "title=Vorbis Song" }) },
+        { "opus.opus", media::args({ "-c:a", "libopus", "-metadata", "title=Opus Song" }) },
+        { "flac.mka", media::args({ "-c:a", "flac", "-metadata", "title=Flac Song" }) },
+    };
+    for (const auto &source : sources)
+        ASSERT_TRUE(media::makeTone(path(QString::fromLatin1(source.name)), 0.5, source.extra)) << source.name;
+    ASSERT_TRUE(media::writeFile(path(QStringLiteral("vorbis_AAC.m4a")), "an older copy"));
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    for (const auto &source : sources) {
+        const QString name = QString::fromLatin1(source.name);
+        const QByteArray before = [&] {
+            QFile f(path(name));
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }();
+        std::shared_ptr<Entry> entry;
+        for (const auto &candidate : level->entryViewModelController().exportableEntries())
+            if (candidate->name() == name)
+                entry = candidate;
+        ASSERT_NE(entry, nullptr) << source.name;
+        const int listings = level->appliedListings();
+        level->convertToAAC(entry);
+        const bool relisted = waitForListing(level, listings);
+        AlertController *failure = presentedAlert(window->rootViewController());
+        ASSERT_TRUE(relisted) << source.name << " " << (failure ? failure->message().toStdString() : std::string());
+        const QString copy = DirectoryViewController::convertedPath(path(name));
+        const MediaAsset asset(copy);
+        EXPECT_TRUE(asset.hasAudioTrack()) << source.name;
+        QFile original(path(name));
+        original.open(QIODevice::ReadOnly);
+        EXPECT_EQ(original.readAll(), before) << "the source is never changed";
+        bool listed = false;
+        for (const QString &file : level->entryViewModelController().files())
+            listed = listed || file == QFileInfo(copy).fileName();
+        EXPECT_TRUE(listed) << source.name;
+    }
+    EXPECT_FALSE(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).join(QLatin1Char(',')).contains(QLatin1String(".m4a.")))
+        << "no partial copies are left";
+}
+
+TEST_F(ImportSelectionTest, AFileWithoutAudioOrMetadataIsRefused)
+{
+    ASSERT_TRUE(media::makeVideo(path(QStringLiteral("silent.mp4")), 0.5, false));
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    ASSERT_EQ(level->entryViewModelController().exportableEntries().size(), 1);
+    level->convertToAAC(level->entryViewModelController().exportableEntries().first());
+    ASSERT_TRUE(waitUntil([&] { return presentedAlert(window->rootViewController()) != nullptr; }));
+    AlertController *alert = presentedAlert(window->rootViewController());
+    EXPECT_EQ(alert->alertTitle(), QStringLiteral("Convertion Error"));
+    EXPECT_TRUE(alert->message() == QStringLiteral("This file has no audio tracks.")
+        || alert->message() == QStringLiteral("No metadata found."))
+        << alert->message().toStdString();
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("silent_AAC.m4a"))));
+}
+
+} // namespace
+} // namespace tarnik::test
