@@ -25,5 +25,15 @@ ff -f lavfi -i "sine=frequency=330:duration=200" -i "$tmp/cover.png" -map 0 -map
 ff -f lavfi -i "testsrc2=size=640x360:rate=25:duration=20" -f lavfi -i "sine=frequency=440:duration=20" \
   -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest "$tmp/clip.mp4"
 
-export TARNIK_SHOTS="$PWD/docs/screenshots" TARNIK_SHOT_SONG="$tmp/song.mp3" TARNIK_SHOT_VIDEO="$tmp/clip.mp4"
+# The browser behind the mini player opens at the app's documents folder: put the song there with
+# two more, so the picture shows a real listing.
+docs="$tmp/data/tarnik/Documents"
+mkdir -p "$docs"
+cp "$tmp/song.mp3" "$docs/Evening Lights.mp3"
+ff -f lavfi -i "sine=frequency=440:duration=150" -metadata title="Northern Road" -metadata artist="Mira Vale" \
+  -c:a libmp3lame -b:a 96k "$docs/Northern Road.mp3"
+ff -f lavfi -i "sine=frequency=523:duration=180" -metadata title="Quiet Harbour" -metadata artist="The Lanterns" \
+  -c:a aac "$docs/Quiet Harbour.m4a"
+export TARNIK_SHOT_SONG="$docs/Evening Lights.mp3"
+export TARNIK_SHOTS="$PWD/docs/screenshots" TARNIK_SHOT_VIDEO="$tmp/clip.mp4"
 dbus-run-session -- scripts/lib/with-null-sink "$build/bin/test_PlayerMedia" --gtest_filter='ScreenshotTest.*'

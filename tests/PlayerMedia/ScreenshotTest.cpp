@@ -2,12 +2,14 @@
 // script asks for them (TARNIK_SHOTS names the output folder, TARNIK_SHOT_SONG
 // and TARNIK_SHOT_VIDEO the media it made); skipped otherwise.
 
+#include "Browser/DirectoryNavigationController.h"
 #include "Platform/UI/GestureRecognizer.h"
 #include "Platform/UI/Window.h"
 #include "Player/VideoPlayerViewController.h"
 #include "Support/PlayerScreenSupport.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
 using namespace tarnik;
@@ -42,6 +44,9 @@ TEST_F(ScreenshotTest, PlayerScreens)
         return std::make_shared<Entry>(path, path.section(QLatin1Char('/'), -1), EntryType::exportable, IndexPath {});
     };
     host->setSelectedIndex(1);
+    // The browser behind the mini player shows the song's folder.
+    if (auto *browser = qobject_cast<DirectoryNavigationController *>(host->viewControllers().value(1)))
+        browser->browseToFile(QFileInfo(song).absolutePath());
     mini()->play(Player::EntryList { entryFor(song) }, 0);
     run(2.5);
     shoot(QStringLiteral("mini-player.png"));
