@@ -1,6 +1,7 @@
 #include "App/MainStoryboard.h"
 
 #include "App/PlaceholderViewController.h"
+#include "Platform/Bundle.h"
 #include "ImportEditor/ImageQueryController.h"
 #include "ImportEditor/ImageViewerController.h"
 
@@ -23,27 +24,20 @@
 #include "Tools/TrimmerViewController.h"
 #include "Tools/VolumeEditorViewController.h"
 
-#include <QApplication>
 #include <QStringList>
-#include <QStyle>
 
 namespace tarnik::MainStoryboard {
 
 namespace {
 
-QIcon tabIcon(int index)
+// The tab's drawing from the bundle: grey, or in the tint colour when selected.
+QIcon tabIcon(int index, bool selected)
 {
-    QStyle *style = QApplication::style();
-    switch (index) {
-    case 0:
-        return style->standardIcon(QStyle::SP_MediaPlay);
-    case 1:
-        return style->standardIcon(QStyle::SP_DirIcon);
-    case 2:
-        return style->standardIcon(QStyle::SP_MediaVolume);
-    default:
-        return style->standardIcon(QStyle::SP_FileDialogDetailedView);
-    }
+    static const char *const kNames[] = { "tabHome", "tabFiles", "tabRingtones", "tabSettings" };
+    const QString name = QString::fromLatin1(kNames[qBound(0, index, 3)])
+        + (selected ? QStringLiteral("Selected") : QString());
+    const auto path = Bundle::main().pathForResource(name, QStringLiteral("svg"), QStringLiteral("images"));
+    return path ? QIcon(*path) : QIcon();
 }
 
 ViewController *makeRoot()
@@ -73,7 +67,8 @@ ViewController *makeRoot()
             nav = navigation;
         }
         nav->tabBarItem()->setTitle(titles[i]);
-        nav->tabBarItem()->setImage(tabIcon(i));
+        nav->tabBarItem()->setImage(tabIcon(i, false));
+        nav->tabBarItem()->setSelectedImage(tabIcon(i, true));
         nav->tabBarItem()->setTag(i);
         tabs.append(nav);
     }
