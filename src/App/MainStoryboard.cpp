@@ -1,6 +1,7 @@
 #include "App/MainStoryboard.h"
 
 #include "App/PlaceholderViewController.h"
+#include "ImportEditor/ImportViewController.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/Storyboard.h"
 #include "Platform/UI/TabBarController.h"
@@ -56,6 +57,7 @@ void registerScreens()
 {
     Storyboard::registerFactory(kName, QStringLiteral("RootTabBarController"), &makeRoot);
     Storyboard::setInitialIdentifier(kName, QStringLiteral("RootTabBarController"));
+    Storyboard::registerClass<ImportViewController>(kName);
 }
 
 } // namespace tarnik::MainStoryboard
