@@ -30,13 +30,26 @@ void ImportDetailCell::setSelectionColor(const QColor &color)
     setSelectedBackgroundView(background);
 }
 
+void ImportDetailCell::setExtraText(const QString &text)
+{
+    m_extraLabel->setText(text);
+    layoutRow();
+}
+
 void ImportDetailCell::resizeEvent(QResizeEvent *event)
 {
     TableViewCell::resizeEvent(event);
+    layoutRow();
+}
+
+void ImportDetailCell::layoutRow()
+{
     const int icon = 22;
     m_imgView->setGeometry(15, (height() - icon) / 2, icon, icon);
-    m_titleLabel->setGeometry(15 + icon + 12, 0, width() / 2, height());
-    m_extraLabel->setGeometry(width() / 2, 0, width() / 2 - 15, height());
+    const int extra = std::min(m_extraLabel->sizeHint().width(), width() / 2);
+    m_extraLabel->setGeometry(width() - 15 - extra, 0, extra, height());
+    const int left = 15 + icon + 12;
+    m_titleLabel->setGeometry(left, 0, std::max(0, width() - left - extra - 25), height());
 }
 
 } // namespace tarnik

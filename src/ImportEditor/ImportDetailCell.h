@@ -19,11 +19,16 @@ public:
     ImageView *imgView() const { return m_imgView; }
     QLabel *titleLabel() const { return m_titleLabel; }
     QLabel *extraLabel() const { return m_extraLabel; }
+    // Sets the detail text and makes room for it.
+    void setExtraText(const QString &text);
     QColor selectionColor() const { return m_selectionColor; }
     void setSelectionColor(const QColor &color);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void layoutRow();
 
 private:
     ImageView *m_imgView = nullptr;

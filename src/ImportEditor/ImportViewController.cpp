@@ -78,6 +78,10 @@ bool isInsideFolder(const QString &path, const QString &folder)
 ImportViewController::ImportViewController(QObject *parent)
     : ViewController(parent)
 {
+    navigationItem()->setLeftBarButtonItem(new BarButtonItem(
+        _localizedString(QStringLiteral("Cancel")), BarButtonItem::Style::plain, [this](BarButtonItem *) { cancelButtonTapped(); }));
+    navigationItem()->setRightBarButtonItem(new BarButtonItem(
+        _localizedString(QStringLiteral("Import")), BarButtonItem::Style::plain, [this](BarButtonItem *) { importButtonTapped(); }));
 }
 
 ImportViewController::~ImportViewController()
@@ -176,10 +180,6 @@ void ImportViewController::viewDidLoad()
         m_editableCells.insert(kind.value(), cells);
     }
 
-    navigationItem()->setLeftBarButtonItem(new BarButtonItem(
-        _localizedString(QStringLiteral("Cancel")), BarButtonItem::Style::plain, [this](BarButtonItem *) { cancelButtonTapped(); }));
-    navigationItem()->setRightBarButtonItem(new BarButtonItem(
-        _localizedString(QStringLiteral("Import")), BarButtonItem::Style::plain, [this](BarButtonItem *) { importButtonTapped(); }));
     m_tableView->reloadData();
 }
 
@@ -381,7 +381,7 @@ TableViewCell *ImportViewController::cellForRow(TableView *table, const IndexPat
             return cells.at(indexPath.row());
     }
     auto *cell = table->dequeueReusableCell<ImportDetailCell>(QStringLiteral("ImportSelectCell"), indexPath);
-    cell->extraLabel()->clear();
+    cell->setExtraText(QString());
     struct Row
     {
         const char *title;
@@ -398,7 +398,7 @@ TableViewCell *ImportViewController::cellForRow(TableView *table, const IndexPat
         cell->titleLabel()->setEnabled(enabled);
         cell->imgView()->setWindowOpacity(enabled ? 1.0 : 0.5);
         cell->imgView()->setTintColor(enabled ? Common::blackColor() : Common::greyColor());
-        cell->extraLabel()->setText(indexPath.row() == 0 ? trimRangeText() : volumeText());
+        cell->setExtraText(indexPath.row() == 0 ? trimRangeText() : volumeText());
     }
     return cell;
 }
@@ -462,14 +462,14 @@ void ImportViewController::trimmerViewController(ViewController *, const MediaTi
     startTime = start;
     m_endTime = end;
     if (auto *cell = m_tableView ? qobject_cast<ImportDetailCell *>(m_tableView->cellForRow(IndexPath { 0, 1 })) : nullptr)
-        cell->extraLabel()->setText(trimRangeText());
+        cell->setExtraText(trimRangeText());
 }
 
 void ImportViewController::volumeEditorViewController(ViewController *, float volume)
 {
     volumeLevel = volume;
     if (auto *cell = m_tableView ? qobject_cast<ImportDetailCell *>(m_tableView->cellForRow(IndexPath { 1, 1 })) : nullptr)
-        cell->extraLabel()->setText(volumeText());
+        cell->setExtraText(volumeText());
 }
 
 void ImportViewController::imageQueryControllerDidCancel(ImageQueryController *)
