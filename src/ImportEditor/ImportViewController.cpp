@@ -426,6 +426,17 @@ void ImportViewController::didSelectRow(TableView *table, const IndexPath &index
             search->setProperty("importEditor", QVariant::fromValue(static_cast<QObject *>(this)));
             present(new NavigationController(search), true);
         }
+    } else if (indexPath.section == 2 && indexPath.row() == 1) {
+        if (!m_photoPicker)
+            m_photoPicker = PhotoPicker::fileDialog();
+        QPointer<ImportViewController> guard(this);
+        m_photoPicker->pick(view(), [guard](std::optional<QImage> picture) {
+            if (!guard)
+                return;
+            if (picture)
+                guard->didChooseArtwork(*picture);
+            guard->scrollToArtworkRow();
+        });
     }
     table->deselectRow(indexPath, true);
 }

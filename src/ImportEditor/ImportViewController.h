@@ -3,6 +3,7 @@
 #include "Import/ImportItem.h"
 #include "ImportEditor/EditableCellIdentifier.h"
 #include "ImportEditor/ImageQueryControllerDelegate.h"
+#include "ImportEditor/PhotoPicker.h"
 #include "Platform/MediaTime.h"
 #include "Platform/UI/TableView.h"
 #include "Platform/UI/TableViewDelegate.h"
@@ -69,6 +70,9 @@ public:
     // The text the artwork search starts with: artist, " - ", title.
     QString searchText() const;
 
+    // The picture chooser of the photo-library row (a file dialog by default).
+    void setPhotoPicker(std::shared_ptr<PhotoPicker> picker) { m_photoPicker = std::move(picker); }
+
     void presentDropdownMenu();
     void cancelButtonTapped();
     void importButtonTapped();
@@ -115,6 +119,7 @@ private:
     std::optional<MediaTime> m_endTime;
     std::optional<MediaTime> m_duration;
     bool m_refreshQueued = false;
+    std::shared_ptr<PhotoPicker> m_photoPicker;
 };
 
 } // namespace tarnik

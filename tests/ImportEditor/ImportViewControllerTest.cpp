@@ -6,8 +6,10 @@
 #include "ImportEditor/ImportViewController.h"
 #include "Platform/Dispatch.h"
 #include "Platform/UI/NavigationController.h"
+#include "Support/MediaFixtures.h"
 #include "Support/UiTestSupport.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -268,6 +270,93 @@ TEST_F(ImportViewControllerTest, ChosenArtworkIsStoredEvenWithoutARecordAndTheLo
     QThreadPool::globalInstance()->waitForDone(1000);
     tick(0.5);
     EXPECT_FALSE(editor->loaderView()->isAnimating()) << "a picture that cannot be encoded does not block";
+}
+
+} // namespace
+
+namespace {
+
+// Answers with a fixed result.
+class FixedPicker : public PhotoPicker
+{
+public:
+    explicit FixedPicker(std::optional<QImage> result)
+        : m_result(std::move(result))
+    {
+    }
+    void pick(QWidget *, std::function<void(std::optional<QImage>)> done) override { done(m_result); }
+
+private:
+    std::optional<QImage> m_result;
+};
+
+TEST(PhotoPickerTest, UnreadablePicturesGiveNothing)
+{
+    QTemporaryDir folder;
+    const QString truncated = folder.filePath(QStringLiteral("cut.png"));
+    QImage small(8, 8, QImage::Format_RGB32);
+    small.fill(Qt::blue);
+    ASSERT_TRUE(small.save(truncated));
+    {
+        QFile file(truncated);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.resize(20);
+    }
+    const QString text = folder.filePath(QStringLiteral("notes.jpg"));
+    {
+        QFile file(text);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("not a picture at all");
+    }
+    // A 20000 x 20000 PNG header promises more than Qt will decode.
+    const QString huge = folder.filePath(QStringLiteral("huge.png"));
+    {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        small.save(&buffer, "PNG");
+        // IHDR starts at byte 8: length, "IHDR", width, height, ..., CRC.
+        const auto put32 = [&png](int at, quint32 v) {
+            for (int i = 0; i < 4; ++i)
+                png[at + i] = char((v >> (24 - 8 * i)) & 0xff);
+        };
+        put32(16, 20000);
+        put32(20, 20000);
+        quint32 crc = 0xffffffffu;
+        for (int i = 12; i < 29; ++i) {
+            crc ^= quint8(png[i]);
+            for (int k = 0; k < 8; ++k)
+                crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+        }
+        put32(29, ~crc);
+        ASSERT_TRUE(test::media::writeFile(huge, png));
+    }
+    EXPECT_FALSE(PhotoPicker::readPicture(truncated));
+    EXPECT_FALSE(PhotoPicker::readPicture(text));
+    EXPECT_FALSE(PhotoPicker::readPicture(huge));
+    EXPECT_FALSE(PhotoPicker::readPicture(folder.filePath(QStringLiteral("missing.png"))));
+    const QString good = folder.filePath(QStringLiteral("good.png"));
+    ASSERT_TRUE(small.save(good));
+    EXPECT_TRUE(PhotoPicker::readPicture(good));
+}
+
+TEST_F(ImportViewControllerTest, PhotoLibraryRowStoresThePickedPictureOnly)
+{
+    ImportViewController *editor = open(ImportItem(MediaKind::song, QStringLiteral("/nowhere/a.mp3"), songMetadata()));
+    editor->setPhotoPicker(std::make_shared<FixedPicker>(std::nullopt));
+    editor->didSelectRow(editor->tableView(), IndexPath { 1, 2 });
+    tick(0.5);
+    EXPECT_FALSE(editor->importItem()->metadata->artwork);
+
+    QImage picture(30, 30, QImage::Format_RGB32);
+    picture.fill(Qt::green);
+    editor->setPhotoPicker(std::make_shared<FixedPicker>(picture));
+    editor->didSelectRow(editor->tableView(), IndexPath { 1, 2 });
+    for (int i = 0; i < 100 && !editor->importItem()->metadata->artwork; ++i) {
+        QThreadPool::globalInstance()->waitForDone(50);
+        tick(0.01);
+    }
+    EXPECT_TRUE(editor->importItem()->metadata->artwork);
 }
 
 } // namespace
