@@ -23,6 +23,8 @@
 #include "Platform/UI/Storyboard.h"
 
 #include <QBuffer>
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -453,6 +455,43 @@ void ImportViewController::focusNextField(QLineEdit *field)
             return;
         }
     }
+}
+
+void ImportViewController::viewWillAppear(bool)
+{
+    QInputMethod *input = QGuiApplication::inputMethod();
+    QObject::disconnect(m_keyboardWatch);
+    m_keyboardWatch = connect(input, &QInputMethod::keyboardRectangleChanged, this, [this, input] {
+        if (input->isVisible() && !input->keyboardRectangle().isEmpty())
+            keyboardWillShowForResizing(input->keyboardRectangle());
+        else
+            keyboardWillHideForResizing();
+    });
+}
+
+void ImportViewController::viewWillDisappear(bool)
+{
+    QObject::disconnect(m_keyboardWatch);
+}
+
+void ImportViewController::keyboardWillShowForResizing(const QRectF &frame)
+{
+    if (!m_tableView || frame.isEmpty())
+        return;
+    double adjustment = 20.0;
+    if (Device::isPad())
+        adjustment = Device::isPortrait() ? 5.0 : -60.0;
+    const EdgeInsets insets { 0, 0, frame.height() + adjustment, 0 };
+    m_tableView->setContentInset(insets);
+    m_tableView->setScrollIndicatorInsets(insets);
+}
+
+void ImportViewController::keyboardWillHideForResizing()
+{
+    if (!m_tableView)
+        return;
+    m_tableView->setContentInset({});
+    m_tableView->setScrollIndicatorInsets({});
 }
 
 void ImportViewController::dismissKeyboard()

@@ -18,7 +18,7 @@
 #include <QToolButton>
 #include <optional>
 
-class QLineEdit;
+#include <QLineEdit>
 
 namespace tarnik {
 
@@ -54,6 +54,8 @@ public:
     QToolButton *dropdownMenuButton() const { return m_dropdownMenuButton; }
     QList<ImportEditableCell *> editableCells(MediaKind kind) const { return m_editableCells.value(kind.value()); }
     LoaderView *loaderView() const { return m_loaderView; }
+    // The metadata field the user is in (last begun, changed or moved to).
+    QLineEdit *currentTextField() const { return m_currentTextField; }
 
     bool textFieldDidChange = false;
     float volumeLevel = 1.0f;
@@ -80,6 +82,10 @@ public:
     void finishImport();
     void didChooseArtwork(const QImage &image);
     void dismissKeyboard();
+    // Keeps the table clear of an on-screen keyboard (its end frame); an
+    // empty frame gives nothing to make room for.
+    void keyboardWillShowForResizing(const QRectF &keyboardFrame);
+    void keyboardWillHideForResizing();
     void scrollToArtworkRow();
 
     // Tools.
@@ -101,6 +107,8 @@ public:
 protected:
     void loadView() override;
     void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
+    void viewWillDisappear(bool animated) override;
 
 private:
     void refreshContent();
@@ -120,6 +128,7 @@ private:
     std::optional<MediaTime> m_duration;
     bool m_refreshQueued = false;
     std::shared_ptr<PhotoPicker> m_photoPicker;
+    QMetaObject::Connection m_keyboardWatch;
 };
 
 } // namespace tarnik

@@ -290,6 +290,26 @@ private:
     std::optional<QImage> m_result;
 };
 
+TEST_F(ImportViewControllerTest, KeyboardInsetAndReturnKeyWrap)
+{
+    ImportViewController *editor = open(ImportItem(MediaKind::featureMovie, QStringLiteral("/nowhere/a.mp4"), songMetadata()));
+    editor->keyboardWillShowForResizing(QRectF(0, 400, 375, 260));
+    EXPECT_DOUBLE_EQ(editor->tableView()->contentInset().bottom, 280.0);
+    editor->keyboardWillShowForResizing(QRectF());
+    EXPECT_DOUBLE_EQ(editor->tableView()->contentInset().bottom, 280.0) << "no usable frame: unchanged";
+    editor->keyboardWillHideForResizing();
+    EXPECT_DOUBLE_EQ(editor->tableView()->contentInset().bottom, 0.0);
+
+    const QList<ImportEditableCell *> cells = editor->editableCells(MediaKind::featureMovie);
+    ASSERT_EQ(cells.size(), 2);
+    Q_EMIT cells.at(0)->textField()->returnPressed();
+    EXPECT_EQ(editor->currentTextField(), cells.at(1)->textField());
+    Q_EMIT cells.at(1)->textField()->returnPressed();
+    EXPECT_EQ(editor->currentTextField(), cells.at(0)->textField()) << "the last row hands the focus to the first";
+    editor->dismissKeyboard();
+    EXPECT_EQ(editor->currentTextField(), nullptr);
+}
+
 TEST(PhotoPickerTest, UnreadablePicturesGiveNothing)
 {
     QTemporaryDir folder;
