@@ -7,6 +7,8 @@
 
 #include "Browser/DirectoryNavigationController.h"
 #include "Browser/DirectoryViewController.h"
+
+#include "ImportEditor/ImportViewController.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/Storyboard.h"
 #include "Platform/UI/TabBarController.h"
@@ -103,6 +105,8 @@ void registerScreens()
 
     Storyboard::registerClass<TrimmerViewController>(kName);
     Storyboard::registerClass<VolumeEditorViewController>(kName);
+
+    Storyboard::registerClass<ImportViewController>(kName);
 }
 
 } // namespace tarnik::MainStoryboard

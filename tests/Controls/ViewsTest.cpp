@@ -1,4 +1,5 @@
 #include "Controls/DesignableViews.h"
+#include "Entries/EntryImages.h"
 #include "Controls/GradientView_1.h"
 #include "Controls/InspectableProperties.h"
 #include "Controls/NavigationBarStyle.h"
@@ -106,6 +107,24 @@ TEST_F(ViewsTest, EveryNavigationControllerGetsTheBarStyle)
     }
     EXPECT_TRUE(own.loaded);
     NavigationController::setViewDidLoadHook({});
+}
+
+} // namespace
+
+namespace {
+
+TEST(BundleImages, TheKitAndTheEditorFindTheirPictures)
+{
+    for (const char *name : { "pull", "arrowDown", "scisors", "equalizer", "magnifier", "camera" }) {
+        SCOPED_TRACE(name);
+        const QImage image = EntryImages::named(QString::fromLatin1(name), 24);
+        ASSERT_FALSE(image.isNull());
+        bool drawn = false;
+        for (int y = 0; y < image.height() && !drawn; ++y)
+            for (int x = 0; x < image.width() && !drawn; ++x)
+                drawn = qAlpha(image.pixel(x, y)) > 0;
+        EXPECT_TRUE(drawn);
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Controls/Loaders/SpinnerView.h"
 #include "Controls/Theme.h"
 #include "Platform/UI/EdgeInsets.h"
 
@@ -14,7 +15,6 @@ class QLabel;
 
 namespace tarnik {
 
-class SpinnerView;
 class ViewController;
 
 // The modal progress overlay. show() covers a view completely, draws a small

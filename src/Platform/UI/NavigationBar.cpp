@@ -94,8 +94,11 @@ void NavigationBar::rebuild()
 {
     // Buttons are the bar's own; custom views belong to their items.
     for (QWidget *w : m_left + m_right) {
-        if (qobject_cast<BarButton *>(w))
+        if (qobject_cast<BarButton *>(w)) {
+            // Hidden at once: the deletion waits for the event loop.
+            w->hide();
             w->deleteLater();
+        }
         else if (w && w->parentWidget() == this)
             w->hide();
     }

@@ -1,0 +1,60 @@
+// The import editor's picture for the documentation: a generated song with
+// its tags and cover art, opened in the editor. Runs only when
+// TARNIK_IMPORT_EDITOR_SCREENSHOT names the PNG to write
+// (docs/screenshots/take-import-editor.sh sets it under Xvfb).
+
+#include "App/MetadataReader.h"
+#include "Controls/NavigationBarStyle.h"
+#include "ImportEditor/ImportViewController.h"
+#include "Platform/Dispatch.h"
+#include "Platform/UI/NavigationController.h"
+#include "Support/MediaFixtures.h"
+#include "Support/UiTestSupport.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+using namespace tarnik;
+
+namespace {
+
+using ImportEditorScreenshot = test::ScreenTest;
+
+TEST_F(ImportEditorScreenshot, Take)
+{
+    const QString target = qEnvironmentVariable("TARNIK_IMPORT_EDITOR_SCREENSHOT");
+    if (target.isEmpty())
+        GTEST_SKIP() << "set TARNIK_IMPORT_EDITOR_SCREENSHOT to take the picture";
+    QTemporaryDir folder;
+    const QString cover = folder.filePath(QStringLiteral("cover.png"));
+    const QString song = folder.filePath(QStringLiteral("Night Drive.mp3"));
+    ASSERT_TRUE(test::media::runFfmpeg({ QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+        QStringLiteral("gradients=s=600x600:c0=0x203a6b:c1=0xe07a3f:duration=1"), QStringLiteral("-frames:v"),
+        QStringLiteral("1"), cover }));
+    ASSERT_TRUE(test::media::makeToneWithCover(song, cover, 3.0,
+        { QStringLiteral("-metadata"), QStringLiteral("title=Night Drive"), QStringLiteral("-metadata"),
+            QStringLiteral("artist=The Harbour Lights"), QStringLiteral("-metadata"), QStringLiteral("album=Coastline"),
+            QStringLiteral("-metadata"), QStringLiteral("genre=Synthwave"), QStringLiteral("-metadata"),
+            QStringLiteral("track=4"), QStringLiteral("-metadata"), QStringLiteral("date=2019") }));
+
+    Dispatch::VirtualClock clock;
+    makeWindow();
+    NavigationBarStyle::install();
+    auto *presenter = new test::RecordingViewController;
+    window->setRootViewController(presenter);
+    auto *editor = new ImportViewController;
+    editor->setImportItem(ImportItem(MediaKind::song, song, Metadata::fromDictionary(MetadataReader::metadataDictionary(song))));
+    presenter->present(new NavigationController(editor), false);
+    for (int i = 0; i < 50; ++i) {
+        QCoreApplication::processEvents();
+        clock.advance(0.02);
+        AnimationDriver::shared().advance(0.02);
+    }
+    // Scroll so the artwork, the tools and the first fields show together.
+    editor->tableView()->setContentOffset(QPointF(0, 180));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(window->grab().save(target));
+    NavigationController::setViewDidLoadHook({});
+}
+
+} // namespace

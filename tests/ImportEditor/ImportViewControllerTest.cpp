@@ -1,0 +1,382 @@
+#include "App/Preferences.h"
+#include "App/UserManager.h"
+#include "Controls/DropdownMenu/DropdownMenu.h"
+#include "ImportEditor/EditableCellIdentifier.h"
+#include "ImportEditor/ImportEditableCell.h"
+#include "ImportEditor/ImportViewController.h"
+#include "Platform/Dispatch.h"
+#include "Platform/UI/NavigationController.h"
+#include "Support/MediaFixtures.h"
+#include "Support/UiTestSupport.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThreadPool>
+
+using namespace tarnik;
+
+namespace {
+
+// Records what the editor hands to the import and completes at once.
+class RecordingUserManager : public UserManager
+{
+public:
+    QList<ImportItem> imported;
+    void importMedia(const QList<ImportItem> &items, std::function<void()> completion) override
+    {
+        imported += items;
+        if (completion)
+            completion();
+    }
+};
+
+class ImportViewControllerTest : public test::ScreenTest
+{
+protected:
+    void SetUp() override
+    {
+        test::ScreenTest::SetUp();
+        clock = std::make_unique<Dispatch::VirtualClock>();
+        manager = std::make_shared<RecordingUserManager>();
+        UserManager::setShared(manager);
+        makeWindow();
+        presenter = new test::RecordingViewController;
+        window->setRootViewController(presenter);
+    }
+    void TearDown() override
+    {
+        UserManager::setShared(nullptr);
+        test::ScreenTest::TearDown();
+        clock.reset();
+    }
+    void tick(double seconds)
+    {
+        for (double left = seconds; left > 1e-9; left -= 0.01) {
+            QCoreApplication::sendPostedEvents();
+            clock->advance(std::min(0.01, left));
+            AnimationDriver::shared().advance(std::min(0.01, left));
+        }
+        QCoreApplication::sendPostedEvents();
+    }
+    ImportViewController *open(const ImportItem &item)
+    {
+        auto *editor = new ImportViewController;
+        editor->setImportItem(item);
+        presenter->present(new NavigationController(editor), false);
+        tick(0.1);
+        return editor;
+    }
+    static Metadata songMetadata()
+    {
+        Metadata m;
+        m.title = QStringLiteral("Blue");
+        m.artist = QStringLiteral("Ana");
+        m.year = 2019;
+        m.duration = 60000;
+        return m;
+    }
+
+    std::unique_ptr<Dispatch::VirtualClock> clock;
+    std::shared_ptr<RecordingUserManager> manager;
+    test::RecordingViewController *presenter = nullptr;
+};
+
+TEST(EditableCellIdentifierTest, FieldsPerKindAndKeys)
+{
+    using E = EditableCellIdentifier;
+    EXPECT_EQ(EditableCell::fields(MediaKind::song),
+        (QList<E> { E::trackNumber, E::title, E::artist, E::albumName, E::genre, E::year }));
+    EXPECT_EQ(EditableCell::fields(MediaKind::ringtone), QList<E> { E::extendedTitle });
+    EXPECT_EQ(EditableCell::fields(MediaKind::podcast),
+        (QList<E> { E::extendedTitle, E::podcastName, E::episodeNumber, E::podcastUrl, E::genre, E::year }));
+    EXPECT_EQ(EditableCell::fields(MediaKind::tvEpisode),
+        (QList<E> { E::extendedTitle, E::seriesName, E::seasonNumber, E::episodeNumber, E::year }));
+    EXPECT_EQ(EditableCell::fields(MediaKind::featureMovie), (QList<E> { E::extendedTitle, E::year }));
+    EXPECT_FALSE(EditableCell::fields(MediaKind::tone));
+    EXPECT_FALSE(EditableCell::fields(MediaKind::videoPodcast));
+    for (E field : EditableCell::allCases())
+        EXPECT_EQ(EditableCell::fromRawValue(EditableCell::rawValue(field)), field);
+    EXPECT_EQ(EditableCell::rawValue(E::genre), QStringLiteral("type"));
+    EXPECT_EQ(EditableCell::rawValue(E::year), QStringLiteral("creationDate"));
+    EXPECT_EQ(EditableCell::rawValue(E::podcastUrl), QStringLiteral("podcastURL"));
+    EXPECT_FALSE(EditableCell::fromRawValue(QStringLiteral("Title")));
+    EXPECT_EQ(EditableCell::placeholder(E::year), QStringLiteral("YYYY"));
+}
+
+TEST_F(ImportViewControllerTest, RowsAndFieldsFollowTheKind)
+{
+    ImportItem item(MediaKind::song, QStringLiteral("/nowhere/Ana - Blue.mp3"), songMetadata());
+    ImportViewController *editor = open(item);
+    TableView *table = editor->tableView();
+    EXPECT_EQ(table->numberOfRows(3), 6);
+    EXPECT_EQ(table->numberOfRows(2), 2);
+    const QList<ImportEditableCell *> song = editor->editableCells(MediaKind::song);
+    EXPECT_EQ(song.at(1)->textField()->text(), QStringLiteral("Blue"));
+    EXPECT_EQ(song.at(5)->textField()->text(), QStringLiteral("2019"));
+    EXPECT_TRUE(song.at(3)->textField()->text().isEmpty());
+    EXPECT_EQ(editor->editableCells(MediaKind::podcast).at(0)->textField()->text(), QStringLiteral("Ana - Blue"));
+
+    item.mediaKind = MediaKind::ringtone;
+    editor->setImportItem(item);
+    tick(0.05);
+    EXPECT_EQ(table->numberOfRows(2), 0);
+    EXPECT_EQ(table->numberOfRows(3), 1);
+    EXPECT_EQ(editor->dropdownMenuButton()->text(), QStringLiteral("Ringtone"));
+    item.mediaKind = MediaKind::tone;
+    editor->setImportItem(item);
+    tick(0.05);
+    EXPECT_EQ(table->numberOfRows(3), 0);
+    EXPECT_FALSE(editor->isTrimmable());
+    EXPECT_EQ(editor->dropdownMenuItems().size(), 3) << "no video track";
+}
+
+TEST_F(ImportViewControllerTest, TextsDerivedFromTheItem)
+{
+    ImportItem bare(MediaKind::song, QStringLiteral("/nowhere/My.Song.m4a"));
+    ImportViewController *editor = open(bare);
+    EXPECT_EQ(editor->extendedTitle(), QStringLiteral("My.Song"));
+    EXPECT_TRUE(editor->searchText().isEmpty());
+    struct Case
+    {
+        float level;
+        const char *text;
+    };
+    for (const Case c : { Case { 1.0f, "" }, Case { 0.5f, "-50%" }, Case { 0.75f, "-25%" }, Case { 0.0f, "-100%" } }) {
+        editor->volumeLevel = c.level;
+        EXPECT_EQ(editor->volumeText(), QString::fromLatin1(c.text));
+    }
+    editor->startTime = MediaTime::zero();
+    editor->setEndTime(MediaTime::fromSeconds(205, 1000000));
+    EXPECT_EQ(editor->trimRangeText(), QStringLiteral("0:00 - 3:25"));
+}
+
+TEST_F(ImportViewControllerTest, EditsReachTheImportedItem)
+{
+    struct Case
+    {
+        const char *what;
+        MediaKind kind;
+        QStringList typed; // per row of the kind, empty entries untouched
+        double trimStart;
+        double trimEnd;
+        float volume;
+        std::function<void(const ImportItem &)> check;
+    };
+    const Case cases[] = {
+        { "untouched song", MediaKind::song, {}, 0, 60, 1.0f,
+            [](const ImportItem &item) {
+                EXPECT_EQ(item.metadata->title, QStringLiteral("Blue"));
+                EXPECT_TRUE(item.isUpdatedByUser);
+                EXPECT_EQ(item.timeRange, MediaTimeRange::zero()) << "the whole file is no range";
+                EXPECT_FLOAT_EQ(item.volume, 1.0f);
+            } },
+        { "typed song, trimmed", MediaKind::song,
+            { QStringLiteral("x1"), QStringLiteral("New"), QString(), QStringLiteral("Alb"), QString(), QStringLiteral("2001") }, 10,
+            40, 0.5f,
+            [](const ImportItem &item) {
+                EXPECT_FALSE(item.metadata->trackNumber) << "letters are no number";
+                EXPECT_EQ(item.metadata->title, QStringLiteral("New"));
+                EXPECT_EQ(item.metadata->albumName, QStringLiteral("Alb"));
+                EXPECT_EQ(item.metadata->year, 2001);
+                EXPECT_NEAR(item.timeRange.start.seconds(), 10, 1e-6);
+                EXPECT_NEAR(item.timeRange.duration.seconds(), 30, 1e-6);
+                EXPECT_DOUBLE_EQ(*item.metadata->duration, 30000);
+                EXPECT_FLOAT_EQ(item.volume, 0.5f);
+            } },
+        { "podcast keeps no trim", MediaKind::podcast, { QStringLiteral("Show \u202Eright-to-left \U0001F3B5") }, 10, 40, 0.5f,
+            [](const ImportItem &item) {
+                EXPECT_EQ(item.metadata->title, QStringLiteral("Show \u202Eright-to-left \U0001F3B5"));
+                EXPECT_EQ(item.timeRange, MediaTimeRange::zero());
+                EXPECT_FLOAT_EQ(item.volume, 1.0f);
+            } },
+        { "long ringtone title", MediaKind::ringtone, { QString(10000, QLatin1Char('a')) }, 0, 8, 0.5f,
+            [](const ImportItem &item) {
+                EXPECT_EQ(item.metadata->title->size(), 10000);
+                EXPECT_NEAR(item.timeRange.duration.seconds(), 8, 1e-6);
+            } },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        manager->imported.clear();
+        ImportItem item(c.kind, QStringLiteral("/nowhere/Ana - Blue.mp3"), songMetadata());
+        ImportViewController *editor = open(item);
+        const QList<ImportEditableCell *> cells = editor->editableCells(c.kind);
+        for (int i = 0; i < c.typed.size() && i < cells.size(); ++i) {
+            if (c.typed.at(i).isNull())
+                continue;
+            cells.at(i)->textField()->setText(c.typed.at(i));
+            Q_EMIT cells.at(i)->textField()->textEdited(c.typed.at(i));
+        }
+        editor->trimmerViewControllerDidFinish(MediaTime::fromSeconds(c.trimStart, 1000000), MediaTime::fromSeconds(c.trimEnd, 1000000));
+        editor->volumeEditorViewControllerDidFinish(c.volume);
+        editor->importButtonTapped();
+        tick(0.35);
+        ASSERT_EQ(manager->imported.size(), 1);
+        c.check(manager->imported.first());
+        ASSERT_TRUE(editor->loaderView());
+        EXPECT_TRUE(editor->loaderView()->isAnimating());
+        tick(1.3);
+        EXPECT_FALSE(editor->loaderView()->isAnimating()) << "overlay down 1 s after the hand-off";
+        EXPECT_TRUE(presenter->presentedViewController());
+        tick(1.0);
+        EXPECT_FALSE(presenter->presentedViewController()) << "closed 1 s later";
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(ImportViewControllerTest, CancelDeletesOnlyTheInboxCopy)
+{
+    QDir().mkpath(Preferences::inboxPath());
+    const QString inboxCopy = Preferences::inboxPath() + QStringLiteral("/handed.mp3");
+    QTemporaryDir elsewhere;
+    const QString outside = elsewhere.filePath(QStringLiteral("user.mp3"));
+    for (const QString &path : { inboxCopy, outside }) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("x");
+    }
+    for (const QString &path : { inboxCopy, outside }) {
+        ImportItem item(MediaKind::song, path);
+        item.isOpenIn = true;
+        ImportViewController *editor = open(item);
+        editor->cancelButtonTapped();
+        tick(1.0);
+        EXPECT_FALSE(presenter->presentedViewController());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    EXPECT_FALSE(QFile::exists(inboxCopy));
+    EXPECT_TRUE(QFile::exists(outside));
+}
+
+TEST_F(ImportViewControllerTest, ChosenArtworkIsStoredEvenWithoutARecordAndTheLoaderComesDown)
+{
+    ImportViewController *editor = open(ImportItem(MediaKind::song, QStringLiteral("/nowhere/a.mp3")));
+    QImage picture(40, 40, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    editor->didChooseArtwork(picture);
+    for (int i = 0; i < 200 && !(editor->importItem()->metadata && editor->importItem()->metadata->artwork); ++i) {
+        QThreadPool::globalInstance()->waitForDone(50);
+        tick(0.01);
+    }
+    ASSERT_TRUE(editor->importItem()->metadata);
+    EXPECT_TRUE(editor->importItem()->metadata->artwork);
+    tick(0.5);
+    EXPECT_FALSE(editor->loaderView()->isAnimating());
+
+    editor->didChooseArtwork(QImage());
+    QThreadPool::globalInstance()->waitForDone(1000);
+    tick(0.5);
+    EXPECT_FALSE(editor->loaderView()->isAnimating()) << "a picture that cannot be encoded does not block";
+}
+
+} // namespace
+
+namespace {
+
+// Answers with a fixed result.
+class FixedPicker : public PhotoPicker
+{
+public:
+    explicit FixedPicker(std::optional<QImage> result)
+        : m_result(std::move(result))
+    {
+    }
+    void pick(QWidget *, std::function<void(std::optional<QImage>)> done) override { done(m_result); }
+
+private:
+    std::optional<QImage> m_result;
+};
+
+TEST_F(ImportViewControllerTest, KeyboardInsetAndReturnKeyWrap)
+{
+    ImportViewController *editor = open(ImportItem(MediaKind::featureMovie, QStringLiteral("/nowhere/a.mp4"), songMetadata()));
+    editor->keyboardWillShowForResizing(QRectF(0, 400, 375, 260));
+    EXPECT_DOUBLE_EQ(editor->tableView()->contentInset().bottom, 280.0);
+    editor->keyboardWillShowForResizing(QRectF());
+    EXPECT_DOUBLE_EQ(editor->tableView()->contentInset().bottom, 280.0) << "no usable frame: unchanged";
+    editor->keyboardWillHideForResizing();
+    EXPECT_DOUBLE_EQ(editor->tableView()->contentInset().bottom, 0.0);
+
+    const QList<ImportEditableCell *> cells = editor->editableCells(MediaKind::featureMovie);
+    ASSERT_EQ(cells.size(), 2);
+    Q_EMIT cells.at(0)->textField()->returnPressed();
+    EXPECT_EQ(editor->currentTextField(), cells.at(1)->textField());
+    Q_EMIT cells.at(1)->textField()->returnPressed();
+    EXPECT_EQ(editor->currentTextField(), cells.at(0)->textField()) << "the last row hands the focus to the first";
+    editor->dismissKeyboard();
+    EXPECT_EQ(editor->currentTextField(), nullptr);
+}
+
+TEST(PhotoPickerTest, UnreadablePicturesGiveNothing)
+{
+    QTemporaryDir folder;
+    const QString truncated = folder.filePath(QStringLiteral("cut.png"));
+    QImage small(8, 8, QImage::Format_RGB32);
+    small.fill(Qt::blue);
+    ASSERT_TRUE(small.save(truncated));
+    {
+        QFile file(truncated);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.resize(20);
+    }
+    const QString text = folder.filePath(QStringLiteral("notes.jpg"));
+    {
+        QFile file(text);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("not a picture at all");
+    }
+    // A 20000 x 20000 PNG header promises more than Qt will decode.
+    const QString huge = folder.filePath(QStringLiteral("huge.png"));
+    {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        small.save(&buffer, "PNG");
+        // IHDR starts at byte 8: length, "IHDR", width, height, ..., CRC.
+        const auto put32 = [&png](int at, quint32 v) {
+            for (int i = 0; i < 4; ++i)
+                png[at + i] = char((v >> (24 - 8 * i)) & 0xff);
+        };
+        put32(16, 20000);
+        put32(20, 20000);
+        quint32 crc = 0xffffffffu;
+        for (int i = 12; i < 29; ++i) {
+            crc ^= quint8(png[i]);
+            for (int k = 0; k < 8; ++k)
+                crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+        }
+        put32(29, ~crc);
+        ASSERT_TRUE(test::media::writeFile(huge, png));
+    }
+    EXPECT_FALSE(PhotoPicker::readPicture(truncated));
+    EXPECT_FALSE(PhotoPicker::readPicture(text));
+    EXPECT_FALSE(PhotoPicker::readPicture(huge));
+    EXPECT_FALSE(PhotoPicker::readPicture(folder.filePath(QStringLiteral("missing.png"))));
+    const QString good = folder.filePath(QStringLiteral("good.png"));
+    ASSERT_TRUE(small.save(good));
+    EXPECT_TRUE(PhotoPicker::readPicture(good));
+}
+
+TEST_F(ImportViewControllerTest, PhotoLibraryRowStoresThePickedPictureOnly)
+{
+    ImportViewController *editor = open(ImportItem(MediaKind::song, QStringLiteral("/nowhere/a.mp3"), songMetadata()));
+    editor->setPhotoPicker(std::make_shared<FixedPicker>(std::nullopt));
+    editor->didSelectRow(editor->tableView(), IndexPath { 1, 2 });
+    tick(0.5);
+    EXPECT_FALSE(editor->importItem()->metadata->artwork);
+
+    QImage picture(30, 30, QImage::Format_RGB32);
+    picture.fill(Qt::green);
+    editor->setPhotoPicker(std::make_shared<FixedPicker>(picture));
+    editor->didSelectRow(editor->tableView(), IndexPath { 1, 2 });
+    for (int i = 0; i < 100 && !editor->importItem()->metadata->artwork; ++i) {
+        QThreadPool::globalInstance()->waitForDone(50);
+        tick(0.01);
+    }
+    EXPECT_TRUE(editor->importItem()->metadata->artwork);
+}
+
+} // namespace
