@@ -1,3 +1,8 @@
+#include "Tools/VolumeEditorViewController.h"
+#include "Tools/TrimmerViewController.h"
+#include "Tools/TransparentNavigationController.h"
+#include "ImportEditor/ImageQueryController.h"
+#include "App/MainStoryboard.h"
 #include "App/Preferences.h"
 #include "App/UserManager.h"
 #include "Controls/DropdownMenu/DropdownMenu.h"
@@ -377,6 +382,40 @@ TEST_F(ImportViewControllerTest, PhotoLibraryRowStoresThePickedPictureOnly)
         tick(0.01);
     }
     EXPECT_TRUE(editor->importItem()->metadata->artwork);
+}
+
+// The tool rows open the real tools through their factories, each inside a see-through navigation
+// controller, with the editor as their delegate; the web-search row opens the search with its term.
+TEST_F(ImportViewControllerTest, ToolRowsOpenTheRealToolsAndTheSearch)
+{
+    MainStoryboard::registerScreens();
+    ImportViewController *editor = open(ImportItem(MediaKind::song, QStringLiteral("/nowhere/a.mp3"), songMetadata()));
+    auto openedBy = [&](IndexPath row) -> ViewController * {
+        editor->didSelectRow(editor->tableView(), row);
+        tick(0.6);
+        ViewController *presented = editor->presentedViewController();
+        if (row.section == 1)
+            EXPECT_TRUE(qobject_cast<TransparentNavigationController *>(presented));
+        auto *nav = qobject_cast<NavigationController *>(presented);
+        ViewController *top = nav && !nav->viewControllers().isEmpty() ? nav->viewControllers().first() : nullptr;
+        if (presented)
+            presented->dismiss(false);
+        tick(0.6);
+        return top;
+    };
+    EXPECT_TRUE(qobject_cast<TrimmerViewController *>(openedBy(IndexPath { 0, 1 })));
+    EXPECT_TRUE(qobject_cast<VolumeEditorViewController *>(openedBy(IndexPath { 1, 1 })));
+
+    editor->didSelectRow(editor->tableView(), IndexPath { 0, 2 });
+    tick(0.6);
+    auto *nav = qobject_cast<NavigationController *>(editor->presentedViewController());
+    ASSERT_TRUE(nav);
+    auto *search = qobject_cast<ImageQueryController *>(nav->viewControllers().value(0));
+    ASSERT_TRUE(search);
+    EXPECT_EQ(search->delegate(), static_cast<ImageQueryControllerDelegate *>(editor));
+    EXPECT_EQ(search->searchTerm(), std::optional<QString>(QStringLiteral("Ana - Blue")));
+    nav->dismiss(false);
+    tick(0.6);
 }
 
 } // namespace
