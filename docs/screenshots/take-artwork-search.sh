@@ -5,16 +5,11 @@
 # opens one cover in the image viewer and writes that.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+. docs/screenshots/lib.sh
 build=${TARNIK_BUILD_DIR:-build}
-if [ -z "${INSIDE_XVFB:-}" ]; then
-  exec env INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 800x800x24" "$0" "$@"
-fi
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-mkdir -p "$tmp"/{home,data,cache,config,runtime,covers}
-chmod 700 "$tmp/runtime"
-export HOME="$tmp/home" XDG_DATA_HOME="$tmp/data" XDG_CACHE_HOME="$tmp/cache"
-export XDG_CONFIG_HOME="$tmp/config" XDG_RUNTIME_DIR="$tmp/runtime"
+run_in_xvfb "800x800" "$0" "$@"
+use_throwaway_home
+mkdir -p "$tmp/covers"
 export QT_QPA_PLATFORM=xcb
 # Twelve square covers from ffmpeg's generated sources, each its own look.
 sources=("mandelbrot=size=600x600:start_scale=0.6" "testsrc2=size=600x600" "smptehdbars=size=600x600"

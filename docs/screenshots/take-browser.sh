@@ -6,10 +6,9 @@
 # starts from a settings file that chooses the grid.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+. docs/screenshots/lib.sh
 build=${TARNIK_BUILD_DIR:-build}
-if [ -z "${INSIDE_XVFB:-}" ]; then
-  exec env INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 420x780x24" "$0" "$@"
-fi
+run_in_xvfb "420x780" "$0" "$@"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 ff() { ffmpeg -hide_banner -loglevel error -y "$@"; }

@@ -5,13 +5,9 @@
 # a null-sink sound server) and grab the window at each screen.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+. docs/screenshots/lib.sh
 build=${TARNIK_BUILD_DIR:-build}
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-mkdir -p "$tmp"/{home,data,cache,config,runtime}
-chmod 700 "$tmp/runtime"
-export HOME="$tmp/home" XDG_DATA_HOME="$tmp/data" XDG_CACHE_HOME="$tmp/cache"
-export XDG_CONFIG_HOME="$tmp/config" XDG_RUNTIME_DIR="$tmp/runtime"
+use_throwaway_home
 export QT_QPA_PLATFORM=offscreen
 
 ff() { ffmpeg -hide_banner -loglevel error -y "$@"; }

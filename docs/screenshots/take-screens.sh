@@ -5,18 +5,12 @@
 # ctypes, so nothing beyond Xvfb is needed) and grabs the window with ffmpeg.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+. docs/screenshots/lib.sh
 build=${TARNIK_BUILD_DIR:-build}
 width=420
 height=780
-if [ -z "${INSIDE_XVFB:-}" ]; then
-  exec env INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 ${width}x${height}x24" "$0" "$@"
-fi
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-mkdir -p "$tmp"/{home,data,cache,config,runtime}
-chmod 700 "$tmp/runtime"
-export HOME="$tmp/home" XDG_DATA_HOME="$tmp/data" XDG_CACHE_HOME="$tmp/cache"
-export XDG_CONFIG_HOME="$tmp/config" XDG_RUNTIME_DIR="$tmp/runtime"
+run_in_xvfb "${width}x${height}" "$0" "$@"
+use_throwaway_home
 
 # The app's home is its documents folder when /var/mobile is missing.
 purchases="$XDG_DATA_HOME/tarnik/Documents/Media/Purchases"
