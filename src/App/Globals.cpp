@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QMutex>
 
@@ -165,7 +166,23 @@ std::optional<QList<QImage>> animationImages(const QString &folder)
 
 std::optional<QList<QImage>> DEFAULT_ANIMATION_IMAGES()
 {
-    return animationImages(bundleImagesFolder());
+    // Every spinner and list footer asks for these frames; the bundle's files do not change while
+    // the application runs, so they are decoded once per bundle folder and shared (images are
+    // implicitly shared, a copy costs nothing).
+    static QMutex mutex;
+    static QHash<QString, QList<QImage>> decoded;
+    const QString folder = bundleImagesFolder();
+    {
+        const QMutexLocker locker(&mutex);
+        if (const auto found = decoded.constFind(folder); found != decoded.constEnd())
+            return *found;
+    }
+    std::optional<QList<QImage>> frames = animationImages(folder);
+    if (frames) {
+        const QMutexLocker locker(&mutex);
+        decoded.insert(folder, *frames);
+    }
+    return frames;
 }
 
 } // namespace tarnik

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tarnik::NaturalSort {
@@ -133,7 +134,7 @@ void sort(QStringList &names)
     keys.reserve(size_t(names.size()));
     QString lowered;
     for (qsizetype index = 0; index < names.size(); ++index) {
-        const QString &name = names[index];
+        const QString &name = std::as_const(names)[index];
         const size_t offset = buffer.size();
         const bool ascii = std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; });
         if (ascii) {
@@ -156,10 +157,11 @@ void sort(QStringList &names)
         // Names that compare as the same keep their given order.
         return order != 0 ? order < 0 : x.index < y.index;
     });
+    // The names move into their places: no copy of a name, and no reference count touched.
     QStringList sorted;
     sorted.reserve(names.size());
     for (const SortKey &key : keys)
-        sorted.append(names[key.index]);
+        sorted.append(std::move(names[key.index]));
     names = std::move(sorted);
 }
 
