@@ -18,7 +18,12 @@
 #include "Browser/MiniPlayerHost.h"
 #include "Browser/PreviewDataSource.h"
 #include "Browser/PreviewItem.h"
+#include "Browser/EntryImageView.h"
 #include "Browser/SharedPlayerHost.h"
+#include "ImportEditor/ImportActivity.h"
+#include "ImportEditor/OpenInActivity.h"
+#include "ImportEditor/PreviewActivity.h"
+#include "Platform/UI/ActivityViewController.h"
 #include "Browser/TabBarPlayerHost.h"
 #include "Player/PlayerViewController.h"
 #include "Player/CustomTabBarController.h"
@@ -939,10 +944,79 @@ bool DirectoryViewController::tabBarShouldSelect(TabBarController *tabBarControl
 
 void DirectoryViewController::accessoryButtonTapped(const QString &identifier, EntryCell *sender)
 {
-    Q_UNUSED(sender);
     const std::shared_ptr<Entry> entry = m_model->entries().value(identifier);
     if (!entry)
         return;
+    QPointer<DirectoryViewController> self(this);
+    QPointer<EntryCell> cell(sender);
+    entry->updateMetadata([self, cell](const std::shared_ptr<Entry> &loaded) {
+        Dispatch::main([self, cell, loaded] {
+            if (self)
+                self->presentShareSheet(loaded, cell, self);
+        });
+    });
+}
+
+void DirectoryViewController::presentShareSheet(
+    const std::shared_ptr<Entry> &entry, QWidget *sourceView, ViewController *presentingViewController)
+{
+    if (!entry || !presentingViewController)
+        return;
+    if (entry->isAudio() && !entry->isAudioFileReadable()) {
+        offerConversion(entry);
+        return;
+    }
+    ImportItem item(MediaKind::song, entry->path(), std::nullopt);
+    if (entry->isExportable())
+        item.metadata = entry->metadata();
+
+    QList<Activity *> activities;
+    if (entry->isExportable()) {
+        activities << new ImportiTunesAudioActivity(presentingViewController)
+                   << new ImportiTunesRingtoneActivity(presentingViewController)
+                   << new ImportiTunesPodcastActivity(presentingViewController);
+        if (entry->isVideo())
+            activities << new ImportiTunesMusicVideoActivity(presentingViewController)
+                       << new ImportiTunesTVShowActivity(presentingViewController)
+                       << new ImportiTunesMovieActivity(presentingViewController);
+    }
+    activities << new PreviewActivity(presentingViewController)
+               << new OpenInActivity(sourceView, presentingViewController);
+
+    const QVariantList items { QVariant::fromValue<QObject *>(this),
+        QVariant(_localizedString(QStringLiteral("Shared using Tarnik."))),
+        QVariant(entry->image().isNull() ? QImage() : entry->image()), QVariant::fromValue(item),
+        QVariant(entry->url()) };
+    auto *sheet = new ActivityViewController(items, activities);
+    sheet->modalTransitionStyle = ModalTransitionStyle::coverVertical;
+    if (entry->isImage())
+        sheet->setExcludedActivityTypes(
+            { ActivityType::assignToContact, ActivityType::print, ActivityType::addToReadingList });
+    else
+        sheet->setExcludedActivityTypes({ ActivityType::assignToContact, ActivityType::copyToPasteboard,
+            ActivityType::print, ActivityType::saveToCameraRoll });
+    QPointer<DirectoryViewController> self(this);
+    sheet->setCompletionWithItemsHandler([self](const QString &, bool) {
+        if (!self || !self->m_popoverSourceView)
+            return;
+        self->m_popoverSourceView->setParent(nullptr);
+        self->m_popoverSourceView->deleteLater();
+        self->m_popoverSourceView = nullptr;
+    });
+    if (PopoverPresentationController *popover = sheet->popoverPresentationController()) {
+        if (auto *cell = qobject_cast<EntryCell *>(sourceView); cell && cell->imageView()) {
+            QWidget *imageView = cell->imageView();
+            auto *anchor = new QWidget(imageView);
+            anchor->setGeometry(imageView->width() / 2, imageView->height() / 2, 1, 1);
+            anchor->setAttribute(Qt::WA_TransparentForMouseEvents);
+            anchor->show();
+            m_popoverSourceView = anchor;
+            popover->setSourceView(anchor);
+        } else if (sourceView) {
+            popover->setSourceView(sourceView);
+        }
+    }
+    presentingViewController->present(sheet, true);
 }
 
 void DirectoryViewController::playerViewDidChangePlayingStateOf(const QString &identifier, bool isPlaying)

@@ -137,6 +137,12 @@ public:
     // EntryCellDelegate
     void accessoryButtonTapped(const QString &identifier, EntryCell *sender) override;
 
+    // The share sheet for one loaded entry: its import actions, Preview and Open In, then the
+    // desktop's services; anchored at sourceView (a row or a button) on pads.
+    void presentShareSheet(const std::shared_ptr<Entry> &entry, QWidget *sourceView,
+        ViewController *presentingViewController);
+    QWidget *popoverSourceView() const { return m_popoverSourceView; }
+
     // Opens the image viewer for a loaded picture entry.
     void presentImageViewer(const std::shared_ptr<Entry> &entry, EntryCell *cell);
 
@@ -213,6 +219,7 @@ private:
     bool m_isAnimating = false;
     int m_indexOfPresentedAlertView = 0;
     PreviewDataSource *m_previewDataSource = nullptr;
+    QPointer<QWidget> m_popoverSourceView;
     bool m_viewDidAppear = false;
     bool m_animateEntryCell = true;
     BarButtonItem *m_editButtonItem = nullptr;
