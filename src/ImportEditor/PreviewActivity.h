@@ -1,10 +1,9 @@
 #pragma once
 
+#include "Browser/PreviewDataSource.h"
 #include "ImportEditor/BaseActivity.h"
 
 namespace tarnik {
-
-class PreviewDataSource;
 
 // "Preview": the file in the preview screen.
 class PreviewActivity : public BaseActivity

@@ -69,11 +69,21 @@ QString unescapeValue(const QString &value)
         }
         const QChar next = value.at(++i);
         switch (next.unicode()) {
-        case 's': out.append(QLatin1Char(' ')); break;
-        case 'n': out.append(QLatin1Char('\n')); break;
-        case 't': out.append(QLatin1Char('\t')); break;
-        case 'r': out.append(QLatin1Char('\r')); break;
-        case '\\': out.append(QLatin1Char('\\')); break;
+        case 's':
+            out.append(QLatin1Char(' '));
+            break;
+        case 'n':
+            out.append(QLatin1Char('\n'));
+            break;
+        case 't':
+            out.append(QLatin1Char('\t'));
+            break;
+        case 'r':
+            out.append(QLatin1Char('\r'));
+            break;
+        case '\\':
+            out.append(QLatin1Char('\\'));
+            break;
         default:
             out.append(QLatin1Char('\\'));
             out.append(next);
@@ -93,7 +103,7 @@ QStringList applicationFolders()
 struct Index
 {
     QList<DesktopApplication> applications; // in folder precedence order
-    QHash<QString, QStringList> mimeTypes;  // id → declared types
+    QHash<QString, QStringList> mimeTypes; // id → declared types
 };
 
 Index scan()
@@ -286,12 +296,25 @@ QStringList DesktopApplications::commandLine(const DesktopApplication &applicati
             }
             const QChar code = argument.at(++i);
             switch (code.unicode()) {
-            case '%': expanded.append(QLatin1Char('%')); break;
-            case 'f': expanded.append(path); placedFile = true; break;
-            case 'u': expanded.append(url); placedFile = true; break;
-            case 'c': expanded.append(application.name); break;
-            case 'k': expanded.append(application.entryPath); break;
-            default: break; // deprecated or list codes inside a word: dropped
+            case '%':
+                expanded.append(QLatin1Char('%'));
+                break;
+            case 'f':
+                expanded.append(path);
+                placedFile = true;
+                break;
+            case 'u':
+                expanded.append(url);
+                placedFile = true;
+                break;
+            case 'c':
+                expanded.append(application.name);
+                break;
+            case 'k':
+                expanded.append(application.entryPath);
+                break;
+            default:
+                break; // deprecated or list codes inside a word: dropped
             }
         }
         argv.append(expanded);

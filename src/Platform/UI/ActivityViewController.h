@@ -22,8 +22,8 @@ public:
     using CompletionWithItemsHandler = std::function<void(const QString &activityType, bool completed)>;
 
     // Takes ownership of the activities.
-    ActivityViewController(const QVariantList &activityItems, const QList<Activity *> &applicationActivities,
-        QObject *parent = nullptr);
+    ActivityViewController(
+        const QVariantList &activityItems, const QList<Activity *> &applicationActivities, QObject *parent = nullptr);
 
     QStringList excludedActivityTypes() const { return m_excluded; }
     void setExcludedActivityTypes(const QStringList &types) { m_excluded = types; }

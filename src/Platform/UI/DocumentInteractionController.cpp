@@ -35,8 +35,7 @@ bool DocumentInteractionController::presentOpenInMenu(QWidget *sourceView, ViewC
             }));
     }
     sheet->addAction(new AlertControllerAction(
-        tr("Cancel"), AlertControllerAction::Style::cancel,
-        [dismissed](AlertControllerAction *) { dismissed(); }));
+        tr("Cancel"), AlertControllerAction::Style::cancel, [dismissed](AlertControllerAction *) { dismissed(); }));
     if (PopoverPresentationController *popover = sheet->popoverPresentationController(); popover && sourceView)
         popover->setSourceView(sourceView);
     presenter->present(sheet, animated);
