@@ -139,12 +139,16 @@ public:
 
     // The share sheet for one loaded entry: its import actions, Preview and Open In, then the
     // desktop's services; anchored at sourceView (a row or a button) on pads.
-    void presentShareSheet(const std::shared_ptr<Entry> &entry, QWidget *sourceView,
-        ViewController *presentingViewController);
+    void presentShareSheet(
+        const std::shared_ptr<Entry> &entry, QWidget *sourceView, ViewController *presentingViewController);
     QWidget *popoverSourceView() const { return m_popoverSourceView; }
 
     // Opens the image viewer for a loaded picture entry.
     void presentImageViewer(const std::shared_ptr<Entry> &entry, EntryCell *cell);
+
+    // The import editor for one entry, through the storyboard; nothing when the editor screen
+    // is not registered. isOpenIn marks a copy in the app's own inbox the editor may delete.
+    void presentImportEditor(const std::shared_ptr<Entry> &entry, bool isOpenIn, MediaKind mediaKind);
 
     // BrowserLevel
     void importReceivedFile(const QString &path) override;
