@@ -7,59 +7,62 @@
 #include "App/Preferences.h"
 #include "Browser/DirectoryNavigationController.h"
 // The control kit's headers keep QPointers to classes they only declare.
-#include "App/PathExtension.h"
-#include "App/UserManager.h"
+#include "Controls/Loaders/RefresherView.h"
+#include "Controls/Loaders/SpinnerView.h"
+#include "Controls/PassThroughView.h"
+#include <QLabel>
+#include "Controls/Loaders/LoaderView.h"
+#include "Controls/Loaders/Refresher.h"
 #include "Browser/EntryCell.h"
-#include "Browser/EntryImageView.h"
 #include "Browser/FooterReusableView.h"
 #include "Browser/MiniPlayerHost.h"
 #include "Browser/PreviewDataSource.h"
 #include "Browser/PreviewItem.h"
+#include "Browser/EntryImageView.h"
+#include "App/PathExtension.h"
 #include "Browser/SharedPlayerHost.h"
+#include "ImportEditor/ImportActivity.h"
+#include "ImportEditor/OpenInActivity.h"
+#include "ImportEditor/PreviewActivity.h"
+#include "Platform/UI/ActivityViewController.h"
 #include "Browser/TabBarPlayerHost.h"
+#include "Player/PlayerViewController.h"
+#include "Player/CustomTabBarController.h"
 #include "Browser/Visualizer.h"
-#include "Controls/Loaders/LoaderView.h"
-#include "Controls/Loaders/Refresher.h"
-#include "Controls/Loaders/RefresherView.h"
-#include "Controls/Loaders/SpinnerView.h"
-#include "Controls/PassThroughView.h"
 #include "Entries/Entry.h"
 #include "Entries/EntryImages.h"
 #include "Entries/EntryViewModel.h"
 #include "Entries/EntryViewModelController.h"
+#include "App/UserManager.h"
 #include "Import/AudioConverter.h"
 #include "Import/ImportItem.h"
 #include "Import/ImportObject.h"
 #include "Import/Metadata.h"
-#include "ImportEditor/ImportActivity.h"
-#include "ImportEditor/OpenInActivity.h"
-#include "ImportEditor/PreviewActivity.h"
-#include "Platform/Dispatch.h"
 #include "Platform/DispatchGroup.h"
 #include "Platform/Media/MediaAsset.h"
 #include "Platform/MediaTime.h"
-#include "Platform/UI/ActivityViewController.h"
 #include "Platform/UI/AlertController.h"
 #include "Platform/UI/AlertControllerAction.h"
+#include "Platform/Dispatch.h"
 #include "Platform/UI/BarButtonItem.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/PreviewController.h"
 #include "Platform/UI/Storyboard.h"
 #include "Platform/UI/TabBarController.h"
 #include "Platform/UI/View.h"
-#include "Player/CustomTabBarController.h"
-#include "Player/PlayerViewController.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QRandomGenerator>
 #include <QToolButton>
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
+
 #include <dirent.h>
+#include <cstdio>
+
+#include <QRandomGenerator>
 
 namespace tarnik {
 
@@ -356,16 +359,13 @@ void DirectoryViewController::viewDidLoad()
     m_collectionView->setPrefetchDataSource(this);
     layout();
 
-    m_editButtonItem = new BarButtonItem(
-        _localizedString(QStringLiteral("Edit")), BarButtonItem::Style::plain,
+    m_editButtonItem = new BarButtonItem(_localizedString(QStringLiteral("Edit")), BarButtonItem::Style::plain,
         [this](BarButtonItem *) { toggleEditMode(); }, this);
 
-    m_importBarButtonItem = new BarButtonItem(
-        _localizedString(QStringLiteral("Import")), BarButtonItem::Style::plain,
+    m_importBarButtonItem = new BarButtonItem(_localizedString(QStringLiteral("Import")), BarButtonItem::Style::plain,
         [this](BarButtonItem *sender) { importSelectedEntries(sender); }, this);
-    m_selectAllBarButtonItem = new BarButtonItem(
-        _localizedString(QStringLiteral("Select All")), BarButtonItem::Style::plain,
-        [this](BarButtonItem *sender) { toggleAllSelection(sender); }, this);
+    m_selectAllBarButtonItem = new BarButtonItem(_localizedString(QStringLiteral("Select All")),
+        BarButtonItem::Style::plain, [this](BarButtonItem *sender) { toggleAllSelection(sender); }, this);
     BarButtonItem *space = BarButtonItem::flexibleSpace(this);
     for (BarButtonItem *item : { m_importBarButtonItem, space, m_selectAllBarButtonItem }) {
         TextAttributes normal;
@@ -520,11 +520,10 @@ void DirectoryViewController::updateUI(
     if (m_collectionView->numberOfItems(0) < m_model->numberOfViewModels() && indexPaths) {
         QPointer<DirectoryViewController> self(this);
         const QList<IndexPath> rows = *indexPaths;
-        m_collectionView->performBatchUpdates(
-            [self, rows] {
-                if (self)
-                    self->m_collectionView->insertItems(rows);
-            },
+        m_collectionView->performBatchUpdates([self, rows] {
+            if (self)
+                self->m_collectionView->insertItems(rows);
+        },
             [self, selected](bool) {
                 // A later page reveals its file; otherwise the user's scroll is left alone.
                 if (self && selected)
@@ -543,17 +542,16 @@ void DirectoryViewController::refresh()
         fetchViewModels();
         return;
     }
-    m_collectionView->performBatchUpdates(
-        [self] {
-            if (!self)
-                return;
-            QList<IndexPath> rows;
-            for (int row = self->m_model->numberOfViewModels() - 1; row >= 0; --row) {
-                self->m_model->removeViewModel(row);
-                rows.append(IndexPath { row, 0 });
-            }
-            self->m_collectionView->deleteItems(rows);
-        },
+    m_collectionView->performBatchUpdates([self] {
+        if (!self)
+            return;
+        QList<IndexPath> rows;
+        for (int row = self->m_model->numberOfViewModels() - 1; row >= 0; --row) {
+            self->m_model->removeViewModel(row);
+            rows.append(IndexPath { row, 0 });
+        }
+        self->m_collectionView->deleteItems(rows);
+    },
         [self](bool) {
             // The listing owns its state on the GUI thread, so the re-listing waits there.
             Dispatch::mainAfter(0.4, [self] {
@@ -689,7 +687,7 @@ void DirectoryViewController::prefetchItems(CollectionView *, const QList<IndexP
             continue;
         const auto viewModel = m_model->viewModel(ip.item);
         if (viewModel && viewModel->state() == UpdateState::new_)
-            m_model->update(viewModel, [](const std::shared_ptr<EntryViewModel> &) {});
+            m_model->update(viewModel, [](const std::shared_ptr<EntryViewModel> &) { });
     }
 }
 
@@ -1060,20 +1058,19 @@ void DirectoryViewController::importSelectedEntries(BarButtonItem *sender)
             {}, this);
         return;
     }
-    auto *sheet = new AlertController(_localizedString(QStringLiteral("Choose an Import destination")), QString(),
-        AlertController::Style::actionSheet);
+    auto *sheet = new AlertController(
+        _localizedString(QStringLiteral("Choose an Import destination")), QString(), AlertController::Style::actionSheet);
     QPointer<DirectoryViewController> self(this);
     for (const MediaKind &kind : MediaKind::allCases()) {
         if (kind == MediaKind::tone || kind == MediaKind::videoPodcast)
             continue;
-        sheet->addAction(new AlertControllerAction(
-            kind.title(), AlertControllerAction::Style::defaultStyle, [self, kind](AlertControllerAction *) {
+        sheet->addAction(new AlertControllerAction(kind.title(), AlertControllerAction::Style::defaultStyle,
+            [self, kind](AlertControllerAction *) {
                 if (self)
                     self->importSelectedEntries(kind);
             }));
     }
-    sheet->addAction(
-        new AlertControllerAction(_localizedString(QStringLiteral("Cancel")), AlertControllerAction::Style::cancel));
+    sheet->addAction(new AlertControllerAction(_localizedString(QStringLiteral("Cancel")), AlertControllerAction::Style::cancel));
     if (PopoverPresentationController *popover = sheet->popoverPresentationController(); popover && sender)
         popover->setSourceView(sender->view());
     present(sheet, true);
@@ -1190,13 +1187,12 @@ void DirectoryViewController::offerConversion(const std::shared_ptr<Entry> &entr
         return;
     auto *sheet = new AlertController(QString(),
         _localizedString(QStringLiteral("The file \"") + entry->name()
-            + QStringLiteral(
-                "\" is malformed, or is not a valid instance of an audio file of its type.\nWould you like "
-                "Tarnik to attempt fixing it by creating an AAC version of it?")),
+            + QStringLiteral("\" is malformed, or is not a valid instance of an audio file of its type.\nWould you like "
+                             "Tarnik to attempt fixing it by creating an AAC version of it?")),
         AlertController::Style::actionSheet);
     QPointer<DirectoryViewController> self(this);
-    sheet->addAction(new AlertControllerAction(_localizedString(QStringLiteral("NO")),
-        AlertControllerAction::Style::cancel, [self, entry](AlertControllerAction *) {
+    sheet->addAction(new AlertControllerAction(_localizedString(QStringLiteral("NO")), AlertControllerAction::Style::cancel,
+        [self, entry](AlertControllerAction *) {
             if (!self)
                 return;
             if (self->m_collectionView)
@@ -1238,7 +1234,7 @@ void DirectoryViewController::convertToAAC(const std::shared_ptr<Entry> &entry)
     QPointer<DirectoryViewController> self(this);
     const QString source = entry->path();
     // The copy carries the file's tags: an entry whose row never loaded has not read them yet.
-    entry->updateMetadata([](const std::shared_ptr<Entry> &) {});
+    entry->updateMetadata([](const std::shared_ptr<Entry> &) { });
     const std::optional<Metadata> metadata = entry->metadata();
     const QString fallbackTitle = entry->title();
     const QString fallbackArtist = entry->artist().value_or(QString());
@@ -1247,8 +1243,7 @@ void DirectoryViewController::convertToAAC(const std::shared_ptr<Entry> &entry)
             if (!self)
                 return;
             self->hideLoader();
-            _showTarnikDefaultAlert(
-                _localizedString(QStringLiteral("Convertion Error")), _localizedString(message), {}, self);
+            _showTarnikDefaultAlert(_localizedString(QStringLiteral("Convertion Error")), _localizedString(message), {}, self);
         });
     };
     Dispatch::global([self, source, metadata, fail, fallbackTitle, fallbackArtist] {
@@ -1281,8 +1276,7 @@ void DirectoryViewController::convertToAAC(const std::shared_ptr<Entry> &entry)
             + QStringLiteral(".%1.m4a").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
         AudioConverter::shared().convert(asset, partial, dictionary, MediaTimeRange::zero(), true, 1.0f,
             [self, fail, partial, output](bool success) {
-                if (success
-                    && ::rename(QFile::encodeName(partial).constData(), QFile::encodeName(output).constData()) != 0)
+                if (success && ::rename(QFile::encodeName(partial).constData(), QFile::encodeName(output).constData()) != 0)
                     success = false;
                 if (!success) {
                     QFile::remove(partial);
