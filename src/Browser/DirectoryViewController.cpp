@@ -18,7 +18,13 @@
 #include "Browser/MiniPlayerHost.h"
 #include "Browser/PreviewDataSource.h"
 #include "Browser/PreviewItem.h"
+#include "Browser/EntryImageView.h"
+#include "App/PathExtension.h"
 #include "Browser/SharedPlayerHost.h"
+#include "ImportEditor/ImportActivity.h"
+#include "ImportEditor/OpenInActivity.h"
+#include "ImportEditor/PreviewActivity.h"
+#include "Platform/UI/ActivityViewController.h"
 #include "Browser/TabBarPlayerHost.h"
 #include "Player/PlayerViewController.h"
 #include "Player/CustomTabBarController.h"
@@ -939,10 +945,79 @@ bool DirectoryViewController::tabBarShouldSelect(TabBarController *tabBarControl
 
 void DirectoryViewController::accessoryButtonTapped(const QString &identifier, EntryCell *sender)
 {
-    Q_UNUSED(sender);
     const std::shared_ptr<Entry> entry = m_model->entries().value(identifier);
     if (!entry)
         return;
+    QPointer<DirectoryViewController> self(this);
+    QPointer<EntryCell> cell(sender);
+    entry->updateMetadata([self, cell](const std::shared_ptr<Entry> &loaded) {
+        Dispatch::main([self, cell, loaded] {
+            if (self)
+                self->presentShareSheet(loaded, cell, self);
+        });
+    });
+}
+
+void DirectoryViewController::presentShareSheet(
+    const std::shared_ptr<Entry> &entry, QWidget *sourceView, ViewController *presentingViewController)
+{
+    if (!entry || !presentingViewController)
+        return;
+    if (entry->isAudio() && !entry->isAudioFileReadable()) {
+        offerConversion(entry);
+        return;
+    }
+    ImportItem item(MediaKind::song, entry->path(), std::nullopt);
+    if (entry->isExportable())
+        item.metadata = entry->metadata();
+
+    QList<Activity *> activities;
+    if (entry->isExportable()) {
+        activities << new ImportiTunesAudioActivity(presentingViewController)
+                   << new ImportiTunesRingtoneActivity(presentingViewController)
+                   << new ImportiTunesPodcastActivity(presentingViewController);
+        if (entry->isVideo())
+            activities << new ImportiTunesMusicVideoActivity(presentingViewController)
+                       << new ImportiTunesTVShowActivity(presentingViewController)
+                       << new ImportiTunesMovieActivity(presentingViewController);
+    }
+    activities << new PreviewActivity(presentingViewController)
+               << new OpenInActivity(sourceView, presentingViewController);
+
+    const QVariantList items { QVariant::fromValue<QObject *>(this),
+        QVariant(_localizedString(QStringLiteral("Shared using Tarnik."))),
+        QVariant(entry->image().isNull() ? QImage() : entry->image()), QVariant::fromValue(item),
+        QVariant(entry->url()) };
+    auto *sheet = new ActivityViewController(items, activities);
+    sheet->modalTransitionStyle = ModalTransitionStyle::coverVertical;
+    if (entry->isImage())
+        sheet->setExcludedActivityTypes(
+            { ActivityType::assignToContact, ActivityType::print, ActivityType::addToReadingList });
+    else
+        sheet->setExcludedActivityTypes({ ActivityType::assignToContact, ActivityType::copyToPasteboard,
+            ActivityType::print, ActivityType::saveToCameraRoll });
+    QPointer<DirectoryViewController> self(this);
+    sheet->setCompletionWithItemsHandler([self](const QString &, bool) {
+        if (!self || !self->m_popoverSourceView)
+            return;
+        self->m_popoverSourceView->setParent(nullptr);
+        self->m_popoverSourceView->deleteLater();
+        self->m_popoverSourceView = nullptr;
+    });
+    if (PopoverPresentationController *popover = sheet->popoverPresentationController()) {
+        if (auto *cell = qobject_cast<EntryCell *>(sourceView); cell && cell->imageView()) {
+            QWidget *imageView = cell->imageView();
+            auto *anchor = new QWidget(imageView);
+            anchor->setGeometry(imageView->width() / 2, imageView->height() / 2, 1, 1);
+            anchor->setAttribute(Qt::WA_TransparentForMouseEvents);
+            anchor->show();
+            m_popoverSourceView = anchor;
+            popover->setSourceView(anchor);
+        } else if (sourceView) {
+            popover->setSourceView(sourceView);
+        }
+    }
+    presentingViewController->present(sheet, true);
 }
 
 void DirectoryViewController::playerViewDidChangePlayingStateOf(const QString &identifier, bool isPlaying)
@@ -1218,15 +1293,88 @@ void DirectoryViewController::convertToAAC(const std::shared_ptr<Entry> &entry)
 
 // MARK: - Files handed over
 
+namespace {
+
+std::shared_ptr<Entry> handedOverEntry(const QString &path)
+{
+    const PathExtension extension(path);
+    const EntryType type = extension.isImage() ? EntryType::image
+        : extension.isExportable()             ? EntryType::exportable
+                                               : EntryType::regular;
+    return std::make_shared<Entry>(path, QFileInfo(path).fileName(), type, IndexPath(0, 0));
+}
+
+// Only a copy inside the app's own inbox may ever be deleted by the editor; a path that merely
+// names a file elsewhere (a link, the command line) is the user's own.
+bool isInInbox(const QString &path)
+{
+    const QString inbox = QFileInfo(Preferences::inboxPath()).canonicalFilePath();
+    const QString file = QFileInfo(path).canonicalFilePath();
+    return !inbox.isEmpty() && !file.isEmpty() && file.startsWith(inbox + QLatin1Char('/'));
+}
+
+} // namespace
+
+void DirectoryViewController::presentImportEditor(
+    const std::shared_ptr<Entry> &entry, bool isOpenIn, MediaKind mediaKind)
+{
+    if (!entry)
+        return;
+    if (entry->isAudio() && !entry->isAudioFileReadable()) {
+        offerConversion(entry);
+        return;
+    }
+    const Storyboard storyboard(MainStoryboard::kName);
+    if (!storyboard.contains(ImportActivity::editorIdentifier))
+        return;
+    ImportItem item(mediaKind, entry->path(), entry->isImage() ? std::nullopt : entry->metadata());
+    item.isOpenIn = isOpenIn && isInInbox(entry->path());
+    ViewController *editor = storyboard.instantiateViewController(ImportActivity::editorIdentifier);
+    editor->setProperty("importItem", QVariant::fromValue(item));
+    auto *navigation = new NavigationController(editor);
+    navigation->setModalPresentationStyle(ModalPresentationStyle::formSheet);
+    navigation->setPreferredContentSize(preferredFormSheetSize());
+    present(navigation, true);
+}
+
 void DirectoryViewController::importReceivedFile(const QString &path)
 {
-    Q_UNUSED(path);
+    QPointer<DirectoryViewController> self(this);
+    Dispatch::mainAfter(0.5, [self, path] {
+        if (!self)
+            return;
+        const QFileInfo info(path);
+        // Only a readable regular file is opened: a FIFO would block the reader, a folder is
+        // no document.
+        if (!info.isFile() || !info.isReadable())
+            return;
+        handedOverEntry(path)->updateMetadata([self](const std::shared_ptr<Entry> &loaded) {
+            Dispatch::main([self, loaded] {
+                if (self)
+                    self->presentImportEditor(loaded, true, MediaKind::song);
+            });
+        });
+    });
 }
 
 void DirectoryViewController::importHandOver(const QVariantMap &record, MediaKind mediaKind)
 {
-    Q_UNUSED(record);
-    Q_UNUSED(mediaKind);
+    QPointer<DirectoryViewController> self(this);
+    Dispatch::mainAfter(0.5, [self, record, mediaKind] {
+        const QVariant value = record.value(QStringLiteral("filePath"));
+        if (!self || value.metaType() != QMetaType::fromType<QString>())
+            return;
+        const QString path = value.toString();
+        const QFileInfo info(path);
+        if (!info.isFile() || !info.isReadable())
+            return;
+        handedOverEntry(path)->updateMetadata(record, [self, mediaKind](const std::shared_ptr<Entry> &loaded) {
+            Dispatch::main([self, loaded, mediaKind] {
+                if (self)
+                    self->presentImportEditor(loaded, false, mediaKind);
+            });
+        });
+    });
 }
 
 } // namespace tarnik

@@ -137,8 +137,18 @@ public:
     // EntryCellDelegate
     void accessoryButtonTapped(const QString &identifier, EntryCell *sender) override;
 
+    // The share sheet for one loaded entry: its import actions, Preview and Open In, then the
+    // desktop's services; anchored at sourceView (a row or a button) on pads.
+    void presentShareSheet(
+        const std::shared_ptr<Entry> &entry, QWidget *sourceView, ViewController *presentingViewController);
+    QWidget *popoverSourceView() const { return m_popoverSourceView; }
+
     // Opens the image viewer for a loaded picture entry.
     void presentImageViewer(const std::shared_ptr<Entry> &entry, EntryCell *cell);
+
+    // The import editor for one entry, through the storyboard; nothing when the editor screen
+    // is not registered. isOpenIn marks a copy in the app's own inbox the editor may delete.
+    void presentImportEditor(const std::shared_ptr<Entry> &entry, bool isOpenIn, MediaKind mediaKind);
 
     // BrowserLevel
     void importReceivedFile(const QString &path) override;
@@ -213,6 +223,7 @@ private:
     bool m_isAnimating = false;
     int m_indexOfPresentedAlertView = 0;
     PreviewDataSource *m_previewDataSource = nullptr;
+    QPointer<QWidget> m_popoverSourceView;
     bool m_viewDidAppear = false;
     bool m_animateEntryCell = true;
     BarButtonItem *m_editButtonItem = nullptr;

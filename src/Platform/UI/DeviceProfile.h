@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <QSizeF>
 #include <optional>
 
@@ -26,6 +28,8 @@ public:
     static UserInterfaceIdiom idiom();
     static bool isPad() { return idiom() == UserInterfaceIdiom::pad; }
     static bool isPhone() { return idiom() == UserInterfaceIdiom::phone; }
+    // The kind of device as a user calls it in a sentence ("Your computer ...").
+    static QString localizedModel() { return isPad() ? QStringLiteral("tablet") : QStringLiteral("computer"); }
     static QSizeF screenSize();
     static double maxLength();
     static double minLength();
