@@ -1,5 +1,6 @@
 #include "Browser/DirectoryViewController.h"
 
+#include "ImportEditor/ImportViewController.h"
 #include "App/Constants.h"
 #include "App/Extensions.h"
 #include "App/Globals.h"
@@ -1329,8 +1330,10 @@ void DirectoryViewController::presentImportEditor(
         return;
     ImportItem item(mediaKind, entry->path(), entry->isImage() ? std::nullopt : entry->metadata());
     item.isOpenIn = isOpenIn && isInInbox(entry->path());
-    ViewController *editor = storyboard.instantiateViewController(ImportActivity::editorIdentifier);
-    editor->setProperty("importItem", QVariant::fromValue(item));
+    auto *editor = qobject_cast<ImportViewController *>(storyboard.instantiateViewController(ImportActivity::editorIdentifier));
+    if (!editor)
+        return;
+    editor->setImportItem(item);
     auto *navigation = new NavigationController(editor);
     navigation->setModalPresentationStyle(ModalPresentationStyle::formSheet);
     navigation->setPreferredContentSize(preferredFormSheetSize());

@@ -1,5 +1,6 @@
 #include "ImportEditor/ImportActivity.h"
 
+#include "ImportEditor/ImportViewController.h"
 #include "App/Globals.h"
 #include "App/MainStoryboard.h"
 #include "Entries/EntryImages.h"
@@ -71,9 +72,12 @@ void ImportActivity::perform()
         activityDidFinish(false);
         return;
     }
-    ViewController *editor = storyboard.instantiateViewController(editorIdentifier);
-    // The editor takes the item to edit through its "importItem" property.
-    editor->setProperty("importItem", QVariant::fromValue(m_importItems.first()));
+    auto *editor = qobject_cast<ImportViewController *>(storyboard.instantiateViewController(editorIdentifier));
+    if (!editor) {
+        activityDidFinish(false);
+        return;
+    }
+    editor->setImportItem(m_importItems.first());
     auto *navigation = new NavigationController(editor);
     navigation->setModalPresentationStyle(ModalPresentationStyle::formSheet);
     navigation->setPreferredContentSize(m_presentingViewController->preferredFormSheetSize());

@@ -1,4 +1,5 @@
 #include "App/MainStoryboard.h"
+#include "ImportEditor/ImportViewController.h"
 #include "BrowserSupport.h"
 #include "Import/ImportItem.h"
 #include "ImportEditor/ImportActivity.h"
@@ -20,7 +21,7 @@ protected:
     {
         BrowserTest::SetUp();
         Storyboard::registerFactory(
-            MainStoryboard::kName, ImportActivity::editorIdentifier, [] { return new RecordingViewController; });
+            MainStoryboard::kName, ImportActivity::editorIdentifier, [] { return new ImportViewController; });
     }
     void TearDown() override
     {
@@ -36,10 +37,8 @@ protected:
         auto *navigation = qobject_cast<NavigationController *>(shown);
         if (!navigation || navigation->viewControllers().isEmpty())
             return std::nullopt;
-        const QVariant item = navigation->viewControllers().first()->property("importItem");
-        if (item.metaType() != QMetaType::fromType<ImportItem>())
-            return std::nullopt;
-        return *static_cast<const ImportItem *>(item.constData());
+        auto *editor = qobject_cast<ImportViewController *>(navigation->viewControllers().first());
+        return editor ? editor->importItem() : std::nullopt;
     }
 };
 

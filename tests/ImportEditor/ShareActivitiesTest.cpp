@@ -1,4 +1,5 @@
 #include "App/MainStoryboard.h"
+#include "ImportEditor/ImportViewController.h"
 #include "ImportEditor/ImportActivity.h"
 #include "ImportEditor/OpenInActivity.h"
 #include "ImportEditor/PreviewActivity.h"
@@ -53,7 +54,7 @@ protected:
         qputenv("XDG_DATA_DIRS", systemData().toUtf8());
         QDir().mkpath(dir.filePath(QStringLiteral("data/applications")));
         Storyboard::registerFactory(
-            MainStoryboard::kName, ImportActivity::editorIdentifier, [] { return new test::RecordingViewController; });
+            MainStoryboard::kName, ImportActivity::editorIdentifier, [] { return new ImportViewController; });
     }
     void TearDown() override
     {
@@ -215,9 +216,10 @@ TEST_F(ShareActivitiesTest, OurActivitiesReportTheirEndSoTheCompletionRuns)
     EXPECT_EQ(completions, QStringList { QStringLiteral("Tarnik.ImportiTunesRingtoneActivity yes") });
     auto *navigation = qobject_cast<NavigationController *>(root->presentedViewController());
     ASSERT_NE(navigation, nullptr);
-    const QVariant item = navigation->viewControllers().first()->property("importItem");
-    ASSERT_EQ(item.metaType(), QMetaType::fromType<ImportItem>());
-    EXPECT_EQ(static_cast<const ImportItem *>(item.constData())->mediaKind, MediaKind::ringtone);
+    auto *editor = qobject_cast<ImportViewController *>(navigation->viewControllers().first());
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(editor->importItem());
+    EXPECT_EQ(editor->importItem()->mediaKind, MediaKind::ringtone);
 }
 
 TEST_F(ShareActivitiesTest, CancelRunsTheCompletionOnce)
