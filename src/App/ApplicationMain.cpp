@@ -1,5 +1,7 @@
 #include "App/ApplicationMain.h"
 
+#include "Platform/UI/TabBarController.h"
+#include "App/BrowserServices.h"
 #include "App/AppDelegate.h"
 #include "App/Constants.h"
 #include "App/IncomingDocumentQueue.h"
@@ -93,6 +95,13 @@ int applicationMain(int argc, char **argv)
         window.raise();
         window.activateWindow();
     };
+    const auto showCopyProgress = [&window](bool copying) {
+        auto *tabs = qobject_cast<TabBarController *>(window.rootViewController());
+        if (auto *level = dynamic_cast<BrowserLevel *>(tabs ? directoryViewController(tabs) : nullptr))
+            level->showCopyProgress(copying);
+    };
+    QObject::connect(&documents, &IncomingDocumentQueue::copyStarted, &app, [showCopyProgress] { showCopyProgress(true); });
+    QObject::connect(&documents, &IncomingDocumentQueue::copyFinished, &app, [showCopyProgress] { showCopyProgress(false); });
     QObject::connect(&channel, &InstanceChannel::received, &app, open);
     // After the launch, which empties the inbox.
     if (!arguments.isEmpty())

@@ -34,6 +34,9 @@ public:
     // "filePath" names the media file): 0.5 s later, while the level exists,
     // opens the import editor for it with the kind.
     virtual void importHandOver(const QVariantMap &record, MediaKind mediaKind) = 0;
+    // A handed-over file is being copied into the inbox (a large one takes a
+    // while): the level covers itself with its loader until the copy ends.
+    virtual void showCopyProgress(bool copying) { Q_UNUSED(copying); }
 };
 
 // The first of the tab bar controller's screens that is a navigation

@@ -457,6 +457,14 @@ void DirectoryViewController::hideLoader()
         loader->hide();
 }
 
+void DirectoryViewController::showCopyProgress(bool copying)
+{
+    if (copying)
+        showLoader();
+    else
+        hideLoader();
+}
+
 // MARK: - Listing
 
 void DirectoryViewController::fetchViewModels()

@@ -152,6 +152,7 @@ public:
 
     // BrowserLevel
     void importReceivedFile(const QString &path) override;
+    void showCopyProgress(bool copying) override;
     void importHandOver(const QVariantMap &record, MediaKind mediaKind) override;
 
     // CollectionViewDataSource

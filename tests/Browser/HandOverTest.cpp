@@ -1,3 +1,4 @@
+#include "Controls/Loaders/LoaderView.h"
 #include "App/MainStoryboard.h"
 #include "ImportEditor/ImportViewController.h"
 #include "BrowserSupport.h"
@@ -96,6 +97,26 @@ TEST_F(HandOverTest, AReceivedFileOutsideTheInboxIsNotTheEditorsToDelete)
     }));
     EXPECT_EQ(editorItem(level)->mediaKind, MediaKind::song);
     EXPECT_FALSE(editorItem(level)->isOpenIn);
+}
+
+
+// While a handed-over file is copied into the inbox the level is covered by its loader, and the loader
+// comes down when the copy ends.
+TEST_F(HandOverTest, TheLoaderCoversTheLevelWhileAHandedOverFileIsCopied)
+{
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    tick(1.0);
+    BrowserLevel *shellSide = level;
+    shellSide->showCopyProgress(true);
+    tick(0.5);
+    LoaderView *loader = level->loaderView();
+    ASSERT_NE(loader, nullptr);
+    EXPECT_TRUE(loader->isVisible());
+    EXPECT_EQ(loader->parentWidget(), level->view());
+    shellSide->showCopyProgress(false);
+    tick(1.0);
+    EXPECT_FALSE(loader->isVisible() && loader->parentWidget() == level->view());
 }
 
 } // namespace
