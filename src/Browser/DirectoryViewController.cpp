@@ -1,5 +1,7 @@
 #include "Browser/DirectoryViewController.h"
 
+#include "Entries/ImageFile.h"
+#include "ImportEditor/ImageViewerController.h"
 #include "ImportEditor/ImportViewController.h"
 #include "App/Constants.h"
 #include "App/Extensions.h"
@@ -846,7 +848,18 @@ void DirectoryViewController::presentImageViewer(const std::shared_ptr<Entry> &e
             target->setSelected(false);
         return;
     }
-    // The picture opens in the document preview.
+    // The viewer shows the picture the entry loaded; a picture too large for the entry to hold is
+    // decoded at screen size. Only a file that gives no picture at all goes to the document preview.
+    QImage picture = entry->image();
+    if (picture.isNull())
+        picture = ImageFile::read(entry->path(), QSize(4096, 4096));
+    if (!picture.isNull()) {
+        present(new ImageViewerController(nullptr, picture), true, [target] {
+            if (target)
+                target->setSelected(false);
+        });
+        return;
+    }
     auto item = std::make_shared<PreviewItem>(entry->url(), entry->title());
     if (m_previewDataSource)
         m_previewDataSource->deleteLater();
