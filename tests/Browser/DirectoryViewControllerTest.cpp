@@ -1,5 +1,6 @@
 #include "BrowserSupport.h"
 
+#include "ImportEditor/ImageViewerController.h"
 #include "Browser/FooterReusableView.h"
 #include "Browser/Visualizer.h"
 #include "Entries/EntryViewModel.h"
@@ -336,6 +337,26 @@ TEST_F(BrowserTest, ThePlayingIndicatorFollowsThePlayerAcrossRowsThatScrollInLat
         if (EntryCell *other = visibleCell(level, item); other && item != 25) {
             EXPECT_TRUE(other->visualizer()->isHidden()) << item;
         }
+}
+
+
+// A tapped picture opens in the image viewer, and a file that gives no picture in the preview.
+TEST_F(BrowserTest, TappedPicturesOpenInTheImageViewer)
+{
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    ASSERT_TRUE(picture.save(path(QStringLiteral("a picture.png"))));
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    ASSERT_EQ(level->collectionView()->numberOfItems(0), 1);
+    tapItem(level, 0);
+    ASSERT_TRUE(waitUntil([&] {
+        drainMainQueue();
+        return level->presentedViewController() != nullptr;
+    }));
+    auto *viewer = qobject_cast<ImageViewerController *>(level->presentedViewController());
+    EXPECT_NE(viewer, nullptr);
+    tick(1.0);
 }
 
 } // namespace
