@@ -3,6 +3,7 @@
 // library, and an import nobody answers ends in the error alert.
 
 #include "App/MetadataReader.h"
+#include "Platform/UI/TabBarController.h"
 #include "App/Preferences.h"
 #include "App/ScreenAlertPresenter.h"
 #include "App/UserManager.h"
@@ -81,8 +82,12 @@ protected:
         setAlertPresenter(alerts);
         clock = std::make_unique<Dispatch::VirtualClock>();
         makeWindow();
+        // As in the app: alerts go to the top of the key window's selected tab.
         presenter = new test::RecordingViewController;
-        window->setRootViewController(presenter);
+        auto *tabs = new TabBarController;
+        tabs->setViewControllers({ presenter });
+        window->setRootViewController(tabs);
+        window->makeKey();
     }
     void TearDown() override
     {
@@ -236,7 +241,7 @@ TEST_F(ImportEditorEndToEndTest, TrimmedQuieterRingtoneReachesTheCatalogue)
 
 // Disabled: with no companion on the bus this run showed no alert and the
 // editor closed as after a success; to be looked into.
-TEST_F(ImportEditorEndToEndTest, DISABLED_ImportWithoutTheCompanionShowsTheErrorAndKeepsTheEditorOpen)
+TEST_F(ImportEditorEndToEndTest, ImportWithoutTheCompanionShowsTheErrorAndKeepsTheEditorOpen)
 {
     ASSERT_FALSE(QDBusConnection::sessionBus().interface()->isServiceRegistered(SaltrigProtocol::serviceName));
     const QString tone = sources.filePath(QStringLiteral("tone.mp3"));
