@@ -54,6 +54,7 @@
 #include "Platform/UI/TabBarController.h"
 #include "Platform/UI/View.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -385,6 +386,7 @@ void DirectoryViewController::viewDidLoad()
     if (NavigationController *nav = navigationController())
         nav->setToolbarHidden(true, false);
     layoutHeader();
+    connectFullPlayerShareButton();
 }
 
 void DirectoryViewController::viewWillAppear(bool animated)
@@ -392,6 +394,8 @@ void DirectoryViewController::viewWillAppear(bool animated)
     ViewController::viewWillAppear(animated);
     navigationItem()->setHidesBackButton(m_directory == QLatin1String("/"));
     EntryCell::refreshThumbnailSettings();
+    // A level can load before it is inside the tab bar, so the button is looked for again here.
+    connectFullPlayerShareButton();
     if (!m_viewControllerIsAlreadyPushed) {
         showLoader();
         fetchViewModels();
@@ -980,13 +984,47 @@ void DirectoryViewController::accessoryButtonTapped(const QString &identifier, E
     });
 }
 
+void DirectoryViewController::connectFullPlayerShareButton()
+{
+    MiniPlayerHost *host = playerHost();
+    QAbstractButton *button = host ? host->fullPlayerShareButton() : nullptr;
+    if (!button || button == m_fullPlayerShareButton)
+        return;
+    if (m_fullPlayerShareButton)
+        disconnect(m_fullPlayerShareButton, nullptr, this, nullptr);
+    m_fullPlayerShareButton = button;
+    connect(button, &QAbstractButton::clicked, this, &DirectoryViewController::showShareOptions);
+}
+
+void DirectoryViewController::showShareOptions()
+{
+    // Every level of the stack listens to the one button; one sheet is enough.
+    if (NavigationController *nav = navigationController(); nav && nav->topViewController() != this)
+        return;
+    MiniPlayerHost *host = playerHost();
+    const std::shared_ptr<Entry> entry = host ? host->currentEntry() : nullptr;
+    ViewController *player = host ? host->fullPlayer() : nullptr;
+    QAbstractButton *button = host ? host->fullPlayerShareButton() : nullptr;
+    if (!entry || !player || !button)
+        return;
+    QPointer<DirectoryViewController> self(this);
+    QPointer<ViewController> presenter(player);
+    QPointer<QAbstractButton> source(button);
+    entry->updateMetadata([self, presenter, source](const std::shared_ptr<Entry> &loaded) {
+        Dispatch::main([self, presenter, source, loaded] {
+            if (self && presenter && source)
+                self->presentShareSheet(loaded, source, presenter);
+        });
+    });
+}
+
 void DirectoryViewController::presentShareSheet(
     const std::shared_ptr<Entry> &entry, QWidget *sourceView, ViewController *presentingViewController)
 {
     if (!entry || !presentingViewController)
         return;
     if (entry->isAudio() && !entry->isAudioFileReadable()) {
-        offerConversion(entry);
+        offerConversion(entry, presentingViewController);
         return;
     }
     ImportItem item(MediaKind::song, entry->path(), std::nullopt);
@@ -1203,7 +1241,7 @@ void DirectoryViewController::waitForOfferSheet()
     selectNextEntry();
 }
 
-void DirectoryViewController::offerConversion(const std::shared_ptr<Entry> &entry)
+void DirectoryViewController::offerConversion(const std::shared_ptr<Entry> &entry, ViewController *presenter)
 {
     if (!entry)
         return;
@@ -1228,7 +1266,7 @@ void DirectoryViewController::offerConversion(const std::shared_ptr<Entry> &entr
             if (self)
                 self->convertToAAC(entry);
         }));
-    present(sheet, true);
+    (presenter ? presenter : this)->present(sheet, true);
 }
 
 QString DirectoryViewController::convertedPath(const QString &path)

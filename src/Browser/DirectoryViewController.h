@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+class QAbstractButton;
 class QLabel;
 class QToolButton;
 
@@ -118,8 +119,9 @@ public:
     void selectNextEntry();
     void waitForOfferSheet();
     int indexOfPresentedAlertView() const { return m_indexOfPresentedAlertView; }
-    // The offer of an AAC copy of audio the player cannot read, and the copy itself.
-    void offerConversion(const std::shared_ptr<Entry> &entry);
+    // The offer of an AAC copy of audio the player cannot read, and the copy itself. The offer
+    // shows on presenter (the level itself by default).
+    void offerConversion(const std::shared_ptr<Entry> &entry, ViewController *presenter = nullptr);
     void convertToAAC(const std::shared_ptr<Entry> &entry);
     // Where the AAC copy of a file goes: beside it, "<name>_AAC.m4a".
     static QString convertedPath(const QString &path);
@@ -142,6 +144,9 @@ public:
     void presentShareSheet(
         const std::shared_ptr<Entry> &entry, QWidget *sourceView, ViewController *presentingViewController);
     QWidget *popoverSourceView() const { return m_popoverSourceView; }
+    // The full player's share button: the share sheet of the entry the shared player is on,
+    // over the full player. Only the level on top of its navigation stack answers.
+    void showShareOptions();
 
     // Opens the image viewer for a loaded picture entry.
     void presentImageViewer(const std::shared_ptr<Entry> &entry, EntryCell *cell);
@@ -244,6 +249,9 @@ private:
     // settings file is read anew on every access.
     Layout m_layout = Layout::list;
     std::unique_ptr<TabBarPlayerHost> m_tabBarHost;
+    QPointer<QAbstractButton> m_fullPlayerShareButton;
+
+    void connectFullPlayerShareButton();
 };
 
 } // namespace tarnik

@@ -3,10 +3,13 @@
 #include <QList>
 #include <memory>
 
+class QAbstractButton;
+
 namespace tarnik {
 
 class DirectoryViewController;
 class Entry;
+class ViewController;
 
 // What a browser level needs of the screen that hosts the mini player: whether the mini player
 // is up (it then covers the bottom 60 points of the listing), hiding it while the level edits,
@@ -27,6 +30,12 @@ public:
     virtual void resetCurrentIndex() = 0;
     // Gives the queue to the shared player and plays the entry at index.
     virtual void play(const QList<std::shared_ptr<Entry>> &queue, int index) = 0;
+
+    // The full player's screen and its share button, and the entry the shared player is on: the
+    // share sheet of the playing entry opens from there. A host without a full player has none.
+    virtual ViewController *fullPlayer() const { return nullptr; }
+    virtual QAbstractButton *fullPlayerShareButton() const { return nullptr; }
+    virtual std::shared_ptr<Entry> currentEntry() const { return nullptr; }
 };
 
 } // namespace tarnik

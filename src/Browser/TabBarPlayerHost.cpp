@@ -6,6 +6,8 @@
 #include "Player/Player.h"
 #include "Player/PlayerView.h"
 
+#include <QToolButton>
+
 namespace tarnik {
 
 TabBarPlayerHost::TabBarPlayerHost(CustomTabBarController *tabBarController)
@@ -46,6 +48,23 @@ void TabBarPlayerHost::play(const QList<std::shared_ptr<Entry>> &queue, int inde
 {
     if (PlayerView *mini = m_tabs ? m_tabs->miniPlayerView() : nullptr)
         mini->play(queue, index);
+}
+
+ViewController *TabBarPlayerHost::fullPlayer() const
+{
+    return m_tabs ? m_tabs->playerViewController() : nullptr;
+}
+
+QAbstractButton *TabBarPlayerHost::fullPlayerShareButton() const
+{
+    PlayerViewController *player = m_tabs ? m_tabs->playerViewController() : nullptr;
+    PlayerView *view = player ? player->playerView() : nullptr;
+    return view ? view->shareButton() : nullptr;
+}
+
+std::shared_ptr<Entry> TabBarPlayerHost::currentEntry() const
+{
+    return Player::shared().currentEntry();
 }
 
 } // namespace tarnik

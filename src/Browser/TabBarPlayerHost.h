@@ -22,6 +22,9 @@ public:
     void setMiniPlayerDelegate(DirectoryViewController *level) override;
     void resetCurrentIndex() override;
     void play(const QList<std::shared_ptr<Entry>> &queue, int index) override;
+    ViewController *fullPlayer() const override;
+    QAbstractButton *fullPlayerShareButton() const override;
+    std::shared_ptr<Entry> currentEntry() const override;
 
 private:
     QPointer<CustomTabBarController> m_tabs;

@@ -324,6 +324,27 @@ QStringList DesktopApplications::commandLine(const DesktopApplication &applicati
     return argv;
 }
 
+QIcon DesktopApplications::icon(const DesktopApplication &application)
+{
+    const QString name = application.iconName;
+    if (name.isEmpty())
+        return {};
+    if (QDir::isAbsolutePath(name))
+        return QFileInfo(name).isFile() ? QIcon(name) : QIcon();
+    const QIcon themed = QIcon::fromTheme(name);
+    if (!themed.isNull())
+        return themed;
+    // Older entries name a picture in the pixmaps folders rather than a theme icon.
+    QStringList folders;
+    for (const QString &data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        folders << data + QStringLiteral("/pixmaps");
+    for (const QString &folder : std::as_const(folders))
+        for (const char *suffix : { ".svg", ".png", ".xpm" })
+            if (const QString file = folder + QLatin1Char('/') + name + QLatin1String(suffix); QFileInfo(file).isFile())
+                return QIcon(file);
+    return {};
+}
+
 bool DesktopApplications::launch(const DesktopApplication &application, const QString &path)
 {
     const QStringList argv = commandLine(application, path);

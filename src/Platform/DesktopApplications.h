@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -32,6 +33,9 @@ public:
     // unusable Exec line.
     static QStringList commandLine(const DesktopApplication &application, const QString &path);
     static bool launch(const DesktopApplication &application, const QString &path);
+    // The entry's icon: a file it names, else the icon theme's icon of that name; none when
+    // neither exists.
+    static QIcon icon(const DesktopApplication &application);
 
     // Splits an Exec value as the desktop entry format quotes it.
     static QStringList splitExec(const QString &exec, bool *ok = nullptr);

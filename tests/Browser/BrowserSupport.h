@@ -17,6 +17,7 @@
 #include "Platform/UI/AlertController.h"
 #include "Support/UiTestSupport.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -44,6 +45,13 @@ public:
         queue = entries;
         playedIndex = index;
     }
+    ViewController *fullPlayer() const override { return player; }
+    QAbstractButton *fullPlayerShareButton() const override { return shareButton; }
+    std::shared_ptr<Entry> currentEntry() const override { return current; }
+
+    QPointer<ViewController> player;
+    QPointer<QAbstractButton> shareButton;
+    std::shared_ptr<Entry> current;
 };
 
 class BrowserTest : public ScreenTest

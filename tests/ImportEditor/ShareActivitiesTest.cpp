@@ -164,6 +164,31 @@ TEST_F(ShareActivitiesTest, OpenWithListsDefaultsFirstAndSkipsRemoved)
     EXPECT_TRUE(DesktopApplications::applicationsForMimeType(QStringLiteral("application/x-nothing")).isEmpty());
 }
 
+TEST_F(ShareActivitiesTest, ApplicationIconsComeFromAFileOrThePixmapsFolder)
+{
+    QImage picture(16, 16, QImage::Format_ARGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(path(QStringLiteral("own.png"))));
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("data/pixmaps"))));
+    ASSERT_TRUE(picture.save(path(QStringLiteral("data/pixmaps/legacy-viewer.png"))));
+    const struct
+    {
+        QString icon;
+        bool found;
+    } cases[] = {
+        { path(QStringLiteral("own.png")), true },
+        { QStringLiteral("legacy-viewer"), true },
+        { path(QStringLiteral("missing.png")), false },
+        { QStringLiteral("no-such-icon-anywhere"), false },
+        { QString(), false },
+    };
+    for (const auto &c : cases) {
+        DesktopApplication app;
+        app.iconName = c.icon;
+        EXPECT_EQ(!DesktopApplications::icon(app).isNull(), c.found) << c.icon.toStdString();
+    }
+}
+
 TEST_F(ShareActivitiesTest, LaunchPassesAnAwkwardFileNameAsOneArgument)
 {
     const QString recorder = path(QStringLiteral("rec order.sh"));
@@ -211,6 +236,7 @@ TEST_F(ShareActivitiesTest, OurActivitiesReportTheirEndSoTheCompletionRuns)
     QPushButton *button = sheet->buttonFor(sheet->actions().first());
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->text(), QStringLiteral("Import as Ringtone"));
+    EXPECT_FALSE(button->icon().isNull()) << "each action shows its symbol";
     button->click();
     settle();
     EXPECT_EQ(completions, QStringList { QStringLiteral("Tarnik.ImportiTunesRingtoneActivity yes") });

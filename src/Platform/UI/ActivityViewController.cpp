@@ -1,5 +1,6 @@
 #include "Platform/UI/ActivityViewController.h"
 
+#include "Platform/Bundle.h"
 #include "Platform/DesktopApplications.h"
 #include "Platform/UI/DocumentInteractionController.h"
 #include "Platform/UI/ViewController.h"
@@ -95,7 +96,7 @@ void ActivityViewController::buildActions()
             continue;
         m_shown.append(activity);
         QPointer<Activity> guard(activity);
-        addAction(new AlertControllerAction(activity->activityTitle(), AlertControllerAction::Style::defaultStyle,
+        auto *action = new AlertControllerAction(activity->activityTitle(), AlertControllerAction::Style::defaultStyle,
             [session, guard, items](AlertControllerAction *) {
                 if (!guard)
                     return;
@@ -105,11 +106,25 @@ void ActivityViewController::buildActions()
                     [session, type](bool completed) { session->complete(type, completed); });
                 guard->prepare(items);
                 guard->perform();
-            }));
+            });
+        action->setImage(activity->activityImage());
+        addAction(action);
     }
     addAction(new AlertControllerAction(tr("Cancel"), AlertControllerAction::Style::cancel,
         [session](AlertControllerAction *) { session->complete(QString(), false); }));
 }
+
+namespace {
+
+// The desktop's own services draw their symbols in the style of the app's actions beside them,
+// whatever icon theme the desktop has.
+QIcon bundledSymbol(const QString &name)
+{
+    const std::optional<QString> path = Bundle::main().pathForResource(name, QStringLiteral("svg"), QStringLiteral("images"));
+    return path ? QIcon(*path) : QIcon();
+}
+
+} // namespace
 
 // MARK: - Copy
 
@@ -120,7 +135,7 @@ QString CopyActivity::activityTitle() const
 
 QIcon CopyActivity::activityImage() const
 {
-    return QIcon::fromTheme(QStringLiteral("edit-copy"));
+    return bundledSymbol(QStringLiteral("activityCopy"));
 }
 
 bool CopyActivity::canPerform(const QVariantList &items) const
@@ -164,7 +179,7 @@ QString SaveImageActivity::activityTitle() const
 
 QIcon SaveImageActivity::activityImage() const
 {
-    return QIcon::fromTheme(QStringLiteral("document-save"));
+    return bundledSymbol(QStringLiteral("activitySaveImage"));
 }
 
 bool SaveImageActivity::canPerform(const QVariantList &items) const
@@ -218,7 +233,7 @@ QString OpenWithActivity::activityTitle() const
 
 QIcon OpenWithActivity::activityImage() const
 {
-    return QIcon::fromTheme(QStringLiteral("document-open"));
+    return bundledSymbol(QStringLiteral("activityOpenWith"));
 }
 
 bool OpenWithActivity::canPerform(const QVariantList &items) const

@@ -130,6 +130,26 @@ void AlertController::viewDidAppear(bool animated)
         m_textFields.first()->setFocus();
 }
 
+namespace {
+
+constexpr int kActionIconSize = 22;
+
+// Action pictures are drawn in one colour; they take the colour of their title, at twice the
+// size for crisp edges on high-density screens.
+QIcon tintedIcon(const QIcon &icon, const QColor &colour, int side)
+{
+    QPixmap pixmap = icon.pixmap(QSize(side, side), 2.0);
+    if (pixmap.isNull())
+        return icon;
+    QPainter painter(&pixmap);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(pixmap.rect(), colour);
+    painter.end();
+    return QIcon(pixmap);
+}
+
+} // namespace
+
 QWidget *AlertController::buildCard()
 {
     auto *card = new QWidget;
@@ -190,6 +210,13 @@ QWidget *AlertController::buildCard()
         button->setProperty("cancel", action->style() == AlertControllerAction::Style::cancel || action == m_preferred);
         button->setEnabled(action->isEnabled());
         button->setCursor(Qt::PointingHandCursor);
+        if (!action->image().isNull()) {
+            const QColor colour = action->style() == AlertControllerAction::Style::destructive ? QColor(0xc4, 0, 0)
+                                                                                               : QColor(0, 0x7a, 0xff);
+            button->setIcon(
+                action->tintsImage() ? tintedIcon(action->image(), colour, kActionIconSize) : action->image());
+            button->setIconSize(QSize(kActionIconSize, kActionIconSize));
+        }
         QPointer<AlertControllerAction> guard(action);
         connect(button, &QPushButton::clicked, this, [this, guard] {
             if (guard)

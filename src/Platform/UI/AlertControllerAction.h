@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QObject>
 #include <functional>
 
@@ -21,6 +22,15 @@ public:
     bool isEnabled() const { return m_enabled; }
     void setEnabled(bool enabled);
     const Handler &handler() const { return m_handler; }
+    // Shown before the title; a tinted image (a one-colour symbol) takes the title's colour, an
+    // untinted one (an application's icon) keeps its own. None by default.
+    QIcon image() const { return m_image; }
+    bool tintsImage() const { return m_tintsImage; }
+    void setImage(const QIcon &image, bool tinted = true)
+    {
+        m_image = image;
+        m_tintsImage = tinted;
+    }
 
 Q_SIGNALS:
     void changed();
@@ -30,6 +40,8 @@ private:
     Style m_style;
     Handler m_handler;
     bool m_enabled = true;
+    QIcon m_image;
+    bool m_tintsImage = true;
 };
 
 } // namespace tarnik

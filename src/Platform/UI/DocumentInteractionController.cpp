@@ -28,11 +28,13 @@ bool DocumentInteractionController::presentOpenInMenu(QWidget *sourceView, ViewC
             self->didDismissOpenInMenu();
     };
     for (const DesktopApplication &application : applications) {
-        sheet->addAction(new AlertControllerAction(application.name, AlertControllerAction::Style::defaultStyle,
+        auto *action = new AlertControllerAction(application.name, AlertControllerAction::Style::defaultStyle,
             [application, path, dismissed](AlertControllerAction *) {
                 DesktopApplications::launch(application, path);
                 dismissed();
-            }));
+            });
+        action->setImage(DesktopApplications::icon(application), false);
+        sheet->addAction(action);
     }
     sheet->addAction(new AlertControllerAction(
         tr("Cancel"), AlertControllerAction::Style::cancel, [dismissed](AlertControllerAction *) { dismissed(); }));
