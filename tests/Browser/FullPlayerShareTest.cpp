@@ -1,9 +1,8 @@
 // The full player's share button opens the share sheet of the playing entry over the full
 // player, from whichever browser level is on top.
 
-#include "BrowserSupport.h"
-
 #include "App/MainStoryboard.h"
+#include "BrowserSupport.h"
 #include "ImportEditor/ImportActivity.h"
 #include "ImportEditor/ImportViewController.h"
 #include "Platform/UI/Activity.h"

@@ -130,8 +130,8 @@ TEST_F(BrowserInTabsTest, Screenshots)
                 QStringLiteral("title=") + QString::fromLatin1(s.title), QStringLiteral("-metadata"),
                 QStringLiteral("artist=") + QString::fromLatin1(s.artist) }));
     }
-    ASSERT_TRUE(media::makeVideo(music + QStringLiteral("/Street Clip.mp4"), 1.0, true,
-        media::args({ "-metadata", "title=Street Clip" })));
+    ASSERT_TRUE(media::makeVideo(
+        music + QStringLiteral("/Street Clip.mp4"), 1.0, true, media::args({ "-metadata", "title=Street Clip" })));
 
     DirectoryViewController *level = showFolder(music);
     ASSERT_NE(level, nullptr);

@@ -6,12 +6,11 @@
 
 #include <QColor>
 #include <QFont>
+#include <QLabel>
 #include <QPointer>
 #include <QSizeF>
 #include <QWidget>
 #include <optional>
-
-class QLabel;
 
 namespace tarnik {
 

@@ -120,7 +120,8 @@ namespace {
 // whatever icon theme the desktop has.
 QIcon bundledSymbol(const QString &name)
 {
-    const std::optional<QString> path = Bundle::main().pathForResource(name, QStringLiteral("svg"), QStringLiteral("images"));
+    const std::optional<QString> path
+        = Bundle::main().pathForResource(name, QStringLiteral("svg"), QStringLiteral("images"));
     return path ? QIcon(*path) : QIcon();
 }
 
