@@ -1,6 +1,7 @@
 #include "Controls/ImageView.h"
 
 #include "Platform/UI/AnimationDriver.h"
+#include "Platform/UI/TemplateImage.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -163,14 +164,8 @@ void ImageView::paintEvent(QPaintEvent *)
         return;
     const QSizeF natural = QSizeF(picture.size()) / std::max(1.0, picture.devicePixelRatio());
     const QRectF target = imageRect(m_contentMode, natural, QSizeF(size()));
-    if (m_template) {
-        QImage tinted = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        QPainter tp(&tinted);
-        tp.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        tp.fillRect(tinted.rect(), m_tint);
-        tp.end();
-        picture = tinted;
-    }
+    if (m_template)
+        picture = templateImage(picture, m_tint);
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setClipRect(rect());

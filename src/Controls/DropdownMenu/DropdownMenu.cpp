@@ -9,11 +9,11 @@
 #include "Platform/UI/NavigationBar.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/NavigationItem.h"
+#include "Platform/UI/TemplateImage.h"
 #include "Platform/UI/View.h"
 
 #include <QFontMetricsF>
 #include <QIcon>
-#include <QPainter>
 #include <QToolButton>
 
 namespace tarnik {
@@ -32,15 +32,6 @@ constexpr double kFullScreenExtraDelay = 0.05;
 QColor grey(double white, double alpha)
 {
     return QColor::fromRgbF(float(white), float(white), float(white), float(alpha));
-}
-
-QImage templateImage(const QImage &image, const QColor &tint)
-{
-    QImage tinted = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&tinted);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(tinted.rect(), tint);
-    return tinted;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "Platform/UI/DeviceProfile.h"
 #include "Platform/UI/PopoverPresentationController.h"
+#include "Platform/UI/TemplateImage.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -138,14 +139,8 @@ constexpr int kActionIconSize = 22;
 // size for crisp edges on high-density screens.
 QIcon tintedIcon(const QIcon &icon, const QColor &colour, int side)
 {
-    QPixmap pixmap = icon.pixmap(QSize(side, side), 2.0);
-    if (pixmap.isNull())
-        return icon;
-    QPainter painter(&pixmap);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(pixmap.rect(), colour);
-    painter.end();
-    return QIcon(pixmap);
+    const QPixmap pixmap = icon.pixmap(QSize(side, side), 2.0);
+    return pixmap.isNull() ? icon : QIcon(QPixmap::fromImage(templateImage(pixmap.toImage(), colour)));
 }
 
 } // namespace
