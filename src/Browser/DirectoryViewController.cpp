@@ -386,7 +386,6 @@ void DirectoryViewController::viewDidLoad()
     if (NavigationController *nav = navigationController())
         nav->setToolbarHidden(true, false);
     layoutHeader();
-    connectFullPlayerShareButton();
 }
 
 void DirectoryViewController::viewWillAppear(bool animated)
@@ -394,7 +393,7 @@ void DirectoryViewController::viewWillAppear(bool animated)
     ViewController::viewWillAppear(animated);
     navigationItem()->setHidesBackButton(m_directory == QLatin1String("/"));
     EntryCell::refreshThumbnailSettings();
-    // A level can load before it is inside the tab bar, so the button is looked for again here.
+    // A level can load before it is inside the tab bar, so the button is looked for on appearing.
     connectFullPlayerShareButton();
     if (!m_viewControllerIsAlreadyPushed) {
         showLoader();

@@ -335,12 +335,10 @@ QIcon DesktopApplications::icon(const DesktopApplication &application)
     if (!themed.isNull())
         return themed;
     // Older entries name a picture in the pixmaps folders rather than a theme icon.
-    QStringList folders;
     for (const QString &data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
-        folders << data + QStringLiteral("/pixmaps");
-    for (const QString &folder : std::as_const(folders))
         for (const char *suffix : { ".svg", ".png", ".xpm" })
-            if (const QString file = folder + QLatin1Char('/') + name + QLatin1String(suffix); QFileInfo(file).isFile())
+            if (const QString file = data + QStringLiteral("/pixmaps/") + name + QLatin1String(suffix);
+                QFileInfo(file).isFile())
                 return QIcon(file);
     return {};
 }

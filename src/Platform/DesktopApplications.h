@@ -33,8 +33,8 @@ public:
     // unusable Exec line.
     static QStringList commandLine(const DesktopApplication &application, const QString &path);
     static bool launch(const DesktopApplication &application, const QString &path);
-    // The entry's icon: a file it names, else the icon theme's icon of that name; none when
-    // neither exists.
+    // The entry's icon: a file it names, else the icon theme's icon of that name, else a picture
+    // of that name in a "pixmaps" data folder; none when there is no such picture.
     static QIcon icon(const DesktopApplication &application);
 
     // Splits an Exec value as the desktop entry format quotes it.
