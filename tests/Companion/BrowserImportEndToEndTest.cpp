@@ -3,7 +3,6 @@
 // read arrives through its AAC copy; and an import nobody answers ends in the error alert.
 
 #include "App/Preferences.h"
-#include "App/ScreenAlertPresenter.h"
 #include "App/UserManager.h"
 #include "Browser/BrowserSupport.h"
 #include "CompanionSupport.h"
@@ -16,29 +15,13 @@
 #include "Support/MediaFixtures.h"
 #include "Tools/RingtoneCatalogueFile.h"
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusServiceWatcher>
 #include <QFile>
-#include <QProcess>
-#include <QSignalSpy>
 #include <QTest>
 
 namespace tarnik::test {
 namespace {
-
-class RecordingAlerts : public ScreenAlertPresenter
-{
-public:
-    QStringList alerts;
-    void presentAlert(ViewController *presenter, const QString &title, const QString &message,
-        const AlertAction &action, AlertActionHandler handler) override
-    {
-        alerts << title;
-        ScreenAlertPresenter::presentAlert(presenter, title, message, action, std::move(handler));
-    }
-};
 
 class BrowserImportEndToEndTest : public BrowserTest
 {
@@ -53,28 +36,8 @@ protected:
         Preferences::Saltrig::setShouldAddFadeInFadeOut(false);
         Preferences::Saltrig::setShouldNotifyOnCompletion(false);
         UserManager::setShared(nullptr);
-        alerts = std::make_shared<RecordingAlerts>();
+        alerts = std::make_shared<companion::RecordingAlerts>();
         setAlertPresenter(alerts);
-    }
-    void TearDown() override
-    {
-        BrowserTest::TearDown();
-        if (companion.state() != QProcess::NotRunning) {
-            companion.terminate();
-            if (!companion.waitForFinished(60000))
-                companion.kill();
-        }
-    }
-    bool startCompanion()
-    {
-        QDBusServiceWatcher watcher(
-            SaltrigProtocol::serviceName, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForRegistration);
-        QSignalSpy registered(&watcher, &QDBusServiceWatcher::serviceRegistered);
-        companion.setProcessChannelMode(QProcess::ForwardedChannels);
-        companion.start(QCoreApplication::applicationDirPath() + QStringLiteral("/saltrig"), {});
-        return companion.waitForStarted(30000)
-            && (registered.wait(30000)
-                || QDBusConnection::sessionBus().interface()->isServiceRegistered(SaltrigProtocol::serviceName));
     }
     // The browser as the app holds it: inside the tab bar of the key window, where alerts go.
     DirectoryViewController *showFolder()
@@ -169,13 +132,13 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
-    QProcess companion;
-    std::shared_ptr<RecordingAlerts> alerts;
+    companion::StandIn saltrig;
+    std::shared_ptr<companion::RecordingAlerts> alerts;
 };
 
 TEST_F(BrowserImportEndToEndTest, ThreeChosenFilesBecomeRingtonesAndUnreadableAudioArrivesConverted)
 {
-    ASSERT_TRUE(startCompanion());
+    ASSERT_TRUE(saltrig.start());
     const QStringList titles { QStringLiteral("Bell One"), QStringLiteral("Bell Two"), QStringLiteral("Bell Three") };
     QStringList files;
     for (const QString &title : titles) {

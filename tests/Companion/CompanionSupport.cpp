@@ -1,10 +1,16 @@
 #include "CompanionSupport.h"
 
 #include "Import/ImportObject.h"
+#include "Platform/Messaging/SaltrigProtocol.h"
 #include "Support/SoundLevels.h"
 
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusServiceWatcher>
 #include <QDirIterator>
 #include <QFile>
+#include <QSignalSpy>
 #include <cmath>
 #include <cstring>
 
@@ -98,6 +104,34 @@ bool PrivateBus::start()
     }
     m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
     return !m_address.isEmpty();
+}
+
+StandIn::~StandIn()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(60000))
+        m_process.kill();
+}
+
+bool StandIn::start()
+{
+    QDBusServiceWatcher watcher(
+        SaltrigProtocol::serviceName, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForRegistration);
+    QSignalSpy registered(&watcher, &QDBusServiceWatcher::serviceRegistered);
+    m_process.setProcessChannelMode(QProcess::ForwardedChannels);
+    m_process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/saltrig"), {});
+    return m_process.waitForStarted(30000)
+        && (registered.wait(30000)
+            || QDBusConnection::sessionBus().interface()->isServiceRegistered(SaltrigProtocol::serviceName));
+}
+
+void RecordingAlerts::presentAlert(ViewController *presenter, const QString &title, const QString &message,
+    const AlertAction &action, AlertActionHandler handler)
+{
+    alerts << title;
+    ScreenAlertPresenter::presentAlert(presenter, title, message, action, std::move(handler));
 }
 
 } // namespace tarnik::test::companion

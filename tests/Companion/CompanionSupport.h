@@ -1,7 +1,9 @@
 #pragma once
 // Helpers of the companion's tests: import requests made with the app's own
-// records, decoded sound levels and a private message bus.
+// records, decoded sound levels, a private message bus, the companion
+// stand-in as a process and the alerts the app shows.
 
+#include "App/ScreenAlertPresenter.h"
 #include "Import/ImportItem.h"
 
 #include <QByteArrayList>
@@ -41,6 +43,28 @@ private:
     QTemporaryDir m_folder;
     QProcess m_daemon;
     QString m_address;
+};
+
+// The companion stand-in ("saltrig" beside the test) running on the test's
+// session bus; stopped when destroyed.
+class StandIn
+{
+public:
+    ~StandIn();
+    // Starts it and waits until its name is on the bus.
+    bool start();
+
+private:
+    QProcess m_process;
+};
+
+// Shows alerts as the app does and records each one's title.
+class RecordingAlerts : public ScreenAlertPresenter
+{
+public:
+    QStringList alerts;
+    void presentAlert(ViewController *presenter, const QString &title, const QString &message,
+        const AlertAction &action, AlertActionHandler handler) override;
 };
 
 } // namespace tarnik::test::companion

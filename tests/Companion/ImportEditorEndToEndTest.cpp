@@ -5,7 +5,6 @@
 #include "App/MetadataReader.h"
 #include "Platform/UI/TabBarController.h"
 #include "App/Preferences.h"
-#include "App/ScreenAlertPresenter.h"
 #include "App/UserManager.h"
 #include "CompanionSupport.h"
 #include "ImportEditor/EditableCellIdentifier.h"
@@ -24,13 +23,10 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusServiceWatcher>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
-#include <QProcess>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -38,18 +34,6 @@ namespace tarnik {
 namespace {
 
 namespace media = test::media;
-
-class RecordingAlerts : public ScreenAlertPresenter
-{
-public:
-    QStringList alerts;
-    void presentAlert(ViewController *presenter, const QString &title, const QString &message,
-        const AlertAction &action, AlertActionHandler handler) override
-    {
-        alerts << title;
-        ScreenAlertPresenter::presentAlert(presenter, title, message, action, std::move(handler));
-    }
-};
 
 // Hands back one picture, as a user choosing a file would.
 class FakePicker : public PhotoPicker
@@ -78,7 +62,7 @@ protected:
         Preferences::Saltrig::setShouldAddFadeInFadeOut(false);
         Preferences::Saltrig::setShouldNotifyOnCompletion(false);
         UserManager::setShared(nullptr);
-        alerts = std::make_shared<RecordingAlerts>();
+        alerts = std::make_shared<test::companion::RecordingAlerts>();
         setAlertPresenter(alerts);
         clock = std::make_unique<Dispatch::VirtualClock>();
         makeWindow();
@@ -94,22 +78,6 @@ protected:
         test::ScreenTest::TearDown();
         setAlertPresenter(nullptr);
         clock.reset();
-        if (companion.state() != QProcess::NotRunning) {
-            companion.terminate();
-            if (!companion.waitForFinished(60000))
-                companion.kill();
-        }
-    }
-    bool startCompanion()
-    {
-        QDBusServiceWatcher watcher(
-            SaltrigProtocol::serviceName, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForRegistration);
-        QSignalSpy registered(&watcher, &QDBusServiceWatcher::serviceRegistered);
-        companion.setProcessChannelMode(QProcess::ForwardedChannels);
-        companion.start(QCoreApplication::applicationDirPath() + QStringLiteral("/saltrig"), {});
-        return companion.waitForStarted(30000)
-            && (registered.wait(30000)
-                || QDBusConnection::sessionBus().interface()->isServiceRegistered(SaltrigProtocol::serviceName));
     }
     void tick(double seconds)
     {
@@ -160,15 +128,15 @@ protected:
     }
 
     QTemporaryDir sources;
-    QProcess companion;
-    std::shared_ptr<RecordingAlerts> alerts;
+    test::companion::StandIn saltrig;
+    std::shared_ptr<test::companion::RecordingAlerts> alerts;
     std::unique_ptr<Dispatch::VirtualClock> clock;
     test::RecordingViewController *presenter = nullptr;
 };
 
 TEST_F(ImportEditorEndToEndTest, TypedTitleAndChosenArtworkReachTheLibraryFile)
 {
-    ASSERT_TRUE(startCompanion());
+    ASSERT_TRUE(saltrig.start());
     const QString cover = sources.filePath(QStringLiteral("old.png"));
     ASSERT_TRUE(media::makePicture(cover, 64, 64, QStringLiteral("red")));
     const QString song = sources.filePath(QStringLiteral("Ana - Old.mp3"));
@@ -216,7 +184,7 @@ TEST_F(ImportEditorEndToEndTest, TypedTitleAndChosenArtworkReachTheLibraryFile)
 
 TEST_F(ImportEditorEndToEndTest, TrimmedQuieterRingtoneReachesTheCatalogue)
 {
-    ASSERT_TRUE(startCompanion());
+    ASSERT_TRUE(saltrig.start());
     const QString tone = sources.filePath(QStringLiteral("long.mp3"));
     ASSERT_TRUE(media::makeTone(tone, 20.0));
     ImportViewController *editor = open(ImportItem(MediaKind::ringtone, tone, Metadata(QStringLiteral("Short Bell"))));

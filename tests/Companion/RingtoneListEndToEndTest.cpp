@@ -4,7 +4,6 @@
 #include "App/Preferences.h"
 #include "App/SaltrigUtils.h"
 #include "CompanionSupport.h"
-#include "Platform/Messaging/SaltrigProtocol.h"
 #include "Platform/UI/AlertController.h"
 #include "Platform/UI/NavigationController.h"
 #include "Support/MediaFixtures.h"
@@ -12,14 +11,9 @@
 #include "Tools/RingtoneCatalogueFile.h"
 #include "Tools/RingtoneViewController.h"
 
-#include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusServiceWatcher>
 #include <QDir>
 #include <QLineEdit>
-#include <QProcess>
-#include <QSignalSpy>
 #include <QTest>
 #include <QtConcurrent>
 
@@ -36,23 +30,7 @@ protected:
         if (!QDBusConnection::sessionBus().isConnected())
             GTEST_SKIP() << "no private bus";
         QDir(Preferences::homeDirectory() + QStringLiteral("/Media")).removeRecursively();
-        QDBusServiceWatcher watcher(
-            SaltrigProtocol::serviceName, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForRegistration);
-        QSignalSpy registered(&watcher, &QDBusServiceWatcher::serviceRegistered);
-        companion.setProcessChannelMode(QProcess::ForwardedChannels);
-        companion.start(QCoreApplication::applicationDirPath() + QStringLiteral("/saltrig"), {});
-        ASSERT_TRUE(companion.waitForStarted(30000));
-        ASSERT_TRUE(registered.wait(30000)
-            || QDBusConnection::sessionBus().interface()->isServiceRegistered(SaltrigProtocol::serviceName));
-    }
-    void TearDown() override
-    {
-        test::ScreenTest::TearDown();
-        if (companion.state() != QProcess::NotRunning) {
-            companion.terminate();
-            if (!companion.waitForFinished(60000))
-                companion.kill();
-        }
+        ASSERT_TRUE(saltrig.start());
     }
     bool importRingtone(const QString &title)
     {
@@ -71,7 +49,7 @@ protected:
     }
 
     QTemporaryDir sources;
-    QProcess companion;
+    test::companion::StandIn saltrig;
 };
 
 TEST_F(RingtoneListEndToEndTest, ImportedRingtoneIsListedRenamedAndKeptByTheCompanion)
