@@ -7,11 +7,14 @@
 #include <QSaveFile>
 #include <QStringList>
 #include <QTimeZone>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <functional>
 #include <memory>
 #include <plist/plist.h>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -22,8 +25,6 @@ namespace {
 // libplist keeps dates as seconds since 2001-01-01 00:00:00 UTC.
 constexpr qint64 kReferenceDateOffset = 978307200;
 
-// Deeper nesting than this is refused instead of risking the stack on hostile files.
-constexpr int kMaximumDepth = 512;
 // A binary property list may refer to one object from many places; libplist copies it into
 // each, so a small file could expand into an enormous tree. Far beyond any real file.
 constexpr quint64 kMaximumNodes = 1u << 20;
@@ -259,44 +260,159 @@ Node toNode(const QVariant &value, int depth)
 
 // libplist 2.2 builds and frees its trees recursively and expands shared binary objects, so a
 // small hostile file (a handed-over property list, say) could exhaust the stack or the memory.
-// These scans look at the nesting before libplist sees the bytes.
+// These scans look at the nesting before libplist sees the bytes; both are linear in the input.
 
-// The deepest nesting of <array> and <dict> elements of an XML property list. Comments and
-// CDATA sections are skipped as the parser skips them, so they cannot hide closing tags.
-int xmlDepth(const QByteArray &xml)
+bool startsWith(const char *at, const char *end, std::string_view text)
 {
-    const auto startsAt = [&](qsizetype at, const char *text) {
-        // QByteArray keeps a terminating zero, so the comparison stops at the end.
-        return std::strncmp(xml.constData() + at, text, std::strlen(text)) == 0;
-    };
-    const auto endsName = [&](qsizetype at) {
-        if (at >= xml.size())
-            return true;
-        const char c = xml.at(at);
-        return c == '>' || c == '/' || c == ' ' || c == '\t' || c == '\r' || c == '\n';
-    };
+    return size_t(end - at) >= text.size() && std::memcmp(at, text.data(), text.size()) == 0;
+}
+
+// The first occurrence of text in [from, end), or end.
+const char *findText(const char *from, const char *end, std::string_view text)
+{
+    return std::search(from, end, std::boyer_moore_horspool_searcher(text.begin(), text.end()));
+}
+
+bool isXmlSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Whether an XML property list nests its <array> and <dict> elements at most maximumDepth deep.
+// The markup is split as libplist's parser splits it: processing instructions, comments, the
+// document type and CDATA sections are not elements, whatever they hold, and a value element
+// holds only text. Anything this walk cannot place exactly (an internal DTD subset, markup inside
+// a value, a closing tag that closes nothing open, quotes that could hide a '>') is refused, so
+// it never counts shallower than the parser would build.
+bool xmlWithinLimits(const QByteArray &xml, int maximumDepth)
+{
+    const char *p = xml.constData();
+    const char *const end = p + xml.size();
+    // The open elements: 'a' array, 'd' dict, 'p' plist (which is no node of the tree).
+    std::vector<char> open;
     int depth = 0;
-    int deepest = 0;
-    for (qsizetype i = xml.indexOf('<'); i >= 0 && i < xml.size(); i = xml.indexOf('<', i + 1)) {
-        if (startsAt(i, "<!--")) {
-            i = xml.indexOf("-->", i + 4);
-            if (i < 0)
+    // One tag from '<' to its '>': its name, whether it closes or is empty. False when it is not
+    // one plain tag.
+    struct Tag
+    {
+        std::string_view name;
+        bool closing = false;
+        bool empty = false;
+    };
+    const auto readTag = [&](Tag &tag) {
+        const char *close = std::find(p + 1, end, '>');
+        if (close == end || std::find(p + 1, close, '<') != close)
+            return false;
+        // An attribute value may hold '>' for one parser and not for another; balanced quotes
+        // before the first '>' mean the tag ends there for both.
+        if (std::count(p, close, '"') % 2 != 0 || std::count(p, close, '\'') % 2 != 0)
+            return false;
+        tag.closing = p[1] == '/';
+        const char *name = p + 1 + (tag.closing ? 1 : 0);
+        const char *nameEnd = name;
+        while (nameEnd < close && !isXmlSpace(*nameEnd) && *nameEnd != '/')
+            ++nameEnd;
+        tag.name = std::string_view(name, size_t(nameEnd - name));
+        tag.empty = !tag.closing && close[-1] == '/';
+        p = close + 1;
+        return !tag.name.empty();
+    };
+    const auto skipPast = [&](std::string_view opening, std::string_view closing) {
+        const char *at = findText(p + opening.size(), end, closing);
+        if (at == end)
+            return false;
+        p = at + closing.size();
+        return true;
+    };
+    const auto kindOf = [](std::string_view name) -> char {
+        if (name == "array")
+            return 'a';
+        if (name == "dict")
+            return 'd';
+        if (name == "plist")
+            return 'p';
+        return 0;
+    };
+    while (p < end) {
+        if (isXmlSpace(*p)) {
+            ++p;
+            continue;
+        }
+        if (*p != '<')
+            return false;
+        if (startsWith(p, end, "<?")) {
+            if (!skipPast("<?", "?>"))
+                return false;
+            continue;
+        }
+        if (startsWith(p, end, "<!--")) {
+            if (!skipPast("<!--", "-->"))
+                return false;
+            continue;
+        }
+        if (startsWith(p, end, "<!DOCTYPE")) {
+            p += 9;
+            while (p < end && *p != '>') {
+                if (*p == '[')
+                    return false;
+                if (*p == '"' || *p == '\'') {
+                    p = std::find(p + 1, end, *p);
+                    if (p == end)
+                        return false;
+                }
+                ++p;
+            }
+            if (p == end)
+                return false;
+            ++p;
+            continue;
+        }
+        if (startsWith(p, end, "<!"))
+            return false;
+        Tag tag;
+        if (!readTag(tag))
+            return false;
+        const char kind = kindOf(tag.name);
+        if (tag.closing) {
+            if (!kind || open.empty() || open.back() != kind)
+                return false;
+            open.pop_back();
+            if (kind != 'p')
+                --depth;
+            continue;
+        }
+        if (kind) {
+            if (tag.empty)
+                continue;
+            open.push_back(kind);
+            if (kind != 'p' && ++depth > maximumDepth)
+                return false;
+            continue;
+        }
+        if (tag.empty)
+            continue;
+        // A value: text, comments and CDATA up to its own closing tag.
+        for (;;) {
+            p = std::find(p, end, '<');
+            if (p == end)
+                return false;
+            if (startsWith(p, end, "<!--")) {
+                if (!skipPast("<!--", "-->"))
+                    return false;
+            } else if (startsWith(p, end, "<![CDATA[")) {
+                if (!skipPast("<![CDATA[", "]]>"))
+                    return false;
+            } else if (startsWith(p, end, "</")) {
+                Tag closing;
+                if (!readTag(closing) || closing.name != tag.name)
+                    return false;
                 break;
-        } else if (startsAt(i, "<![CDATA[")) {
-            i = xml.indexOf("]]>", i + 9);
-            if (i < 0)
-                break;
-        } else if ((startsAt(i, "</array") && endsName(i + 7)) || (startsAt(i, "</dict") && endsName(i + 6))) {
-            depth = qMax(0, depth - 1);
-        } else if ((startsAt(i, "<array") && endsName(i + 6)) || (startsAt(i, "<dict") && endsName(i + 5))) {
-            const qsizetype close = xml.indexOf('>', i);
-            if (close < 0)
-                break;
-            if (xml.at(close - 1) != '/')
-                deepest = qMax(deepest, ++depth);
+            } else {
+                return false;
+            }
         }
     }
-    return deepest;
+    return true;
 }
 
 quint64 bigEndian(const uchar *p, int size)
@@ -307,9 +423,10 @@ quint64 bigEndian(const uchar *p, int size)
     return value;
 }
 
-// Whether a binary property list nests at most kMaximumDepth deep and expands to at most
-// kMaximumNodes nodes. Structural damage also answers false: libplist would refuse such a file.
-bool binaryWithinLimits(const QByteArray &bytes)
+// Whether a binary property list nests at most maximumDepth deep and expands to at most
+// kMaximumNodes nodes. Each object is visited once, however many containers share it, and a
+// reference cycle is refused. Structural damage also answers false: libplist would refuse it.
+bool binaryWithinLimits(const QByteArray &bytes, int maximumDepth)
 {
     const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
     const quint64 size = quint64(bytes.size());
@@ -328,8 +445,9 @@ bool binaryWithinLimits(const QByteArray &bytes)
         return false;
 
     // The references an object makes (none for scalars); false when it is malformed.
-    const auto references = [&](quint64 object, std::vector<quint64> &out) {
+    const auto references = [&](quint64 object, std::vector<quint64> &out, bool &container) {
         out.clear();
+        container = false;
         const quint64 offset = bigEndian(data + tableOffset + object * quint64(offsetSize), offsetSize);
         if (offset >= tableOffset)
             return false;
@@ -337,6 +455,7 @@ bool binaryWithinLimits(const QByteArray &bytes)
         const int type = marker >> 4;
         if (type != 0xA && type != 0xC && type != 0xD)
             return true;
+        container = true;
         quint64 count = marker & 0xF;
         quint64 position = offset + 1;
         if (count == 0xF) {
@@ -370,15 +489,16 @@ bool binaryWithinLimits(const QByteArray &bytes)
         quint64 object;
         std::vector<quint64> children;
         size_t next = 0;
+        bool container = false;
     };
     std::vector<Frame> stack;
     const auto open = [&](quint64 object) {
-        Frame frame { object, {}, 0 };
-        if (!references(object, frame.children))
+        Frame frame { object, {}, 0, false };
+        if (!references(object, frame.children, frame.container))
             return false;
         state[object] = kOpen;
         stack.push_back(std::move(frame));
-        return stack.size() <= size_t(kMaximumDepth) + 1;
+        return stack.size() <= size_t(maximumDepth) + 1;
     };
     if (!open(top))
         return false;
@@ -398,22 +518,24 @@ bool binaryWithinLimits(const QByteArray &bytes)
             deepest = qMax(deepest, depth[child]);
             total = qMin(total + nodes[child], kMaximumNodes + 1);
         }
-        depth[frame.object] = deepest + 1;
+        // Containers count, the values inside the innermost do not.
+        depth[frame.object] = frame.container ? deepest + 1 : 0;
         nodes[frame.object] = total;
         state[frame.object] = kDone;
         stack.pop_back();
     }
-    return depth[top] <= kMaximumDepth + 1 && nodes[top] <= kMaximumNodes;
+    return depth[top] <= maximumDepth && nodes[top] <= kMaximumNodes;
 }
 
 } // namespace
 
-std::optional<QVariant> fromBytes(const QByteArray &bytes)
+std::optional<QVariant> fromBytes(const QByteArray &bytes, int maximumDepth)
 {
     if (bytes.isEmpty() || quint64(bytes.size()) > std::numeric_limits<uint32_t>::max())
         return std::nullopt;
-    if (plist_is_binary(bytes.constData(), uint32_t(bytes.size())) ? !binaryWithinLimits(bytes)
-                                                                   : xmlDepth(bytes) > kMaximumDepth)
+    maximumDepth = std::clamp(maximumDepth, 0, kMaximumDepth);
+    const bool binary = plist_is_binary(bytes.constData(), uint32_t(bytes.size()));
+    if (binary ? !binaryWithinLimits(bytes, maximumDepth) : !xmlWithinLimits(bytes, maximumDepth))
         return std::nullopt;
     plist_t root = nullptr;
     plist_from_memory(bytes.constData(), uint32_t(bytes.size()), &root);

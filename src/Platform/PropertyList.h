@@ -35,8 +35,14 @@ struct Uid
 
 enum class Format { Xml, Binary };
 
-// Parses XML or binary property-list bytes; no value when they are not a whole property list.
-std::optional<QVariant> fromBytes(const QByteArray &bytes);
+// Containers nested deeper than this are refused instead of risking the stack on hostile files.
+constexpr int kMaximumDepth = 512;
+
+// Parses XML or binary property-list bytes; no value when they are not a whole property list,
+// nest containers deeper than maximumDepth (at most kMaximumDepth) or, for binary lists whose
+// objects are shared, would expand into an enormous tree. The bytes are checked in linear time
+// before any tree is built.
+std::optional<QVariant> fromBytes(const QByteArray &bytes, int maximumDepth = kMaximumDepth);
 
 // Encodes a value; no value when it holds a type that has no property-list form.
 std::optional<QByteArray> toBytes(const QVariant &value, Format format = Format::Xml);

@@ -180,65 +180,69 @@ TEST(PropertyList, PseudoFilesAndFilesPastTheLimitAreNeverReadWhole)
     EXPECT_FALSE(PropertyList::readDictionary(path, bytes.size() - 1)) << "one byte past the limit";
 }
 
-namespace {
-
-// A binary property list of `count` arrays, array i holding `fanOut` references to array i + 1,
-// the last one empty: nesting `count` deep, and expanding to fanOut^count nodes.
-QByteArray chainOfArrays(quint32 count, int fanOut)
-{
-    const auto be32 = [](QByteArray &out, quint64 value) {
-        for (int shift = 24; shift >= 0; shift -= 8)
-            out.append(char((value >> shift) & 0xff));
-    };
-    QByteArray out("bplist00");
-    std::vector<quint64> offsets;
-    for (quint32 i = 0; i < count; ++i) {
-        offsets.push_back(quint64(out.size()));
-        if (i + 1 == count) {
-            out.append(char(0xA0));
-            continue;
-        }
-        out.append(char(0xA0 | fanOut));
-        for (int k = 0; k < fanOut; ++k)
-            be32(out, i + 1);
-    }
-    const quint64 table = quint64(out.size());
-    for (const quint64 offset : offsets)
-        be32(out, offset);
-    out.append(QByteArray(6, '\0'));
-    out.append(char(4)); // offset size
-    out.append(char(4)); // reference size
-    for (const quint64 value : { quint64(count), quint64(0), table }) {
-        out.append(QByteArray(4, '\0'));
-        be32(out, value);
-    }
-    return out;
-}
-
-QByteArray nestedXml(int depth)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\">" + QByteArray("<array>").repeated(depth)
-        + QByteArray("</array>").repeated(depth) + "</plist>";
-}
-
-} // namespace
-
 TEST(PropertyList, HostileNestingIsRefusedWithoutCrashing)
 {
-    // Nesting real files could have still reads, in both formats.
+    using test::chainOfArrays;
+    using test::HiddenClosers;
+    using test::nestedXml;
+    // Nesting real files could have still reads, in both formats, whatever hides in comments,
+    // processing instructions and CDATA.
     const auto shallowBinary = PropertyList::fromBytes(chainOfArrays(100, 1));
     ASSERT_TRUE(shallowBinary);
     EXPECT_EQ(shallowBinary->typeId(), QMetaType::QVariantList);
-    EXPECT_TRUE(PropertyList::fromBytes(nestedXml(100)));
+    for (const HiddenClosers hidden :
+        { HiddenClosers::none, HiddenClosers::comment, HiddenClosers::processingInstruction, HiddenClosers::cdata })
+        EXPECT_TRUE(PropertyList::fromBytes(nestedXml(100, hidden))) << int(hidden);
     EXPECT_TRUE(PropertyList::fromBytes(chainOfArrays(12, 2))) << "a shared object is fine in moderation";
+    EXPECT_EQ(PropertyList::fromBytes(nestedXml(1, HiddenClosers::cdata))->toList().value(0),
+        QVariant(QStringLiteral("</string></array>")));
 
-    EXPECT_FALSE(PropertyList::fromBytes(chainOfArrays(200000, 1))) << "deep binary";
-    EXPECT_FALSE(PropertyList::fromBytes(chainOfArrays(60, 2))) << "a small file that expands without bound";
-    EXPECT_FALSE(PropertyList::fromBytes(nestedXml(200000))) << "deep XML";
-    // Closing tags inside a comment do not hide the nesting.
-    QByteArray commented = nestedXml(200000);
-    commented.insert(commented.indexOf("<array>"), "<!-- " + QByteArray("</array>").repeated(200000) + " -->");
-    EXPECT_FALSE(PropertyList::fromBytes(commented));
+    // Each of these crashed or hung a reader once: every one must end in a refusal, in linear time.
+    const struct
+    {
+        const char *what;
+        QByteArray bytes;
+    } hostile[] = {
+        { "deep binary", chainOfArrays(200000, 1) },
+        { "a small file that expands without bound (48 levels, each array twice)", chainOfArrays(48, 2) },
+        { "an array holding itself", chainOfArrays(1, 1, true) },
+        { "an array holding itself twice, below others", chainOfArrays(3, 2, true) },
+        { "deep XML", nestedXml(200000) },
+        { "deep XML, closing tags in comments", nestedXml(200000, HiddenClosers::comment) },
+        { "deep XML, closing tags in processing instructions", nestedXml(200000, HiddenClosers::processingInstruction) },
+        { "deep XML, closing tags in CDATA", nestedXml(200000, HiddenClosers::cdata) },
+    };
+    for (const auto &row : hostile)
+        EXPECT_FALSE(PropertyList::fromBytes(row.bytes)) << row.what;
+
+    // The depth a reader asks for is the limit.
+    EXPECT_TRUE(PropertyList::fromBytes(nestedXml(64), 64));
+    EXPECT_FALSE(PropertyList::fromBytes(nestedXml(65), 64));
+    EXPECT_TRUE(PropertyList::fromBytes(chainOfArrays(64, 1), 64));
+    EXPECT_FALSE(PropertyList::fromBytes(chainOfArrays(65, 1), 64));
+}
+
+TEST(PropertyList, MarkupTheDepthCheckCannotPlaceIsRefused)
+{
+    const QByteArray head = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
+    const struct
+    {
+        const char *body;
+        bool reads;
+    } rows[] = {
+        { "<dict><key>a</key><string>x &lt; y</string></dict>", true },
+        { "<dict><key>a</key><!-- <dict> --><true/></dict>", true },
+        { "<array attr=\"1\"><string/></array>", true },
+        { "<array><string>a<b</string></array>", false }, // markup inside a value
+        { "<array></dict>", false }, // a closing tag that closes nothing open
+        { "<array a=\">\"><array></array></array>", false }, // quotes that could hide the end of a tag
+        { "<array><![CDATA[<array>]]></array>", false }, // CDATA outside a value
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(PropertyList::fromBytes(head + row.body + "</plist>").has_value(), row.reads) << row.body;
+    // A document type with an internal subset is no property list we need.
+    EXPECT_FALSE(PropertyList::fromBytes("<?xml version=\"1.0\"?><!DOCTYPE plist [ <!ENTITY x \"]>\"> ]>"
+                                         "<plist version=\"1.0\"><true/></plist>"));
 }
 
 TEST(PropertyList, ReadDictionaryChecksTheRootType)

@@ -8,6 +8,7 @@
 #include "Platform/UI/BarButtonItem.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/NavigationItem.h"
+#include "Support/PropertyListTools.h"
 #include "Support/UiTestSupport.h"
 #include "Tools/RingtoneCatalogueFile.h"
 #include "Tools/RingtoneCell.h"
@@ -365,6 +366,31 @@ TEST_F(RingtoneListTest, HostileCataloguesTouchNothingOutsideThePurchasesFolder)
         EXPECT_FALSE(RingtoneCatalogueFile::read(catalogue()));
         Ringtone ringtone(QStringLiteral("a.m4r"), QStringLiteral("Alpha"));
         EXPECT_FALSE(ringtone.setName(QStringLiteral("New"), catalogue()));
+    }
+}
+
+TEST_F(RingtoneListTest, HostileCataloguesShowAnEmptyList)
+{
+    // Each once crashed or froze the tab on every visit.
+    const struct
+    {
+        const char *what;
+        QByteArray bytes;
+    } rows[] = {
+        { "200,000 arrays, closing tags in processing instructions",
+            nestedXml(200000, HiddenClosers::processingInstruction) },
+        { "48 levels, each array holding the next twice", chainOfArrays(48, 2) },
+        { "an array holding itself", chainOfArrays(1, 1, true) },
+    };
+    for (const auto &row : rows) {
+        QFile file(catalogue());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(row.bytes);
+        file.close();
+        EXPECT_FALSE(RingtoneCatalogueFile::read(catalogue())) << row.what;
+        show();
+        EXPECT_TRUE(names().isEmpty()) << row.what;
+        window.reset();
     }
 }
 
