@@ -233,4 +233,40 @@ TEST_F(TagFormats, Id3v1OnlyWhenThereIsNoId3v2)
         QStringLiteral("A title longer than the thirty characters of ID3v1"));
 }
 
+TEST_F(TagFormats, ABoxSizeNoFileCanHoldEndsTheReadInsteadOfLoopingForEver)
+{
+    // An extra top-level box with a 64-bit size: TagLib steps past it by adding the size to its
+    // start. Near the top of the range the sum wraps negative (TagLib went back to the start and
+    // reread the file for ever, growing without bound); a size that merely runs past the end is a
+    // cut-off download, whose tags still read.
+    const QString source = file("box source.m4a");
+    ASSERT_TRUE(makeTone(source, 0.5, args({ "-metadata", "title=Boxed" })));
+    const struct
+    {
+        const char *name;
+        quint64 size;
+        bool tagsRead;
+    } rows[] = {
+        { "wrapping.m4a", 0x7FFFFFFFFFFFFFF0ull, false },
+        { "top bit.m4a", 0xFFFFFFFFFFFFFFF0ull, false },
+        { "past the end.m4a", 0x100000000ull, true },
+    };
+    for (const auto &row : rows) {
+        QByteArray box("\0\0\0\1free", 8);
+        for (int shift = 56; shift >= 0; shift -= 8)
+            box.append(char((row.size >> shift) & 0xFF));
+        const QString path = file(row.name);
+        ASSERT_TRUE(writeFile(path, contents(source) + box));
+        for (const auto length : { MediaMetadata::ReadLength::no, MediaMetadata::ReadLength::yes }) {
+            const MediaMetadata tags = MediaMetadata::read(path, length);
+            EXPECT_EQ(!tags.commonMetadata().empty(), row.tagsRead) << row.name;
+        }
+        // The import's reader goes through the same stream and still gives a dictionary.
+        const QVariantMap dictionary = MetadataReader::metadataDictionary(path);
+        EXPECT_EQ(dictionary.value(QStringLiteral("title")).toString() == QLatin1String("Boxed"), row.tagsRead)
+            << row.name;
+        EXPECT_GT(dictionary.value(QStringLiteral("duration")).toDouble(), 300) << row.name; // milliseconds
+    }
+}
+
 } // namespace

@@ -50,13 +50,24 @@ public:
 
     TagLib::FileName name() const override { return m_name.constData(); }
 
+    // Whether the read was stopped: a seek no file can satisfy, or more reading than any tag
+    // needs. TagLib then sees only the end of the file, and what it read is not to be trusted.
+    bool failed() const { return m_failed; }
+
     TagLib::ByteVector readBlock(unsigned long length) override
     {
         // Damaged headers ask for absurd lengths; never allocate past the end.
         const long available = std::max(0L, m_size - m_position);
         const long wanted = std::min(long(std::min<unsigned long>(length, 0x7FFFFFFF)), available);
-        if (wanted <= 0)
+        if (wanted <= 0 || m_failed)
             return {};
+        // Every call is charged at least a little, so a loop of tiny reads ends as surely as one
+        // of large reads.
+        m_budget -= std::max(wanted, kMinimumCharge);
+        if (m_budget < 0) {
+            fail();
+            return {};
+        }
         // TagLib reads headers a few bytes at a time; those come from a window read ahead, so a
         // tag costs a few system calls rather than one per field.
         if (wanted <= kWindowSize / 4) {
@@ -95,7 +106,17 @@ public:
             base = m_position;
         else if (position == End)
             base = m_size;
-        m_position = std::max(0L, base + offset);
+        // A box size near the top of the 64-bit range makes TagLib's own sum wrap negative. Taking
+        // that as the start made TagLib read the file again from the top, for ever; such a seek
+        // fails the whole read instead.
+        long target = 0;
+        if (__builtin_add_overflow(base, offset, &target) || target < 0) {
+            fail();
+            return;
+        }
+        // Past the end there is nothing to read; staying at the end also ends every loop that
+        // steps from box to box or frame to frame.
+        m_position = std::min(target, m_size);
     }
 
     long tell() const override { return m_position; }
@@ -103,14 +124,26 @@ public:
     void truncate(long) override { }
 
 private:
+    void fail()
+    {
+        m_failed = true;
+        m_position = m_size;
+    }
+
     const RegularFile &m_file;
     static constexpr long kWindowSize = 16 * 1024;
+    // Far more than the tags and headers of any real file, artwork included; a file that makes
+    // TagLib read more is damaged or hostile.
+    static constexpr long kReadBudget = 96 * 1024 * 1024;
+    static constexpr long kMinimumCharge = 1024;
 
     QByteArray m_name;
     const long m_size;
     long m_position = 0;
     std::vector<char> m_window;
     long m_windowStart = 0;
+    long m_budget = kReadBudget;
+    bool m_failed = false;
 };
 
 QString toQString(const TagLib::String &text)
@@ -512,7 +545,7 @@ bool mp4HasVideoTrack(const RegularFile &file)
         } else if (size == 0) {
             size = end - at;
         }
-        if (size < headerSize || at + size > end)
+        if (size < headerSize || size > end - at)
             return std::nullopt;
         return Box { at + headerSize, size - headerSize, QByteArray(reinterpret_cast<const char *>(header + 4), 4) };
     };
@@ -654,6 +687,9 @@ MediaMetadata MediaMetadata::read(const QString &path, ReadLength readLength)
     case TagFormat::none:
         break;
     }
+    // A stopped read may have left TagLib with half a tree; nothing of it is reported.
+    if (stream.failed())
+        return MediaMetadata();
     return result;
 }
 

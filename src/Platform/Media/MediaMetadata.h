@@ -21,8 +21,11 @@ namespace tarnik {
 // and length opens the file once.
 //
 // Reading opens only regular files (see RegularFile) and never fails: a file
-// without tags, damaged tags or no file at all give no items. A plain value;
-// read() may run on any thread and blocks while the tags are read.
+// without tags, damaged tags or no file at all give no items, and so does a
+// file whose boxes send TagLib before the start or past what a position holds,
+// or that makes it read more bytes than any tag needs (the read stops there).
+// A plain value; read() may run on any thread and blocks while the tags are
+// read, a bounded time.
 class MediaMetadata
 {
 public:
