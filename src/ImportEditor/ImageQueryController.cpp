@@ -211,7 +211,9 @@ void ImageQueryController::layoutChildViews()
 
 bool ImageQueryController::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_searchTextField && event->type() == QEvent::FocusIn && m_tapGestureView)
+    // The event type first: the field's own destruction passes through this filter, and reading
+    // the QPointer then casts an object that is no longer a QLineEdit.
+    if (event->type() == QEvent::FocusIn && watched == m_searchTextField && m_tapGestureView)
         m_tapGestureView->show();
     return ViewController::eventFilter(watched, event);
 }
