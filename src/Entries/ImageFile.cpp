@@ -11,6 +11,9 @@ namespace {
 
 // Below this many bytes a picture decodes at full size about as fast as at reduced size.
 constexpr qsizetype kReducedDecodeBytes = 16 * 1024;
+// Deflate packs at most about a thousand bytes into one, eight one-bit pixels to the byte, so
+// below this many bytes no picture can exceed kMaxPixels and its header need not be asked.
+constexpr qsizetype kSizeCheckBytes = 4 * 1024;
 
 } // namespace
 
@@ -37,11 +40,14 @@ QImage decode(const QByteArray &data, QSize box)
         format = "png";
     QImageReader reader(&buffer, format);
     reader.setAutoTransform(true);
-    // Reading the size first costs a second pass over the header; only pictures big enough for a
-    // reduced decode to pay are asked.
-    if (box.isValid() && !box.isEmpty() && bytes.size() > kReducedDecodeBytes) {
+    // Reading the size costs a second pass over the header; only pictures big enough for it to
+    // matter are asked, to refuse an enormous picture or to decode a large one at reduced size.
+    if (bytes.size() > kSizeCheckBytes) {
         const QSize full = reader.size();
-        if (full.isValid() && !full.isEmpty() && (full.width() > box.width() || full.height() > box.height())) {
+        if (full.isValid() && qint64(full.width()) * full.height() > kMaxPixels)
+            return {};
+        if (box.isValid() && !box.isEmpty() && bytes.size() > kReducedDecodeBytes && full.isValid() && !full.isEmpty()
+            && (full.width() > box.width() || full.height() > box.height())) {
             // Keep the aspect ratio and stay at least as large as the box along the side that fits.
             const QSize scaled = full.scaled(box, Qt::KeepAspectRatio);
             if (!scaled.isEmpty() && reader.transformation() == QImageIOHandler::TransformationNone)

@@ -11,6 +11,10 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPlainTextEdit>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -137,6 +141,105 @@ TEST_F(PreviewTest, LargePicturesAreScaledDownForDisplay)
     const QImage shown = PreviewController::readImage(path(QStringLiteral("wide.png")));
     EXPECT_EQ(shown.width(), PreviewController::kMaximumImageSide);
     EXPECT_NEAR(shown.height(), 41, 1);
+}
+
+TEST_F(PreviewTest, LongLinesAreBrokenAndBinaryIsShownAsSuch)
+{
+    const struct
+    {
+        QString text;
+        QList<qsizetype> lineLengths;
+    } rows[] = {
+        { QStringLiteral("short\nlines"), { 5, 5 } },
+        { QString(4500, u'x'), { 2000, 2000, 500 } },
+        { QString(1999, u'x') + QStringLiteral("\U0001F600"), { 1999, 2 } }, // a pair is never split
+        { QStringLiteral("a\n") + QString(2000, u'y'), { 1, 2000 } },
+    };
+    for (const auto &row : rows) {
+        bool broke = false;
+        const QStringList lines = PreviewController::withBoundedLines(row.text, &broke).split(u'\n');
+        QList<qsizetype> lengths;
+        for (const QString &line : lines)
+            lengths.append(line.size());
+        EXPECT_EQ(lengths, row.lineLengths);
+        EXPECT_EQ(broke, row.lineLengths.size() != row.text.count(u'\n') + 1);
+    }
+
+    // 2 MB of NUL bytes; a 200 MB file of one line (written for its first mebibyte, a hole after).
+    write(QStringLiteral("zeros.txt"), QByteArray(2 * 1024 * 1024, '\0'));
+    {
+        QFile file(path(QStringLiteral("one line.txt")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(PreviewController::kTextLimit + 16, 'x'));
+        ASSERT_TRUE(file.resize(qint64(200) * 1024 * 1024));
+    }
+    makeWindow();
+    auto *root = new ViewController;
+    window->setRootViewController(root);
+    const auto show = [&](const QString &name) {
+        auto source = std::make_shared<PreviewDataSource>(
+            std::make_shared<PreviewItem>(QUrl::fromLocalFile(path(name)), std::nullopt));
+        auto *preview = new PreviewController;
+        preview->setDataSource(source.get());
+        root->present(preview, false);
+        settle();
+        return std::make_pair(preview, source);
+    };
+
+    auto [binary, binarySource] = show(QStringLiteral("zeros.txt"));
+    EXPECT_EQ(binary->currentKind(), PreviewController::Kind::other);
+    bool said = false;
+    for (const QLabel *label : binary->currentContent()->findChildren<QLabel *>())
+        said = said || label->text().contains(QStringLiteral("binary"));
+    EXPECT_TRUE(said);
+    root->dismiss(false);
+    settle();
+
+    auto [text, textSource] = show(QStringLiteral("one line.txt"));
+    auto *edit = text->currentContent()->findChild<QPlainTextEdit *>(QStringLiteral("PreviewText"));
+    ASSERT_NE(edit, nullptr);
+    const QTextDocument *document = edit->document();
+    EXPECT_EQ(document->blockCount(), PreviewController::kTextLimit / PreviewController::kMaximumLineLength + 1);
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+        ASSERT_LE(block.length() - 1, PreviewController::kMaximumLineLength);
+    EXPECT_NE(text->currentContent()->findChild<QLabel *>(QStringLiteral("PreviewTruncated")), nullptr);
+    root->dismiss(false);
+    settle();
+}
+
+TEST_F(PreviewTest, KernelFilesAreNeverReadForSniffing)
+{
+    // "/proc/kmsg" would block the reader; these answer, but are not files to read all the same.
+    for (const char *file : { "/proc/self/status", "/proc/version", "/sys/kernel/mm/transparent_hugepage/enabled" }) {
+        const QString name = QString::fromLatin1(file);
+        EXPECT_EQ(PreviewController::kindOf(name), PreviewController::Kind::other) << file;
+        EXPECT_FALSE(PreviewController::readText(name).has_value()) << file;
+    }
+}
+
+TEST_F(PreviewTest, AnEnormousPictureIsRefusedOffTheGuiThread)
+{
+    ASSERT_TRUE(media::makeHugePng(path(QStringLiteral("huge.png")), 30000));
+    EXPECT_TRUE(PreviewController::readImage(path(QStringLiteral("huge.png"))).isNull());
+
+    makeWindow();
+    auto *root = new ViewController;
+    window->setRootViewController(root);
+    PreviewDataSource source(std::make_shared<PreviewItem>(QUrl::fromLocalFile(path(QStringLiteral("huge.png"))), std::nullopt));
+    auto *preview = new PreviewController;
+    preview->setDataSource(&source);
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(0);
+    root->present(preview, false);
+    // The page is there at once; the picture, refused, turns it into the card.
+    EXPECT_EQ(preview->currentKind(), PreviewController::Kind::image);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return preview->currentKind() == PreviewController::Kind::other; }, 20000));
+    EXPECT_GT(ticks, 0) << "the GUI answered meanwhile";
+    EXPECT_EQ(preview->currentContent()->objectName(), QStringLiteral("PreviewCard"));
+    root->dismiss(false);
+    settle();
 }
 
 class ListSource : public PreviewControllerDataSource

@@ -81,6 +81,35 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
+bool makeHugePng(const QString &path, int side)
+{
+    const auto crc32 = [](const QByteArray &bytes) {
+        quint32 crc = 0xFFFFFFFFu;
+        for (const char byte : bytes) {
+            crc ^= quint8(byte);
+            for (int bit = 0; bit < 8; ++bit)
+                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+        return crc ^ 0xFFFFFFFFu;
+    };
+    const auto be32 = [](quint32 value) {
+        const char bytes[] = { char(value >> 24), char(value >> 16), char(value >> 8), char(value) };
+        return QByteArray(bytes, 4);
+    };
+    const auto chunk = [&](const char *type, const QByteArray &data) -> QByteArray {
+        const QByteArray typed = QByteArray(type) + data;
+        return be32(quint32(data.size())) + typed + be32(crc32(typed));
+    };
+    // One-bit greyscale: each row a filter byte and side / 8 bytes, all zero.
+    const qsizetype rowBytes = 1 + (side + 7) / 8;
+    const QByteArray compressed = qCompress(QByteArray(rowBytes * side, '\0'), 9);
+    const QByteArray header = be32(quint32(side)) + be32(quint32(side)) + QByteArray("\x01\x00\x00\x00\x00", 5);
+    // qCompress puts the uncompressed length before the zlib stream that PNG wants.
+    const QByteArray png = QByteArray("\x89PNG\r\n\x1A\n", 8) + chunk("IHDR", header)
+        + chunk("IDAT", compressed.mid(4)) + chunk("IEND", {});
+    return writeFile(path, png);
+}
+
 QByteArray noise(int length, quint32 seed)
 {
     std::mt19937 generator(seed);

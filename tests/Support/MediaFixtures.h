@@ -35,6 +35,10 @@ bool makePicture(const QString &path, int width, int height, const QString &colo
 // An audio file with `picture` attached as cover art.
 bool makeToneWithCover(const QString &path, const QString &picture, double seconds, const QStringList &extra = {});
 
+// A real, valid PNG of side x side black one-bit pixels, a few hundred kilobytes for any side a
+// test needs: a picture whose decoding costs far more than its file.
+bool makeHugePng(const QString &path, int side);
+
 // Writes bytes to a file; returns false when that fails.
 bool writeFile(const QString &path, const QByteArray &bytes);
 

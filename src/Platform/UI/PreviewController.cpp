@@ -1,10 +1,12 @@
 #include "Platform/UI/PreviewController.h"
 
+#include "Platform/Media/RegularFile.h"
 #include "Player/Player.h"
 
 #include <QAudioOutput>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QImageReader>
 #include <QLabel>
@@ -21,6 +23,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QVideoWidget>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -40,11 +43,11 @@ std::function<void()> &pauseHook()
     return hook;
 }
 
-// Regular files only (a FIFO or a device named like a document must never be opened).
+// Regular files only: a FIFO or a device named like a document must never be opened, and a file
+// on "/proc" or "/sys" may block or never end when read for sniffing.
 bool isRegularFile(const QString &path)
 {
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+    return RegularFile::isRegularFile(path);
 }
 
 QLabel *makeLabel(const QString &text, QWidget *parent, int pixelSize = 15, const char *color = "#343434")
@@ -118,32 +121,27 @@ PreviewController::Kind PreviewController::kindOf(const QString &path)
 
 std::optional<PreviewController::Text> PreviewController::readText(const QString &path, qint64 limit)
 {
-    // Opened without blocking and checked on the open descriptor, so a file swapped for a FIFO
-    // between the check and the open is still never waited on.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    // Read through a descriptor known to be a regular file on a real file system, so a file
+    // swapped for a FIFO after a check, or one on "/proc", is never waited on.
+    const RegularFile file(path);
+    if (!file.isOpen())
         return std::nullopt;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
     QByteArray bytes;
-    bytes.resize(qsizetype(std::min<qint64>(limit, st.st_size)));
+    bytes.resize(qsizetype(std::clamp<qint64>(file.size(), 0, limit)));
     qint64 got = 0;
     while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
+        const std::int64_t n = file.readAt(got, bytes.data() + got, bytes.size() - got);
         if (n <= 0)
             break;
         got += n;
     }
     bytes.truncate(qsizetype(got));
     char extra = 0;
-    const bool more = ::read(fd, &extra, 1) == 1;
-    ::close(fd);
+    const bool more = file.readAt(got, &extra, 1) == 1;
 
     Text result;
     result.truncated = more;
+    result.binary = bytes.contains('\0');
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
     // A cut in the middle of a character at the limit is not an encoding error.
@@ -159,16 +157,54 @@ std::optional<PreviewController::Text> PreviewController::readText(const QString
     return result;
 }
 
-QImage PreviewController::readImage(const QString &path)
+QString PreviewController::withBoundedLines(const QString &text, bool *brokeLines)
+{
+    if (brokeLines)
+        *brokeLines = false;
+    QString result;
+    qsizetype lineStart = 0;
+    qsizetype copied = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == u'\n') {
+            lineStart = i + 1;
+            continue;
+        }
+        if (i - lineStart < kMaximumLineLength)
+            continue;
+        // Never between the two halves of a surrogate pair.
+        const qsizetype cut = text.at(i).isLowSurrogate() ? i - 1 : i;
+        if (cut <= lineStart)
+            continue;
+        if (result.isEmpty())
+            result.reserve(text.size() + text.size() / kMaximumLineLength + 1);
+        result.append(QStringView(text).sliced(copied, cut - copied));
+        result.append(u'\n');
+        copied = cut;
+        lineStart = cut;
+        if (brokeLines)
+            *brokeLines = true;
+    }
+    if (copied == 0)
+        return text;
+    result.append(QStringView(text).sliced(copied));
+    return result;
+}
+
+QImage PreviewController::readImage(const QString &path, QSize box)
 {
     if (!isRegularFile(path))
         return {};
+    if (!box.isValid() || box.isEmpty())
+        box = QSize(kMaximumImageSide, kMaximumImageSide);
+    box = box.boundedTo(QSize(kMaximumImageSide, kMaximumImageSide));
     QImageReader reader(path);
     reader.setAutoTransform(true);
     QSize size = reader.size();
-    if (size.isValid() && (size.width() > kMaximumImageSide || size.height() > kMaximumImageSide)) {
-        size.scale(kMaximumImageSide, kMaximumImageSide, Qt::KeepAspectRatio);
-        reader.setScaledSize(size);
+    if (size.isValid() && qint64(size.width()) * size.height() > kMaximumImagePixels)
+        return {};
+    if (size.isValid() && (size.width() > box.width() || size.height() > box.height())) {
+        size.scale(box, Qt::KeepAspectRatio);
+        reader.setScaledSize(size.expandedTo(QSize(1, 1)));
     }
     return reader.read();
 }
@@ -286,15 +322,10 @@ void PreviewController::showCurrent()
 
 QWidget *PreviewController::makeImagePage(const QString &path)
 {
-    const QImage image = readImage(path);
-    if (image.isNull())
-        return nullptr;
     auto *label = new QLabel;
     label->setObjectName(QStringLiteral("PreviewImage"));
     label->setAlignment(Qt::AlignCenter);
     label->setAccessibleName(QFileInfo(path).fileName());
-    const QPixmap pixmap = QPixmap::fromImage(image);
-    label->setPixmap(pixmap);
     label->setMinimumSize(1, 1);
     label->setScaledContents(false);
     // Fit to the page while keeping the aspect ratio.
@@ -303,7 +334,7 @@ QWidget *PreviewController::makeImagePage(const QString &path)
         QPixmap original;
         bool eventFilter(QObject *watched, QEvent *event) override
         {
-            if (event->type() == QEvent::Resize) {
+            if (event->type() == QEvent::Resize && !original.isNull()) {
                 auto *l = static_cast<QLabel *>(watched);
                 const QSize target = original.size().boundedTo(l->size());
                 l->setPixmap(original.scaled(target, Qt::KeepAspectRatio, Qt::SmoothTransformation));
@@ -313,8 +344,34 @@ QWidget *PreviewController::makeImagePage(const QString &path)
     };
     auto *fitter = new Fitter;
     fitter->setParent(label);
-    fitter->original = pixmap;
     label->installEventFilter(fitter);
+
+    // Decoded off the GUI thread, at the size the page can show: a huge picture takes its time
+    // without freezing the window. A picture that gives nothing turns into the card.
+    const qreal ratio = m_container->devicePixelRatioF();
+    const QSize window = m_container->window() ? m_container->window()->size() : m_container->size();
+    const QSize box = (window.expandedTo(m_container->size()) * ratio).expandedTo(QSize(1, 1));
+    auto *watcher = new QFutureWatcher<QImage>(label);
+    QPointer<QLabel> page(label);
+    connect(watcher, &QFutureWatcher<QImage>::finished, this, [this, watcher, page, fitter, path] {
+        const QImage image = watcher->result();
+        if (!page)
+            return;
+        if (image.isNull()) {
+            if (m_content != page)
+                return;
+            QWidget *card = makeCardPage(path);
+            m_container->layout()->replaceWidget(page, card);
+            page->deleteLater();
+            m_content = card;
+            m_kind = Kind::other;
+            return;
+        }
+        fitter->original = QPixmap::fromImage(image);
+        const QSize target = fitter->original.size().boundedTo(page->size());
+        page->setPixmap(fitter->original.scaled(target, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    });
+    watcher->setFuture(QtConcurrent::run([path, box] { return readImage(path, box); }));
     return label;
 }
 
@@ -323,17 +380,24 @@ QWidget *PreviewController::makeTextPage(const QString &path)
     const std::optional<Text> text = readText(path);
     if (!text)
         return nullptr;
+    if (text->binary)
+        return makeCardPage(path, QStringLiteral("This file holds binary data, not text."));
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
     auto *edit = new QPlainTextEdit(page);
     edit->setObjectName(QStringLiteral("PreviewText"));
     edit->setReadOnly(true);
-    edit->setPlainText(text->text);
+    bool brokeLines = false;
+    edit->setPlainText(withBoundedLines(text->text, &brokeLines));
     edit->setAccessibleName(QFileInfo(path).fileName());
     layout->addWidget(edit, 1);
-    if (text->truncated) {
-        auto *note = makeLabel(
-            QStringLiteral("Only the first 1 MB of this file is shown; the rest is cut."), page, 13, "#999999");
+    QStringList notes;
+    if (text->truncated)
+        notes.append(QStringLiteral("Only the first 1 MB of this file is shown; the rest is cut."));
+    if (brokeLines)
+        notes.append(QStringLiteral("Very long lines are shown broken into several."));
+    if (!notes.isEmpty()) {
+        auto *note = makeLabel(notes.join(u' '), page, 13, "#999999");
         note->setObjectName(QStringLiteral("PreviewTruncated"));
         layout->addWidget(note);
     }

@@ -2,7 +2,9 @@
 
 #include "Platform/UI/ViewController.h"
 
+#include <QImage>
 #include <QPointer>
+#include <QSize>
 #include <QString>
 #include <QUrl>
 #include <functional>
@@ -48,6 +50,9 @@ public:
     static constexpr qint64 kTextLimit = 1024 * 1024;
     // Pictures larger than this on either side are scaled down for display.
     static constexpr int kMaximumImageSide = 4096;
+    // Pictures with more pixels are not decoded at all: a small file can claim 30000 x 30000
+    // pixels, and decoding and scaling those takes seconds and gigabytes.
+    static constexpr qint64 kMaximumImagePixels = 100'000'000;
 
     explicit PreviewController(QObject *parent = nullptr);
     ~PreviewController() override;
@@ -69,15 +74,23 @@ public:
     static void setPauseOtherPlayback(std::function<void()> pause);
 
     // Reads the first kTextLimit bytes of a regular file as UTF-8, or Latin-1 when they are not
-    // valid UTF-8; truncated tells whether the file is longer.
+    // valid UTF-8; truncated tells whether the file is longer, binary whether the bytes hold a NUL
+    // (no text does; the page then says so instead of showing them).
     struct Text
     {
         QString text;
         bool truncated = false;
+        bool binary = false;
     };
     static std::optional<Text> readText(const QString &path, qint64 limit = kTextLimit);
-    // A picture for display, scaled down to kMaximumImageSide; null when it cannot be read.
-    static QImage readImage(const QString &path);
+    // Lines longer than this are shown broken into pieces of this length: laying out one line
+    // costs time in its whole length, and the page is laid out on the GUI thread.
+    static constexpr qsizetype kMaximumLineLength = 2000;
+    // The text with every line longer than kMaximumLineLength broken; brokeLines tells whether any was.
+    static QString withBoundedLines(const QString &text, bool *brokeLines = nullptr);
+    // A picture for display, decoded at no more than `box` (at most kMaximumImageSide a side);
+    // null when it cannot be read. Any thread: the preview decodes off the GUI thread.
+    static QImage readImage(const QString &path, QSize box = {});
 
 protected:
     void loadView() override;
