@@ -9,6 +9,7 @@
 #include "Platform/Media/Mp4TagWriter.h"
 #include "Platform/Media/RegularFile.h"
 #include "Platform/MediaTime.h"
+#include "Platform/PartialFiles.h"
 #include "RingtoneCatalogue.h"
 
 #include <QDir>
@@ -76,10 +77,11 @@ std::optional<QString> temporaryFileIn(const QString &folder, const QString &ext
 // for its own partial output beside such a file.
 bool isStaleTemporaryName(const QString &name)
 {
+    // The second form is the export session's from before partial files had their own names.
     static const QRegularExpression pattern(
         QStringLiteral("^(\\.saltrig-[A-Za-z0-9]{6}\\.[A-Za-z0-9]{1,8}|\\.\\.saltrig-[A-Za-z0-9]{6}\\.[A-Za-z0-9]{1,8}"
                        "\\.[0-9a-z]+\\.m4a)$"));
-    return pattern.match(name).hasMatch();
+    return pattern.match(name).hasMatch() || PartialFiles::isPartialName(name);
 }
 
 // Copies a regular file into an existing file, reading through a descriptor
@@ -138,6 +140,8 @@ SaltrigImporter::SaltrigImporter(AudioConverter &converter, QString homeDirector
 
 void SaltrigImporter::removeStaleTemporaryFiles() const
 {
+    // Ringtones a crash stopped on their way into place: finished where their entry was saved.
+    RingtoneCatalogue(ringtoneCataloguePath()).finishPendingFiles();
     QStringList folders { musicFolder(), podcastsFolder(), purchasesFolder() };
     for (const MediaKind kind :
         { MediaKind::videoPodcast, MediaKind::musicVideo, MediaKind::featureMovie, MediaKind::tvEpisode })
@@ -270,20 +274,24 @@ SaltrigImporter::Outcome SaltrigImporter::importAudio(const SaltrigProtocol::Dec
 
     const QString title = metadata.value(Metadata::rawValue(Metadata::Key::title)).toString();
     const QString baseName = LibraryFileNames::safeBaseName(title, QFileInfo(record.path).completeBaseName());
+    if (isRingtone) {
+        // A ringtone file without its entry would only be clutter, and an entry without its file a
+        // broken row: the catalogue puts both in place in an order that a crash cannot split.
+        const double seconds = MediaAsset(*temporary).duration().value_or(0.0);
+        const QString name = title.isEmpty() ? baseName : title;
+        const RingtoneCatalogue catalogue(ringtoneCataloguePath());
+        const std::optional<QString> destination = catalogue.addRingtoneFile(
+            *temporary, baseName, extension, name, qint64(std::llround(seconds * 1000.0)));
+        if (!destination) {
+            QFile::remove(*temporary);
+            return refused(QStringLiteral("the ringtone catalogue cannot be updated"));
+        }
+        makeReadable(*destination);
+        return { true, *destination, QString() };
+    }
     const std::optional<QString> destination = moveFinishedFile(*temporary, folder, baseName, extension);
     if (!destination)
         return refused(QStringLiteral("no free name in ") + folder);
-
-    if (isRingtone) {
-        const double seconds = MediaAsset(*destination).duration().value_or(0.0);
-        const QString name = title.isEmpty() ? baseName : title;
-        const RingtoneCatalogue catalogue(ringtoneCataloguePath());
-        if (!catalogue.addRingtone(QFileInfo(*destination).fileName(), name, qint64(std::llround(seconds * 1000.0)))) {
-            // A ringtone missing from the catalogue would only be clutter.
-            QFile::remove(*destination);
-            return refused(QStringLiteral("the ringtone catalogue cannot be updated"));
-        }
-    }
     return { true, *destination, QString() };
 }
 

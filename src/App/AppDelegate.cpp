@@ -11,6 +11,7 @@
 #include "Platform/PercentEncoding.h"
 #include "Platform/Playback/AudioSession.h"
 #include "Platform/Playback/PlatformPlayer.h"
+#include "Platform/PartialFiles.h"
 #include "Platform/PropertyList.h"
 #include "Platform/StandardFolders.h"
 #include "Platform/UI/BarButtonItem.h"
@@ -123,6 +124,8 @@ bool AppDelegate::applicationDidFinishLaunching()
     step(QStringLiteral("temporaryDirectory"));
     tidyTemporaryDirectory();
     Preferences::removeStaleTemporaryFiles();
+    // Exports and conversions cut short by a kill left their partial files beside their targets.
+    PartialFiles::removeLeftovers();
     step(QStringLiteral("inbox"));
     removeItem(Preferences::inboxPath());
     step(QStringLiteral("audioSession"));

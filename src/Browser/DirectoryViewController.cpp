@@ -44,6 +44,7 @@
 #include "Platform/DispatchGroup.h"
 #include "Platform/Media/MediaAsset.h"
 #include "Platform/MediaTime.h"
+#include "Platform/PartialFiles.h"
 #include "Platform/UI/AlertController.h"
 #include "Platform/UI/AlertControllerAction.h"
 #include "Platform/Dispatch.h"
@@ -66,7 +67,6 @@
 #include <dirent.h>
 #include <cstdio>
 
-#include <QRandomGenerator>
 
 namespace tarnik {
 
@@ -818,10 +818,20 @@ void DirectoryViewController::openEntry(const IndexPath &indexPath)
             cell->setSelected(false);
             break;
         }
-        entry->updateMetadata([self, target](const std::shared_ptr<Entry> &loaded) {
-            Dispatch::main([self, target, loaded] {
+        // The picture decodes off the GUI thread, at the size the viewer shows: a huge picture
+        // takes its time without freezing the window. The entry is only read here.
+        const QImage loaded = entry->image();
+        if (!loaded.isNull()) {
+            presentImageViewer(entry, target, loaded);
+            break;
+        }
+        const std::weak_ptr<Entry> weakEntry = entry;
+        const QString file = entry->path();
+        Dispatch::global([self, target, weakEntry, file] {
+            const QImage picture = ImageFile::read(file, QSize(4096, 4096));
+            Dispatch::main([self, target, weakEntry, picture] {
                 if (self)
-                    self->presentImageViewer(loaded, target);
+                    self->presentImageViewer(weakEntry.lock(), target, picture);
             });
         });
         break;
@@ -843,7 +853,8 @@ void DirectoryViewController::openEntry(const IndexPath &indexPath)
     }
 }
 
-void DirectoryViewController::presentImageViewer(const std::shared_ptr<Entry> &entry, EntryCell *cell)
+void DirectoryViewController::presentImageViewer(
+    const std::shared_ptr<Entry> &entry, EntryCell *cell, const QImage &picture)
 {
     QPointer<EntryCell> target(cell);
     if (!entry) {
@@ -851,11 +862,8 @@ void DirectoryViewController::presentImageViewer(const std::shared_ptr<Entry> &e
             target->setSelected(false);
         return;
     }
-    // The viewer shows the picture the entry loaded; a picture too large for the entry to hold is
-    // decoded at screen size. Only a file that gives no picture at all goes to the document preview.
-    QImage picture = entry->image();
-    if (picture.isNull())
-        picture = ImageFile::read(entry->path(), QSize(4096, 4096));
+    // The viewer shows the picture the entry loaded, or the one decoded at screen size for the tap.
+    // Only a file that gives no picture at all goes to the document preview.
     if (!picture.isNull()) {
         present(new ImageViewerController(nullptr, picture), true, [target] {
             if (target)
@@ -1329,16 +1337,22 @@ void DirectoryViewController::convertToAAC(const std::shared_ptr<Entry> &entry)
             return;
         }
         // The export goes to a hidden file beside the copy and replaces an earlier copy only once
-        // it is complete, so a failed conversion never costs the user the copy they had.
-        const QFileInfo info(output);
-        const QString partial = info.path() + QStringLiteral("/.") + info.completeBaseName()
-            + QStringLiteral(".%1.m4a").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+        // it is complete, so a failed conversion never costs the user the copy they had. The file
+        // is recorded, so a conversion cut short by a kill leaves nothing after the next start.
+        const std::optional<QString> reserved = PartialFiles::create(output);
+        if (!reserved) {
+            fail(QStringLiteral("Error encountered wile converting the media."));
+            return;
+        }
+        const QString partial = *reserved;
         AudioConverter::shared().convert(asset, partial, dictionary, MediaTimeRange::zero(), true, 1.0f,
             [self, fail, partial, output](bool success) {
                 if (success && ::rename(QFile::encodeName(partial).constData(), QFile::encodeName(output).constData()) != 0)
                     success = false;
-                if (!success) {
+                if (!success)
                     QFile::remove(partial);
+                PartialFiles::release(partial);
+                if (!success) {
                     fail(QStringLiteral("Error encountered wile converting the media."));
                     return;
                 }

@@ -8,6 +8,7 @@
 #include "Platform/UI/ViewController.h"
 #include "Player/PlayerView.h"
 
+#include <QImage>
 #include <QPointer>
 #include <QSet>
 #include <functional>
@@ -149,7 +150,7 @@ public:
     void showShareOptions();
 
     // Opens the image viewer for a loaded picture entry.
-    void presentImageViewer(const std::shared_ptr<Entry> &entry, EntryCell *cell);
+    void presentImageViewer(const std::shared_ptr<Entry> &entry, EntryCell *cell, const QImage &picture);
 
     // The import editor for one entry, through the storyboard; nothing when the editor screen
     // is not registered. isOpenIn marks a copy in the app's own inbox the editor may delete.

@@ -8,6 +8,7 @@
 #include "Platform/UI/AlertControllerAction.h"
 #include "Platform/UI/BarButtonItem.h"
 #include "Platform/UI/NavigationItem.h"
+#include "Platform/UI/PreviewController.h"
 #include "Controls/Loaders/RefresherView.h"
 #include "Controls/Loaders/Refresher.h"
 
@@ -15,6 +16,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QTimer>
 #include <QToolButton>
 
 #include <fcntl.h>
@@ -356,6 +358,29 @@ TEST_F(BrowserTest, TappedPicturesOpenInTheImageViewer)
     }));
     auto *viewer = qobject_cast<ImageViewerController *>(level->presentedViewController());
     EXPECT_NE(viewer, nullptr);
+    tick(1.0);
+}
+
+// A 30000 x 30000 picture in a small file: the tap returns at once, the window keeps answering,
+// and the picture, too large to decode, opens as the preview's card.
+TEST_F(BrowserTest, TappingAnEnormousPictureNeverFreezesTheWindow)
+{
+    ASSERT_TRUE(media::makeHugePng(path(QStringLiteral("huge.png")), 30000));
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    ASSERT_EQ(level->collectionView()->numberOfItems(0), 1);
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(0);
+    tapItem(level, 0);
+    EXPECT_EQ(level->presentedViewController(), nullptr) << "nothing decoded on the tap";
+    ASSERT_TRUE(waitUntil([&] {
+        drainMainQueue();
+        auto *preview = qobject_cast<PreviewController *>(level->presentedViewController());
+        return preview && preview->currentKind() == PreviewController::Kind::other;
+    }));
+    EXPECT_GT(ticks, 0);
     tick(1.0);
 }
 

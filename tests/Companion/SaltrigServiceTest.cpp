@@ -197,6 +197,20 @@ TEST_F(SaltrigServiceTest, ARingtoneLandsInTheCatalogueAndAsAFileNextToIt)
         EXPECT_EQ(entry.value(QStringLiteral("GUID")).toString().size(), 16);
         EXPECT_GT(entry.value(QStringLiteral("PID")).toLongLong(), 0);
     }
+    // A name the catalogue already lists is taken even without its file; nothing else is left.
+    EXPECT_EQ(importResult(importRequest(
+                  importRequestItems({ ImportItem(MediaKind::ringtone, tone, Metadata(QStringLiteral("Earlier"))) }))),
+        true);
+    EXPECT_EQ(PropertyList::readDictionary(catalogue)
+                  ->value(QStringLiteral("Ringtones"))
+                  .toMap()
+                  .value(QStringLiteral("Earlier 2.m4r"))
+                  .toMap()
+                  .value(QStringLiteral("Name")),
+        QStringLiteral("Earlier"));
+    EXPECT_EQ(QDir(library(QStringLiteral("Media/Purchases"))).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+        QStringList({ QStringLiteral("Earlier 2.m4r"), QStringLiteral("My Ringtone.m4r"), QStringLiteral("My Tone.m4r"),
+            QStringLiteral("Ringtones.plist") }));
 }
 
 TEST_F(SaltrigServiceTest, VideosAreCopiedAndTaggedWhereTheContainerTakesTags)
@@ -338,7 +352,10 @@ TEST_F(SaltrigServiceTest, PartialFilesOfImportsCutShortAreRemovedAtStartAndNoth
         QStringLiteral("Media/Library/Podcasts/.saltrig-Zz0000.m4a"),
         QStringLiteral("Media/Purchases/..saltrig-x1Y2z3.m4r.1a2b3c.m4a"),
         QStringLiteral("Media/Purchases/.saltrig-x1Y2z3.m4r"),
+        QStringLiteral("Media/Purchases/..saltrig-x1Y2z3.tarnik-partial-0123456789abc.m4r"),
         QStringLiteral("Media/Library/Videos/musicVideo/.saltrig-Qq7Rr8.mp4"),
+        // Killed after the ringtone took its pending name, before its entry was saved.
+        QStringLiteral("Media/Purchases/.saltrig-pending-Orphan.m4r"),
     };
     const QStringList kept {
         QStringLiteral("Media/Library/Music/Song.m4a"),
@@ -352,6 +369,12 @@ TEST_F(SaltrigServiceTest, PartialFilesOfImportsCutShortAreRemovedAtStartAndNoth
         ASSERT_TRUE(QDir().mkpath(QFileInfo(library(relative)).path()));
         ASSERT_TRUE(media::writeFile(library(relative), "partial"));
     }
+    // Killed after the entry was saved, before the file took its name: the file goes into place.
+    const QString catalogue = library(QStringLiteral("Media/Purchases/Ringtones.plist"));
+    ASSERT_TRUE(PropertyList::write(catalogue,
+        QVariantMap { { QStringLiteral("Ringtones"),
+            QVariantMap { { QStringLiteral("Saved.m4r"), QVariantMap { { QStringLiteral("Name"), QStringLiteral("Saved") } } } } } }));
+    ASSERT_TRUE(media::writeFile(library(QStringLiteral("Media/Purchases/.saltrig-pending-Saved.m4r")), "ring"));
     // A folder of such a name is nobody's partial file.
     ASSERT_TRUE(QDir().mkpath(library(QStringLiteral("Media/Library/Music/.saltrig-Folder.m4a"))));
 
@@ -362,6 +385,10 @@ TEST_F(SaltrigServiceTest, PartialFilesOfImportsCutShortAreRemovedAtStartAndNoth
     for (const QString &relative : kept)
         EXPECT_TRUE(QFileInfo::exists(library(relative))) << relative.toStdString();
     EXPECT_TRUE(QFileInfo(library(QStringLiteral("Media/Library/Music/.saltrig-Folder.m4a"))).isDir());
+    EXPECT_FALSE(QFileInfo::exists(library(QStringLiteral("Media/Purchases/.saltrig-pending-Saved.m4r"))));
+    QFile saved(library(QStringLiteral("Media/Purchases/Saved.m4r")));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), QByteArray("ring"));
 }
 
 TEST_F(SaltrigServiceTest, AnImportThatOutlastsTheReplyBudgetIsAnsweredPendingAndGoesOn)

@@ -2,6 +2,7 @@
 
 #include "App/Constants.h"
 #include "App/Preferences.h"
+#include "Platform/PartialFiles.h"
 #include "Platform/Playback/AudioSession.h"
 #include "Platform/Playback/FakePlaybackBackend.h"
 #include "Platform/Playback/PlatformPlayer.h"
@@ -16,6 +17,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace tarnik;
 using namespace tarnik::test;
@@ -113,6 +116,36 @@ TEST_F(AppDelegateTest, LaunchRemovesOnlyAnEarlierTemporaryFolderOfItsOwn)
             EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
         EXPECT_EQ(Preferences::tempDirectory(), current);
     }
+}
+
+TEST_F(AppDelegateTest, LaunchRemovesWhatAKilledConversionLeftBesideTheUsersFile)
+{
+    // A conversion killed mid-export: its partial copy and the export's partial file beside it,
+    // recorded by a process that has ended.
+    const QString music = QDir::homePath() + QStringLiteral("/Converted");
+    touch(music + QStringLiteral("/Long.ogg"));
+    const auto conversion = PartialFiles::create(music + QStringLiteral("/Long_AAC.m4a"));
+    ASSERT_TRUE(conversion);
+    const auto exporting = PartialFiles::create(*conversion);
+    ASSERT_TRUE(exporting);
+    const pid_t ended = ::fork();
+    if (ended == 0)
+        ::_exit(0);
+    ::waitpid(ended, nullptr, 0);
+    for (const QString &name : QDir(PartialFiles::recordsFolder()).entryList(QDir::Files)) {
+        QFile record(PartialFiles::recordsFolder() + QLatin1Char('/') + name);
+        ASSERT_TRUE(record.open(QIODevice::ReadWrite));
+        const QByteArray path = record.readAll().split('\n').value(1);
+        if (!path.startsWith(QFile::encodeName(music)))
+            continue;
+        record.resize(0);
+        record.seek(0);
+        record.write(QByteArray::number(qint64(ended)) + '\n' + path);
+    }
+
+    delegate.applicationDidFinishLaunching();
+
+    EXPECT_EQ(QDir(music).entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("Long.ogg") });
 }
 
 TEST_F(AppDelegateTest, BackgroundDetachesThePlayerAndForegroundGivesItBack)

@@ -1,11 +1,11 @@
 #include "Platform/Media/ExportSession.h"
 
 #include "Platform/Media/Mp4TagWriter.h"
+#include "Platform/PartialFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QThreadPool>
 
 extern "C" {
@@ -59,25 +59,6 @@ std::optional<struct stat> statOf(const QString &path)
 bool isAudioTrack(const AVStream *stream)
 {
     return stream->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC);
-}
-
-// A new empty file beside the target, named so that it is hidden and never
-// mistaken for the finished file. Created with the usual permissions (the
-// umask applies), so the renamed result looks like any other new file.
-std::optional<QString> makeTemporaryFile(const QString &folder, const QString &targetName)
-{
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        const QString candidate = folder % QStringLiteral("/.") % targetName % QLatin1Char('.')
-            % QString::number(QRandomGenerator::global()->generate64(), 36) % QStringLiteral(".m4a");
-        const int fd = ::open(QFile::encodeName(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            return candidate;
-        }
-        if (errno != EEXIST)
-            return std::nullopt;
-    }
-    return std::nullopt;
 }
 
 // The AAC encoder's supported rate nearest to the source's.
@@ -293,7 +274,10 @@ void ExportSession::run()
     const QString folder = target.absolutePath();
     if (!QFileInfo(folder).isDir())
         return finish(fail(QStringLiteral("the output folder does not exist")));
-    const std::optional<QString> temporary = makeTemporaryFile(folder, target.fileName());
+    // Hidden, named so that it is never mistaken for the finished file, and recorded so that a
+    // killed process leaves nothing behind after the next start. Created with the usual
+    // permissions (the umask applies), so the renamed result looks like any other new file.
+    const std::optional<QString> temporary = PartialFiles::create(m_outputPath);
     if (!temporary)
         return finish(fail(QStringLiteral("cannot create a file in the output folder: ")
             + QString::fromLocal8Bit(std::strerror(errno))));
@@ -318,12 +302,14 @@ void ExportSession::run()
             ok = fail(
                 QStringLiteral("cannot move the export into place: ") + QString::fromLocal8Bit(std::strerror(errno)));
         else {
+            PartialFiles::release(*temporary);
             // In place: a cancel that comes now is too late to undo it.
             m_status = Status::Completed;
             return;
         }
     }
     ::unlink(QFile::encodeName(*temporary).constData());
+    PartialFiles::release(*temporary);
     finish(ok);
 }
 
