@@ -125,8 +125,10 @@ class Journey:
         # Where the browser opens on a first start (the app's documents folder).
         self.documents = Path(os.environ["XDG_DATA_HOME"]) / "tarnik" / "Documents"
         self.timeout = timeout
+        self._started = time.monotonic()
         self._processes = []  # (name, Popen, log file)
         self._display = None
+        self._pointer = None
         self._tarnik = None
 
     # ----- lifetime -----
@@ -235,7 +237,8 @@ class Journey:
 
         An exception inside the condition counts as not yet (the tree changes under us), and the
         last one is named in the failure."""
-        deadline = time.monotonic() + timeout
+        started = time.monotonic()
+        deadline = started + timeout
         last_error = None
         while True:
             if self._tarnik is not None and self._tarnik.poll() is not None:
@@ -244,6 +247,8 @@ class Journey:
             try:
                 value = condition()
                 if value:
+                    if time.monotonic() - started > 1.0:
+                        self.log(f"waited {time.monotonic() - started:.1f} s for {what}")
                     return value
             except Exception as error:  # noqa: BLE001 - stale accessibles come and go
                 last_error = error
@@ -251,6 +256,10 @@ class Journey:
                 detail = f" (last error: {last_error!r})" if last_error else ""
                 raise JourneyFailure(f"waited {timeout} s for {what}{detail}")
             time.sleep(0.1)
+
+    def log(self, message):
+        """Prints a line with the time since the journey started (CTest shows it on failure)."""
+        print(f"[{time.monotonic() - self._started:6.1f} s] {message}", flush=True)
 
     def check(self, condition, what):
         if not condition:
@@ -371,9 +380,20 @@ class Journey:
         subprocess.run(["xdotool", *map(str, args)], check=True,
                        env=dict(os.environ, DISPLAY=self._display))
 
+    def _move_to(self, x, y):
+        """The xdotool words that put the pointer at (x, y) and wait until it is there. This
+        script is the display's only pointer, so it knows where the pointer is: --sync waits
+        long for a move that moves nothing."""
+        if self._pointer == (x, y):
+            return []
+        self._pointer = (x, y)
+        return ["mousemove", "--sync", x, y]
+
     def move(self, point):
         x, y = self.centre(point)
-        self._xdotool("mousemove", "--sync", x, y)
+        chain = self._move_to(x, y)
+        if chain:
+            self._xdotool(*chain)
 
     def settled(self, node, still=0.3, timeout=10):
         """Waits until the node has stayed at the same place for `still` seconds (as a person
@@ -396,7 +416,7 @@ class Journey:
         """Moves the pointer to the node's centre (or a point), once it has settled, and clicks
         the left button."""
         x, y = self.settled(node)
-        self._xdotool("mousemove", "--sync", x, y, "mousedown", 1, "sleep", hold, "mouseup", 1)
+        self._xdotool(*self._move_to(x, y), "mousedown", 1, "sleep", hold, "mouseup", 1)
 
     def drag(self, start, end, duration, hold=0.0, press=True, release=True):
         """Presses at `start`, moves to `end` in steps of about 16 ms (a 60 Hz mouse) spread over
@@ -405,10 +425,11 @@ class Journey:
         x0, y0 = self.centre(start)
         x1, y1 = self.centre(end)
         steps = max(1, round(duration / 0.016))
-        chain = ["mousemove", "--sync", x0, y0, "mousedown", 1] if press else []
+        chain = [*self._move_to(x0, y0), "mousedown", 1] if press else []
         for i in range(1, steps + 1):
             chain += ["sleep", f"{duration / steps:.4f}",
                       "mousemove", round(x0 + (x1 - x0) * i / steps), round(y0 + (y1 - y0) * i / steps)]
+        self._pointer = (x1, y1)
         if hold:
             chain += ["sleep", hold]
         if release:
@@ -428,9 +449,9 @@ class Journey:
 
     def wheel(self, node, clicks):
         """Turns the wheel over the node: positive clicks scroll down, negative up."""
-        x, y = self.centre(node)
+        x, y = self.settled(node)
         button = 5 if clicks > 0 else 4
-        self._xdotool("mousemove", "--sync", x, y, "click", "--repeat", abs(clicks), "--delay", 50, button)
+        self._xdotool(*self._move_to(x, y), "click", "--repeat", abs(clicks), "--delay", 50, button)
 
     # ----- the bus, the sound -----
 
