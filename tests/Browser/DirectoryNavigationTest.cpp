@@ -1,5 +1,6 @@
 #include "BrowserSupport.h"
 
+#include "Entries/EntryViewModel.h"
 #include "Platform/UI/NavigationItem.h"
 #include "Platform/UI/TabBarController.h"
 
