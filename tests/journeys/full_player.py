@@ -7,7 +7,7 @@ from journeylib import Journey
 DISTANCE = 400
 
 with Journey() as j:
-    j.make_song(j.documents / "Northern Road.mp3", seconds=240, title="Northern Road", artist="Mira Vale")
+    j.make_song(j.home / "Northern Road.mp3", seconds=240, title="Northern Road", artist="Mira Vale")
     j.start_tarnik()
     j.click(j.find("Files", role="page tab"))
     j.click(j.find("Northern Road"))

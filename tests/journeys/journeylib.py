@@ -121,9 +121,7 @@ class Journey:
     def __init__(self, timeout=240):
         self.output = _output_dir()
         self.build = _build_dir()
-        self.home = Path(os.environ["HOME"])
-        # Where the browser opens on a first start (the app's documents folder).
-        self.documents = Path(os.environ["XDG_DATA_HOME"]) / "tarnik" / "Documents"
+        self.home = Path(os.environ["HOME"])  # temporary; the browser opens here on a first start
         self.timeout = timeout
         self._started = time.monotonic()
         self._processes = []  # (name, Popen, log file)

@@ -4,8 +4,8 @@ the mini player shows it, and its Pause button silences it."""
 from journeylib import Journey
 
 with Journey() as j:
-    j.make_song(j.documents / "Music" / "Northern Road.mp3", seconds=60, title="Northern Road", artist="Mira Vale")
-    j.make_song(j.documents / "Music" / "Quiet Harbour.mp3", seconds=60, frequency=523, title="Quiet Harbour")
+    j.make_song(j.home / "Music" / "Northern Road.mp3", seconds=60, title="Northern Road", artist="Mira Vale")
+    j.make_song(j.home / "Music" / "Quiet Harbour.mp3", seconds=60, frequency=523, title="Quiet Harbour")
     j.start_tarnik()
 
     j.click(j.find("Files", role="page tab"))
