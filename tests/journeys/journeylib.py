@@ -33,7 +33,7 @@ import time
 import traceback
 from pathlib import Path
 
-__all__ = ["Journey", "JourneyFailure", "Recording"]
+__all__ = ["Frame", "Journey", "JourneyFailure", "Recording"]
 
 SCREEN = (1280, 1024)
 
@@ -109,6 +109,76 @@ class _Recorder:
         if sys.byteorder != "little":
             samples.byteswap()
         return Recording(samples, self.rate)
+
+
+class Frame:
+    """One captured picture of the display (RGB), at 1/scale of the screen's size."""
+
+    def __init__(self, width, height, data, scale):
+        self.width = width
+        self.height = height
+        self.data = data
+        self.scale = scale
+
+    def pixel(self, x, y):
+        """The (r, g, b) at a screen point."""
+        x, y = int(x / self.scale), int(y / self.scale)
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+    def box(self, predicate):
+        """The screen rectangle (x, y, width, height) around every pixel whose (r, g, b) the
+        predicate accepts, or None."""
+        left = top = None
+        right = bottom = -1
+        data, w = self.data, self.width
+        for y in range(self.height):
+            row = y * w * 3
+            for x in range(w):
+                i = row + x * 3
+                if predicate(data[i], data[i + 1], data[i + 2]):
+                    left = x if left is None or x < left else left
+                    top = y if top is None else top
+                    right = max(right, x)
+                    bottom = y
+        if left is None:
+            return None
+        s = self.scale
+        return (left * s, top * s, (right - left + 1) * s, (bottom - top + 1) * s)
+
+
+class _Capture:
+    def __init__(self, display, fps, scale):
+        self.size = (SCREEN[0] // scale, SCREEN[1] // scale)
+        self.scale = scale
+        self._data = bytearray()
+        self._process = subprocess.Popen(
+            ["ffmpeg", "-hide_banner", "-loglevel", "error", "-f", "x11grab", "-framerate", str(fps),
+             "-video_size", f"{SCREEN[0]}x{SCREEN[1]}", "-i", display,
+             "-vf", f"scale={self.size[0]}:{self.size[1]}:flags=neighbor", "-f", "rawvideo", "-pix_fmt", "rgb24",
+             "-"], stdout=subprocess.PIPE, stdin=subprocess.DEVNULL)
+        self._thread = threading.Thread(target=self._read, daemon=True)
+        self._thread.start()
+
+    def _read(self):
+        while True:
+            chunk = self._process.stdout.read1(1 << 16)
+            if not chunk:
+                return
+            self._data += chunk
+
+    def started(self):
+        if self._process.poll() is not None:
+            raise JourneyFailure("ffmpeg could not film the display")
+        return len(self._data) >= self.size[0] * self.size[1] * 3
+
+    def stop(self):
+        self._process.terminate()
+        self._process.wait()
+        self._thread.join()
+        n = self.size[0] * self.size[1] * 3
+        return [Frame(self.size[0], self.size[1], bytes(self._data[i:i + n]), self.scale)
+                for i in range(0, len(self._data) - n + 1, n)]
 
 
 class Journey:
@@ -477,6 +547,21 @@ class Journey:
     def start_recording(self, rate=22050):
         """Starts recording the null sink's monitor; `.stop()` returns a `Recording`."""
         return _Recorder(rate)
+
+    def start_capture(self, fps=25, scale=4):
+        """Starts filming the display (`fps` pictures a second, each 1/scale of the screen's
+        size); `.stop()` returns the `Frame`s in order. For what only the pixels show: an
+        animation's course, a control's look."""
+        capture = _Capture(self._display, fps, scale)
+        # Filming starts with the grabber's first picture, which takes it a moment.
+        self.wait_for(capture.started, 20, "the screen grabber to start")
+        return capture
+
+    def frame(self, scale=1):
+        """One picture of the display now."""
+        capture = _Capture(self._display, 10, scale)
+        self.wait_for(capture.started, 20, "the screen grabber to start")
+        return capture.stop()[0]
 
     def record(self, seconds, rate=22050):
         recorder = self.start_recording(rate)
