@@ -60,6 +60,7 @@ struct BuiltEntry
 {
     std::shared_ptr<Entry> entry;
     std::optional<bool> hasVideoTrack; // known when the listing probed the file
+    std::optional<FileState> fileState; // from the listing's own stat; none when nothing is there
 };
 
 // One entry of a listing: the link's target stands in for a symbolic link, folders are folders,
@@ -86,18 +87,20 @@ BuiltEntry makeEntry(const QString &directory, const QString &name, int row)
     };
 
     const bool exists = ::stat(QFile::encodeName(path).constData(), &info) == 0;
+    // The stat that types the entry also tells which version of the file its row is made from.
+    const std::optional<FileState> state = exists ? std::optional<FileState>(FileState::fromStat(info)) : std::nullopt;
     if (exists && S_ISDIR(info.st_mode))
-        return { make(EntryType::directory), std::nullopt };
+        return { make(EntryType::directory), std::nullopt, state };
     if (exists && !S_ISREG(info.st_mode))
-        return { make(EntryType::regular), std::nullopt };
+        return { make(EntryType::regular), std::nullopt, state };
     if (PathExtension(path).isImage())
-        return { make(EntryType::image), std::nullopt };
+        return { make(EntryType::image), std::nullopt, state };
     if (!exists)
-        return { make(EntryType::regular), std::nullopt };
+        return { make(EntryType::regular), std::nullopt, state };
     const MediaAsset asset(path);
     if (asset.isExportable())
-        return { make(EntryType::exportable), asset.hasVideoTrack() };
-    return { make(EntryType::regular), std::nullopt };
+        return { make(EntryType::exportable), asset.hasVideoTrack(), state };
+    return { make(EntryType::regular), std::nullopt, state };
 }
 
 } // namespace
@@ -198,7 +201,7 @@ void EntryViewModelController::fetch(int firstRow)
                     page.revealed = entry->indexPath();
                 if (playing && *playing == entry->identifier())
                     page.nowPlaying = entry->identifier();
-                page.viewModels.append(std::make_shared<EntryViewModel>(*entry, built.hasVideoTrack));
+                page.viewModels.append(std::make_shared<EntryViewModel>(*entry, built.hasVideoTrack, built.fileState));
                 page.entries.append(std::move(built.entry));
                 ++row;
             }
@@ -253,10 +256,11 @@ std::shared_ptr<EntryViewModel> EntryViewModelController::viewModel(int row)
     fetch(row + 1);
     if (!stored)
         return nullptr;
-    // A cached row counts only when it was made for this very path: identifiers of long paths are
-    // cut and can collide.
+    // A cached row counts only when it was made for this very path (identifiers of long paths are
+    // cut and can collide) and from the file as the listing found it: a changed file's row loads
+    // again. The listing's own stat gives the state, so serving a row costs no file access.
     if (std::shared_ptr<EntryViewModel> cached = viewModelCache().object(stored->identifier());
-        cached && cached->url() == stored->url())
+        cached && cached->isFreshFor(*stored))
         return cached;
     return stored;
 }
