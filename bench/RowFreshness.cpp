@@ -44,7 +44,10 @@ QString fixtureFolder(const QString &name, int count)
     QDir().mkpath(folder);
     const QByteArray prefix = QFile::encodeName(folder) + "/track ";
     for (int i = 0; i < count; ++i)
-        ::close(::open((prefix + QByteArray::number(i) + ".dat").constData(), O_CREAT | O_WRONLY, 0600));
+    {
+        const QByteArray name = prefix + QByteArray::number(i) + ".dat";
+        ::close(::open(name.constData(), O_CREAT | O_WRONLY, 0600));
+    }
     ::close(::open(QFile::encodeName(done).constData(), O_CREAT | O_WRONLY, 0600));
     return folder;
 }

@@ -144,7 +144,7 @@ TEST_F(HandOverTest, TheSameInboxNameHandedOverTwiceShowsTheSongHandedOverEachTi
     auto *nav = showBrowser(dir.path());
     DirectoryViewController *level = top(nav);
     for (const auto &song : songs) {
-        const std::optional<QString> copy = copyIntoInbox(
+        const std::optional<QString> copy = IncomingDocuments::copyIntoInbox(
             path(QString::fromLatin1(song.folder) + QStringLiteral("/song.mp3")), Preferences::inboxPath());
         ASSERT_TRUE(copy) << song.title;
         EXPECT_EQ(QFileInfo(*copy).fileName(), QStringLiteral("song.mp3")) << song.title;
