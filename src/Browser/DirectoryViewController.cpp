@@ -60,6 +60,7 @@
 #include <QLabel>
 #include <QToolButton>
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <cstring>
 
@@ -434,6 +435,15 @@ void DirectoryViewController::viewDidLayoutSubviews()
     if (presentedViewController() && m_selectedIndexPath && m_collectionView)
         m_collectionView->scrollToItem(*m_selectedIndexPath, CollectionView::ScrollPosition::centeredVertically, false);
     updateContentInset();
+    // The row cache keeps a number of screens of rows: how many rows a screen holds follows the
+    // window's size and the layout.
+    if (m_collectionView) {
+        const double rowHeight = itemSize().height();
+        if (rowHeight > 0) {
+            const int lines = int(std::ceil(m_collectionView->height() / rowHeight)) + 1;
+            fitViewModelCacheToScreen(lines * int(std::max(1.0, itemsPerRow())));
+        }
+    }
 }
 
 void DirectoryViewController::updateContentInset()

@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace tarnik {
@@ -246,13 +247,16 @@ PersistentCacher &EntryViewModel::cacher()
 
 ObjectCache<EntryViewModel> &viewModelCache()
 {
-    // A row costs its picture (the shared type icons cost nothing extra: they are one image for
-    // all rows) and a little for its texts. The limits hold a few hundred rows with pictures, a
-    // few screens of them, however many folders are browsed.
-    static ObjectCache<EntryViewModel> cache(
-        [](const EntryViewModel &row) { return qint64(row.image().sizeInBytes()) + 512; }, kViewModelCacheCostLimit,
-        kViewModelCacheCountLimit);
+    // Counted in rows, not bytes: a row's picture is never larger than one thumbnail, and the
+    // type icons are one image shared by all rows.
+    static ObjectCache<EntryViewModel> cache({}, 0, kViewModelCacheMinimumRows);
     return cache;
+}
+
+void fitViewModelCacheToScreen(int visibleRows)
+{
+    viewModelCache().setCountLimit(
+        std::max<qsizetype>(kViewModelCacheMinimumRows, qsizetype(std::max(0, visibleRows)) * kViewModelCacheScreens));
 }
 
 } // namespace tarnik

@@ -133,10 +133,16 @@ private:
 };
 
 // Process-wide: rows whose details are loaded, by identifier. The listing prefers a cached row
-// to its own; the settings screen empties it when a thumbnail setting changes. Bounded: the
-// rows used least recently are dropped first (and load again when shown again).
+// to its own; the settings screen empties it when a thumbnail setting changes. Bounded by a count
+// of rows: the rows used least recently are dropped first (and load again when shown again).
+// Every row's picture is fitted into thumbnailSize, so a row costs at most one thumbnail.
 ObjectCache<EntryViewModel> &viewModelCache();
-inline constexpr qint64 kViewModelCacheCostLimit = qint64(24) * 1024 * 1024;
-inline constexpr qsizetype kViewModelCacheCountLimit = 4000;
+// How many screens of rows the cache keeps, and how many rows it keeps at least (a few pages of
+// the listing, so a folder of several hundred files keeps what was scrolled past).
+inline constexpr int kViewModelCacheScreens = 10;
+inline constexpr qsizetype kViewModelCacheMinimumRows = 600;
+// Sizes viewModelCache() for a browser that shows visibleRows rows at once: that many screens of
+// rows, at least kViewModelCacheMinimumRows. The browser calls it when its layout changes.
+void fitViewModelCacheToScreen(int visibleRows);
 
 } // namespace tarnik
