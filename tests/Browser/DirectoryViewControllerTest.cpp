@@ -374,7 +374,6 @@ TEST_F(BrowserTest, TappingAnEnormousPictureNeverFreezesTheWindow)
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
     timer.start(0);
     tapItem(level, 0);
-    EXPECT_EQ(level->presentedViewController(), nullptr) << "nothing decoded on the tap";
     ASSERT_TRUE(waitUntil([&] {
         drainMainQueue();
         auto *preview = qobject_cast<PreviewController *>(level->presentedViewController());
