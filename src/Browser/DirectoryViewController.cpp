@@ -426,7 +426,7 @@ void DirectoryViewController::viewWillTransition(const QSizeF &size)
 {
     ViewController::viewWillTransition(size);
     if (m_collectionView)
-        m_collectionView->invalidateLayout();
+        m_collectionView->invalidateLayoutKeepingPosition();
 }
 
 void DirectoryViewController::viewDidLayoutSubviews()
