@@ -426,7 +426,7 @@ void DirectoryViewController::viewWillTransition(const QSizeF &size)
 {
     ViewController::viewWillTransition(size);
     if (m_collectionView)
-        m_collectionView->invalidateLayout();
+        m_collectionView->invalidateLayoutKeepingPosition();
 }
 
 void DirectoryViewController::viewDidLayoutSubviews()
@@ -875,7 +875,8 @@ void DirectoryViewController::presentImageViewer(
     // The viewer shows the picture the entry loaded, or the one decoded at screen size for the tap.
     // Only a file that gives no picture at all goes to the document preview.
     if (!picture.isNull()) {
-        present(new ImageViewerController(nullptr, picture), true, [target] {
+        // The viewer grows out of the row's picture and shrinks back into it.
+        present(new ImageViewerController(target ? target->imageView() : nullptr, picture), true, [target] {
             if (target)
                 target->setSelected(false);
         });
