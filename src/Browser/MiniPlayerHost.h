@@ -23,6 +23,9 @@ public:
 
     virtual bool isMiniPlayerUp() const = 0;
     virtual void updateMiniPlayer(bool hide) = 0;
+    // Puts the mini player back at rest, without its slide's transform (a size change in edit
+    // mode must not leave it half moved). A host without a visible mini player has nothing to do.
+    virtual void resetMiniPlayerTransform() { }
     // The level the mini player reports to (none: nobody).
     virtual DirectoryViewController *miniPlayerDelegate() const = 0;
     virtual void setMiniPlayerDelegate(DirectoryViewController *level) = 0;

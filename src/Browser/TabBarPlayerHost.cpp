@@ -5,6 +5,7 @@
 #include "Player/CustomTabBarController.h"
 #include "Player/Player.h"
 #include "Player/PlayerView.h"
+#include "Platform/UI/View.h"
 
 #include <QToolButton>
 
@@ -25,6 +26,12 @@ void TabBarPlayerHost::updateMiniPlayer(bool hide)
 {
     if (m_tabs)
         m_tabs->updateMiniPlayer(hide);
+}
+
+void TabBarPlayerHost::resetMiniPlayerTransform()
+{
+    if (PlayerView *mini = m_tabs ? m_tabs->miniPlayerView() : nullptr)
+        View::setTransform(mini, QTransform());
 }
 
 DirectoryViewController *TabBarPlayerHost::miniPlayerDelegate() const

@@ -18,6 +18,7 @@ public:
 
     bool isMiniPlayerUp() const override;
     void updateMiniPlayer(bool hide) override;
+    void resetMiniPlayerTransform() override;
     DirectoryViewController *miniPlayerDelegate() const override;
     void setMiniPlayerDelegate(DirectoryViewController *level) override;
     void resetCurrentIndex() override;

@@ -37,6 +37,8 @@ public:
 
     bool isMiniPlayerUp() const override { return up; }
     void updateMiniPlayer(bool hide) override { hideCalls.append(hide); }
+    int transformResets = 0;
+    void resetMiniPlayerTransform() override { ++transformResets; }
     DirectoryViewController *miniPlayerDelegate() const override { return delegate; }
     void setMiniPlayerDelegate(DirectoryViewController *level) override { delegate = level; }
     void resetCurrentIndex() override { ++resetCount; }
