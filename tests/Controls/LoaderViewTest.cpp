@@ -1,6 +1,7 @@
 #include "Controls/Loaders/LoaderView.h"
 #include "Controls/Loaders/SpinnerView.h"
 #include "Controls/PassThroughView.h"
+#include "Platform/UI/VisualEffectView.h"
 #include "ControlsTestSupport.h"
 #include "Platform/UI/NavigationBar.h"
 #include "Platform/UI/NavigationController.h"
