@@ -10,6 +10,7 @@
 #include "App/MainStoryboard.h"
 #include "App/ScreenAlertPresenter.h"
 #include "Platform/UI/DeviceProfile.h"
+#include "Platform/UI/PreviewController.h"
 #include "Platform/UI/Storyboard.h"
 #include "Platform/UI/Window.h"
 #include "Player/Player.h"
@@ -72,6 +73,12 @@ int applicationMain(int argc, char **argv)
     AppDelegate delegate;
     AppDelegate::setShared(&delegate);
     delegate.setSharedPlayerLink(Player::makeSharedPlayerLink());
+    // A document preview that starts playing pauses the shared player, so two sounds never mix.
+    PreviewController::setPauseOtherPlayback([] {
+        Player &player = Player::shared();
+        if (player.isPlaying())
+            player.pause();
+    });
     Window window;
     window.setWindowTitle(QStringLiteral("Tarnik"));
     window.resize(420, 780);
