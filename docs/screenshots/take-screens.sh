@@ -10,9 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 . docs/screenshots/lib.sh
 build=${TARNIK_BUILD_DIR:-build}
-width=420
-height=780
-run_in_xvfb "${width}x${height}" "$0" "$@"
+run_in_xvfb "$desktop_screen" "$0" "$@"
 use_throwaway_home
 
 # The app's home is its documents folder when /var/mobile is missing.
@@ -73,33 +71,32 @@ for _ in range(times):
 PY
 }
 tap() { xtest 1 "$1" "$2"; }
-grab() {
-  ffmpeg -hide_banner -loglevel error -y -f x11grab -draw_mouse 0 -video_size "${width}x${height}" \
-    -i "$DISPLAY+0,0" -frames:v 1 "docs/screenshots/$1.png"
-}
+grab() { grab_window Tarnik "docs/screenshots/$1.png"; }
 
 "$build/bin/tarnik" >"$tmp/app.log" 2>&1 &
 pid=$!
 sleep 4
-tab_y=$((height - 25))
-tab() { tap $(((2 * $1 + 1) * width / 8)) "$tab_y"; sleep 1.5; }
+# The app opens at its default size; the tabs share the bottom bar of its window.
+read -r width height left top < <(window_geometry Tarnik)
+tab_y=$((top + height - 25))
+tab() { tap $((left + (2 * $1 + 1) * width / 8)) "$tab_y"; sleep 1.5; }
 # The song's row, the first of the listing, starts it: the mini player comes up.
 tab 1
-tap $((width / 2)) 100
+tap $((left + width / 2)) $((top + 100))
 sleep 2
 tab 0
 grab guide
 # Edit, then the second ringtone chosen: the toolbar's Delete takes the mini player's place.
 tab 2
-tap $((width - 30)) 21
+tap $((left + width - 30)) $((top + 21))
 sleep 1
-tap $((width / 2)) 119
+tap $((left + width / 2)) $((top + 119))
 sleep 1
 grab ringtones
-tap $((width - 30)) 21
+tap $((left + width - 30)) $((top + 21))
 sleep 1
 tab 3
-xtest 5 $((width / 2)) $((height / 2)) 60
+xtest 5 $((left + width / 2)) $((top + height / 2)) 60
 sleep 1.5
 grab settings
 kill "$pid"

@@ -13,6 +13,7 @@
 #include "Platform/UI/PreviewController.h"
 #include "Platform/UI/Storyboard.h"
 #include "Platform/UI/Window.h"
+#include "Platform/UI/WindowPlacement.h"
 #include "Player/Player.h"
 
 #include <QApplication>
@@ -81,7 +82,7 @@ int applicationMain(int argc, char **argv)
     });
     Window window;
     window.setWindowTitle(QStringLiteral("Tarnik"));
-    window.resize(420, 780);
+    WindowPlacement::restore(&window);
     window.makeKey();
     delegate.setWindow(&window);
     window.setRootViewController(Storyboard(MainStoryboard::kName).instantiateInitialViewController());
@@ -115,6 +116,7 @@ int applicationMain(int argc, char **argv)
         open(arguments);
 
     const int code = QApplication::exec();
+    WindowPlacement::save(&window);
     delegate.applicationWillTerminate();
     setAlertPresenter(nullptr);
     AppDelegate::setShared(nullptr);
