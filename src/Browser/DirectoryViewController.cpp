@@ -867,7 +867,8 @@ void DirectoryViewController::presentImageViewer(const std::shared_ptr<Entry> &e
     if (picture.isNull())
         picture = ImageFile::read(entry->path(), QSize(4096, 4096));
     if (!picture.isNull()) {
-        present(new ImageViewerController(nullptr, picture), true, [target] {
+        // The viewer grows out of the row's picture and shrinks back into it.
+        present(new ImageViewerController(target ? target->imageView() : nullptr, picture), true, [target] {
             if (target)
                 target->setSelected(false);
         });
