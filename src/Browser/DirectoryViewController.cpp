@@ -18,7 +18,6 @@
 #include "Controls/Loaders/Refresher.h"
 #include "Browser/EntryCell.h"
 #include "Browser/FooterReusableView.h"
-#include "Browser/MiniPlayerHost.h"
 #include "Browser/PreviewDataSource.h"
 #include "Browser/PreviewItem.h"
 #include "Browser/EntryImageView.h"
@@ -28,9 +27,8 @@
 #include "ImportEditor/OpenInActivity.h"
 #include "ImportEditor/PreviewActivity.h"
 #include "Platform/UI/ActivityViewController.h"
-#include "Browser/TabBarPlayerHost.h"
 #include "Player/PlayerViewController.h"
-#include "Player/CustomTabBarController.h"
+#include "Player/MiniPlayerHost.h"
 #include "Browser/Visualizer.h"
 #include "Entries/Entry.h"
 #include "Entries/EntryImages.h"
@@ -155,11 +153,8 @@ MiniPlayerHost *DirectoryViewController::playerHost()
     if (hostProvider())
         if (MiniPlayerHost *host = hostProvider()(this))
             return host;
-    if (auto *tabs = qobject_cast<CustomTabBarController *>(tabBarController()); tabs && tabs->miniPlayerView()) {
-        if (!m_tabBarHost || m_tabBarHost->tabBarController() != tabs)
-            m_tabBarHost = std::make_unique<TabBarPlayerHost>(tabs);
-        return m_tabBarHost.get();
-    }
+    if (MiniPlayerHost *host = MiniPlayerHost::of(this))
+        return host;
     return &SharedPlayerHost::instance();
 }
 
