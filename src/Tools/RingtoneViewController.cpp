@@ -2,7 +2,6 @@
 
 #include "App/Constants.h"
 #include "App/Globals.h"
-#include "App/MiniPlayerHost.h"
 #include "App/Preferences.h"
 #include "Controls/Loaders/Refresher.h"
 #include "Platform/Dispatch.h"
@@ -12,6 +11,7 @@
 #include "Platform/UI/NavigationItem.h"
 #include "Platform/UI/PopoverPresentationController.h"
 #include "Platform/UI/TabBarController.h"
+#include "Player/MiniPlayerHost.h"
 #include "Tools/RingtoneCatalogueFile.h"
 #include "Tools/RingtoneCell.h"
 
@@ -20,6 +20,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <cerrno>
+#include <cstring>
 
 namespace tarnik {
 
@@ -29,11 +31,6 @@ bool fileIsPresent(const QString &path)
 {
     const QFileInfo info(path);
     return info.exists() || info.isSymLink();
-}
-
-MiniPlayerHost *miniPlayerHost(ViewController *screen)
-{
-    return dynamic_cast<MiniPlayerHost *>(screen->tabBarController());
 }
 
 } // namespace
@@ -126,7 +123,7 @@ void RingtoneViewController::viewDidLayoutSubviews()
     // which floats over the list's bottom, needs room.
     // The top is left to the refresher, whose band holds it open while it spins.
     EdgeInsets inset = table->contentInset();
-    const MiniPlayerHost *host = miniPlayerHost(this);
+    const MiniPlayerHost *host = MiniPlayerHost::of(this);
     inset.bottom = host && host->isMiniPlayerUp() ? MiniPlayerHost::kMiniPlayerHeight : 0.0;
     if (inset.bottom != table->contentInset().bottom)
         table->setContentInset(inset);
@@ -201,7 +198,7 @@ void RingtoneViewController::enterEditMode(BarButtonItem *)
         m_deleteButton->setTitle(_localizedString(QStringLiteral("Delete All")));
     if (NavigationController *navigation = navigationController())
         navigation->setToolbarHidden(!editing, true);
-    if (MiniPlayerHost *host = miniPlayerHost(this))
+    if (MiniPlayerHost *host = MiniPlayerHost::of(this))
         host->updateMiniPlayer(editing);
     if (!editing)
         m_selectedRingtones.clear();
@@ -360,7 +357,12 @@ void RingtoneViewController::deleteSelectedRingtones()
         if (RingtoneCatalogueFile::isPlainFileName(key)) {
             const QString path = Preferences::purchasesPath() + QLatin1Char('/') + key;
             QFile file(path);
-            if (fileIsPresent(path) && !file.remove()) {
+            // A file already missing is a failed removal too: the diagnostic records it, and
+            // the entry goes all the same below.
+            if (!fileIsPresent(path)) {
+                _print(QStringLiteral("Failed to delete ringtone: ") + ringtone.description()
+                    + QStringLiteral(".\nError: ") + QString::fromLocal8Bit(std::strerror(ENOENT)));
+            } else if (!file.remove()) {
                 _print(QStringLiteral("Failed to delete ringtone: ") + ringtone.description()
                     + QStringLiteral(".\nError: ") + file.errorString());
             }

@@ -1,7 +1,6 @@
 #include "Platform/UI/PreviewController.h"
 
 #include "Platform/Media/RegularFile.h"
-#include "Player/Player.h"
 
 #include <QAudioOutput>
 #include <QFileIconProvider>
@@ -33,13 +32,10 @@ namespace tarnik {
 
 namespace {
 
+// Set by the app at start: this layer knows nothing of the app's player.
 std::function<void()> &pauseHook()
 {
-    static std::function<void()> hook = [] {
-        Player &player = Player::shared();
-        if (player.isPlaying())
-            player.pause();
-    };
+    static std::function<void()> hook;
     return hook;
 }
 
