@@ -1,9 +1,11 @@
 #include "Platform/UI/CollectionView.h"
 
 #include "Platform/UI/BatchUpdateAnimation.h"
+#include "Platform/UI/ListKeyboard.h"
 #include "Platform/UI/UpdateBatch.h"
 #include "Platform/UI/VisibleCells.h"
 
+#include <QKeyEvent>
 #include <algorithm>
 
 namespace tarnik {
@@ -27,6 +29,8 @@ CollectionView::CollectionView(QWidget *parent)
     , m_cellPool(this)
     , m_supplementaryPool(this)
 {
+    setFocusPolicy(Qt::StrongFocus);
+    ListKeyboard::followInput();
 }
 
 CollectionView::~CollectionView()
@@ -532,6 +536,15 @@ void CollectionView::contentTapped(const QPointF &point)
     const std::optional<IndexPath> ip = indexPathForItem(point);
     if (!ip || !(*ip == *highlighted))
         return;
+    activateItem(*ip);
+}
+
+void CollectionView::activateItem(const IndexPath &indexPath)
+{
+    if (!allowsSelection || indexPath.section < 0 || indexPath.section >= numberOfSections() || indexPath.item < 0
+        || indexPath.item >= numberOfItems(indexPath.section))
+        return;
+    const std::optional<IndexPath> ip = indexPath;
     QPointer<CollectionView> guard(this);
     if (m_allowsMultipleSelection && m_selected.count(*ip)) {
         if (m_collectionDelegate && !m_collectionDelegate->shouldDeselectItem(this, *ip))
@@ -561,6 +574,65 @@ void CollectionView::contentTapped(const QPointF &point)
     setItemSelected(*ip, true);
     if (m_collectionDelegate)
         m_collectionDelegate->didSelectItem(this, *ip);
+}
+
+// The keyboard
+
+void CollectionView::keyPressEvent(QKeyEvent *event)
+{
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plain && m_highlighted) {
+        event->accept();
+        activateItem(*m_highlighted);
+        return;
+    }
+    std::vector<IndexPath> items;
+    QList<QRectF> frames;
+    std::optional<int> current;
+    for (int s = 0; s < numberOfSections(); ++s) {
+        for (int i = 0; i < numberOfItems(s); ++i) {
+            const IndexPath ip(i, s);
+            const std::optional<QRectF> frame = frameForItem(ip);
+            if (!frame)
+                continue;
+            if (m_highlighted && *m_highlighted == ip)
+                current = int(items.size());
+            items.push_back(ip);
+            frames.append(*frame);
+        }
+    }
+    const std::optional<int> target = ListKeyboard::target(
+        event->key(), event->modifiers(), current, frames, height() - adjustedContentInset().vertical());
+    if (!target) {
+        ScrollView::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    const IndexPath ip = items.at(std::size_t(*target));
+    scrollRectToVisible(frames.at(*target), false);
+    layoutIfNeeded();
+    setHighlightedItem(ip);
+}
+
+void CollectionView::focusInEvent(QFocusEvent *event)
+{
+    ScrollView::focusInEvent(event);
+    // Come by the keyboard, the list shows where it stands: on its selected
+    // item, else on the first item in view.
+    if (m_highlighted || event->reason() == Qt::MouseFocusReason || !ListKeyboard::lastInputWasKeyboard())
+        return;
+    layoutIfNeeded();
+    std::optional<IndexPath> start;
+    if (!m_selected.empty() && cellForItem(*m_selected.begin()))
+        start = *m_selected.begin();
+    if (!start) {
+        QList<IndexPath> visible = indexPathsForVisibleItems();
+        if (visible.isEmpty())
+            return;
+        std::sort(visible.begin(), visible.end());
+        start = visible.first();
+    }
+    setHighlightedItem(start);
 }
 
 // Reloads and batch updates
