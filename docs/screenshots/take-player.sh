@@ -21,8 +21,8 @@ ff -f lavfi -i "sine=frequency=330:duration=200" -i "$tmp/cover.png" -map 0 -map
 ff -f lavfi -i "testsrc2=size=640x360:rate=25:duration=20" -f lavfi -i "sine=frequency=440:duration=20" \
   -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest "$tmp/clip.mp4"
 
-# The browser behind the mini player opens at the app's documents folder: put the song there with
-# two more, so the picture shows a real listing.
+# The browser behind the mini player shows the song's folder: put two more songs beside it, so the
+# picture shows a real listing.
 docs="$tmp/data/tarnik/Documents"
 mkdir -p "$docs"
 cp "$tmp/song.mp3" "$docs/Evening Lights.mp3"

@@ -304,7 +304,8 @@ QString Preferences::rootDircetory()
         if (QFileInfo(directory).isReadable())
             return directory;
     }
-    return QFileInfo::exists(home) ? home : kMobileHome;
+    const QString browserHome = browserHomeDirectory();
+    return QFileInfo::exists(browserHome) ? browserHome : QStringLiteral("/");
 }
 
 void Preferences::setRootDircetory(const QString &directory)
@@ -316,6 +317,11 @@ void Preferences::setRootDircetory(const QString &directory)
 }
 
 // MARK: - Paths
+
+QString Preferences::browserHomeDirectory()
+{
+    return QDir::homePath();
+}
 
 QString Preferences::homeDirectory()
 {

@@ -74,10 +74,15 @@ public:
     static void setTempDirectory(const std::optional<QString> &value);
 
     // The browser's start folder: the stored lastDirectory when it is readable, else the
-    // home folder, else "/var/mobile". The getter creates the home folder when it is missing.
+    // browser's home, else "/". The getter creates the app's home folder when it is missing.
     // Setting a text that begins with "private" stores it without those seven characters.
     static QString rootDircetory();
     static void setRootDircetory(const QString &directory);
+
+    // Where the browser starts before the user has been anywhere and where tapping its tab
+    // again leads: the user's home folder ($HOME), where a desktop keeps the user's files.
+    // Every call.
+    static QString browserHomeDirectory();
 
     // "/var/mobile" when it is readable, else the app's documents folder. Every call.
     static QString homeDirectory();

@@ -940,7 +940,7 @@ bool DirectoryViewController::tabBarShouldSelect(TabBarController *tabBarControl
     if (top) {
         if (tabBarController->selectedIndex() != 1)
             return true;
-        const QString home = Preferences::homeDirectory();
+        const QString home = Preferences::browserHomeDirectory();
         if (top->directory() == home || top->directory() == QLatin1String("/"))
             return false;
         const QList<ViewController *> stack = nav->viewControllers();

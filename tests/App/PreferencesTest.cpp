@@ -364,7 +364,7 @@ TEST_F(PreferencesTest, RootDircetorySetterDropsALeadingPrivate)
     }
 }
 
-TEST_F(PreferencesTest, RootDircetoryFallsBackToHomeThenToTheDeviceHome)
+TEST_F(PreferencesTest, RootDircetoryFallsBackToTheUsersHomeThenToTheRoot)
 {
     QTemporaryDir dir;
     const QString readable = dir.filePath(QStringLiteral("shown"));
@@ -372,23 +372,22 @@ TEST_F(PreferencesTest, RootDircetoryFallsBackToHomeThenToTheDeviceHome)
     Preferences::setRootDircetory(readable);
     EXPECT_EQ(Preferences::rootDircetory(), readable);
 
+    const QByteArray savedHome = qgetenv("HOME");
+    const QString home = dir.filePath(QStringLiteral("home"));
+    ASSERT_TRUE(QDir().mkpath(home));
+    qputenv("HOME", QFile::encodeName(home));
+    EXPECT_EQ(Preferences::browserHomeDirectory(), home);
+
     ASSERT_TRUE(QDir(readable).removeRecursively());
-    EXPECT_EQ(Preferences::rootDircetory(), Preferences::homeDirectory());
+    EXPECT_EQ(Preferences::rootDircetory(), home);
 
     Preferences::setValue(QVariant(qint64(7)), Key::lastDirectory);
-    EXPECT_EQ(Preferences::rootDircetory(), Preferences::homeDirectory()) << "a stored value that is not a text";
+    EXPECT_EQ(Preferences::rootDircetory(), home) << "a stored value that is not a text";
 
-    if (QFileInfo(QStringLiteral("/var/mobile")).isReadable())
-        GTEST_SKIP() << "this machine has a readable /var/mobile";
-    // A home folder that can neither be found nor made: the documents folder lies below a file.
-    const QByteArray savedDataHome = qgetenv("XDG_DATA_HOME");
-    ASSERT_TRUE(spit(dir.filePath(QStringLiteral("file")), "x"));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("file/data"))));
-    const QString home = Preferences::homeDirectory();
-    const QString root = Preferences::rootDircetory();
-    qputenv("XDG_DATA_HOME", savedDataHome);
-    EXPECT_FALSE(QFileInfo::exists(home));
-    EXPECT_EQ(root, QStringLiteral("/var/mobile"));
+    ASSERT_TRUE(QDir(home).removeRecursively());
+    EXPECT_EQ(Preferences::rootDircetory(), QStringLiteral("/")) << "a home folder that does not exist";
+    EXPECT_TRUE(QFileInfo::exists(Preferences::homeDirectory())) << "the app's own folder is made as before";
+    qputenv("HOME", savedHome);
 }
 
 TEST_F(PreferencesTest, PathsHangOffTheHomeFolder)

@@ -1,9 +1,12 @@
 #include "BrowserSupport.h"
 
+#include "Entries/EntryViewModel.h"
 #include "Platform/UI/NavigationItem.h"
 #include "Platform/UI/TabBarController.h"
 
 #include <QFile>
+
+#include <unistd.h>
 
 namespace tarnik::test {
 namespace {
@@ -75,6 +78,120 @@ TEST_F(BrowserTest, APathThatDoesNotExistLeavesTheStack)
     EXPECT_EQ(nav->viewControllers(), before);
 }
 
+// A launch of the browser tab with a home folder of its own and no remembered folder unless the
+// test stores one.
+class BrowserLaunchTest : public BrowserTest
+{
+protected:
+    void SetUp() override
+    {
+        BrowserTest::SetUp();
+        savedHome = qgetenv("HOME");
+        Preferences::setValue(std::nullopt, Preferences::Key::lastDirectory);
+    }
+    void TearDown() override
+    {
+        if (!home.isEmpty())
+            QFile::setPermissions(home, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("HOME", savedHome);
+        BrowserTest::TearDown();
+    }
+    void useHome(const QString &folder)
+    {
+        home = folder;
+        ASSERT_TRUE(QDir().mkpath(home));
+        qputenv("HOME", QFile::encodeName(home));
+    }
+    DirectoryNavigationController *launch()
+    {
+        makeWindow();
+        auto *nav = new DirectoryNavigationController;
+        window->setRootViewController(nav);
+        waitForListing(top(nav));
+        return nav;
+    }
+    static QStringList listed(DirectoryViewController *level)
+    {
+        QStringList names;
+        EntryViewModelController &model = level->entryViewModelController();
+        for (int row : model.viewModelIndices())
+            names.append(QFileInfo(model.viewModel(row)->url()).fileName());
+        return names;
+    }
+
+    QByteArray savedHome;
+    QString home;
+};
+
+TEST_F(BrowserLaunchTest, AFirstLaunchListsTheHomeFolder)
+{
+    const bool root = ::geteuid() == 0; // root lists a folder whatever its permissions
+    const struct
+    {
+        const char *name;
+        QStringList files;
+        bool unreadable;
+    } rows[] = {
+        { "with files", { QStringLiteral("Music/"), QStringLiteral("notes.txt") }, false },
+        { "empty", {}, false },
+        { "unreadable", { QStringLiteral("secret.txt") }, true },
+    };
+    for (const auto &row : rows) {
+        if (row.unreadable && root)
+            continue;
+        SCOPED_TRACE(row.name);
+        useHome(path(QLatin1String(row.name)));
+        for (const QString &file : row.files)
+            ASSERT_TRUE(file.endsWith(QLatin1Char('/')) ? QDir().mkpath(home + QLatin1Char('/') + file)
+                                                         : touch(home + QLatin1Char('/') + file));
+        if (row.unreadable)
+            ASSERT_TRUE(QFile::setPermissions(home, QFileDevice::Permissions()));
+
+        DirectoryNavigationController *nav = launch();
+        EXPECT_EQ(directories(nav), DirectoryNavigationController::levels(home));
+        AlertController *alert = presentedAlert(window->rootViewController());
+        if (row.unreadable) {
+            ASSERT_NE(alert, nullptr);
+            EXPECT_EQ(alert->alertTitle(), QStringLiteral("Error Occurred"));
+            EXPECT_EQ(alert->message(),
+                QStringLiteral("Failed to populate a list of files in the directory: ") + home
+                    + QStringLiteral(".\nError: Permission denied"));
+            EXPECT_EQ(top(nav)->collectionView()->numberOfItems(0), 0);
+            alert->tapAction(alert->actions().first());
+            settle();
+        } else {
+            EXPECT_EQ(alert, nullptr);
+            QStringList expected;
+            for (const QString &file : row.files)
+                expected.append(file.endsWith(QLatin1Char('/')) ? file.chopped(1) : file);
+            EXPECT_EQ(listed(top(nav)), expected);
+        }
+        window.reset();
+        drainMainQueue();
+        Preferences::setValue(std::nullopt, Preferences::Key::lastDirectory);
+    }
+}
+
+TEST_F(BrowserLaunchTest, ARememberedFolderWinsUntilItIsGone)
+{
+    useHome(path(QStringLiteral("home")));
+    const QString remembered = path(QStringLiteral("elsewhere/deeper"));
+    ASSERT_TRUE(QDir().mkpath(remembered));
+    ASSERT_TRUE(touch(remembered + QStringLiteral("/song.txt")));
+    Preferences::setRootDircetory(remembered);
+    DirectoryNavigationController *nav = launch();
+    EXPECT_EQ(directories(nav), DirectoryNavigationController::levels(remembered));
+    EXPECT_EQ(listed(top(nav)), QStringList { QStringLiteral("song.txt") });
+    window.reset();
+    drainMainQueue();
+
+    ASSERT_TRUE(QDir(path(QStringLiteral("elsewhere"))).removeRecursively());
+    nav = launch();
+    EXPECT_EQ(directories(nav), DirectoryNavigationController::levels(home));
+    EXPECT_EQ(presentedAlert(window->rootViewController()), nullptr);
+    EXPECT_EQ(Preferences::rootDircetory(), home) << "the home level, once shown, is remembered";
+}
+
 class BrowserTabTest : public BrowserTest
 {
 protected:
@@ -99,7 +216,7 @@ protected:
 
 TEST_F(BrowserTabTest, TappingTheBrowserTabAgainGoesHomeOrToTheTop)
 {
-    const QString home = Preferences::homeDirectory();
+    const QString home = Preferences::browserHomeDirectory();
     QDir().mkpath(home + QStringLiteral("/deep/er"));
     auto *nav = showInTabs(home + QStringLiteral("/deep/er"));
     tabs->tapTab(1);
