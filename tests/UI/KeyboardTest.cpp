@@ -167,7 +167,8 @@ TEST_F(KeyboardTest, AlertsTakeReturnForTheirPreferredActionAndEscapeForCancel)
 TEST_F(KeyboardTest, ReturnInTheRenameFieldAndEscapeFromAnActionSheet)
 {
     answered.clear();
-    AlertController *alert = alertWith({ { "Cancel", AlertControllerAction::Style::cancel },
+    // As the ringtone list asks for a name: a plain Cancel, then Change.
+    AlertController *alert = alertWith({ { "Cancel", AlertControllerAction::Style::defaultStyle },
         { "Change", AlertControllerAction::Style::destructive } });
     QLineEdit *field = alert->addTextField();
     root->present(alert, true);

@@ -258,14 +258,20 @@ AlertControllerAction *AlertController::returnKeyAction() const
     if (m_preferred && m_actions.contains(m_preferred))
         return m_preferred;
     AlertControllerAction *only = nullptr;
+    AlertControllerAction *last = nullptr;
+    int choices = 0;
     for (AlertControllerAction *action : m_actions) {
         if (action->style() == AlertControllerAction::Style::cancel)
             continue;
-        if (only)
-            return nullptr;
         only = action;
+        last = action;
+        ++choices;
     }
-    return only;
+    if (choices == 1)
+        return only;
+    // Text typed into an alert is sent by Return: to its last action, the
+    // one that takes the text (as "Change" after "Cancel").
+    return !textFields().isEmpty() ? last : nullptr;
 }
 
 AlertControllerAction *AlertController::escapeKeyAction() const
