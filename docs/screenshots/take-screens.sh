@@ -7,9 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 . docs/screenshots/lib.sh
 build=${TARNIK_BUILD_DIR:-build}
-width=420
-height=780
-run_in_xvfb "${width}x${height}" "$0" "$@"
+run_in_xvfb "$desktop_screen" "$0" "$@"
 use_throwaway_home
 
 # The app's home is its documents folder when /var/mobile is missing.
@@ -46,16 +44,15 @@ xtst.XTestFakeButtonEvent(display, 1, 0, 0)
 x11.XFlush(display)
 PY
 }
-grab() {
-  ffmpeg -hide_banner -loglevel error -y -f x11grab -draw_mouse 0 -video_size "${width}x${height}" \
-    -i "$DISPLAY+0,0" -frames:v 1 "docs/screenshots/$1.png"
-}
+grab() { grab_window Tarnik "docs/screenshots/$1.png"; }
 
 "$build/bin/tarnik" >"$tmp/app.log" 2>&1 &
 pid=$!
 sleep 4
-tab_y=$((height - 25))
-tab() { tap $(((2 * $1 + 1) * width / 8)) "$tab_y"; sleep 1.5; }
+# The app opens at its default size; the tabs share the bottom bar of its window.
+read -r width height left top < <(window_geometry Tarnik)
+tab_y=$((top + height - 25))
+tab() { tap $((left + (2 * $1 + 1) * width / 8)) "$tab_y"; sleep 1.5; }
 tab 0
 grab guide
 tab 2

@@ -12,6 +12,7 @@
 #include "Platform/UI/DeviceProfile.h"
 #include "Platform/UI/Storyboard.h"
 #include "Platform/UI/Window.h"
+#include "Platform/UI/WindowPlacement.h"
 #include "Player/Player.h"
 
 #include <QApplication>
@@ -74,7 +75,7 @@ int applicationMain(int argc, char **argv)
     delegate.setSharedPlayerLink(Player::makeSharedPlayerLink());
     Window window;
     window.setWindowTitle(QStringLiteral("Tarnik"));
-    window.resize(420, 780);
+    WindowPlacement::restore(&window);
     window.makeKey();
     delegate.setWindow(&window);
     window.setRootViewController(Storyboard(MainStoryboard::kName).instantiateInitialViewController());
@@ -108,6 +109,7 @@ int applicationMain(int argc, char **argv)
         open(arguments);
 
     const int code = QApplication::exec();
+    WindowPlacement::save(&window);
     delegate.applicationWillTerminate();
     setAlertPresenter(nullptr);
     AppDelegate::setShared(nullptr);

@@ -7,6 +7,7 @@
 
 #include <QKeyEvent>
 #include <algorithm>
+#include <utility>
 
 namespace tarnik {
 
@@ -175,14 +176,40 @@ void CollectionView::invalidateLayout()
     setNeedsLayout();
 }
 
+void CollectionView::invalidateLayoutKeepingPosition()
+{
+    m_keepPositionOnPrepare = true;
+    invalidateLayout();
+}
+
 void CollectionView::prepareLayoutIfNeeded()
 {
     ensureCounts();
-    if (m_layout->isValid() && m_preparedWidth == double(width()))
+    const bool resized = m_preparedWidth >= 0.0 && m_preparedWidth != double(width());
+    if (m_layout->isValid() && !resized)
         return;
+    const bool keepPosition = resized || std::exchange(m_keepPositionOnPrepare, false);
+    // A new width (a window resize, a change of profile) can put a different number of items in a
+    // row: keep the first item the user sees where it was, not the same pixel offset, which would
+    // land on other items. At the top the view stays at the top.
+    std::optional<std::pair<IndexPath, double>> anchor;
+    if (keepPosition && !m_batch && contentOffset().y() > minimumContentOffset().y()) {
+        const QRectF visible = bounds();
+        m_layout->itemsInRect(visible, [&](const IndexPath &ip, const QRectF &frame) {
+            if (!anchor || ip < anchor->first)
+                anchor = std::make_pair(ip, frame.top() - visible.top());
+        });
+    }
     m_layout->prepare(this);
     m_preparedWidth = width();
     setContentSize(m_layout->collectionViewContentSize());
+    if (anchor) {
+        if (const std::optional<QRectF> frame = m_layout->frameForItem(anchor->first)) {
+            const double y = std::clamp(
+                frame->top() - anchor->second, minimumContentOffset().y(), maximumContentOffset().y());
+            setContentOffset(QPointF(contentOffset().x(), y));
+        }
+    }
 }
 
 std::optional<QRectF> CollectionView::frameForItem(const IndexPath &indexPath)

@@ -130,6 +130,9 @@ public:
     void scrollToItem(const IndexPath &indexPath, ScrollPosition position, bool animated);
     // Recomputes the layout at the next layout pass (sizes changed).
     void invalidateLayout();
+    // The same, keeping the first visible item where it is on screen (a change of size or
+    // profile that puts another number of items in a row). A change of width does it by itself.
+    void invalidateLayoutKeepingPosition();
 
     bool allowsSelection = true;
     bool allowsMultipleSelection() const { return m_allowsMultipleSelection; }
@@ -182,6 +185,7 @@ private:
     std::unique_ptr<CollectionViewFlowLayout> m_layout;
     QPointer<QWidget> m_backgroundView;
     double m_preparedWidth = -1.0;
+    bool m_keepPositionOnPrepare = false;
     CollectionViewDataSource *m_dataSource = nullptr;
     CollectionViewDelegate *m_collectionDelegate = nullptr;
     CollectionViewDataSourcePrefetching *m_prefetchDataSource = nullptr;
