@@ -10,6 +10,7 @@
 #include "App/MainStoryboard.h"
 #include "App/ScreenAlertPresenter.h"
 #include "Platform/UI/DeviceProfile.h"
+#include "Platform/UI/PreviewController.h"
 #include "Platform/UI/Storyboard.h"
 #include "Platform/UI/Window.h"
 #include "Platform/UI/WindowPlacement.h"
@@ -73,6 +74,12 @@ int applicationMain(int argc, char **argv)
     AppDelegate delegate;
     AppDelegate::setShared(&delegate);
     delegate.setSharedPlayerLink(Player::makeSharedPlayerLink());
+    // A document preview that starts playing pauses the shared player, so two sounds never mix.
+    PreviewController::setPauseOtherPlayback([] {
+        Player &player = Player::shared();
+        if (player.isPlaying())
+            player.pause();
+    });
     Window window;
     window.setWindowTitle(QStringLiteral("Tarnik"));
     WindowPlacement::restore(&window);

@@ -3,13 +3,13 @@
 #include "App/AppDelegate.h"
 #include "App/Constants.h"
 #include "App/Globals.h"
-#include "App/MiniPlayerHost.h"
 #include "Platform/Bundle.h"
 #include "Platform/Dispatch.h"
 #include "Platform/UI/Animation.h"
 #include "Platform/UI/AnimationDriver.h"
 #include "Platform/UI/Window.h"
 #include "Platform/UrlOpener.h"
+#include "Player/MiniPlayerHost.h"
 #include "Settings/AppUtility.h"
 #include "Settings/PreferenceViewController.h"
 
@@ -502,7 +502,7 @@ void PagingViewController::viewWillAppear(bool animated)
             }
         });
     }
-    if (auto *host = dynamic_cast<MiniPlayerHost *>(tabBarController()); host && host->isMiniPlayerUp()) {
+    if (MiniPlayerHost *host = MiniPlayerHost::of(this); host && host->isMiniPlayerUp()) {
         restoreMiniPlayerView = true;
         host->updateMiniPlayer(true);
     }
@@ -515,7 +515,7 @@ void PagingViewController::viewWillDisappear(bool animated)
         AppUtility::lockOrientation(AppDelegate::allOrientations);
     if (restoreMiniPlayerView) {
         restoreMiniPlayerView = false;
-        if (auto *host = dynamic_cast<MiniPlayerHost *>(tabBarController()))
+        if (MiniPlayerHost *host = MiniPlayerHost::of(this))
             host->updateMiniPlayer(false);
     }
 }

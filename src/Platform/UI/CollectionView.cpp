@@ -86,13 +86,8 @@ void CollectionView::setDelegate(CollectionViewDelegate *delegate)
 void CollectionView::setAllowsMultipleSelection(bool allows)
 {
     m_allowsMultipleSelection = allows;
-    if (!allows && m_selected.size() > 1) {
-        const IndexPath keep = *m_selected.begin();
-        for (const IndexPath &ip : std::set<IndexPath>(m_selected)) {
-            if (!(ip == keep))
-                setItemSelected(ip, false);
-        }
-    }
+    if (!allows)
+        m_selection.keepFirst();
 }
 
 // Registration and dequeuing
@@ -265,8 +260,8 @@ void CollectionView::layoutSubviews()
         if (cell->parentWidget() != this)
             cell->setParent(this);
         setContentFrame(cell, frame);
-        cell->setSelected(m_selected.count(ip) != 0);
-        cell->setHighlighted(m_highlighted && *m_highlighted == ip);
+        cell->setSelected(m_selection.isSelected(ip));
+        cell->setHighlighted(m_selection.isHighlighted(ip));
         m_visible[ip] = cell;
         m_prefetched.erase(ip);
         if (m_collectionDelegate)
@@ -333,8 +328,7 @@ void CollectionView::layoutSubviews()
 void CollectionView::endDisplaying(const IndexPath &indexPath, CollectionViewCell *cell)
 {
     QPointer<CollectionViewCell> guard(cell);
-    if (m_highlighted && *m_highlighted == indexPath)
-        m_highlighted.reset();
+    m_selection.endDisplaying(indexPath);
     cell->hide();
     if (m_collectionDelegate && !m_destroying)
         m_collectionDelegate->didEndDisplayingCell(this, cell, indexPath);
@@ -486,84 +480,85 @@ void CollectionView::scrollToItem(const IndexPath &indexPath, ScrollPosition pos
 
 QList<IndexPath> CollectionView::indexPathsForSelectedItems() const
 {
-    return QList<IndexPath>(m_selected.begin(), m_selected.end());
-}
-
-void CollectionView::setItemSelected(const IndexPath &indexPath, bool selected)
-{
-    if (selected)
-        m_selected.insert(indexPath);
-    else
-        m_selected.erase(indexPath);
-    if (CollectionViewCell *cell = cellForItem(indexPath))
-        cell->setSelected(selected);
+    return QList<IndexPath>(m_selection.selected().begin(), m_selection.selected().end());
 }
 
 void CollectionView::selectItem(const std::optional<IndexPath> &indexPath, bool animated, ScrollPosition position)
 {
-    if (!indexPath) {
-        for (const IndexPath &ip : std::set<IndexPath>(m_selected))
-            setItemSelected(ip, false);
+    if (indexPath && !allowsSelection)
         return;
-    }
-    if (!allowsSelection)
-        return;
-    if (!m_allowsMultipleSelection) {
-        for (const IndexPath &ip : std::set<IndexPath>(m_selected)) {
-            if (!(ip == *indexPath))
-                setItemSelected(ip, false);
-        }
-    }
-    setItemSelected(*indexPath, true);
-    if (position != ScrollPosition::none)
+    m_selection.select(indexPath, m_allowsMultipleSelection);
+    if (indexPath && position != ScrollPosition::none)
         scrollToItem(*indexPath, position, animated);
 }
 
 void CollectionView::deselectItem(const IndexPath &indexPath, bool)
 {
-    setItemSelected(indexPath, false);
+    m_selection.setSelected(indexPath, false);
 }
 
-void CollectionView::setHighlightedItem(const std::optional<IndexPath> &indexPath)
+void CollectionView::showSelected(const IndexPath &indexPath, bool selected)
 {
-    if (m_highlighted) {
-        if (CollectionViewCell *cell = cellForItem(*m_highlighted))
-            cell->setHighlighted(false);
-    }
-    m_highlighted = indexPath;
-    if (m_highlighted) {
-        if (CollectionViewCell *cell = cellForItem(*m_highlighted))
-            cell->setHighlighted(true);
-    }
+    if (CollectionViewCell *cell = cellForItem(indexPath))
+        cell->setSelected(selected);
+}
+
+void CollectionView::showHighlighted(const IndexPath &indexPath, bool highlighted)
+{
+    if (CollectionViewCell *cell = cellForItem(indexPath))
+        cell->setHighlighted(highlighted);
+}
+
+bool CollectionView::canHighlight(const IndexPath &indexPath)
+{
+    return cellForItem(indexPath) && (!m_collectionDelegate || m_collectionDelegate->shouldHighlightItem(this, indexPath));
+}
+
+std::optional<IndexPath> CollectionView::willSelect(const IndexPath &indexPath)
+{
+    if (m_collectionDelegate && !m_collectionDelegate->shouldSelectItem(this, indexPath))
+        return std::nullopt;
+    return indexPath;
+}
+
+std::optional<IndexPath> CollectionView::willDeselect(const IndexPath &indexPath)
+{
+    if (m_collectionDelegate && !m_collectionDelegate->shouldDeselectItem(this, indexPath))
+        return std::nullopt;
+    return indexPath;
+}
+
+void CollectionView::didSelect(const IndexPath &indexPath)
+{
+    if (m_collectionDelegate)
+        m_collectionDelegate->didSelectItem(this, indexPath);
+}
+
+void CollectionView::didDeselect(const IndexPath &indexPath)
+{
+    if (m_collectionDelegate)
+        m_collectionDelegate->didDeselectItem(this, indexPath);
 }
 
 void CollectionView::contentTouchDown(const QPointF &point)
 {
-    if (!allowsSelection)
-        return;
-    const std::optional<IndexPath> ip = indexPathForItem(point);
-    if (!ip || !cellForItem(*ip))
-        return;
-    if (m_collectionDelegate && !m_collectionDelegate->shouldHighlightItem(this, *ip))
-        return;
-    setHighlightedItem(ip);
+    if (allowsSelection)
+        m_selection.touchDown(indexPathForItem(point));
 }
 
 void CollectionView::contentTouchCancelled()
 {
-    setHighlightedItem(std::nullopt);
+    m_selection.endTouch();
 }
 
 void CollectionView::contentTapped(const QPointF &point)
 {
-    const std::optional<IndexPath> highlighted = m_highlighted;
-    setHighlightedItem(std::nullopt);
-    if (!allowsSelection || !highlighted)
+    const std::optional<IndexPath> touched = m_selection.endTouch();
+    if (!allowsSelection || !touched)
         return;
     const std::optional<IndexPath> ip = indexPathForItem(point);
-    if (!ip || !(*ip == *highlighted))
-        return;
-    activateItem(*ip);
+    if (ip && *ip == *touched)
+        activateItem(*ip);
 }
 
 void CollectionView::activateItem(const IndexPath &indexPath)
@@ -571,36 +566,7 @@ void CollectionView::activateItem(const IndexPath &indexPath)
     if (!allowsSelection || indexPath.section < 0 || indexPath.section >= numberOfSections() || indexPath.item < 0
         || indexPath.item >= numberOfItems(indexPath.section))
         return;
-    const std::optional<IndexPath> ip = indexPath;
-    QPointer<CollectionView> guard(this);
-    if (m_allowsMultipleSelection && m_selected.count(*ip)) {
-        if (m_collectionDelegate && !m_collectionDelegate->shouldDeselectItem(this, *ip))
-            return;
-        if (!guard)
-            return;
-        setItemSelected(*ip, false);
-        if (m_collectionDelegate)
-            m_collectionDelegate->didDeselectItem(this, *ip);
-        return;
-    }
-    if (m_collectionDelegate && !m_collectionDelegate->shouldSelectItem(this, *ip))
-        return;
-    if (!guard)
-        return;
-    if (!m_allowsMultipleSelection) {
-        for (const IndexPath &other : std::set<IndexPath>(m_selected)) {
-            if (other == *ip)
-                continue;
-            setItemSelected(other, false);
-            if (m_collectionDelegate)
-                m_collectionDelegate->didDeselectItem(this, other);
-            if (!guard)
-                return;
-        }
-    }
-    setItemSelected(*ip, true);
-    if (m_collectionDelegate)
-        m_collectionDelegate->didSelectItem(this, *ip);
+    m_selection.tap(indexPath, m_allowsMultipleSelection);
 }
 
 // The keyboard
@@ -608,9 +574,9 @@ void CollectionView::activateItem(const IndexPath &indexPath)
 void CollectionView::keyPressEvent(QKeyEvent *event)
 {
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plain && m_highlighted) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plain && m_selection.highlighted()) {
         event->accept();
-        activateItem(*m_highlighted);
+        activateItem(*m_selection.highlighted());
         return;
     }
     std::vector<IndexPath> items;
@@ -622,7 +588,7 @@ void CollectionView::keyPressEvent(QKeyEvent *event)
             const std::optional<QRectF> frame = frameForItem(ip);
             if (!frame)
                 continue;
-            if (m_highlighted && *m_highlighted == ip)
+            if (m_selection.isHighlighted(ip))
                 current = int(items.size());
             items.push_back(ip);
             frames.append(*frame);
@@ -638,7 +604,7 @@ void CollectionView::keyPressEvent(QKeyEvent *event)
     const IndexPath ip = items.at(std::size_t(*target));
     scrollRectToVisible(frames.at(*target), false);
     layoutIfNeeded();
-    setHighlightedItem(ip);
+    m_selection.setHighlighted(ip);
 }
 
 void CollectionView::focusInEvent(QFocusEvent *event)
@@ -646,12 +612,12 @@ void CollectionView::focusInEvent(QFocusEvent *event)
     ScrollView::focusInEvent(event);
     // Come by the keyboard, the list shows where it stands: on its selected
     // item, else on the first item in view.
-    if (m_highlighted || event->reason() == Qt::MouseFocusReason || !ListKeyboard::lastInputWasKeyboard())
+    if (m_selection.highlighted() || event->reason() == Qt::MouseFocusReason || !ListKeyboard::lastInputWasKeyboard())
         return;
     layoutIfNeeded();
     std::optional<IndexPath> start;
-    if (!m_selected.empty() && cellForItem(*m_selected.begin()))
-        start = *m_selected.begin();
+    if (!m_selection.selected().empty() && cellForItem(*m_selection.selected().begin()))
+        start = *m_selection.selected().begin();
     if (!start) {
         QList<IndexPath> visible = indexPathsForVisibleItems();
         if (visible.isEmpty())
@@ -659,7 +625,7 @@ void CollectionView::focusInEvent(QFocusEvent *event)
         std::sort(visible.begin(), visible.end());
         start = visible.first();
     }
-    setHighlightedItem(start);
+    m_selection.setHighlighted(start);
 }
 
 // Reloads and batch updates
@@ -670,9 +636,8 @@ void CollectionView::reloadData()
         m_visible, [](const IndexPath &) { return false; },
         [this](const IndexPath &ip, CollectionViewCell *cell) { endDisplaying(ip, cell); });
     endDisplayingAllSupplementary();
-    m_selected.clear();
+    m_selection.reset();
     m_prefetched.clear();
-    m_highlighted.reset();
     m_countsValid = false;
     m_layout->invalidateLayout();
     setNeedsLayout();
@@ -749,9 +714,8 @@ void CollectionView::applyBatch(Batch &batch, std::function<void(bool)> completi
     // Cells of items that went end their display; the others move along.
     const std::map<CollectionViewCell *, QRect> oldGeometry = moveVisibleCells(
         m_visible, batch, [this](const IndexPath &ip, CollectionViewCell *cell) { endDisplaying(ip, cell); });
-    m_selected = mapIndexPaths(m_selected, batch);
+    m_selection.reset(mapIndexPaths(m_selection.selected(), batch));
     m_prefetched = mapIndexPaths(m_prefetched, batch);
-    m_highlighted.reset();
     endDisplayingAllSupplementary();
 
     m_layout->invalidateLayout();
