@@ -501,6 +501,18 @@ void ImportViewController::keyboardWillHideForResizing()
     m_tableView->setScrollIndicatorInsets({});
 }
 
+bool ImportViewController::accessibilityPerformEscape()
+{
+    if (ViewController *top = presentedViewController())
+        return top->accessibilityPerformEscape();
+    if (m_currentTextField && m_currentTextField->hasFocus()) {
+        dismissKeyboard();
+        return true;
+    }
+    cancelButtonTapped();
+    return true;
+}
+
 void ImportViewController::dismissKeyboard()
 {
     if (m_currentTextField)

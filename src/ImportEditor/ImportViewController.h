@@ -82,6 +82,8 @@ public:
     void finishImport();
     void didChooseArtwork(const QImage &image);
     void dismissKeyboard();
+    // Escape first ends the typing in a field, then closes as Cancel does.
+    bool accessibilityPerformEscape() override;
     // Keeps the table clear of an on-screen keyboard (its end frame); an
     // empty frame gives nothing to make room for.
     void keyboardWillShowForResizing(const QRectF &keyboardFrame);

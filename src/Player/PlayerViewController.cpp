@@ -8,6 +8,8 @@
 #include "Platform/UI/Storyboard.h"
 #include "Player/VideoPlayerViewController.h"
 
+#include <QToolButton>
+
 namespace tarnik {
 
 PlayerViewController::PlayerViewController(QObject *parent)
@@ -64,6 +66,17 @@ VideoPlayerViewController *PlayerViewController::videoPlayerViewController()
         m_videoPlayerViewController = QPointer<VideoPlayerViewController>(made);
     }
     return *m_videoPlayerViewController;
+}
+
+bool PlayerViewController::accessibilityPerformEscape()
+{
+    if (ViewController *top = presentedViewController())
+        return top->accessibilityPerformEscape();
+    if (QToolButton *close = playerView()->closeButton(); close && close->isEnabled()) {
+        close->click();
+        return true;
+    }
+    return ViewController::accessibilityPerformEscape();
 }
 
 void PlayerViewController::playerViewShowVideoAt(const QUrl &)

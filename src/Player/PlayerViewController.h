@@ -34,6 +34,9 @@ public:
     void playerViewShowVideoAt(const QUrl &url) override;
     void playerViewDidChangePlayingStateOf(const QString &identifier, bool isPlaying) override;
 
+    // Escape closes the full player as its close button does.
+    bool accessibilityPerformEscape() override;
+
 protected:
     void loadView() override;
     void viewDidLoad() override;

@@ -37,13 +37,45 @@ protected:
     }
 };
 
+// A transport button drawn on the dark video screen: only its symbol, a soft
+// disc under the pointer or the press, and a ring while the keyboard's focus
+// is on it. The style's own tool-button panel is a light square, which on
+// this screen covers the symbol.
+class VideoControlButton : public QToolButton
+{
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QRectF disc = QRectF(rect()).adjusted(2, 2, -2, -2);
+        if (isDown() || underMouse()) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(255, 255, 255, isDown() ? 70 : 35));
+            p.drawEllipse(disc);
+        }
+        if (hasFocus()) {
+            p.setPen(QPen(QColor(255, 255, 255, 220), 2.0));
+            p.setBrush(Qt::NoBrush);
+            p.drawEllipse(disc.adjusted(1, 1, -1, -1));
+        }
+        const QSize size = iconSize();
+        const QRect target(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
+        icon().paint(&p, target, Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
+    }
+};
+
 QToolButton *makeButton(QWidget *parent, const QString &image, const QString &name)
 {
-    auto *button = new QToolButton(parent);
+    auto *button = new VideoControlButton(parent);
     button->setIcon(PlayerImages::icon(image));
     button->setIconSize(QSize(24, 24));
     button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    // Reachable with Tab; a click leaves the focus where it was.
+    button->setFocusPolicy(Qt::TabFocus);
     button->setAccessibleName(name);
     button->setToolTip(name);
     button->setCursor(Qt::PointingHandCursor);
@@ -220,6 +252,12 @@ void VideoPlayerViewController::close()
     if (QWidget *window = isViewLoaded() ? view()->window() : nullptr; window && window->isFullScreen())
         window->showNormal();
     dismiss(true);
+}
+
+bool VideoPlayerViewController::accessibilityPerformEscape()
+{
+    close();
+    return true;
 }
 
 void VideoPlayerViewController::viewWillAppear(bool animated)

@@ -46,6 +46,8 @@ public:
     void togglePlayback();
     void toggleFullScreen();
     void close();
+    // Escape leaves the video as its close button does.
+    bool accessibilityPerformEscape() override;
 
 protected:
     void loadView() override;

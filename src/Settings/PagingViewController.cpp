@@ -16,7 +16,9 @@
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <cmath>
@@ -218,6 +220,12 @@ void PagingViewController::loadView()
     m_pageControl = new PageControl(root);
     m_pageControl->setObjectName(QStringLiteral("pageControl"));
     m_pageControl->setNumberOfPages(kSlideCount);
+    // A dot chosen by the user pages the pager there.
+    connect(m_pageControl, &PageControl::valueChanged, this, [this] {
+        if (m_scrollView && m_scrollView->width() > 0)
+            m_scrollView->setContentOffset(
+                QPointF(double(m_pageControl->currentPage()) * m_scrollView->width(), 0.0), true);
+    });
     setView(root);
 }
 
@@ -396,6 +404,11 @@ void PagingViewController::scrollViewDidEndDecelerating(ScrollView *)
     m_pageControl->setCurrentPage(visiblePageIndex());
 }
 
+void PagingViewController::scrollViewDidEndScrollingAnimation(ScrollView *)
+{
+    m_pageControl->setCurrentPage(visiblePageIndex());
+}
+
 void PagingViewController::applyParallax(const Parallax &parallax)
 {
     const auto firstWithTag = [](const auto &list, int tag) -> QWidget * {
@@ -558,6 +571,8 @@ void PagingViewController::sendMail()
 PageControl::PageControl(QWidget *parent)
     : QWidget(parent)
 {
+    setFocusPolicy(Qt::TabFocus);
+    setCursor(Qt::PointingHandCursor);
     setAccessibleName(QStringLiteral("Page 1 of 0"));
 }
 
@@ -574,19 +589,95 @@ void PageControl::setCurrentPage(int page)
     update();
 }
 
+namespace {
+constexpr double kDot = 7.0;
+constexpr double kDotGap = 9.0;
+} // namespace
+
+double PageControl::dotsLeft() const
+{
+    const double total = m_pages * kDot + std::max(0, m_pages - 1) * kDotGap;
+    return (width() - total) / 2.0;
+}
+
+int PageControl::pageAt(double x) const
+{
+    if (m_pages <= 0)
+        return 0;
+    // Each dot owns the space up to halfway to its neighbours; beside the
+    // dots a click steps toward its side.
+    const double left = dotsLeft();
+    const double pitch = kDot + kDotGap;
+    const double right = left + m_pages * pitch - kDotGap;
+    if (x < left - kDotGap / 2.0)
+        return std::max(0, m_current - 1);
+    if (x > right + kDotGap / 2.0)
+        return std::min(m_pages - 1, m_current + 1);
+    return std::clamp(int(std::floor((x - left + kDotGap / 2.0) / pitch)), 0, m_pages - 1);
+}
+
+void PageControl::choose(int page)
+{
+    page = std::clamp(page, 0, std::max(0, m_pages - 1));
+    if (page == m_current)
+        return;
+    setCurrentPage(page);
+    Q_EMIT valueChanged();
+}
+
+void PageControl::mousePressEvent(QMouseEvent *event)
+{
+    event->setAccepted(event->button() == Qt::LeftButton);
+}
+
+void PageControl::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !rect().contains(event->position().toPoint())) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    choose(pageAt(event->position().x()));
+}
+
+void PageControl::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Left:
+        choose(m_current - 1);
+        break;
+    case Qt::Key_Right:
+        choose(m_current + 1);
+        break;
+    case Qt::Key_Home:
+        choose(0);
+        break;
+    case Qt::Key_End:
+        choose(m_pages - 1);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
 void PageControl::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const double dot = 7.0;
-    const double gap = 9.0;
-    const double total = m_pages * dot + std::max(0, m_pages - 1) * gap;
-    double x = (width() - total) / 2.0;
+    double x = dotsLeft();
     painter.setPen(Qt::NoPen);
     for (int page = 0; page < m_pages; ++page) {
         painter.setBrush(page == m_current ? QColor(Qt::white) : QColor(255, 255, 255, 90));
-        painter.drawEllipse(QRectF(x, (height() - dot) / 2.0, dot, dot));
-        x += dot + gap;
+        painter.drawEllipse(QRectF(x, (height() - kDot) / 2.0, kDot, kDot));
+        x += kDot + kDotGap;
+    }
+    if (hasFocus()) {
+        const double total = m_pages * kDot + std::max(0, m_pages - 1) * kDotGap;
+        painter.setPen(QPen(QColor(255, 255, 255, 200), 1.5));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(dotsLeft() - 8, (height() - kDot) / 2.0 - 6, total + 16, kDot + 12), 9, 9);
     }
 }
 

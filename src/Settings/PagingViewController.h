@@ -75,6 +75,8 @@ public:
 
     void scrollViewDidScroll(ScrollView *scrollView) override;
     void scrollViewDidEndDecelerating(ScrollView *scrollView) override;
+    // Paging by the page control, the wheel or the keys ends here.
+    void scrollViewDidEndScrollingAnimation(ScrollView *scrollView) override;
     bool shouldSelect(TabBarController *tabBarController, ViewController *viewController) override;
 
     void viewWillTransition(const QSizeF &size) override;
@@ -123,7 +125,10 @@ private:
 };
 
 // The dots under the guide's pager; the current one is filled. Tells
-// assistive technologies "Page n of m".
+// assistive technologies "Page n of m". A click on a dot chooses its page, a
+// click beside the dots the page before or after the current one, and with
+// the keyboard's focus the arrow keys step; each choice by the user sets the
+// current page and sends valueChanged(), as the platform's control does.
 class PageControl : public QWidget
 {
     Q_OBJECT
@@ -133,11 +138,24 @@ public:
     void setNumberOfPages(int pages);
     int currentPage() const { return m_current; }
     void setCurrentPage(int page);
+    // The page a click at this x chooses.
+    int pageAt(double x) const;
+
+Q_SIGNALS:
+    void valueChanged();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *) override { update(); }
+    void focusOutEvent(QFocusEvent *) override { update(); }
 
 private:
+    void choose(int page);
+    double dotsLeft() const;
+
     int m_pages = 0;
     int m_current = 0;
 };

@@ -626,8 +626,7 @@ void TrimmerViewController::controlButtonTapped(int tag)
     case previewTag:
         if (m_player && m_player->isPlaying()) {
             m_player->pause();
-            m_previewLabel->setText(_localizedString(QStringLiteral("play")));
-            m_previewButton->setIcon(icon(QStringLiteral("trimmerPlay")));
+            showPreviewPlaying(false);
         } else {
             startPreview();
         }
@@ -660,8 +659,16 @@ void TrimmerViewController::startPreview()
     if (shared.isPlaying())
         shared.pause();
     m_player->play();
-    m_previewLabel->setText(_localizedString(QStringLiteral("pause")));
-    m_previewButton->setIcon(icon(QStringLiteral("trimmerPause")));
+    showPreviewPlaying(true);
+}
+
+void TrimmerViewController::showPreviewPlaying(bool playing)
+{
+    // The caption, the symbol and what screen readers hear name the same action.
+    const QString action = _localizedString(playing ? QStringLiteral("pause") : QStringLiteral("play"));
+    m_previewLabel->setText(action);
+    m_previewButton->setIcon(icon(playing ? QStringLiteral("trimmerPause") : QStringLiteral("trimmerPlay")));
+    m_previewButton->setAccessibleName(action);
 }
 
 void TrimmerViewController::addPlaybackObserver()

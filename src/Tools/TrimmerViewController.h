@@ -116,6 +116,7 @@ public:
     void adjustLayout();
     void addPlaybackObserver();
     void removePlaybackObserver();
+    void showPreviewPlaying(bool playing);
     void startPreview();
     // The media time of a fraction of the duration at a timescale of 1,000,000.
     MediaTime timeOf(float fraction) const;

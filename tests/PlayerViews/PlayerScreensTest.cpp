@@ -7,6 +7,7 @@
 #include "Support/MediaFixtures.h"
 #include "Support/PlayerScreenSupport.h"
 
+#include <QApplication>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -77,6 +78,29 @@ TEST_F(PlayerScreensTest, TheVideoScreenTakesTheVideoOutputAndGivesItBack)
     EXPECT_FALSE(player.isPlaying());
     video->togglePlayback();
     EXPECT_TRUE(player.isPlaying());
+
+    // Under the pointer or holding the keyboard's focus, the pause button still
+    // shows its symbol on the dark bar: no light panel covers it.
+    QToolButton *pause = video->playbackButton();
+    const auto lightShare = [pause] {
+        const QImage image = pause->grab().toImage();
+        int light = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                light += c.alpha() > 128 && c.lightness() > 200;
+            }
+        }
+        return double(light) / double(image.width() * image.height());
+    };
+    const double plain = lightShare();
+    pause->setAttribute(Qt::WA_UnderMouse, true);
+    EXPECT_LT(lightShare(), plain + 0.1);
+    pause->setAttribute(Qt::WA_UnderMouse, false);
+    QApplication::setActiveWindow(pause->window());
+    pause->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(pause->hasFocus());
+    EXPECT_LT(lightShare(), plain + 0.25);
 
     video->closeButton()->click();
     wait(0.4);

@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
+#include <QWheelEvent>
 
 using namespace tarnik;
 using namespace tarnik::test;
@@ -131,6 +133,70 @@ TEST_F(GuideTest, LocksPortraitAndCrossFadesOnScroll)
     host->setSelectedIndex(0);
     settle();
     EXPECT_EQ(delegate.orientationLock, unsigned(AppDelegate::allOrientations));
+}
+
+TEST_F(GuideTest, PagesByClicksOnTheDotsTheWheelAndTheKeys)
+{
+    makeWindow(UserInterfaceIdiom::phone);
+    auto *host = new TabBarController;
+    auto *guide = new PagingViewController;
+    host->setViewControllers({ guide });
+    window->setRootViewController(host);
+    settle();
+    ScrollView *pager = guide->scrollView();
+    PageControl *dots = guide->pageControl();
+    const auto dot = [dots](int page) {
+        const double left = (dots->width() - (5 * 7.0 + 4 * 9.0)) / 2.0;
+        return QPoint(int(left + page * 16.0 + 3.5), dots->height() / 2);
+    };
+    const auto wheel = [pager](int notches) {
+        QWheelEvent event(QPointF(50, 50), pager->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120 * notches),
+            Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(pager, &event);
+    };
+    struct Step
+    {
+        const char *what;
+        std::function<void()> act;
+        int page;
+    };
+    const QList<Step> steps {
+        { "click the fourth dot", [&] { QTest::mouseClick(dots, Qt::LeftButton, {}, dot(3)); }, 3 },
+        { "click left of the dots", [&] { QTest::mouseClick(dots, Qt::LeftButton, {}, QPoint(4, dots->height() / 2)); },
+            2 },
+        { "click right of the dots", [&] { QTest::mouseClick(dots, Qt::LeftButton, {}, QPoint(dots->width() - 4, 5)); },
+            3 },
+        { "click the first dot", [&] { QTest::mouseClick(dots, Qt::LeftButton, {}, dot(0)); }, 0 },
+        { "wheel down a notch", [&] { wheel(1); }, 1 },
+        { "wheel down two notches",
+            [&] {
+                wheel(1);
+                wheel(1);
+            },
+            3 },
+        { "wheel up past the start",
+            [&] {
+                for (int i = 0; i < 6; ++i)
+                    wheel(-1);
+            },
+            0 },
+        { "Right", [&] { QTest::keyClick(pager, Qt::Key_Right); }, 1 },
+        { "Page Down", [&] { QTest::keyClick(pager, Qt::Key_PageDown); }, 2 },
+        { "End", [&] { QTest::keyClick(pager, Qt::Key_End); }, 4 },
+        { "Right at the end", [&] { QTest::keyClick(pager, Qt::Key_Right); }, 4 },
+        { "Left", [&] { QTest::keyClick(pager, Qt::Key_Left); }, 3 },
+        { "Home", [&] { QTest::keyClick(pager, Qt::Key_Home); }, 0 },
+        { "Right on the dots", [&] { QTest::keyClick(dots, Qt::Key_Right); }, 1 },
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        settle();
+        EXPECT_EQ(pager->contentOffset().x(), step.page * pager->width());
+        EXPECT_EQ(dots->currentPage(), step.page);
+        EXPECT_EQ(guide->visiblePageIndex(), step.page);
+    }
+    EXPECT_EQ(pager->focusPolicy(), Qt::StrongFocus);
 }
 
 } // namespace

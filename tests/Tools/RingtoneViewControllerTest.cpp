@@ -13,6 +13,7 @@
 #include "Tools/RingtoneCatalogueFile.h"
 #include "Tools/RingtoneCell.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -131,8 +132,15 @@ TEST_F(RingtoneListTest, ListsNamedEntriesAndRenamesInTheCatalogueFormatKeepingE
         ASSERT_TRUE(cell);
         EXPECT_EQ(cell->title()->text(), QStringLiteral("Beta"));
         EXPECT_EQ(cell->accessibleName(), QStringLiteral("Beta"));
+        // Each row is a list item to screen readers, named by the ringtone, and
+        // pressing it renames, as a tap does.
+        QAccessibleInterface *first
+            = QAccessible::queryAccessibleInterface(screen->tableView()->cellForRow(IndexPath(0, 0)));
+        ASSERT_TRUE(first && first->actionInterface());
+        EXPECT_EQ(first->role(), QAccessible::ListItem);
+        EXPECT_EQ(first->text(QAccessible::Name), QStringLiteral("Alpha"));
 
-        select(0);
+        first->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         settle();
         ASSERT_TRUE(alert());
         EXPECT_EQ(alert()->alertTitle(), QStringLiteral("Rename"));

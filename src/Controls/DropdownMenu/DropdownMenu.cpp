@@ -415,6 +415,12 @@ void DropdownMenu::performCompletion(std::shared_ptr<DropdownMenuItem> item)
     });
 }
 
+bool DropdownMenu::accessibilityPerformEscape()
+{
+    dismiss();
+    return true;
+}
+
 void DropdownMenu::dismiss()
 {
     if (navigationController())

@@ -79,6 +79,8 @@ public:
 
     // Closes the menu (animated) without a choice.
     void dismiss();
+    // Escape closes it the same way.
+    bool accessibilityPerformEscape() override;
 
     // The rows fly in; `completion` runs when the last row's animation has
     // ended, at once when there are no rows.

@@ -5,6 +5,7 @@
 #include "Platform/UI/TemplateImage.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -250,6 +251,58 @@ void AlertController::pressedOutside()
             return;
         }
     }
+}
+
+AlertControllerAction *AlertController::returnKeyAction() const
+{
+    if (m_preferred && m_actions.contains(m_preferred))
+        return m_preferred;
+    AlertControllerAction *only = nullptr;
+    AlertControllerAction *last = nullptr;
+    int choices = 0;
+    for (AlertControllerAction *action : m_actions) {
+        if (action->style() == AlertControllerAction::Style::cancel)
+            continue;
+        only = action;
+        last = action;
+        ++choices;
+    }
+    if (choices == 1)
+        return only;
+    // Text typed into an alert is sent by Return: to its last action, the
+    // one that takes the text (as "Change" after "Cancel").
+    return !textFields().isEmpty() ? last : nullptr;
+}
+
+AlertControllerAction *AlertController::escapeKeyAction() const
+{
+    for (AlertControllerAction *action : m_actions) {
+        if (action->style() == AlertControllerAction::Style::cancel)
+            return action;
+    }
+    return m_style == Style::alert && m_actions.size() == 1 ? m_actions.first() : nullptr;
+}
+
+bool AlertController::accessibilityPerformEscape()
+{
+    // An alert is answered, never just closed: without an action to take,
+    // Escape does nothing.
+    if (AlertControllerAction *action = escapeKeyAction())
+        tapAction(action);
+    return true;
+}
+
+bool AlertController::handleKeyPress(QKeyEvent *event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (AlertControllerAction *action = returnKeyAction())
+            tapAction(action);
+        return true;
+    }
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        return accessibilityPerformEscape();
+    return ViewController::handleKeyPress(event);
 }
 
 void AlertController::tapAction(AlertControllerAction *action)

@@ -50,6 +50,15 @@ public:
 
     bool popoverPresentationControllerShouldDismissPopover(PopoverPresentationController *) override;
 
+    // The keyboard: Return takes the preferred action, else the only action
+    // that is not a cancel, else in an alert with text fields the last one;
+    // Escape takes the cancel action, else an alert's only action. None when
+    // the key has nothing to take.
+    AlertControllerAction *returnKeyAction() const;
+    AlertControllerAction *escapeKeyAction() const;
+    bool accessibilityPerformEscape() override;
+    bool handleKeyPress(QKeyEvent *event) override;
+
 protected:
     void loadView() override;
     void viewDidAppear(bool animated) override;

@@ -1,9 +1,11 @@
 #include "Platform/UI/CollectionView.h"
 
 #include "Platform/UI/BatchUpdateAnimation.h"
+#include "Platform/UI/ListKeyboard.h"
 #include "Platform/UI/UpdateBatch.h"
 #include "Platform/UI/VisibleCells.h"
 
+#include <QKeyEvent>
 #include <algorithm>
 #include <utility>
 
@@ -28,6 +30,8 @@ CollectionView::CollectionView(QWidget *parent)
     , m_cellPool(this)
     , m_supplementaryPool(this)
 {
+    setFocusPolicy(Qt::StrongFocus);
+    ListKeyboard::followInput();
 }
 
 CollectionView::~CollectionView()
@@ -554,7 +558,74 @@ void CollectionView::contentTapped(const QPointF &point)
         return;
     const std::optional<IndexPath> ip = indexPathForItem(point);
     if (ip && *ip == *touched)
-        m_selection.tap(*ip, m_allowsMultipleSelection);
+        activateItem(*ip);
+}
+
+void CollectionView::activateItem(const IndexPath &indexPath)
+{
+    if (!allowsSelection || indexPath.section < 0 || indexPath.section >= numberOfSections() || indexPath.item < 0
+        || indexPath.item >= numberOfItems(indexPath.section))
+        return;
+    m_selection.tap(indexPath, m_allowsMultipleSelection);
+}
+
+// The keyboard
+
+void CollectionView::keyPressEvent(QKeyEvent *event)
+{
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plain && m_selection.highlighted()) {
+        event->accept();
+        activateItem(*m_selection.highlighted());
+        return;
+    }
+    std::vector<IndexPath> items;
+    QList<QRectF> frames;
+    std::optional<int> current;
+    for (int s = 0; s < numberOfSections(); ++s) {
+        for (int i = 0; i < numberOfItems(s); ++i) {
+            const IndexPath ip(i, s);
+            const std::optional<QRectF> frame = frameForItem(ip);
+            if (!frame)
+                continue;
+            if (m_selection.isHighlighted(ip))
+                current = int(items.size());
+            items.push_back(ip);
+            frames.append(*frame);
+        }
+    }
+    const std::optional<int> target = ListKeyboard::target(
+        event->key(), event->modifiers(), current, frames, height() - adjustedContentInset().vertical());
+    if (!target) {
+        ScrollView::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    const IndexPath ip = items.at(std::size_t(*target));
+    scrollRectToVisible(frames.at(*target), false);
+    layoutIfNeeded();
+    m_selection.setHighlighted(ip);
+}
+
+void CollectionView::focusInEvent(QFocusEvent *event)
+{
+    ScrollView::focusInEvent(event);
+    // Come by the keyboard, the list shows where it stands: on its selected
+    // item, else on the first item in view.
+    if (m_selection.highlighted() || event->reason() == Qt::MouseFocusReason || !ListKeyboard::lastInputWasKeyboard())
+        return;
+    layoutIfNeeded();
+    std::optional<IndexPath> start;
+    if (!m_selection.selected().empty() && cellForItem(*m_selection.selected().begin()))
+        start = *m_selection.selected().begin();
+    if (!start) {
+        QList<IndexPath> visible = indexPathsForVisibleItems();
+        if (visible.isEmpty())
+            return;
+        std::sort(visible.begin(), visible.end());
+        start = visible.first();
+    }
+    m_selection.setHighlighted(start);
 }
 
 // Reloads and batch updates

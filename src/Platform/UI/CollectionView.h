@@ -143,6 +143,9 @@ public:
     // clears the selection.
     void selectItem(const std::optional<IndexPath> &indexPath, bool animated, ScrollPosition position);
     void deselectItem(const IndexPath &indexPath, bool animated);
+    // As a tap on the item: selects it (or, choosing several, toggles it)
+    // through the delegate. Keyboards and screen readers open items this way.
+    void activateItem(const IndexPath &indexPath);
 
     // What the view holds: cell widgets made so far and alive (shown or
     // waiting in the pool), and the items currently offered for prefetching.
@@ -154,6 +157,10 @@ protected:
     void contentTouchDown(const QPointF &point) override;
     void contentTapped(const QPointF &point) override;
     void contentTouchCancelled() override;
+    // Arrows, Page Up / Page Down, Home and End move the highlighted item;
+    // Return opens it (see ListKeyboard).
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     struct Batch;

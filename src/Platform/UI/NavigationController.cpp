@@ -6,6 +6,7 @@
 #include "Platform/UI/Toolbar.h"
 #include "Platform/UI/View.h"
 
+#include <QKeyEvent>
 #include <QWidget>
 
 namespace tarnik {
@@ -159,6 +160,9 @@ void NavigationController::transition(
             return;
         if (animate)
             --self->m_transitions;
+        // The keyboard's focus follows the user into the screen that came.
+        const bool focusLeaves
+            = fromGuard && fromGuard != toGuard && fromGuard->isViewLoaded() && View::containsFocus(fromGuard->view());
         if (fromGuard && fromGuard != toGuard && fromGuard->isViewLoaded())
             View::removeFromSuperview(fromGuard->view());
         if (visible && fromGuard != toGuard) {
@@ -172,6 +176,8 @@ void NavigationController::transition(
                 vc->deleteLater();
         }
         self->layoutChildViews();
+        if (focusLeaves && toGuard)
+            View::focusFirstControl(toGuard->view());
     };
     if (!animate) {
         finish(true);
@@ -195,6 +201,19 @@ void NavigationController::transition(
             View::setFrame(fromView, forward ? content.translated(-w / 3, 0) : content.translated(w, 0));
         },
         finish);
+}
+
+bool NavigationController::handleKeyPress(QKeyEvent *event)
+{
+    // Back a level, as a desktop file manager goes: Backspace or Alt+Left.
+    const bool back = (event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier)
+        || (event->key() == Qt::Key_Left && event->modifiers() == Qt::AltModifier);
+    if (back && m_stack.size() > 1) {
+        if (m_transitions == 0)
+            popViewController(true);
+        return true;
+    }
+    return ViewController::handleKeyPress(event);
 }
 
 void NavigationController::pushViewController(ViewController *controller, bool animated)

@@ -43,6 +43,8 @@ public:
     bool isToolbarHidden() const { return m_toolbarHidden; }
     void setToolbarHidden(bool hidden, bool animated);
 
+    bool handleKeyPress(QKeyEvent *event) override;
+
 protected:
     void loadView() override;
     void viewDidLoad() override;

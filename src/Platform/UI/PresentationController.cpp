@@ -8,6 +8,7 @@
 #include "Platform/UI/View.h"
 #include "Platform/UI/Window.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -113,6 +114,7 @@ void PresentationController::present(bool animated, std::function<void()> comple
 {
     Window *window = m_presenting->window();
     m_completion = std::move(completion);
+    m_focusBefore = QApplication::focusWidget();
     m_presented->m_beingPresented = true;
     m_presented->loadViewIfNeeded();
     m_container = new PresentationContainer(window);
@@ -152,6 +154,8 @@ void PresentationController::dismiss(bool animated, std::function<void()> comple
     if (m_presented->m_presentation)
         m_presented->m_presentation->tearDown();
     m_completion = std::move(completion);
+    m_restoreFocus
+        = !QApplication::focusWidget() || (m_presented->isViewLoaded() && View::containsFocus(m_presented->view()));
     m_presented->m_beingDismissed = true;
     m_presented->beginAppearanceTransition(false, animated);
     if (coversPresenter())
@@ -225,6 +229,14 @@ void PresentationController::finishPresentation(bool didComplete)
         if (m_animator)
             m_animator->animationEnded(true);
         m_interactor.reset();
+        // The keyboard works on the screen on top: the focus moves into it
+        // unless the screen placed it there itself.
+        if (presented && presented->isViewLoaded()) {
+            QWidget *view = presented->view();
+            QWidget *focus = QApplication::focusWidget();
+            if (!focus || !(focus == view || view->isAncestorOf(focus)))
+                View::focusFirstControl(view);
+        }
         if (completion)
             completion();
         return;
@@ -277,6 +289,9 @@ void PresentationController::finishDismissal(bool didComplete)
         m_animator->animationEnded(true);
     PopoverPresentationController *popover = presented ? presented->popoverPresentationController() : nullptr;
     unlink();
+    // The focus goes back where it was before the screen came.
+    if (m_restoreFocus && m_focusBefore && m_focusBefore->isVisible())
+        m_focusBefore->setFocus(Qt::OtherFocusReason);
     if (popover && popover->delegate())
         popover->delegate()->popoverPresentationControllerDidDismissPopover(popover);
     if (completion)

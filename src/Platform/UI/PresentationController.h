@@ -73,6 +73,10 @@ private:
     QPointer<ViewController> m_presented;
     bool m_adopted;
     QPointer<PresentationContainer> m_container;
+    // Where the keyboard's focus was when the presentation began.
+    QPointer<QWidget> m_focusBefore;
+    // The focus was in the screen (or nowhere) when its dismissal began.
+    bool m_restoreFocus = false;
     std::shared_ptr<TransitionContext> m_context;
     std::shared_ptr<ViewControllerAnimatedTransitioning> m_animator;
     std::shared_ptr<ViewControllerInteractiveTransitioning> m_interactor;

@@ -3,6 +3,7 @@
 #include "Platform/UI/GestureRecognizer.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QNativeGestureEvent>
 #include <QPainter>
@@ -715,6 +716,65 @@ void ScrollView::stopMotion()
 
 // Wheel and zoom
 
+void ScrollView::setPagingEnabled(bool enabled)
+{
+    m_pagingEnabled = enabled;
+    if (enabled && focusPolicy() == Qt::NoFocus)
+        setFocusPolicy(Qt::StrongFocus);
+}
+
+void ScrollView::scrollByPages(int pages)
+{
+    const bool horizontal = canScrollHorizontally() || !canScrollVertically();
+    const double page = horizontal ? width() : height();
+    if (page <= 0 || pages == 0)
+        return;
+    // Steps made while a page still slides in count from where it is going.
+    const QPointF from = m_motion && !m_motionIsGlide ? m_motion->to : m_offset;
+    const double along = horizontal ? from.x() : from.y();
+    const double target = (std::round(along / page) + pages) * page;
+    QPointF offset = from;
+    if (horizontal)
+        offset.setX(target);
+    else
+        offset.setY(target);
+    offset = clampOffset(offset);
+    if (offset != m_offset || m_motionId)
+        setContentOffset(offset, true);
+}
+
+void ScrollView::keyPressEvent(QKeyEvent *event)
+{
+    if (!m_pagingEnabled || !m_scrollEnabled) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const int pages = int(std::ceil(
+        std::max(m_contentSize.width() / std::max(1, width()), m_contentSize.height() / std::max(1, height()))));
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_PageUp:
+        scrollByPages(-1);
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+    case Qt::Key_PageDown:
+        scrollByPages(1);
+        break;
+    case Qt::Key_Home:
+        scrollByPages(-pages);
+        break;
+    case Qt::Key_End:
+        scrollByPages(pages);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
 void ScrollView::wheelEvent(QWheelEvent *event)
 {
     if ((event->modifiers() & Qt::ControlModifier) && zoomingView()) {
@@ -736,6 +796,22 @@ void ScrollView::wheelEvent(QWheelEvent *event)
         return;
     }
     event->accept();
+    if (m_pagingEnabled) {
+        // A pager turns a page per notch, whichever way the wheel turns.
+        const QPoint angle = event->angleDelta();
+        const bool horizontal = canScrollHorizontally();
+        const int amount
+            = horizontal ? (angle.x() != 0 ? angle.x() : angle.y()) : (angle.y() != 0 ? angle.y() : angle.x());
+        if ((amount > 0) != (m_wheelPageDelta > 0))
+            m_wheelPageDelta = 0;
+        m_wheelPageDelta += amount;
+        if (std::abs(m_wheelPageDelta) >= 120) {
+            const int pages = m_wheelPageDelta > 0 ? -1 : 1;
+            m_wheelPageDelta = 0;
+            scrollByPages(pages);
+        }
+        return;
+    }
     QPointF delta = event->pixelDelta();
     if (delta.isNull())
         delta = QPointF(event->angleDelta()) / 120.0 * 3.0 * 20.0; // three 20-point lines a notch

@@ -119,7 +119,12 @@ public:
     bool isScrollEnabled() const { return m_scrollEnabled; }
     void setScrollEnabled(bool enabled);
     bool isPagingEnabled() const { return m_pagingEnabled; }
-    void setPagingEnabled(bool enabled) { m_pagingEnabled = enabled; }
+    // A paging view also pages by the wheel (a notch a page, along the axis
+    // it scrolls) and, holding the focus, by the arrow keys, Page Up / Page
+    // Down, Home and End; it takes the focus when clicked.
+    void setPagingEnabled(bool enabled);
+    // Moves a paging view by whole pages, animated, within its content.
+    void scrollByPages(int pages);
 
     // The finger is down on the content.
     bool isTracking() const { return m_tracking; }
@@ -184,6 +189,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
@@ -226,6 +232,7 @@ private:
     EdgeInsets m_indicatorInsets;
     bool m_scrollEnabled = true;
     bool m_pagingEnabled = false;
+    int m_wheelPageDelta = 0;
     bool m_tracking = false;
     bool m_dragging = false;
     bool m_decelerating = false;

@@ -1,11 +1,13 @@
 #include "Platform/UI/TableView.h"
 
 #include "Platform/UI/BatchUpdateAnimation.h"
+#include "Platform/UI/ListKeyboard.h"
 #include "Platform/UI/UpdateBatch.h"
 #include "Platform/UI/VisibleCells.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <algorithm>
@@ -30,6 +32,8 @@ TableView::TableView(Style style, QWidget *parent)
     QPalette p = palette();
     p.setColor(QPalette::Window, style == Style::grouped ? QColor(0xef, 0xef, 0xf4) : QColor(Qt::white));
     setPalette(p);
+    setFocusPolicy(Qt::StrongFocus);
+    ListKeyboard::followInput();
 }
 
 TableView::~TableView()
@@ -630,8 +634,69 @@ void TableView::contentTapped(const QPointF &point)
         showActions(*ip, true);
         return;
     }
-    if (selectionAllowed() && touched && *touched == *ip)
-        m_selection.tap(*ip, multipleSelection());
+    if (touched && *touched == *ip)
+        activateRow(*ip);
+}
+
+void TableView::activateRow(const IndexPath &indexPath)
+{
+    if (!selectionAllowed() || indexPath.section < 0 || indexPath.section >= numberOfSections() || indexPath.row() < 0
+        || indexPath.row() >= numberOfRows(indexPath.section))
+        return;
+    m_selection.tap(indexPath, multipleSelection());
+}
+
+// The keyboard
+
+void TableView::keyPressEvent(QKeyEvent *event)
+{
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plain && m_selection.highlighted()) {
+        event->accept();
+        activateRow(*m_selection.highlighted());
+        return;
+    }
+    std::vector<IndexPath> rows;
+    QList<QRectF> frames;
+    std::optional<int> current;
+    for (int s = 0; s < numberOfSections(); ++s) {
+        for (int r = 0; r < numberOfRows(s); ++r) {
+            const IndexPath ip(r, s);
+            if (m_selection.isHighlighted(ip))
+                current = int(rows.size());
+            rows.push_back(ip);
+            frames.append(rectForRow(ip));
+        }
+    }
+    const std::optional<int> target = ListKeyboard::target(
+        event->key(), event->modifiers(), current, frames, height() - adjustedContentInset().vertical());
+    if (!target) {
+        ScrollView::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    const IndexPath ip = rows.at(std::size_t(*target));
+    scrollRectToVisible(rectForRow(ip), false);
+    layoutIfNeeded();
+    m_selection.setHighlighted(ip);
+}
+
+void TableView::focusInEvent(QFocusEvent *event)
+{
+    ScrollView::focusInEvent(event);
+    // Come by the keyboard, the list shows where it stands: on its selected
+    // row, else on the first row in view.
+    if (m_selection.highlighted() || event->reason() == Qt::MouseFocusReason || !ListKeyboard::lastInputWasKeyboard())
+        return;
+    layoutIfNeeded();
+    std::optional<IndexPath> start = indexPathForSelectedRow();
+    if (!start || !cellForRow(*start)) {
+        const QList<IndexPath> visible = indexPathsForVisibleRows();
+        if (visible.isEmpty())
+            return;
+        start = visible.first();
+    }
+    m_selection.setHighlighted(start);
 }
 
 // Editing and swiping
@@ -692,8 +757,8 @@ void TableView::showActions(const IndexPath &indexPath, bool animated)
         for (const TableViewRowAction &action : actions) {
             auto *button = new QPushButton(action.title, container);
             const int w = std::max(74, QFontMetrics(button->font()).horizontalAdvance(action.title) + 30);
-            button->setFixedWidth(w);
-            button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+            button->setMinimumWidth(w);
+            button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
             button->setFlat(true);
             button->setAutoFillBackground(true);
             QPalette p = button->palette();
@@ -715,12 +780,12 @@ void TableView::showActions(const IndexPath &indexPath, bool animated)
         }
         m_actionsView = container;
         m_actionsWidth = total;
+        container->setProperty("actionsWidth", total);
     }
     m_actionsRow = indexPath;
     placeActions();
     m_actionsView->show();
     if (TableViewCell *cell = cellForRow(indexPath)) {
-        m_actionsView->stackUnder(cell);
         if (animated)
             animateSwipe(cell, -m_actionsWidth);
     }
@@ -741,7 +806,13 @@ void TableView::hideActions(bool animated)
             view->deleteLater();
     };
     if (cell && animated) {
-        animateSwipe(cell, 0.0, dispose);
+        // The buttons leave with the row's edge as it slides back.
+        QPointer<TableView> guard(this);
+        QPointer<TableViewCell> cellGuard(cell);
+        animateSwipe(cell, 0.0, dispose, [guard, view, cellGuard, row] {
+            if (guard && view && cellGuard)
+                guard->placeActionsView(view, row, cellGuard);
+        });
     } else {
         if (cell)
             cell->setSwipeOffset(0.0);
@@ -751,13 +822,19 @@ void TableView::hideActions(bool animated)
     }
 }
 
-void TableView::animateSwipe(TableViewCell *cell, double to, std::function<void()> done)
+void TableView::animateSwipe(TableViewCell *cell, double to, std::function<void()> done, std::function<void()> step)
 {
     QPointer<TableViewCell> guard(cell);
+    QPointer<TableView> table(this);
     const double from = cell->swipeOffset();
-    auto anim = std::make_shared<BasicAnimation>([guard, from, to](double p) {
-        if (guard)
-            guard->setSwipeOffset(from + (to - from) * p);
+    auto anim = std::make_shared<BasicAnimation>([guard, table, from, to, step](double p) {
+        if (!guard)
+            return;
+        guard->setSwipeOffset(from + (to - from) * p);
+        if (step)
+            step();
+        else if (table)
+            table->placeActions();
     });
     anim->duration = kSwipeDuration;
     anim->timing = TimingFunction::easeOut();
@@ -771,10 +848,20 @@ void TableView::placeActions()
 {
     if (!m_actionsView || !m_actionsRow)
         return;
-    const QRectF row = rectForRow(*m_actionsRow);
-    setContentFrame(m_actionsView, QRectF(width() - m_actionsWidth, row.top(), m_actionsWidth, row.height()));
-    if (TableViewCell *cell = cellForRow(*m_actionsRow))
-        m_actionsView->stackUnder(cell);
+    placeActionsView(m_actionsView, *m_actionsRow, cellForRow(*m_actionsRow));
+}
+
+void TableView::placeActionsView(QWidget *view, const IndexPath &indexPath, const TableViewCell *cell)
+{
+    // The row keeps its full width and its opaque background while only its
+    // content slides, so the buttons cannot wait underneath it: they sit
+    // above the row, in the room its sliding edge uncovers, and follow that
+    // edge. A row pulled further than the buttons are wide stretches them.
+    const QRectF row = rectForRow(indexPath);
+    const double natural = view->property("actionsWidth").toDouble();
+    const double shown = cell ? std::max(0.0, -cell->swipeOffset()) : natural;
+    setContentFrame(view, QRectF(row.right() - shown, row.top(), std::max(shown, natural), row.height()));
+    view->raise();
 }
 
 void TableView::mousePressEvent(QMouseEvent *event)
@@ -796,6 +883,7 @@ void TableView::mouseMoveEvent(QMouseEvent *event)
         if (TableViewCell *cell = cellForRow(*m_actionsRow)) {
             const double dx = event->position().x() - m_pressPosition.x();
             cell->setSwipeOffset(std::clamp(m_swipeStart + dx, -m_actionsWidth * 1.5, 0.0));
+            placeActions();
         }
         return;
     }
@@ -818,6 +906,7 @@ void TableView::mouseMoveEvent(QMouseEvent *event)
                 m_swipeStart = open ? -m_actionsWidth : 0.0;
                 if (cell)
                     cell->setSwipeOffset(std::clamp(m_swipeStart + d.x(), -m_actionsWidth * 1.5, 0.0));
+                placeActions();
                 event->accept();
                 return;
             }

@@ -147,6 +147,10 @@ public:
     void selectRow(const std::optional<IndexPath> &indexPath, bool animated, ScrollPosition position);
     void deselectRow(const IndexPath &indexPath, bool animated);
 
+    // As a tap on the row: selects it (or, choosing several, toggles it)
+    // through the delegate. Keyboards and screen readers open rows this way.
+    void activateRow(const IndexPath &indexPath);
+
     bool isEditing() const { return m_editing; }
     void setEditing(bool editing, bool animated = false);
 
@@ -166,6 +170,10 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    // Arrows, Page Up / Page Down, Home and End move the highlighted row;
+    // Return opens it (see ListKeyboard).
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     struct SectionGeometry
@@ -206,8 +214,10 @@ private:
     void applyBatch(UpdateBatch &batch, std::function<void(bool)> completion);
     QList<TableViewRowAction> actionsFor(const IndexPath &indexPath);
     void showActions(const IndexPath &indexPath, bool animated);
-    void animateSwipe(TableViewCell *cell, double to, std::function<void()> done = {});
+    // `step` runs after each frame (placing the buttons by default).
+    void animateSwipe(TableViewCell *cell, double to, std::function<void()> done = {}, std::function<void()> step = {});
     void placeActions();
+    void placeActionsView(QWidget *view, const IndexPath &indexPath, const TableViewCell *cell);
 
     Style m_style;
     TableViewDataSource *m_dataSource = nullptr;

@@ -1,12 +1,74 @@
 #include "Platform/UI/TableViewCell.h"
 
+#include "Platform/UI/TableView.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QPainterPath>
 #include <functional>
+#include <mutex>
 
 namespace tarnik {
 
 namespace {
+
+TableView *tableOf(const QWidget *cell)
+{
+    for (QWidget *w = cell->parentWidget(); w; w = w->parentWidget()) {
+        if (auto *table = qobject_cast<TableView *>(w))
+            return table;
+    }
+    return nullptr;
+}
+
+// A row reads as a list item named by its accessible name or its text, and
+// pressing it does what a tap does. Its own controls stay its children.
+class TableViewCellAccessible : public QAccessibleWidget
+{
+public:
+    explicit TableViewCellAccessible(TableViewCell *cell)
+        : QAccessibleWidget(cell, QAccessible::ListItem)
+    {
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        auto *cell = static_cast<TableViewCell *>(widget());
+        if (t == QAccessible::Name) {
+            if (!cell->accessibleName().isEmpty())
+                return cell->accessibleName();
+            if (cell->textLabel() && !cell->textLabel()->text().isEmpty())
+                return cell->textLabel()->text();
+        }
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        auto *cell = static_cast<TableViewCell *>(widget());
+        s.selectable = true;
+        s.selected = cell->isSelected();
+        return s;
+    }
+    QStringList actionNames() const override { return { pressAction() }; }
+    void doAction(const QString &name) override
+    {
+        if (name != pressAction())
+            return;
+        auto *cell = static_cast<TableViewCell *>(widget());
+        if (TableView *table = tableOf(cell)) {
+            if (const std::optional<IndexPath> path = table->indexPathForCell(cell))
+                table->activateRow(*path);
+        }
+    }
+};
+
+QAccessibleInterface *tableCellAccessibleFactory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("tarnik::TableViewCell") && object && object->isWidgetType())
+        return new TableViewCellAccessible(static_cast<TableViewCell *>(object));
+    return nullptr;
+}
 
 // A see-through layer that paints with a function of its owner's and lets every click through.
 class PaintedLayer : public QWidget
@@ -39,6 +101,8 @@ TableViewCell::TableViewCell(CellStyle style, const QString &reuseIdentifier, QW
     , m_style(style)
     , m_contentView(new QWidget(this))
 {
+    static std::once_flag installed;
+    std::call_once(installed, [] { QAccessible::installFactory(&tableCellAccessibleFactory); });
     m_contentView->setObjectName(QStringLiteral("contentView"));
     m_textLabel = new QLabel(m_contentView);
     if (style != CellStyle::default_) {

@@ -2,6 +2,7 @@
 
 #include "Platform/UI/AnimationDriver.h"
 
+#include <QApplication>
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QPointer>
@@ -314,6 +315,27 @@ void removeFromSuperview(QWidget *view)
         return;
     view->hide();
     view->setParent(nullptr);
+}
+
+void focusFirstControl(QWidget *view)
+{
+    if (!view)
+        return;
+    for (QWidget *w = view->nextInFocusChain(); w && w != view; w = w->nextInFocusChain()) {
+        if (!view->isAncestorOf(w))
+            continue;
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(view)) {
+            w->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    view->setFocus(Qt::OtherFocusReason);
+}
+
+bool containsFocus(const QWidget *view)
+{
+    QWidget *focus = QApplication::focusWidget();
+    return view && focus && (focus == view || view->isAncestorOf(focus));
 }
 
 } // namespace tarnik::View

@@ -50,6 +50,12 @@ void stopWiggling(QWidget *view);
 void mask(QWidget *view, const QRectF &rect, bool invert);
 void mask(QWidget *view, const QPainterPath &path, bool invert);
 
+// Gives the keyboard's focus to the first control inside the view that Tab
+// would reach (a list, a button), or to the view itself when it has none.
+void focusFirstControl(QWidget *view);
+// The focus is on the view or inside it.
+bool containsFocus(const QWidget *view);
+
 } // namespace View
 
 } // namespace tarnik

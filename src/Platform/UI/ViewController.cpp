@@ -12,6 +12,7 @@
 #include "Platform/UI/Window.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QWidget>
 #include <algorithm>
 
@@ -81,7 +82,33 @@ bool ViewController::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_view && event->type() == QEvent::Resize)
         runLayout();
+    if (watched == m_view && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (handleKeyPress(key)) {
+            key->accept();
+            return true;
+        }
+    }
     return QObject::eventFilter(watched, event);
+}
+
+bool ViewController::accessibilityPerformEscape()
+{
+    for (ViewController *child : visibleChildren()) {
+        if (child && child->accessibilityPerformEscape())
+            return true;
+    }
+    if (presentingViewController()) {
+        if (!m_beingDismissed)
+            dismiss(true);
+        return true;
+    }
+    return false;
+}
+
+bool ViewController::handleKeyPress(QKeyEvent *)
+{
+    return false;
 }
 
 void ViewController::runLayout()

@@ -12,6 +12,8 @@
 #include <functional>
 #include <memory>
 
+class QKeyEvent;
+
 namespace tarnik {
 
 class BarButtonItem;
@@ -112,6 +114,15 @@ public:
     // Called by the window when the screen size changes; forwards to children
     // and presented screens. Overrides call the base.
     virtual void viewWillTransition(const QSizeF &size);
+
+    // The escape gesture (Escape on a desktop) for the screen on top: the
+    // visible children answer first; a presented screen is dismissed. True
+    // when it was handled. Screens that close in their own way override it.
+    virtual bool accessibilityPerformEscape();
+    // A key press that reached this screen's view unhandled (from the focused
+    // widget inside it, or from the window for the screen on top). True when
+    // the screen used it. Overrides call the base for keys they do not use.
+    virtual bool handleKeyPress(QKeyEvent *event);
 
 protected:
     virtual void loadView();

@@ -5,6 +5,8 @@
 #include "Platform/UI/View.h"
 #include "Platform/UI/ViewController.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QResizeEvent>
 
 namespace tarnik {
@@ -79,6 +81,38 @@ void Window::registerPresentation(PresentationController *presentation)
 void Window::unregisterPresentation(PresentationController *presentation)
 {
     m_presentations.removeAll(presentation);
+}
+
+ViewController *Window::topViewController() const
+{
+    for (auto it = m_presentations.crbegin(); it != m_presentations.crend(); ++it) {
+        if (*it && (*it)->presented() && !(*it)->presented()->isBeingDismissed())
+            return (*it)->presented();
+    }
+    return m_root;
+}
+
+void Window::keyPressEvent(QKeyEvent *event)
+{
+    ViewController *top = topViewController();
+    if (!top) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // The screen on top hears keys that did not pass through its view (the
+    // focus was elsewhere, or nowhere).
+    QWidget *focus = QApplication::focusWidget();
+    const bool passedTop = focus && top->isViewLoaded() && (focus == top->view() || top->view()->isAncestorOf(focus));
+    if (!passedTop && top->handleKeyPress(event)) {
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && top != m_root) {
+        top->accessibilityPerformEscape();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void Window::resizeEvent(QResizeEvent *event)

@@ -30,6 +30,8 @@ public:
 
     void registerPresentation(PresentationController *presentation);
     void unregisterPresentation(PresentationController *presentation);
+    // The screen presented last and still on screen; the root when none is.
+    ViewController *topViewController() const;
 
 Q_SIGNALS:
     void sizeChanged(QSize size);
@@ -38,6 +40,9 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    // Keys nothing inside used: the screen on top may take them, and Escape
+    // closes it (the desktop's escape gesture).
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QPointer<ViewController> m_root;

@@ -1,0 +1,142 @@
+#include "Platform/UI/ListKeyboard.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <cmath>
+#include <mutex>
+
+namespace tarnik::ListKeyboard {
+
+namespace {
+
+bool sameRow(const QRectF &a, const QRectF &b)
+{
+    return std::abs(a.top() - b.top()) < 0.5;
+}
+
+// Of the items in the row of `row`, the one whose centre is nearest to x.
+int nearestInRow(const QList<QRectF> &frames, int row, double x)
+{
+    int best = row;
+    for (int i = 0; i < frames.size(); ++i) {
+        if (sameRow(frames.at(i), frames.at(row))
+            && std::abs(frames.at(i).center().x() - x) < std::abs(frames.at(best).center().x() - x))
+            best = i;
+    }
+    return best;
+}
+
+class InputFollower : public QObject
+{
+public:
+    bool keyboard = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            keyboard = true;
+            break;
+        case QEvent::MouseButtonPress:
+        case QEvent::TouchBegin:
+            keyboard = false;
+            break;
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+InputFollower *follower = nullptr;
+
+} // namespace
+
+std::optional<int> target(
+    int key, Qt::KeyboardModifiers modifiers, std::optional<int> current, const QList<QRectF> &frames, double page)
+{
+    if ((modifiers & ~Qt::KeypadModifier) != Qt::NoModifier || frames.isEmpty())
+        return std::nullopt;
+    const int last = int(frames.size()) - 1;
+    switch (key) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+        break;
+    case Qt::Key_End:
+        return last;
+    default:
+        return std::nullopt;
+    }
+    if (!current || *current < 0 || *current > last)
+        return 0;
+    const int cur = *current;
+    const QRectF here = frames.at(cur);
+    switch (key) {
+    case Qt::Key_Home:
+        return 0;
+    case Qt::Key_Left:
+        if (cur > 0 && sameRow(frames.at(cur - 1), here))
+            return cur - 1;
+        return std::nullopt;
+    case Qt::Key_Right:
+        if (cur < last && sameRow(frames.at(cur + 1), here))
+            return cur + 1;
+        return std::nullopt;
+    case Qt::Key_Down:
+        for (int i = cur + 1; i <= last; ++i) {
+            if (!sameRow(frames.at(i), here))
+                return nearestInRow(frames, i, here.center().x());
+        }
+        return cur;
+    case Qt::Key_Up:
+        for (int i = cur - 1; i >= 0; --i) {
+            if (!sameRow(frames.at(i), here))
+                return nearestInRow(frames, i, here.center().x());
+        }
+        return cur;
+    case Qt::Key_PageDown: {
+        // The lowest row that starts within a page below this one.
+        int row = cur;
+        for (int i = cur + 1; i <= last; ++i) {
+            if (frames.at(i).top() <= here.top() + page + 0.5)
+                row = i;
+        }
+        return nearestInRow(frames, row, here.center().x());
+    }
+    case Qt::Key_PageUp: {
+        int row = cur;
+        for (int i = cur - 1; i >= 0; --i) {
+            if (frames.at(i).top() >= here.top() - page - 0.5)
+                row = i;
+        }
+        return nearestInRow(frames, row, here.center().x());
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+bool lastInputWasKeyboard()
+{
+    return follower && follower->keyboard;
+}
+
+void followInput()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (!QCoreApplication::instance())
+            return;
+        follower = new InputFollower;
+        follower->setParent(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(follower);
+    });
+}
+
+} // namespace tarnik::ListKeyboard
