@@ -21,9 +21,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtConcurrent>
 #include <atomic>
 #include <csignal>
+#include <future>
 #include <gtest/gtest.h>
 
 namespace tarnik {
@@ -58,7 +58,8 @@ public:
                        .arg(folder.filePath(QStringLiteral("bus")), services())
                        .toUtf8());
         file.close();
-        qputenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + folder.filePath(QStringLiteral("bus"))).toUtf8());
+        const QString address = QStringLiteral("unix:path=") + folder.filePath(QStringLiteral("bus"));
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
         daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         daemon.start(QStringLiteral("dbus-daemon"),
             { QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"), QStringLiteral("--print-address=1") });
@@ -82,7 +83,9 @@ public:
         QFile file(services() + QStringLiteral("/com.quilmera.saltrig.center.service"));
         if (!file.open(QIODevice::WriteOnly))
             return false;
-        file.write(("[D-BUS Service]\nName=com.quilmera.saltrig.center\nExec=" + program + "\n").toUtf8());
+        const QString text = QStringLiteral("[D-BUS Service]\nName=com.quilmera.saltrig.center\nExec=") + program
+            + QLatin1Char('\n');
+        file.write(text.toUtf8());
         file.close();
         const QDBusMessage reply = QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
             QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
@@ -157,7 +160,7 @@ protected:
     // The companion's device identifier, asked off the GUI thread as the app asks it.
     static std::optional<QString> askCompanion()
     {
-        return QtConcurrent::run([] { return SaltrigUtils::deviceIdentifier(); }).result();
+        return std::async(std::launch::async, [] { return SaltrigUtils::deviceIdentifier(); }).get();
     }
 
     std::shared_ptr<testing::FakeAlertPresenter> alerts = std::make_shared<testing::FakeAlertPresenter>();

@@ -11,6 +11,7 @@
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/Switch.h"
 #include "Settings/GuideViewController.h"
+#include "Settings/PagingViewController.h"
 #include "Settings/PreferenceButtonCell.h"
 #include "Settings/PreferenceSwitchCell.h"
 #include "Settings/SettingsFakes.h"
@@ -19,6 +20,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMap>
+#include <QPushButton>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -374,6 +377,61 @@ TEST_F(SettingsTest, InfoSheetOffersTheGuideAndInstructionsPageCloses)
     guide->close();
     settle();
     EXPECT_EQ(screen->presentedViewController(), nullptr);
+}
+
+TEST_F(SettingsTest, ButtonsWithoutAnAddressAreDisabled)
+{
+    show();
+    const struct
+    {
+        const char *tutorial;
+        const char *webpage;
+        bool tutorialEnabled;
+        bool webpageEnabled;
+    } rows[] = {
+        { nullptr, nullptr, false, false },
+        { "", "", false, false },
+        { "file:///etc/hostname", "javascript:alert(1)", false, false },
+        { "https://example.org/tutorial", "http://example.org", true, true },
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.tutorial ? row.tutorial : "unset");
+        for (const auto &[name, value] : { std::pair { "TARNIK_TUTORIAL_URL", row.tutorial },
+                 std::pair { "TARNIK_WEBPAGE_URL", row.webpage } }) {
+            if (value)
+                qputenv(name, value);
+            else
+                qunsetenv(name);
+        }
+        // The settings' info sheet.
+        screen->infoButtonTapped(screen->navigationItem()->rightBarButtonItem());
+        settle();
+        AlertController *sheet = alert(screen);
+        ASSERT_TRUE(sheet);
+        EXPECT_EQ(sheet->actions().first()->title(), QStringLiteral("Video Tutorial"));
+        EXPECT_EQ(sheet->actions().first()->isEnabled(), row.tutorialEnabled);
+        EXPECT_TRUE(sheet->actions().at(1)->isEnabled()) << "the instructions need no address";
+        sheet->dismiss(false);
+        settle();
+
+        // The instructions page.
+        GuideViewController instructions;
+        instructions.loadViewIfNeeded();
+        EXPECT_EQ(instructions.videoButton()->isEnabled(), row.tutorialEnabled);
+
+        // The guide's slides.
+        PagingViewController guide;
+        guide.loadViewIfNeeded();
+        QMap<QString, QList<bool>> enabled;
+        for (QPushButton *button : guide.view()->findChildren<QPushButton *>())
+            enabled[button->text()].append(button->isEnabled());
+        EXPECT_EQ(enabled.value(QStringLiteral("Video Tutorial")), QList<bool>({ row.tutorialEnabled, row.tutorialEnabled }));
+        EXPECT_EQ(enabled.value(QStringLiteral("Website")), QList<bool> { row.webpageEnabled });
+        EXPECT_EQ(enabled.value(QStringLiteral("How To Guide")), QList<bool>({ true, true }));
+        EXPECT_EQ(enabled.value(QStringLiteral("Contact Developer")), QList<bool> { true });
+    }
+    qunsetenv("TARNIK_TUTORIAL_URL");
+    qunsetenv("TARNIK_WEBPAGE_URL");
 }
 
 } // namespace
