@@ -27,6 +27,8 @@ PlayerViewTransitioningInteractor::PlayerViewTransitioningInteractor(
     if (target) {
         m_pan = new PanDirectionGestureRecognizer(
             PanDirection::vertical, [this](GestureRecognizer *g) { handlePanGesture(g); });
+        // The full player's picture takes its own taps and swipes; a drag down over it still closes.
+        m_pan->setIncludesSubviews(type == AnimatedTransitioningType::dismissal);
         m_pan->attach(target);
     }
 }

@@ -2,7 +2,10 @@
 #include "Platform/UI/GestureRecognizer.h"
 #include "Support/UiTestSupport.h"
 
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QTest>
+#include <QWindow>
 #include <QWidget>
 
 using namespace tarnik;
@@ -132,4 +135,92 @@ TEST_F(GestureTest, SwipesAndLongPresses)
     press->feed(Phase::moved, { 3, 0 });
     press->feed(Phase::ended, { 3, 0 });
     EXPECT_EQ(presses, (QList<State> { State::began, State::changed, State::ended }));
+}
+
+// Real presses, moves and releases go through the window, as the display server delivers them.
+class WindowGestureTest : public GestureTest
+{
+protected:
+    void SetUp() override
+    {
+        GestureTest::SetUp();
+        top.resize(300, 400);
+        view.setParent(&top);
+        view.setGeometry(0, 200, 300, 200);
+        top.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&top));
+    }
+    void TearDown() override
+    {
+        view.setParent(nullptr);
+        GestureTest::TearDown();
+    }
+    QWindow *window() { return top.windowHandle(); }
+    QWidget top;
+};
+
+TEST_F(WindowGestureTest, ATouchStaysWithItsRecogniserWhenTheViewHidesOrIsCoveredUnderTheFinger)
+{
+    // A presentation that starts when the pan begins hides the view and covers the window; the
+    // rest of the drag must still reach the pan, or its transition is left half-driven.
+    QList<State> states;
+    auto *pan = make<PanGestureRecognizer>(&states);
+    QWidget *cover = nullptr;
+    pan->addTarget([&](GestureRecognizer *r) {
+        if (r->state() != State::began)
+            return;
+        view.hide();
+        cover = new QWidget(&top);
+        cover->setGeometry(top.rect());
+        cover->show();
+    });
+    QTest::mousePress(window(), Qt::LeftButton, {}, QPoint(100, 300));
+    QTest::mouseMove(window(), QPoint(100, 280));
+    QTest::mouseMove(window(), QPoint(100, 200));
+    QTest::mouseRelease(window(), Qt::LeftButton, {}, QPoint(100, 200));
+    EXPECT_EQ(states, (QList<State> { State::began, State::changed, State::ended }));
+    EXPECT_EQ(pan->state(), State::possible);
+
+    // Afterwards the window's events are the cover's alone: a new drag there is nobody's pan.
+    states.clear();
+    QTest::mousePress(window(), Qt::LeftButton, {}, QPoint(100, 300));
+    QTest::mouseMove(window(), QPoint(100, 250));
+    QTest::mouseRelease(window(), Qt::LeftButton, {}, QPoint(100, 200));
+    EXPECT_TRUE(states.isEmpty());
+    delete cover;
+}
+
+TEST_F(WindowGestureTest, ASubviewThatKeepsItsPressesStillFeedsARecogniserThatIncludesSubviews)
+{
+    // A picture that takes presses for its own taps, and a button.
+    struct Picture : QWidget
+    {
+        using QWidget::QWidget;
+        void mousePressEvent(QMouseEvent *event) override { event->accept(); }
+    };
+    auto *picture = new Picture(&view);
+    picture->setGeometry(0, 0, 150, 200);
+    auto *button = new QPushButton(&view);
+    button->setGeometry(150, 0, 150, 200);
+    picture->show();
+    button->show();
+
+    QList<State> plain;
+    make<PanGestureRecognizer>(&plain);
+    QList<State> including;
+    auto *pan = make<PanGestureRecognizer>(&including);
+    pan->setIncludesSubviews(true);
+    const auto dragDown = [this](int x) {
+        QTest::mousePress(window(), Qt::LeftButton, {}, QPoint(x, 250));
+        QTest::mouseMove(window(), QPoint(x, 280));
+        QTest::mouseMove(window(), QPoint(x, 320));
+        QTest::mouseRelease(window(), Qt::LeftButton, {}, QPoint(x, 320));
+    };
+    dragDown(75);
+    EXPECT_TRUE(plain.isEmpty());
+    EXPECT_EQ(including, (QList<State> { State::began, State::changed, State::ended }));
+
+    including.clear();
+    dragDown(225); // the button keeps its drag
+    EXPECT_TRUE(including.isEmpty());
 }

@@ -2,8 +2,12 @@
 
 #include "Platform/UI/AnimationDriver.h"
 
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QWidget>
+#include <QWindow>
 #include <cmath>
 #include <utility>
 
@@ -25,7 +29,31 @@ GestureRecognizer::GestureRecognizer(Action action, QObject *parent)
         m_actions.push_back(std::move(action));
 }
 
-GestureRecognizer::~GestureRecognizer() = default;
+GestureRecognizer::~GestureRecognizer()
+{
+    stopFollowingTouch();
+    if (m_includesSubviews && QCoreApplication::instance())
+        QCoreApplication::instance()->removeEventFilter(this);
+}
+
+void GestureRecognizer::setIncludesSubviews(bool include)
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (include == m_includesSubviews || !app)
+        return;
+    m_includesSubviews = include;
+    // Presses reach a subview before its ancestors' filters (and never, when the subview accepts
+    // them), so they are watched where every event passes, the view's own included.
+    if (include) {
+        if (m_view)
+            m_view->removeEventFilter(this);
+        app->installEventFilter(this);
+    } else {
+        app->removeEventFilter(this);
+        if (m_view)
+            m_view->installEventFilter(this);
+    }
+}
 
 void GestureRecognizer::addTarget(Action action)
 {
@@ -40,7 +68,8 @@ void GestureRecognizer::attach(QWidget *view)
     m_view = view;
     if (view) {
         setParent(view);
-        view->installEventFilter(this);
+        if (!m_includesSubviews)
+            view->installEventFilter(this);
     }
 }
 
@@ -88,6 +117,7 @@ void GestureRecognizer::feed(Phase phase, const QPointF &global, double time)
         if (!m_tracking)
             return;
         m_tracking = false;
+        stopFollowingTouch();
         if (std::exchange(m_ignoreUntilLift, false))
             return;
         touchesEnded(global, time);
@@ -96,6 +126,7 @@ void GestureRecognizer::feed(Phase phase, const QPointF &global, double time)
         if (!m_tracking)
             return;
         m_tracking = false;
+        stopFollowingTouch();
         if (std::exchange(m_ignoreUntilLift, false))
             return;
         touchesCancelled(global, time);
@@ -147,32 +178,100 @@ void GestureRecognizer::touchesCancelled(const QPointF &, double)
 
 void GestureRecognizer::reset() { }
 
+void GestureRecognizer::followTouch()
+{
+    // The press reached the view through its window; the window hears every
+    // later event of the touch first, whatever widget (if any) gets it then.
+    QWidget *top = m_view ? m_view->window() : nullptr;
+    QWindow *window = top ? top->windowHandle() : nullptr;
+    if (!window || window == m_touchWindow)
+        return;
+    stopFollowingTouch();
+    m_touchWindow = window;
+    // Watching the whole application already shows the window's events.
+    if (!m_includesSubviews)
+        window->installEventFilter(this);
+}
+
+void GestureRecognizer::stopFollowingTouch()
+{
+    if (m_touchWindow)
+        m_touchWindow->removeEventFilter(this);
+    m_touchWindow = nullptr;
+    m_lastWindowEvent.reset();
+    m_subviewPress.reset();
+}
+
+bool GestureRecognizer::touchBegins(QWidget *receiver, QMouseEvent *event)
+{
+    if (!m_view || receiver == m_view || !m_view->isAncestorOf(receiver) || !m_view->isVisible())
+        return false;
+    for (QWidget *w = receiver; w && w != m_view; w = w->parentWidget()) {
+        if (qobject_cast<QAbstractButton *>(w) || qobject_cast<QAbstractSlider *>(w))
+            return false;
+    }
+    if (m_tracking && m_subviewPress && *m_subviewPress == event->globalPosition())
+        return false; // the same press, passed on to the subview's parent
+    return true;
+}
+
 bool GestureRecognizer::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_view)
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick && type != QEvent::MouseMove
+        && type != QEvent::MouseButtonRelease)
         return false;
-    switch (event->type()) {
+    auto *e = static_cast<QMouseEvent *>(event);
+    const bool fromWindow = watched == m_touchWindow && m_touchWindow;
+    if (m_includesSubviews && !fromWindow && watched != m_view) {
+        // Watching the whole application: only a press on one of the view's subviews counts.
+        if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) && watched->isWidgetType()
+            && e->button() == Qt::LeftButton && touchBegins(static_cast<QWidget *>(watched), e)) {
+            feed(Phase::began, e->globalPosition());
+            if (m_tracking) {
+                m_subviewPress = e->globalPosition();
+                followTouch();
+            }
+        }
+        return false;
+    }
+    if (!fromWindow && watched != m_view)
+        return false;
+    if (fromWindow) {
+        if (type == QEvent::MouseMove || type == QEvent::MouseButtonRelease)
+            m_lastWindowEvent = std::make_pair(int(type), e->globalPosition());
+    } else if (m_lastWindowEvent && m_lastWindowEvent->first == int(type)
+        && m_lastWindowEvent->second == e->globalPosition()) {
+        // The same event again, now delivered to the view: already fed.
+        m_lastWindowEvent.reset();
+        return false;
+    }
+    switch (type) {
     // The second press of a double click arrives as a double-click event;
     // it is a touch down like any other (a double tap needs it).
     case QEvent::MouseButtonDblClick:
-    case QEvent::MouseButtonPress: {
-        auto *e = static_cast<QMouseEvent *>(event);
-        if (e->button() == Qt::LeftButton)
+    case QEvent::MouseButtonPress:
+        if (m_subviewPress && *m_subviewPress == e->globalPosition() && m_tracking) {
+            m_subviewPress.reset(); // already begun when a subview had it
+            break;
+        }
+        if (!fromWindow && e->button() == Qt::LeftButton) {
             feed(Phase::began, e->globalPosition());
+            if (m_tracking)
+                followTouch();
+        }
         break;
-    }
-    case QEvent::MouseMove: {
-        auto *e = static_cast<QMouseEvent *>(event);
+    case QEvent::MouseMove:
         if (e->buttons() & Qt::LeftButton)
             feed(Phase::moved, e->globalPosition());
+        else if (fromWindow)
+            // The button went up where nobody saw it (another window took the release).
+            feed(Phase::cancelled, e->globalPosition());
         break;
-    }
-    case QEvent::MouseButtonRelease: {
-        auto *e = static_cast<QMouseEvent *>(event);
+    case QEvent::MouseButtonRelease:
         if (e->button() == Qt::LeftButton)
             feed(Phase::ended, e->globalPosition());
         break;
-    }
     default:
         break;
     }

@@ -5,14 +5,22 @@
 #include <QPointer>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
+class QMouseEvent;
 class QWidget;
+class QWindow;
 
 namespace tarnik {
 
 // A gesture recogniser attached to one widget, fed with touches (mouse
 // presses, moves and releases of the widget, or synthetic touches in tests).
+// As on the phone, a touch belongs to the recogniser from the press on the
+// widget until the lift: the rest of the touch is read from the widget's
+// window, so hiding the widget, covering it with another one or moving the
+// pointer off it (a presentation starting under the finger does all three)
+// never leaves a gesture without its end.
 // Subclasses decide the state in the touches* hooks; after each hook the
 // actions hear the new state (began, changed, ended, cancelled), and a
 // gesture that ended, was cancelled or failed goes back to possible. Times
@@ -41,6 +49,13 @@ public:
     // Asked before the gesture begins; false makes it fail.
     std::function<bool(GestureRecognizer *)> shouldBegin;
 
+    // Also hears touches that begin on a subview which keeps its presses to
+    // itself (a picture with its own recognisers), as a recogniser on the
+    // phone sees every touch in its view's subtree. Controls (buttons,
+    // sliders) keep their touches.
+    bool includesSubviews() const { return m_includesSubviews; }
+    void setIncludesSubviews(bool include);
+
     QPointF location(QWidget *in) const;
 
     // Feeds one touch at a global position (time: seconds on the driver's
@@ -63,8 +78,20 @@ protected:
     QPointF m_current;
 
 private:
+    // Follows the rest of a touch that began on the view through its window.
+    void followTouch();
+    void stopFollowingTouch();
+    bool touchBegins(QWidget *receiver, QMouseEvent *event);
+
     std::vector<Action> m_actions;
     QPointer<QWidget> m_view;
+    // The window whose mouse events carry the touch being tracked, and the
+    // last move or release taken from it, which the view may see again.
+    QPointer<QWindow> m_touchWindow;
+    std::optional<std::pair<int, QPointF>> m_lastWindowEvent;
+    bool m_includesSubviews = false;
+    // Where a touch began on a subview, so the same press passed on to the view is not a second one.
+    std::optional<QPointF> m_subviewPress;
     State m_state = State::possible;
     State m_delivered = State::possible;
     bool m_enabled = true;
