@@ -60,6 +60,7 @@
 #include <QLabel>
 #include <QToolButton>
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <cstring>
 
@@ -434,6 +435,15 @@ void DirectoryViewController::viewDidLayoutSubviews()
     if (presentedViewController() && m_selectedIndexPath && m_collectionView)
         m_collectionView->scrollToItem(*m_selectedIndexPath, CollectionView::ScrollPosition::centeredVertically, false);
     updateContentInset();
+    // The row cache keeps a number of screens of rows: how many rows a screen holds follows the
+    // window's size and the layout.
+    if (m_collectionView) {
+        const double rowHeight = itemSize().height();
+        if (rowHeight > 0) {
+            const int lines = int(std::ceil(m_collectionView->height() / rowHeight)) + 1;
+            fitViewModelCacheToScreen(lines * int(std::max(1.0, itemsPerRow())));
+        }
+    }
 }
 
 void DirectoryViewController::updateContentInset()
@@ -1292,11 +1302,13 @@ void DirectoryViewController::convertToAAC(const std::shared_ptr<Entry> &entry)
     }
     QPointer<DirectoryViewController> self(this);
     const QString source = entry->path();
-    // The copy carries the file's tags: an entry whose row never loaded has not read them yet.
-    entry->updateMetadata([](const std::shared_ptr<Entry> &) { });
-    const std::optional<Metadata> metadata = entry->metadata();
-    const QString fallbackTitle = entry->title();
-    const QString fallbackArtist = entry->artist().value_or(QString());
+    // The copy carries the file's tags, from the entry the update hands over: that may be an
+    // earlier entry for the same file (one played before), whose tags this one never read.
+    std::shared_ptr<Entry> loaded;
+    entry->updateMetadata([&loaded](const std::shared_ptr<Entry> &e) { loaded = e; });
+    const std::optional<Metadata> metadata = loaded ? loaded->metadata() : std::nullopt;
+    const QString fallbackTitle = loaded ? loaded->title() : QString();
+    const QString fallbackArtist = loaded ? loaded->artist().value_or(QString()) : QString();
     const auto fail = [self](const QString &message) {
         Dispatch::main([self, message] {
             if (!self)
@@ -1315,9 +1327,9 @@ void DirectoryViewController::convertToAAC(const std::shared_ptr<Entry> &entry)
         if (!hasAudio)
             message = QStringLiteral("This file has no audio tracks.");
         std::optional<QVariantMap> dictionary = metadata ? metadata->dictionaryRepresentation() : std::nullopt;
-        // Tags of formats the metadata reader does not read (Vorbis comments, Matroska tags) are
-        // not lost entirely: an audio file still gets the title and artist its row shows.
-        if (!dictionary && hasAudio && !fallbackTitle.isEmpty()) {
+        // Metadata were read but hold no field at all: the copy still gets the title and artist
+        // the entry shows. Without metadata (none were loaded) the file is refused.
+        if (metadata && !dictionary && hasAudio && !fallbackTitle.isEmpty()) {
             dictionary = QVariantMap { { QStringLiteral("title"), fallbackTitle } };
             if (!fallbackArtist.isEmpty())
                 dictionary->insert(QStringLiteral("artist"), fallbackArtist);

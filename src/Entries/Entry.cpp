@@ -92,28 +92,54 @@ void Entry::updateMetadata(const std::optional<QVariantMap> &trackInfo, const Co
     if (m_state == UpdateState::updating)
         return;
     const std::shared_ptr<Entry> self = shared_from_this();
+    // One stat per request: what was loaded counts only for the file it was loaded from, so a file
+    // retagged, rewritten or replaced under the same name is read again.
+    const std::optional<FileState> now = FileState::of(m_path);
     if (m_state == UpdateState::updated) {
+        // A file that is gone has nothing newer to show; the values loaded stay.
+        if (now && !isSameFileState(m_fileState, now))
+            load(trackInfo, now);
         if (completion)
             completion(self);
         return;
     }
-    // A cached entry counts only when it was made for this very path: identifiers of long paths
-    // are cut and can collide.
-    if (std::shared_ptr<Entry> cached = metadataCache().object(m_identifier); cached && cached->path() == m_path) {
+    // A cached entry counts only when it was made for this very path (identifiers of long paths
+    // are cut and can collide) and from the file as it is now.
+    if (std::shared_ptr<Entry> cached = metadataCache().object(m_identifier);
+        cached && cached->path() == m_path && isSameFileState(cached->fileState(), now)) {
         if (completion)
             completion(cached);
         return;
     }
+    load(trackInfo, now);
+    if (completion)
+        completion(self);
+}
 
+void Entry::load(const std::optional<QVariantMap> &trackInfo, const std::optional<FileState> &fileState)
+{
+    // A reload starts from what the name gives, as a fresh entry would: nothing of the file's
+    // earlier version stays.
+    if (m_state == UpdateState::updated) {
+        const PathExtension::ArtistAndTitle split = PathExtension::artistAndTitle(m_name);
+        m_title = split.title;
+        m_artist = split.artist;
+        m_genre.clear();
+        m_year = _currentYear();
+        m_image = QImage();
+        m_artwork.reset();
+        m_metadata.reset();
+    }
+    // Taken before the read: a change while the file is read leaves an older state behind, so the
+    // next request reads it again rather than keeping a mix.
+    m_fileState = fileState;
     m_state = UpdateState::updating;
     if (m_type == EntryType::image)
         loadImage();
     else
         loadMedia(trackInfo);
     m_state = UpdateState::updated;
-    metadataCache().setObject(m_identifier, self);
-    if (completion)
-        completion(self);
+    metadataCache().setObject(m_identifier, shared_from_this());
 }
 
 void Entry::loadImage()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Entries/EntryType.h"
+#include "Entries/FileState.h"
 #include "Entries/ObjectCache.h"
 #include "Platform/IndexPath.h"
 
@@ -84,20 +85,27 @@ public:
 
     using Completion = std::function<void(const std::shared_ptr<Entry> &)>;
 
-    // Loads the entry's metadata once, synchronously on the calling thread (the GUI thread), and
-    // calls completion before it returns:
+    // Loads the entry's metadata once for each version of its file, synchronously on the calling
+    // thread (the GUI thread), and calls completion before it returns. The file is stat'ed once
+    // per call (FileState); loaded values count only for the state they were made from:
     // - directories and regular files: nothing happens, completion is not called;
     // - while an update runs (updating): nothing, completion is not called;
-    // - updated: completion with this entry at once;
-    // - new, and metadataCache() holds a finished entry for the same path: completion with that
-    //   cached entry (possibly another object), this one stays new;
+    // - updated: completion with this entry at once, after loading it again in place when its
+    //   file has changed since;
+    // - new, and metadataCache() holds a finished entry for the same path made from the file as it
+    //   is now: completion with that cached entry (possibly another object), this one stays new;
     // - new otherwise: the file's own tags, then the track record (trackInfo when given, else the
     //   downloader add-on's record of the file) over them, then a still frame or the placeholder
     //   as artwork; the entry ends updated, enters metadataCache() and goes to completion.
     void updateMetadata(const std::optional<QVariantMap> &trackInfo, const Completion &completion);
     void updateMetadata(const Completion &completion) { updateMetadata(std::nullopt, completion); }
 
+    // The state of the file the loaded values were made from; none before a load, or when the
+    // file could not be stat'ed then.
+    const std::optional<FileState> &fileState() const { return m_fileState; }
+
 private:
+    void load(const std::optional<QVariantMap> &trackInfo, const std::optional<FileState> &fileState);
     void loadImage();
     void loadMedia(const std::optional<QVariantMap> &trackInfo);
 
@@ -114,6 +122,7 @@ private:
     QImage m_image;
     std::optional<QByteArray> m_artwork;
     std::unique_ptr<Metadata> m_metadata;
+    std::optional<FileState> m_fileState;
 };
 
 // Process-wide: finished entries by identifier (the metadata update is the only writer).

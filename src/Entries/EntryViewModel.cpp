@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace tarnik {
@@ -59,13 +60,16 @@ struct EntryViewModel::Decoded
     std::optional<QString> artist;
     std::optional<QString> extensionString;
     QImage image;
+    std::optional<FileState> fileState;
 };
 
-EntryViewModel::EntryViewModel(const Entry &entry, std::optional<bool> hasVideoTrack)
+EntryViewModel::EntryViewModel(
+    const Entry &entry, std::optional<bool> hasVideoTrack, std::optional<std::optional<FileState>> fileState)
     : m_identifier(entry.identifier())
     , m_url(entry.path())
     , m_type(entry.type())
     , m_title(entry.name())
+    , m_fileState(fileState ? *fileState : FileState::of(entry.path()))
     , m_name(entry.name())
 {
     switch (m_type) {
@@ -99,6 +103,7 @@ EntryViewModel::EntryViewModel(Decoded &&decoded)
     , m_artist(std::move(decoded.artist))
     , m_extensionString(std::move(decoded.extensionString))
     , m_image(std::move(decoded.image))
+    , m_fileState(decoded.fileState)
     , m_name(QFileInfo(m_url).fileName())
 {
 }
@@ -131,6 +136,7 @@ QByteArray EntryViewModel::encode() const
             imageData = QString::fromLatin1(jpeg.toBase64());
     }
     object.insert(QStringLiteral("imageData"), imageData);
+    object.insert(QStringLiteral("fileState"), m_fileState ? QJsonValue(m_fileState->jsonObject()) : QJsonValue(QJsonValue::Null));
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
@@ -163,7 +169,8 @@ std::shared_ptr<EntryViewModel> EntryViewModel::decode(const QByteArray &json)
 
     Decoded decoded { identifier.toString(), url.toString(), *type, *state, title.toString(),
         optionalText(object.value(QStringLiteral("artist"))),
-        optionalText(object.value(QStringLiteral("extensionString"))), QImage::fromData(*bytes) };
+        optionalText(object.value(QStringLiteral("extensionString"))), QImage::fromData(*bytes),
+        FileState::fromJson(object.value(QStringLiteral("fileState"))) };
     return std::shared_ptr<EntryViewModel>(new EntryViewModel(std::move(decoded)));
 }
 
@@ -211,13 +218,16 @@ void EntryViewModel::loadFromPersistentCache(LoadCompletion completion)
     // thread, since this row is the caller's.
     const QImage accessory = m_accessoryImage;
     const QString expectedPath = m_url;
+    const std::optional<FileState> expectedState = m_fileState;
     const std::weak_ptr<EntryViewModel> asker = weak_from_this();
-    cacher().load<QByteArray>(
-        rowCache(m_identifier, m_url), [asker, accessory, expectedPath, completion](std::optional<QByteArray> bytes) {
+    cacher().load<QByteArray>(rowCache(m_identifier, m_url),
+        [asker, accessory, expectedPath, expectedState, completion](std::optional<QByteArray> bytes) {
             if (asker.expired())
                 return;
             std::shared_ptr<EntryViewModel> copy = bytes ? decode(*bytes) : nullptr;
-            if (copy && copy->url() != expectedPath)
+            // Saved for another path, or for another version of the file (older caches record
+            // none): the row is loaded afresh and its file rewritten.
+            if (copy && (copy->url() != expectedPath || !isSameFileState(copy->fileState(), expectedState)))
                 copy = nullptr;
             if (copy)
                 copy->m_accessoryImage = accessory;
@@ -237,13 +247,16 @@ PersistentCacher &EntryViewModel::cacher()
 
 ObjectCache<EntryViewModel> &viewModelCache()
 {
-    // A row costs its picture (the shared type icons cost nothing extra: they are one image for
-    // all rows) and a little for its texts. The limits hold a few hundred rows with pictures, a
-    // few screens of them, however many folders are browsed.
-    static ObjectCache<EntryViewModel> cache(
-        [](const EntryViewModel &row) { return qint64(row.image().sizeInBytes()) + 512; }, kViewModelCacheCostLimit,
-        kViewModelCacheCountLimit);
+    // Counted in rows, not bytes: a row's picture is never larger than one thumbnail, and the
+    // type icons are one image shared by all rows.
+    static ObjectCache<EntryViewModel> cache({}, 0, kViewModelCacheMinimumRows);
     return cache;
+}
+
+void fitViewModelCacheToScreen(int visibleRows)
+{
+    viewModelCache().setCountLimit(
+        std::max<qsizetype>(kViewModelCacheMinimumRows, qsizetype(std::max(0, visibleRows)) * kViewModelCacheScreens));
 }
 
 } // namespace tarnik

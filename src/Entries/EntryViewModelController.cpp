@@ -20,23 +20,32 @@ namespace tarnik {
 
 namespace {
 
-// The names in a directory, as readdir gives them (no "." or ".."). Reads only the directory
-// itself, so listing "/dev" or "/proc" never touches a device or a pseudo file. A directory that
-// cannot be opened, or that fails or vanishes while read, gives the names read so far.
-QStringList directoryNames(const QString &directory)
+// The names in a directory, as readdir gives them (no "." or ".."), each with the kind of item
+// readdir reports (its d_type: DT_DIR, DT_REG, DT_LNK, …, or DT_UNKNOWN where the file system does
+// not tell). Reads only the directory itself, so listing "/dev" or "/proc" never touches a device
+// or a pseudo file. A directory that cannot be opened, or that fails or vanishes while read, gives
+// the names read so far.
+struct DirectoryNames
 {
     QStringList names;
+    QByteArray kinds; // one d_type per name
+};
+
+DirectoryNames directoryNames(const QString &directory)
+{
+    DirectoryNames listing;
     DIR *dir = ::opendir(QFile::encodeName(directory).constData());
     if (!dir)
-        return names;
+        return listing;
     while (const dirent *item = ::readdir(dir)) {
         const char *name = item->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
-        names.append(QFile::decodeName(name));
+        listing.names.append(QFile::decodeName(name));
+        listing.kinds.append(char(item->d_type));
     }
     ::closedir(dir);
-    return names;
+    return listing;
 }
 
 QString symbolicLinkTarget(const QByteArray &nativePath)
@@ -60,18 +69,29 @@ struct BuiltEntry
 {
     std::shared_ptr<Entry> entry;
     std::optional<bool> hasVideoTrack; // known when the listing probed the file
+    std::optional<FileState> fileState; // from the listing's own stat; none when nothing is there
 };
 
 // One entry of a listing: the link's target stands in for a symbolic link, folders are folders,
 // images are known by their extension, and regular files are probed for exportable media. Other
-// kinds (FIFOs, sockets, devices) are never opened: they are regular entries.
-BuiltEntry makeEntry(const QString &directory, const QString &name, int row)
+// kinds (FIFOs, sockets, devices) are never opened: they are regular entries. The kind readdir
+// reported saves asking whether the name is a link: every item is stat'ed once (lstat when
+// readdir could not tell and the item is no link, stat otherwise).
+BuiltEntry makeEntry(const QString &directory, const QString &name, unsigned char kind, int row)
 {
     const QString listedPath = directory + QLatin1Char('/') + name;
     QString path = listedPath;
     struct stat info;
     bool isLink = false;
-    if (::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISLNK(info.st_mode)) {
+    bool known = false; // info already holds the item's own stat
+    bool mayBeLink = kind == DT_LNK;
+    if (kind == DT_UNKNOWN) {
+        if (::lstat(QFile::encodeName(path).constData(), &info) == 0) {
+            mayBeLink = S_ISLNK(info.st_mode);
+            known = !mayBeLink;
+        }
+    }
+    if (mayBeLink) {
         const QString target = symbolicLinkTarget(QFile::encodeName(path));
         if (!target.isEmpty()) {
             // A relative target is relative to the link's folder, never to the working directory.
@@ -85,19 +105,21 @@ BuiltEntry makeEntry(const QString &directory, const QString &name, int row)
         return std::make_shared<Entry>(path, name, type, IndexPath { row, 0 }, identity);
     };
 
-    const bool exists = ::stat(QFile::encodeName(path).constData(), &info) == 0;
+    const bool exists = known || ::stat(QFile::encodeName(path).constData(), &info) == 0;
+    // The stat that types the entry also tells which version of the file its row is made from.
+    const std::optional<FileState> state = exists ? std::optional<FileState>(FileState::fromStat(info)) : std::nullopt;
     if (exists && S_ISDIR(info.st_mode))
-        return { make(EntryType::directory), std::nullopt };
+        return { make(EntryType::directory), std::nullopt, state };
     if (exists && !S_ISREG(info.st_mode))
-        return { make(EntryType::regular), std::nullopt };
+        return { make(EntryType::regular), std::nullopt, state };
     if (PathExtension(path).isImage())
-        return { make(EntryType::image), std::nullopt };
+        return { make(EntryType::image), std::nullopt, state };
     if (!exists)
-        return { make(EntryType::regular), std::nullopt };
+        return { make(EntryType::regular), std::nullopt, state };
     const MediaAsset asset(path);
     if (asset.isExportable())
-        return { make(EntryType::exportable), asset.hasVideoTrack() };
-    return { make(EntryType::regular), std::nullopt };
+        return { make(EntryType::exportable), asset.hasVideoTrack(), state };
+    return { make(EntryType::regular), std::nullopt, state };
 }
 
 } // namespace
@@ -141,14 +163,26 @@ void EntryViewModelController::getFiles(
     m_filePath = filePath;
     m_fetchCompletionHandler = std::move(completion);
 
-    QStringList names = directoryNames(directory);
+    DirectoryNames listing = directoryNames(directory);
     if (!Preferences::showHidden()) {
-        names.removeIf(
-            [](const QString &name) { return name.startsWith(QLatin1Char('.')) || name.startsWith(QLatin1Char(':')); });
+        qsizetype kept = 0;
+        for (qsizetype i = 0; i < listing.names.size(); ++i) {
+            const QString &name = std::as_const(listing.names)[i];
+            if (name.startsWith(QLatin1Char('.')) || name.startsWith(QLatin1Char(':')))
+                continue;
+            if (kept != i) {
+                listing.names[kept] = std::move(listing.names[i]);
+                listing.kinds[kept] = listing.kinds[i];
+            }
+            ++kept;
+        }
+        listing.names.resize(kept);
+        listing.kinds.resize(kept);
     }
-    NaturalSort::sort(names);
+    NaturalSort::sort(listing.names, listing.kinds);
 
-    m_files = std::move(names);
+    m_files = std::move(listing.names);
+    m_fileKinds = std::move(listing.kinds);
     m_entries.clear();
     m_rowEntries.clear();
     m_exportableEntries.clear();
@@ -173,6 +207,7 @@ void EntryViewModelController::fetch(int firstRow)
 
     const int endFile = int(std::min<qint64>(qint64(firstFile) + kPageSize, m_files.size()));
     const QStringList names = m_files.mid(firstFile, endFile - firstFile);
+    const QByteArray kinds = m_fileKinds.mid(firstFile, endFile - firstFile);
     const bool emptyListing = m_files.isEmpty();
     const QString directory = m_directory.value_or(QString());
     const std::optional<QString> filePath = m_filePath;
@@ -187,8 +222,9 @@ void EntryViewModelController::fetch(int firstRow)
             const std::optional<QString> playing = Preferences::nowPlaying().identifier;
             const bool hideUnsupported = Preferences::hideUnsupported();
             int row = firstRow;
-            for (const QString &name : names) {
-                BuiltEntry built = makeEntry(directory, name, row);
+            for (qsizetype i = 0; i < names.size(); ++i) {
+                const QString &name = names[i];
+                BuiltEntry built = makeEntry(directory, name, i < kinds.size() ? uchar(kinds[i]) : uchar(DT_UNKNOWN), row);
                 if (hideUnsupported && built.entry->type() == EntryType::regular) {
                     page.hidAny = true;
                     continue;
@@ -198,7 +234,7 @@ void EntryViewModelController::fetch(int firstRow)
                     page.revealed = entry->indexPath();
                 if (playing && *playing == entry->identifier())
                     page.nowPlaying = entry->identifier();
-                page.viewModels.append(std::make_shared<EntryViewModel>(*entry, built.hasVideoTrack));
+                page.viewModels.append(std::make_shared<EntryViewModel>(*entry, built.hasVideoTrack, built.fileState));
                 page.entries.append(std::move(built.entry));
                 ++row;
             }
@@ -253,10 +289,11 @@ std::shared_ptr<EntryViewModel> EntryViewModelController::viewModel(int row)
     fetch(row + 1);
     if (!stored)
         return nullptr;
-    // A cached row counts only when it was made for this very path: identifiers of long paths are
-    // cut and can collide.
+    // A cached row counts only when it was made for this very path (identifiers of long paths are
+    // cut and can collide) and from the file as the listing found it: a changed file's row loads
+    // again. The listing's own stat gives the state, so serving a row costs no file access.
     if (std::shared_ptr<EntryViewModel> cached = viewModelCache().object(stored->identifier());
-        cached && cached->url() == stored->url())
+        cached && cached->isFreshFor(*stored))
         return cached;
     return stored;
 }

@@ -110,6 +110,8 @@ private:
     QList<std::shared_ptr<Entry>> m_exportableEntries;
     QList<std::shared_ptr<EntryViewModel>> m_viewModels;
     QStringList m_files;
+    // What readdir said each name is (its d_type), in the order of m_files.
+    QByteArray m_fileKinds;
     std::optional<QString> m_directory;
     std::optional<QString> m_filePath;
     int m_currentPage = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QStringList>
 #include <QStringView>
 
@@ -18,5 +19,8 @@ int compare(QStringView a, QStringView b);
 // A stable sort in that order. Each name is folded once, so sorting n names costs n foldings and
 // O(n log n) comparisons of folded text.
 void sort(QStringList &names);
+// The same, with one byte per name (companion has as many bytes as there are names) moved along
+// with its name.
+void sort(QStringList &names, QByteArray &companion);
 
 } // namespace tarnik::NaturalSort

@@ -9,7 +9,15 @@
 #include "Platform/UI/ActivityViewController.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/Storyboard.h"
+#include "Browser/EntryImageView.h"
+#include "Entries/EntryViewModel.h"
+#include "Import/ImportItem.h"
+#include "Platform/UI/AlertControllerAction.h"
 #include "Support/MediaFixtures.h"
+#include "Support/MediaTagFixtures.h"
+
+#include <QFile>
+#include <QLabel>
 
 #include <QToolButton>
 
@@ -118,6 +126,71 @@ TEST_F(FullPlayerShareTest, NothingWithoutAPlayingEntryOrFromALevelBelowTheTop)
     waitUntil([&] { return player->presentedViewController() != nullptr; }, std::chrono::milliseconds(300));
     EXPECT_EQ(player->presentedViewController(), nullptr) << "a level below the top stays quiet";
     EXPECT_TRUE(qobject_cast<ActivityViewController *>(clickShare())) << "the top level answers";
+}
+
+
+TEST_F(FullPlayerShareTest, AfterAPullARetaggedFilesRowAndImportEditorShowItsNewTags)
+{
+    const QString song = path(QStringLiteral("song.mp3"));
+    const QString cover = path(QStringLiteral(".cover.png"));
+    ASSERT_TRUE(media::makePicture(cover, 40, 40, QStringLiteral("red")));
+    ASSERT_TRUE(media::makeToneWithCover(song, cover, 0.3, media::args({ "-metadata", "title=Before" })));
+    DirectoryNavigationController *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    const auto rowShown = [&](const QString &title) {
+        return waitUntil([&] {
+            settle();
+            auto *cell = dynamic_cast<EntryCell *>(level->collectionView()->cellForItem(IndexPath { 0, 0 }));
+            return cell && cell->title()->text() == title;
+        });
+    };
+    ASSERT_TRUE(rowShown(QStringLiteral("Before")));
+    // Its metadata loaded too, as the share sheet loads them.
+    entryNamed(level, QStringLiteral("song.mp3"))->updateMetadata([](const std::shared_ptr<Entry> &) {});
+
+    const QByteArray newCover = [&] {
+        const QString file = path(QStringLiteral(".new.jpg"));
+        media::makePicture(file, 60, 30, QStringLiteral("blue"));
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    ASSERT_FALSE(newCover.isEmpty());
+    ASSERT_TRUE(media::writeId3Frames(song, { { "TIT2", QStringLiteral("After") }, { "APIC", newCover } }));
+
+    const int listings = level->appliedListings();
+    level->refresh();
+    tick(1.0);
+    ASSERT_TRUE(waitForListing(level, listings));
+    ASSERT_TRUE(rowShown(QStringLiteral("After")));
+    auto *cell = dynamic_cast<EntryCell *>(level->collectionView()->cellForItem(IndexPath { 0, 0 }));
+    EXPECT_EQ(level->entryViewModelController().viewModel(0)->image().size(), QSize(128, 64)) << "the new cover";
+
+    level->accessoryButtonTapped(level->entryViewModelController().viewModel(0)->identifier(), cell);
+    ASSERT_TRUE(waitUntil([&] {
+        settle();
+        return qobject_cast<ActivityViewController *>(level->presentedViewController()) != nullptr;
+    }));
+    auto *sheet = qobject_cast<ActivityViewController *>(level->presentedViewController());
+    ASSERT_FALSE(sheet->shownActivities().isEmpty());
+    AlertControllerAction *importToMusic = nullptr;
+    for (AlertControllerAction *action : sheet->actions())
+        if (action->title() == QStringLiteral("Import to Music"))
+            importToMusic = action;
+    ASSERT_NE(importToMusic, nullptr);
+    sheet->tapAction(importToMusic);
+    ImportViewController *editor = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+        tick(0.1);
+        auto *navigation = qobject_cast<NavigationController *>(level->presentedViewController());
+        editor = navigation && !navigation->viewControllers().isEmpty()
+            ? qobject_cast<ImportViewController *>(navigation->viewControllers().first())
+            : nullptr;
+        return editor != nullptr;
+    }));
+    ASSERT_TRUE(editor->importItem().has_value());
+    ASSERT_TRUE(editor->importItem()->metadata.has_value());
+    EXPECT_EQ(editor->importItem()->metadata->title, QStringLiteral("After"));
+    EXPECT_EQ(editor->importItem()->metadata->artworkImage().size(), QSize(60, 30));
 }
 
 } // namespace

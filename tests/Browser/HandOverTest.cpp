@@ -6,9 +6,13 @@
 #include "ImportEditor/ImportActivity.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/Storyboard.h"
+#include "App/IncomingDocuments.h"
+#include "Import/Metadata.h"
+#include "Support/MediaFixtures.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <sys/stat.h>
 
@@ -117,6 +121,60 @@ TEST_F(HandOverTest, TheLoaderCoversTheLevelWhileAHandedOverFileIsCopied)
     shellSide->showCopyProgress(false);
     tick(1.0);
     EXPECT_FALSE(loader->isVisible() && loader->parentWidget() == level->view());
+}
+
+
+// The inbox copy of a cancelled hand-over is deleted, so the next file of the same name gets the
+// same inbox path: what is shown must be the file handed over now.
+TEST_F(HandOverTest, TheSameInboxNameHandedOverTwiceShowsTheSongHandedOverEachTime)
+{
+    const struct
+    {
+        const char *folder;
+        const char *title;
+        int coverWidth;
+    } songs[] = { { "a", "First Song", 20 }, { "b", "Second Song", 40 } };
+    for (const auto &song : songs) {
+        const QString folder = path(QString::fromLatin1(song.folder));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        ASSERT_TRUE(media::makePicture(folder + QStringLiteral("/cover.png"), song.coverWidth, 20));
+        ASSERT_TRUE(media::makeToneWithCover(folder + QStringLiteral("/song.mp3"), folder + QStringLiteral("/cover.png"),
+            0.3, { QStringLiteral("-metadata"), QStringLiteral("title=") + QString::fromLatin1(song.title) }));
+    }
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    for (const auto &song : songs) {
+        const std::optional<QString> copy = IncomingDocuments::copyIntoInbox(
+            path(QString::fromLatin1(song.folder) + QStringLiteral("/song.mp3")), Preferences::inboxPath());
+        ASSERT_TRUE(copy) << song.title;
+        EXPECT_EQ(QFileInfo(*copy).fileName(), QStringLiteral("song.mp3")) << song.title;
+        level->importReceivedFile(*copy);
+        tick(1.0);
+        ASSERT_TRUE(waitUntil([&] {
+            drainMainQueue();
+            return editorItem(level).has_value();
+        })) << song.title;
+        const ImportItem item = *editorItem(level);
+        EXPECT_TRUE(item.isOpenIn);
+        ASSERT_TRUE(item.metadata.has_value()) << song.title;
+        EXPECT_EQ(item.metadata->title, QString::fromLatin1(song.title));
+        EXPECT_EQ(item.metadata->artworkImage().size(), QSize(song.coverWidth, 20)) << song.title;
+
+        auto *navigation = qobject_cast<NavigationController *>(level->presentedViewController()
+                ? level->presentedViewController()
+                : level->navigationController()->presentedViewController());
+        ASSERT_NE(navigation, nullptr);
+        auto *editor = qobject_cast<ImportViewController *>(navigation->viewControllers().first());
+        ASSERT_NE(editor, nullptr);
+        EXPECT_EQ(editor->importItem()->metadata->title, QString::fromLatin1(song.title));
+        editor->cancelButtonTapped();
+        tick(1.0);
+        ASSERT_TRUE(waitUntil([&] {
+            drainMainQueue();
+            return !editorItem(level).has_value();
+        })) << song.title;
+        EXPECT_FALSE(QFile::exists(*copy)) << "the cancelled editor removes its inbox copy";
+    }
 }
 
 } // namespace

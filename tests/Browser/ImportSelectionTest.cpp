@@ -12,6 +12,7 @@
 #include "Platform/UI/AlertControllerAction.h"
 #include "Platform/UI/BarButtonItem.h"
 #include "Support/MediaFixtures.h"
+#include "Support/MediaTagFixtures.h"
 
 #include <QFile>
 #include <QLabel>
@@ -241,17 +242,84 @@ TEST_F(ImportSelectionTest, ConversionWritesAPlayableCopyBesideTheSourceAndLists
 TEST_F(ImportSelectionTest, AFileWithoutAudioOrMetadataIsRefused)
 {
     ASSERT_TRUE(media::makeVideo(path(QStringLiteral("silent.mp4")), 0.5, false));
+    ASSERT_TRUE(media::makeTone(path(QStringLiteral("tone.ogg")), 0.5, media::args({ "-c:a", "libvorbis" })));
+    ASSERT_TRUE(media::writeFile(path(QStringLiteral("notes.txt")), "text"));
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    ASSERT_EQ(level->entryViewModelController().exportableEntries().size(), 2);
+    const auto listed = [&](const QString &name) -> std::shared_ptr<Entry> {
+        for (const auto &entry : level->entryViewModelController().exportableEntries())
+            if (entry->name() == name)
+                return entry;
+        return nullptr;
+    };
+    // An entry whose metadata never load (a plain file's, whose update does nothing).
+    const auto unloaded = [&](const QString &name) {
+        return std::make_shared<Entry>(path(name), name, EntryType::regular, IndexPath { 0, 0 });
+    };
+    struct Case
+    {
+        const char *what;
+        std::shared_ptr<Entry> entry;
+        QString message;
+    };
+    const Case cases[] = {
+        // Its metadata load (the name gives a title), so the missing audio is what is said.
+        { "a video without audio", listed(QStringLiteral("silent.mp4")), QStringLiteral("This file has no audio tracks.") },
+        // The metadata check comes second and its message replaces the first.
+        { "neither audio nor metadata", unloaded(QStringLiteral("notes.txt")), QStringLiteral("No metadata found.") },
+        { "audio without metadata", unloaded(QStringLiteral("tone.ogg")), QStringLiteral("No metadata found.") },
+    };
+    for (const Case &c : cases) {
+        ASSERT_TRUE(c.entry) << c.what;
+        level->convertToAAC(c.entry);
+        ASSERT_TRUE(waitUntil([&] { return presentedAlert(window->rootViewController()) != nullptr; })) << c.what;
+        AlertController *alert = presentedAlert(window->rootViewController());
+        EXPECT_EQ(alert->alertTitle(), QStringLiteral("Convertion Error")) << c.what;
+        EXPECT_EQ(alert->message(), c.message) << c.what;
+        alert->dismiss(false);
+        tick(1.0);
+        ASSERT_TRUE(waitUntil([&] { return presentedAlert(window->rootViewController()) == nullptr; })) << c.what;
+    }
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("silent_AAC.m4a"))));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("tone_AAC.m4a"))));
+}
+
+TEST_F(ImportSelectionTest, TheCopyOfAFilePlayedBeforeCarriesAllItsTags)
+{
+    const QString source = path(QStringLiteral("tagged.ogg"));
+    ASSERT_TRUE(media::makeTone(source, 0.5,
+        media::args({ "-c:a", "libvorbis", "-metadata", "title=Tagged Song", "-metadata", "album=The Album",
+            "-metadata", "date=1999", "-metadata", "genre=Jazz" })));
+    const QString cover = path(QStringLiteral(".cover.png"));
+    ASSERT_TRUE(media::makePicture(cover, 24, 12, QStringLiteral("blue")));
+    QFile coverFile(cover);
+    ASSERT_TRUE(coverFile.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(media::addXiphPictures(source, { media::TypedPicture { coverFile.readAll(), 3 } }));
     auto *nav = showBrowser(dir.path());
     DirectoryViewController *level = top(nav);
     ASSERT_EQ(level->entryViewModelController().exportableEntries().size(), 1);
-    level->convertToAAC(level->entryViewModelController().exportableEntries().first());
-    ASSERT_TRUE(waitUntil([&] { return presentedAlert(window->rootViewController()) != nullptr; }));
-    AlertController *alert = presentedAlert(window->rootViewController());
-    EXPECT_EQ(alert->alertTitle(), QStringLiteral("Convertion Error"));
-    EXPECT_TRUE(alert->message() == QStringLiteral("This file has no audio tracks.")
-        || alert->message() == QStringLiteral("No metadata found."))
-        << alert->message().toStdString();
-    EXPECT_FALSE(QFile::exists(path(QStringLiteral("silent_AAC.m4a"))));
+    const std::shared_ptr<Entry> listed = level->entryViewModelController().exportableEntries().first();
+
+    // Played before: another entry for the same file loaded the metadata, and the listed one
+    // is answered with that entry from the cache.
+    auto played = std::make_shared<Entry>(source, QStringLiteral("tagged.ogg"), EntryType::exportable, IndexPath { 0, 0 });
+    played->updateMetadata([](const std::shared_ptr<Entry> &) {});
+    ASSERT_EQ(played->metadata()->albumName, QStringLiteral("The Album"));
+
+    const int listings = level->appliedListings();
+    level->convertToAAC(listed);
+    const bool relisted = waitForListing(level, listings);
+    AlertController *failure = presentedAlert(window->rootViewController());
+    ASSERT_TRUE(relisted) << (failure ? failure->message().toStdString() : std::string());
+    const Metadata copied
+        = Metadata::fromDictionary(MetadataReader::metadataDictionary(DirectoryViewController::convertedPath(source)));
+    EXPECT_EQ(copied.title, QStringLiteral("Tagged Song"));
+    EXPECT_EQ(copied.albumName, QStringLiteral("The Album"));
+    EXPECT_EQ(copied.genre, QStringLiteral("Jazz"));
+    EXPECT_EQ(copied.year, 1999);
+    ASSERT_TRUE(copied.artwork.has_value());
+    EXPECT_EQ(QImage::fromData(*copied.artwork).size(), QSize(24, 12));
 }
 
 } // namespace

@@ -5,10 +5,14 @@
 #include "Import/Metadata.h"
 #include "Support/EntriesSupport.h"
 #include "Support/MediaFixtures.h"
+#include "Support/MediaTagFixtures.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 
 using namespace tarnik;
@@ -241,4 +245,106 @@ TEST_F(EntryTest, VideoWithoutArtworkTakesItsStillAsJpegArtwork)
     ASSERT_TRUE(entry->metadata().has_value());
     EXPECT_EQ(entry->metadata()->artwork, entry->artwork());
     EXPECT_EQ(entry->title(), QStringLiteral("clip"));
+}
+
+namespace {
+
+// Rewrites a file with `from` replaced by `to` (same length, so the size stays), either in place
+// or as a new file renamed over it (a new inode), and moves its modification time on by a second,
+// as a coarse file-system clock may not tell two quick writes apart.
+bool rewriteKeepingSize(const QString &path, const QByteArray &from, const QByteArray &to, bool newInode)
+{
+    QFile original(path);
+    if (from.size() != to.size() || !original.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray bytes = original.readAll();
+    original.close();
+    if (!bytes.contains(from))
+        return false;
+    bytes.replace(from, to);
+    struct stat before;
+    if (::stat(QFile::encodeName(path).constData(), &before) != 0)
+        return false;
+    const QString target = newInode ? path + QStringLiteral(".new") : path;
+    if (!test::media::writeFile(target, bytes))
+        return false;
+    if (newInode && ::rename(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()) != 0)
+        return false;
+    struct timespec times[2] = { before.st_atim, before.st_mtim };
+    times[1].tv_sec += 1;
+    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
+}
+
+} // namespace
+
+TEST_F(EntryTest, LoadedMetadataCountOnlyForTheVersionOfTheFileTheyCameFrom)
+{
+    struct Case
+    {
+        const char *what;
+        std::function<bool(const QString &)> change;
+        QString title; // after the change
+    };
+    const Case cases[] = {
+        { "unchanged", [](const QString &) { return true; }, QStringLiteral("Old Song") },
+        { "retagged in place",
+            [](const QString &p) {
+                return test::media::writeId3Frames(p, { { "TIT2", QStringLiteral("Retagged") } });
+            },
+            QStringLiteral("Retagged") },
+        { "rewritten in place, same size, new time",
+            [](const QString &p) { return rewriteKeepingSize(p, "Old Song", "New Song", false); },
+            QStringLiteral("New Song") },
+        { "replaced by another file of the same name and size",
+            [](const QString &p) { return rewriteKeepingSize(p, "Old Song", "New Song", true); },
+            QStringLiteral("New Song") },
+    };
+    for (const Case &c : cases) {
+        metadataCache().removeAllObjects();
+        const QString path = file(QStringLiteral("song.mp3"));
+        QFile::remove(path);
+        ASSERT_TRUE(test::media::makeTone(path, 0.5, test::media::args({ "-metadata", "title=Old Song" }))) << c.what;
+        auto first = makeEntry(path, EntryType::exportable);
+        first->updateMetadata([](const std::shared_ptr<Entry> &) {});
+        ASSERT_EQ(first->title(), QStringLiteral("Old Song")) << c.what;
+        ASSERT_TRUE(c.change(path)) << c.what;
+        const bool changed = c.title != QStringLiteral("Old Song");
+
+        // A new entry for the path (the folder listed again, a hand-over, a share).
+        auto second = makeEntry(path, EntryType::exportable);
+        std::shared_ptr<Entry> delivered;
+        second->updateMetadata([&](const std::shared_ptr<Entry> &e) { delivered = e; });
+        EXPECT_EQ(delivered, changed ? second : first) << c.what;
+        ASSERT_TRUE(delivered) << c.what;
+        EXPECT_EQ(delivered->title(), c.title) << c.what;
+        EXPECT_EQ(delivered->metadata()->title, c.title) << c.what;
+        EXPECT_EQ(metadataCache().object(first->identifier()), delivered) << c.what;
+
+        // The entry loaded first (the player's, a selection's) reloads itself when asked again.
+        first->updateMetadata([&](const std::shared_ptr<Entry> &e) { delivered = e; });
+        EXPECT_EQ(delivered, first) << c.what;
+        EXPECT_EQ(first->title(), c.title) << c.what;
+        EXPECT_EQ(first->state(), UpdateState::updated) << c.what;
+    }
+}
+
+TEST_F(EntryTest, AReloadKeepsNothingOfTheFilesEarlierVersion)
+{
+    const QString path = file(QStringLiteral("Band - Song.m4a"));
+    const QString cover = file(QStringLiteral("cover.jpg"));
+    ASSERT_TRUE(test::media::makePicture(cover, 40, 20));
+    ASSERT_TRUE(test::media::makeToneWithCover(
+        path, cover, 0.5, test::media::args({ "-metadata", "genre=Jazz", "-metadata", "date=1999" })));
+    auto entry = makeEntry(path, EntryType::exportable);
+    entry->updateMetadata([](const std::shared_ptr<Entry> &) {});
+    ASSERT_EQ(entry->genre(), QStringLiteral("Jazz"));
+    ASSERT_EQ(entry->image().size(), QSize(40, 20));
+
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(test::media::makeTone(path, 0.7));
+    entry->updateMetadata([](const std::shared_ptr<Entry> &) {});
+    EXPECT_EQ(entry->genre(), QString());
+    EXPECT_EQ(entry->year(), _currentYear());
+    EXPECT_EQ(entry->image().size(), QSize(500, 500)) << "the placeholder, not the old cover";
+    EXPECT_EQ(entry->artist(), QStringLiteral("Band"));
 }

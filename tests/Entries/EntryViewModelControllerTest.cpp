@@ -7,6 +7,7 @@
 #include "Platform/Dispatch.h"
 #include "Support/EntriesSupport.h"
 #include "Support/MediaFixtures.h"
+#include "Support/MediaTagFixtures.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,7 @@
 #include <QSemaphore>
 #include <QTemporaryDir>
 #include <cstring>
+#include <functional>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -432,6 +434,9 @@ protected:
     std::shared_ptr<EntryViewModel> rowFor(const QString &name, EntryType type = EntryType::regular)
     {
         const QString file = path(name);
+        // The file exists: a row counts only for the file it was made from.
+        if (type != EntryType::directory && !QFile::exists(file))
+            EXPECT_TRUE(test::touch(file));
         auto viewModel = std::make_shared<EntryViewModel>(Entry(file, name, type, IndexPath {}));
         QFile::remove(viewModel->persistentCachePath());
         return viewModel;
@@ -624,9 +629,11 @@ TEST_F(UpdateQueueTest, AFileAndALinkToItAreTwoRowsEachWithItsOwnLoad)
 TEST_F(UpdateQueueTest, LoadingManyFoldersKeepsTheRowCacheBounded)
 {
     // Pictures whose rows each hold a full 128 x 128 thumbnail, in more folders than the cache
-    // holds rows of.
-    constexpr int kFolders = 8;
+    // holds rows of (sized here for a screen of 10 rows: the cache's least).
+    fitViewModelCacheToScreen(10);
+    constexpr int kFolders = 11;
     constexpr int kPictures = 60;
+    static_assert(kFolders * kPictures > kViewModelCacheMinimumRows);
     QImage picture(160, 160, QImage::Format_RGB32);
     picture.fill(Qt::darkCyan);
     std::shared_ptr<EntryViewModel> last;
@@ -645,7 +652,106 @@ TEST_F(UpdateQueueTest, LoadingManyFoldersKeepsTheRowCacheBounded)
         ASSERT_TRUE(test::waitUntil([&] { return loaded == kPictures; }));
     }
     EXPECT_EQ(last->image().size(), QSize(128, 128));
-    EXPECT_LE(viewModelCache().totalCost(), kViewModelCacheCostLimit);
-    EXPECT_LT(viewModelCache().count(), kFolders * kPictures);
+    EXPECT_EQ(viewModelCache().count(), kViewModelCacheMinimumRows);
     EXPECT_EQ(viewModelCache().object(last->identifier()), last) << "the latest rows stay";
+}
+
+namespace {
+
+QByteArray pictureBytes(const QString &path, int width, int height, const QString &colour)
+{
+    if (!test::media::makePicture(path, width, height, colour))
+        return {};
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST_F(UpdateQueueTest, ListingAgainLoadsOnlyTheRowsOfFilesThatChanged)
+{
+    ASSERT_TRUE(test::media::makeTone(path(QStringLiteral("a kept.mp3")), 0.3, test::media::args({ "-metadata", "title=Kept" })));
+    ASSERT_TRUE(test::media::makeTone(path(QStringLiteral("b changed.mp3")), 0.3, test::media::args({ "-metadata", "title=Before" })));
+    list(m_dir.path());
+    ASSERT_EQ(m_controller->numberOfViewModels(), 2);
+    const auto kept = m_controller->viewModel(0);
+    const auto changed = m_controller->viewModel(1);
+    m_controller->update(kept);
+    m_controller->update(changed);
+    ASSERT_TRUE(test::waitUntil([&] { return kept->state() == UpdateState::updated && changed->state() == UpdateState::updated; }));
+    ASSERT_EQ(changed->title(), QStringLiteral("Before"));
+
+    const QByteArray cover = pictureBytes(path(QStringLiteral(".cover.jpg")), 30, 60, QStringLiteral("blue"));
+    ASSERT_FALSE(cover.isEmpty());
+    ASSERT_TRUE(test::media::writeId3Frames(path(QStringLiteral("b changed.mp3")), { { "TIT2", QStringLiteral("After") }, { "APIC", cover } }));
+
+    list(m_dir.path());
+    ASSERT_EQ(m_controller->numberOfViewModels(), 2);
+    EXPECT_EQ(m_controller->viewModel(0), kept) << "an unchanged file's row comes from the cache";
+    const auto fresh = m_controller->viewModel(1);
+    EXPECT_NE(fresh, changed);
+    EXPECT_EQ(fresh->state(), UpdateState::new_);
+    m_controller->update(fresh);
+    ASSERT_TRUE(test::waitUntil([&] { return fresh->state() == UpdateState::updated; }));
+    EXPECT_EQ(fresh->title(), QStringLiteral("After"));
+    EXPECT_EQ(fresh->image().size(), QSize(64, 128)) << "the new cover";
+    EXPECT_EQ(m_controller->viewModel(1), fresh);
+}
+
+TEST_F(UpdateQueueTest, ASavedRowCountsOnlyForTheFileItWasSavedFrom)
+{
+    Preferences::setUsePersistentCache(true);
+    struct Case
+    {
+        const char *what;
+        std::function<bool(const QString &file, const QString &cacheFile)> change;
+        bool fromDisk;
+        QString title;
+    };
+    const auto withoutState = [](const QString &, const QString &cacheFile) {
+        QFile saved(cacheFile);
+        if (!saved.open(QIODevice::ReadOnly))
+            return false;
+        QJsonObject json = QJsonDocument::fromJson(saved.readAll()).object();
+        saved.close();
+        json.remove(QStringLiteral("fileState"));
+        return test::media::writeFile(cacheFile, QJsonDocument(json).toJson());
+    };
+    const Case cases[] = {
+        { "unchanged", [](const QString &, const QString &) { return true; }, true, QStringLiteral("Saved") },
+        { "retagged since",
+            [](const QString &file, const QString &) {
+                return test::media::writeId3Frames(file, { { "TIT2", QStringLiteral("Retagged") } });
+            },
+            false, QStringLiteral("Retagged") },
+        { "saved by an older version, which kept no file state", withoutState, false, QStringLiteral("Saved") },
+    };
+    for (const Case &c : cases) {
+        const QString file = path(QStringLiteral("song.mp3"));
+        QFile::remove(file);
+        ASSERT_TRUE(test::media::makeTone(file, 0.3, test::media::args({ "-metadata", "title=Saved" }))) << c.what;
+        list(m_dir.path());
+        const auto first = m_controller->viewModel(0);
+        QFile::remove(first->persistentCachePath());
+        m_controller->update(first);
+        ASSERT_TRUE(test::waitUntil([&] { return first->state() == UpdateState::updated && first->isCached(); })) << c.what;
+        ASSERT_TRUE(c.change(file, first->persistentCachePath())) << c.what;
+
+        // As after a restart: nothing in memory, the folder listed anew.
+        viewModelCache().removeAllObjects();
+        list(m_dir.path());
+        const auto listed = m_controller->viewModel(0);
+        std::shared_ptr<EntryViewModel> delivered;
+        m_controller->update(listed, [&](const std::shared_ptr<EntryViewModel> &loaded) { delivered = loaded; });
+        ASSERT_TRUE(test::waitUntil([&] { return delivered != nullptr; })) << c.what;
+        EXPECT_EQ(delivered != listed, c.fromDisk) << c.what;
+        EXPECT_EQ(delivered->title(), c.title) << c.what;
+        // The file is written again for the file as it is now.
+        const auto current = FileState::of(file);
+        EXPECT_TRUE(test::waitUntil([&] {
+            QFile saved(listed->persistentCachePath());
+            const auto copy = saved.open(QIODevice::ReadOnly) ? EntryViewModel::decode(saved.readAll()) : nullptr;
+            return copy && isSameFileState(copy->fileState(), current);
+        })) << c.what;
+    }
 }

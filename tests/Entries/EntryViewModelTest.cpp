@@ -29,6 +29,9 @@ protected:
     std::shared_ptr<EntryViewModel> row(const QString &name, EntryType type, bool keepSavedCopy = false)
     {
         const QString path = m_dir.filePath(name);
+        // A row counts only for the file it was made from, so its file exists.
+        if (type != EntryType::directory && !QFile::exists(path))
+            EXPECT_TRUE(test::touch(path));
         const Entry entry(path, name, type, IndexPath { 0, 0 });
         auto viewModel = std::make_shared<EntryViewModel>(entry);
         if (!keepSavedCopy)

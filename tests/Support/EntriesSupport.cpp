@@ -43,6 +43,7 @@ void resetEntrySettings()
     Preferences::setUsePersistentCache(false);
     metadataCache().removeAllObjects();
     viewModelCache().removeAllObjects();
+    fitViewModelCacheToScreen(0);
 }
 
 bool touch(const QString &path)

@@ -1,5 +1,6 @@
 #include "Platform/Media/ExportSession.h"
 
+#include "Platform/Media/FFmpegInput.h"
 #include "Platform/Media/Mp4TagWriter.h"
 
 #include <QDir>
@@ -168,6 +169,9 @@ std::shared_ptr<ExportSession> ExportSession::create(const QString &sourcePath, 
     if (!info || !S_ISREG(info->st_mode))
         return nullptr;
 
+    // FFmpeg's own notes (the muxer's warning about the ".m4a" name, the encoder's statistics)
+    // are no business of the user's console: failures come back as this session's error.
+    FFmpegInput::configureLogging();
     std::shared_ptr<ExportSession> session(new ExportSession(sourcePath, preset));
     auto input = std::make_unique<Input>();
     input->initialSize = info->st_size;
