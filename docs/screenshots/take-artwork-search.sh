@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes docs/screenshots/artwork-search.png and image-viewer.png: under Xvfb,
-# the artwork search's picture test searches a loopback stand-in of the web
+# the artwork search's picture program searches a loopback stand-in of the web
 # service that serves covers drawn here by ffmpeg, writes the grid, then
 # opens one cover in the image viewer and writes that.
 set -euo pipefail
@@ -22,4 +22,4 @@ for i in "${!sources[@]}"; do
     "$tmp/covers/$(printf 'cover%02d' "$i").png"
 done
 TARNIK_ARTWORK_SCREENSHOTS="$PWD/docs/screenshots" TARNIK_ARTWORK_COVERS="$tmp/covers" \
-  "$build/bin/test_ImportEditor" --gtest_filter='ArtworkSearchScreenshot.Take'
+  "$build/bin/shot_ArtworkSearch"

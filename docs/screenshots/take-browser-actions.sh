@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes docs/screenshots/browser-select.png and share-sheet.png: under Xvfb, a
-# test of the browser inside the app's tab bar makes a folder of tagged songs
+# picture program of the browser inside the app's tab bar makes a folder of tagged songs
 # with cover art and a video (ffmpeg), chooses three songs in edit mode and
 # opens the import destinations, then opens a song's share sheet from its
 # row, and writes the window's picture at each step.
@@ -12,4 +12,4 @@ run_in_xvfb "800x900" "$0" "$@"
 use_throwaway_home
 export QT_QPA_PLATFORM=xcb
 TARNIK_BROWSER_ACTION_SHOTS="$PWD/docs/screenshots" \
-  "$build/bin/test_PlayerViews" --gtest_filter='BrowserInTabsTest.Screenshots'
+  "$build/bin/shot_BrowserActions"

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Takes docs/screenshots/browser-list.png and browser-grid.png: makes a folder
-# of real media (tagged songs with artwork, a video, pictures, a document and a
-# folder) with ffmpeg, starts the built app under Xvfb with a throw-away home,
-# lets a second instance open that folder, and grabs the window. The grid shot
-# starts from a settings file that chooses the grid.
+# Takes docs/screenshots/browser-list.png, browser-grid.png and browser-wide.png:
+# makes a folder of real media (tagged songs with artwork, a video, pictures, a
+# document and a folder) with ffmpeg, starts the built app under Xvfb (a
+# desktop-sized screen) with a throw-away home, lets a second instance open
+# that folder, and grabs the window at the size a first start gives it. The
+# grid shot starts from a settings file that chooses the grid; the wide shot
+# resizes the list's window as a user would, into the tablet layout.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 . docs/screenshots/lib.sh
 build=${TARNIK_BUILD_DIR:-build}
-run_in_xvfb "420x780" "$0" "$@"
+run_in_xvfb "$desktop_screen" "$0" "$@"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 ff() { ffmpeg -hide_banner -loglevel error -y "$@"; }
@@ -35,7 +37,7 @@ ff -f lavfi -i "gradients=size=400x300:seed=3" -frames:v 1 "$media/Sunset.jpg"
 ff -f lavfi -i "cellauto=size=300x300" -frames:v 1 "$media/Pattern.png"
 printf 'Track list\n1. Morning Light\n2. Harbour Song\n' >"$media/Notes.txt"
 
-shoot() { # list|grid output
+shoot() { # list|grid output [wide output]
   local run="$tmp/run-$1"
   mkdir -p "$run"/{home,data,cache,config,runtime}
   chmod 700 "$run/runtime"
@@ -55,9 +57,14 @@ PLIST
   HOME="$run/home" XDG_DATA_HOME="$run/data" XDG_CACHE_HOME="$run/cache" XDG_CONFIG_HOME="$run/config" \
     XDG_RUNTIME_DIR="$run/runtime" "$build/bin/tarnik" "tarnik://?locate=$(python3 -c 'import sys,urllib.parse;print(urllib.parse.quote(sys.argv[1],safe=""))' "$media")"
   sleep 3
-  ff -f x11grab -draw_mouse 0 -video_size 420x780 -i "$DISPLAY+0,0" -frames:v 1 "$2"
+  grab_window Tarnik "$2"
+  if [ -n "${3:-}" ]; then
+    resize_window Tarnik 1000 700
+    sleep 2
+    grab_window Tarnik "$3"
+  fi
   kill "$pid"
   wait "$pid" 2>/dev/null || true
 }
-shoot list docs/screenshots/browser-list.png
+shoot list docs/screenshots/browser-list.png docs/screenshots/browser-wide.png
 shoot grid docs/screenshots/browser-grid.png

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes docs/screenshots/controls.png: under Xvfb, the control kit's picture
-# test opens the app's root screens (Files tab) at tablet size and shows a
+# program opens the app's root screens (Files tab) at tablet size and shows a
 # pulled refresher, a spinner, the loader with a message and an open
 # dropdown menu of the media kinds, then writes the window's picture.
 set -euo pipefail
@@ -11,4 +11,4 @@ run_in_xvfb "1024x1100" "$0" "$@"
 use_throwaway_home
 export QT_QPA_PLATFORM=xcb
 TARNIK_CONTROLS_SCREENSHOT="$PWD/docs/screenshots/controls.png" \
-  "$build/bin/test_Controls" --gtest_filter='ControlsScreenshot.Take'
+  "$build/bin/shot_Controls"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Takes docs/screenshots/mini-player.png, full-player.png and video-player.png:
 # makes a song with a cover and a short video with ffmpeg, then lets the
-# player's screenshot test play them through the real player (offscreen, with
+# player's picture program play them through the real player (offscreen, with
 # a null-sink sound server) and grab the window at each screen.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -32,4 +32,4 @@ ff -f lavfi -i "sine=frequency=523:duration=180" -metadata title="Quiet Harbour"
   -c:a aac "$docs/Quiet Harbour.m4a"
 export TARNIK_SHOT_SONG="$docs/Evening Lights.mp3"
 export TARNIK_SHOTS="$PWD/docs/screenshots" TARNIK_SHOT_VIDEO="$tmp/clip.mp4"
-dbus-run-session -- scripts/lib/with-null-sink "$build/bin/test_PlayerMedia" --gtest_filter='ScreenshotTest.*'
+dbus-run-session -- scripts/lib/with-null-sink "$build/bin/shot_Player"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Takes docs/screenshots/trimmer.png and volume-editor.png: the two audio tools
 # on a 20 s song that ffmpeg makes here, rendered offscreen in a phone-sized
-# window by the tools tests' screenshot cases.
+# window by the tools' picture program.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=${TARNIK_BUILD_DIR:-build}
@@ -14,5 +14,5 @@ mkdir -p "$tmp/home" "$tmp/runtime"
 chmod 700 "$tmp/runtime"
 QT_QPA_PLATFORM=offscreen HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/runtime" \
   TARNIK_SCREENSHOT_DIR="$PWD/docs/screenshots" TARNIK_SCREENSHOT_AUDIO="$tmp/song.mp3" \
-  "$build/bin/test_Tools" --gtest_filter='ToolsScreenshot.*' >"$tmp/log" 2>&1 || { cat "$tmp/log"; exit 1; }
+  "$build/bin/shot_Tools" >"$tmp/log" 2>&1 || { cat "$tmp/log"; exit 1; }
 echo docs/screenshots/trimmer.png docs/screenshots/volume-editor.png

@@ -10,8 +10,10 @@
 #include "App/MainStoryboard.h"
 #include "App/ScreenAlertPresenter.h"
 #include "Platform/UI/DeviceProfile.h"
+#include "Platform/UI/PreviewController.h"
 #include "Platform/UI/Storyboard.h"
 #include "Platform/UI/Window.h"
+#include "Platform/UI/WindowPlacement.h"
 #include "Player/Player.h"
 
 #include <QApplication>
@@ -72,9 +74,15 @@ int applicationMain(int argc, char **argv)
     AppDelegate delegate;
     AppDelegate::setShared(&delegate);
     delegate.setSharedPlayerLink(Player::makeSharedPlayerLink());
+    // A document preview that starts playing pauses the shared player, so two sounds never mix.
+    PreviewController::setPauseOtherPlayback([] {
+        Player &player = Player::shared();
+        if (player.isPlaying())
+            player.pause();
+    });
     Window window;
     window.setWindowTitle(QStringLiteral("Tarnik"));
-    window.resize(420, 780);
+    WindowPlacement::restore(&window);
     window.makeKey();
     delegate.setWindow(&window);
     window.setRootViewController(Storyboard(MainStoryboard::kName).instantiateInitialViewController());
@@ -108,6 +116,7 @@ int applicationMain(int argc, char **argv)
         open(arguments);
 
     const int code = QApplication::exec();
+    WindowPlacement::save(&window);
     delegate.applicationWillTerminate();
     setAlertPresenter(nullptr);
     AppDelegate::setShared(nullptr);

@@ -13,10 +13,10 @@ namespace tarnik::Device {
 
 namespace {
 
-const ScreenFacts &facts()
+// Read each time: the window plays the screen and the user resizes it.
+ScreenFacts facts()
 {
-    static const ScreenFacts once = screenFactsFor(DeviceProfile::idiom(), DeviceProfile::screenSize());
-    return once;
+    return screenFactsFor(DeviceProfile::idiom(), DeviceProfile::screenSize());
 }
 
 } // namespace

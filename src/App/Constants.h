@@ -37,11 +37,11 @@ struct ScreenFacts
 ScreenFacts screenFactsFor(UserInterfaceIdiom idiom, QSizeF screenSize);
 
 // The idiom and the screen come from DeviceProfile (the main window plays the
-// screen; tests set a profile). The "once" members keep what DeviceProfile says
-// at their first read, which is made on the GUI thread.
-UserInterfaceIdiom userInterfaceIdiom(); // once
-bool isPad(); // once
-bool isPhone(); // once
+// screen and follows its size as the user resizes it; tests set a profile).
+// The screen's members are read each time, on the GUI thread.
+UserInterfaceIdiom userInterfaceIdiom();
+bool isPad();
+bool isPhone();
 // SIMULATOR_MODEL_IDENTIFIER when set, else the machine field of uname() with
 // control characters trimmed from both ends. Each read.
 QString modelIdentifier();
@@ -49,12 +49,12 @@ QString systemVersion(); // once
 QString language(); // once: the locale's language code, "en" when it has none
 double screenWidth(); // each read
 double screenHeight(); // each read
-double maxLength(); // once
-double minLength(); // once
-bool isIPhone4orLess(); // once
-bool isIPhone5(); // once
-bool isIPhone6(); // once
-bool isIPhoneX(); // once
+double maxLength();
+double minLength();
+bool isIPhone4orLess();
+bool isIPhone5();
+bool isIPhone6();
+bool isIPhoneX();
 bool isPortrait(); // each read: the screen is taller than wide
 // Never true here; branches taken only in a simulator are skipped.
 inline constexpr bool isSimulator = false;

@@ -18,7 +18,6 @@
 #include "Controls/Loaders/Refresher.h"
 #include "Browser/EntryCell.h"
 #include "Browser/FooterReusableView.h"
-#include "Browser/MiniPlayerHost.h"
 #include "Browser/PreviewDataSource.h"
 #include "Browser/PreviewItem.h"
 #include "Browser/EntryImageView.h"
@@ -28,9 +27,8 @@
 #include "ImportEditor/OpenInActivity.h"
 #include "ImportEditor/PreviewActivity.h"
 #include "Platform/UI/ActivityViewController.h"
-#include "Browser/TabBarPlayerHost.h"
 #include "Player/PlayerViewController.h"
-#include "Player/CustomTabBarController.h"
+#include "Player/MiniPlayerHost.h"
 #include "Browser/Visualizer.h"
 #include "Entries/Entry.h"
 #include "Entries/EntryImages.h"
@@ -154,11 +152,8 @@ MiniPlayerHost *DirectoryViewController::playerHost()
     if (hostProvider())
         if (MiniPlayerHost *host = hostProvider()(this))
             return host;
-    if (auto *tabs = qobject_cast<CustomTabBarController *>(tabBarController()); tabs && tabs->miniPlayerView()) {
-        if (!m_tabBarHost || m_tabBarHost->tabBarController() != tabs)
-            m_tabBarHost = std::make_unique<TabBarPlayerHost>(tabs);
-        return m_tabBarHost.get();
-    }
+    if (MiniPlayerHost *host = MiniPlayerHost::of(this))
+        return host;
     return &SharedPlayerHost::instance();
 }
 
@@ -426,7 +421,7 @@ void DirectoryViewController::viewWillTransition(const QSizeF &size)
 {
     ViewController::viewWillTransition(size);
     if (m_collectionView)
-        m_collectionView->invalidateLayout();
+        m_collectionView->invalidateLayoutKeepingPosition();
 }
 
 void DirectoryViewController::viewDidLayoutSubviews()
@@ -867,7 +862,8 @@ void DirectoryViewController::presentImageViewer(const std::shared_ptr<Entry> &e
     if (picture.isNull())
         picture = ImageFile::read(entry->path(), QSize(4096, 4096));
     if (!picture.isNull()) {
-        present(new ImageViewerController(nullptr, picture), true, [target] {
+        // The viewer grows out of the row's picture and shrinks back into it.
+        present(new ImageViewerController(target ? target->imageView() : nullptr, picture), true, [target] {
             if (target)
                 target->setSelected(false);
         });

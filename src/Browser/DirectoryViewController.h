@@ -30,7 +30,6 @@ class EntryViewModelController;
 class MiniPlayerHost;
 class PreviewDataSource;
 class TabBarController;
-class TabBarPlayerHost;
 
 // One level of the file browser: lists one directory in a collection view (a list or a grid),
 // enters edit mode to choose media entries, and opens what is tapped: a deeper level, the shared
@@ -248,7 +247,6 @@ private:
     // The layout setting as this level last read or set it: sizes are asked per item, and the
     // settings file is read anew on every access.
     Layout m_layout = Layout::list;
-    std::unique_ptr<TabBarPlayerHost> m_tabBarHost;
     QPointer<QAbstractButton> m_fullPlayerShareButton;
 
     void connectFullPlayerShareButton();

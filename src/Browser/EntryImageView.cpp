@@ -8,26 +8,15 @@
 namespace tarnik {
 
 EntryImageView::EntryImageView(QWidget *parent)
-    : QWidget(parent)
+    : ImageView(parent)
 {
+    setContentMode(ContentMode::scaleAspectFit);
     setAttribute(Qt::WA_TransparentForMouseEvents);
-}
-
-void EntryImageView::setImage(const QImage &image)
-{
-    m_image = image;
-    update();
 }
 
 void EntryImageView::setBorderWidth(double width)
 {
     m_borderWidth = width;
-    update();
-}
-
-void EntryImageView::setCornerRadius(double radius)
-{
-    m_cornerRadius = radius;
     update();
 }
 
@@ -39,16 +28,15 @@ void EntryImageView::setBorderColor(const QColor &color)
 
 QRectF EntryImageView::imageRect() const
 {
-    if (m_image.isNull() || width() <= 0 || height() <= 0)
+    if (image().isNull() || width() <= 0 || height() <= 0)
         return {};
-    QSizeF size = QSizeF(m_image.size()) / m_image.devicePixelRatio();
-    size.scale(QSizeF(this->size()), Qt::KeepAspectRatio);
-    return QRectF(QPointF((width() - size.width()) / 2.0, (height() - size.height()) / 2.0), size);
+    return ImageView::imageRect(contentMode(), imageSize(), QSizeF(size()));
 }
 
 void EntryImageView::paintEvent(QPaintEvent *)
 {
-    if (m_image.isNull())
+    const QImage picture = image();
+    if (picture.isNull())
         return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -62,18 +50,19 @@ void EntryImageView::paintEvent(QPaintEvent *)
     t.translate(-centre.x(), -centre.y());
     painter.setTransform(t);
     const QRectF target = imageRect();
-    if (m_cornerRadius > 0) {
+    const double radius = cornerRadius();
+    if (radius > 0) {
         QPainterPath clip;
-        clip.addRoundedRect(target, m_cornerRadius, m_cornerRadius);
+        clip.addRoundedRect(target, radius, radius);
         painter.setClipPath(clip);
     }
-    painter.drawImage(target, m_image);
+    painter.drawImage(target, picture);
     if (m_borderWidth > 0) {
         painter.setClipping(false);
         painter.setPen(QPen(m_borderColor, m_borderWidth));
         painter.setBrush(Qt::NoBrush);
         const double half = m_borderWidth / 2.0;
-        painter.drawRoundedRect(target.adjusted(half, half, -half, -half), m_cornerRadius, m_cornerRadius);
+        painter.drawRoundedRect(target.adjusted(half, half, -half, -half), radius, radius);
     }
 }
 

@@ -1,7 +1,7 @@
 #include "Browser/SharedPlayerHost.h"
 
 #include "App/Preferences.h"
-#include "Browser/DirectoryViewController.h"
+#include "Player/PlayerView.h"
 
 namespace tarnik {
 
@@ -21,16 +21,17 @@ Player &SharedPlayerHost::player()
     return m_player ? *m_player : Player::shared();
 }
 
-void SharedPlayerHost::setMiniPlayerDelegate(DirectoryViewController *level)
+void SharedPlayerHost::setMiniPlayerDelegate(PlayerViewDelegate *owner)
 {
-    DirectoryViewController *old = m_level;
+    PlayerViewDelegate *old = level();
     // The level that loses the player stops marking its row.
-    if (old && old != level) {
+    if (old && old != owner) {
         const Preferences::NowPlaying marker = Preferences::nowPlaying();
         if (marker.identifier)
             old->resetPlayingIndicator(*marker.identifier);
     }
-    m_level = level;
+    m_level = owner;
+    m_levelObject = dynamic_cast<QObject *>(owner);
 }
 
 void SharedPlayerHost::play(const QList<std::shared_ptr<Entry>> &queue, int index)
@@ -43,8 +44,8 @@ void SharedPlayerHost::play(const QList<std::shared_ptr<Entry>> &queue, int inde
 
 void SharedPlayerHost::playerDidChangePlayingState(const QString &identifier, bool isPlaying)
 {
-    if (m_level)
-        m_level->playerViewDidChangePlayingStateOf(identifier, isPlaying);
+    if (PlayerViewDelegate *owner = level())
+        owner->playerViewDidChangePlayingStateOf(identifier, isPlaying);
 }
 
 } // namespace tarnik

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Browser/MiniPlayerHost.h"
+#include "Player/MiniPlayerHost.h"
 #include "Player/Player.h"
 
 #include <QPointer>
@@ -16,10 +16,10 @@ public:
     explicit SharedPlayerHost(Player *player = nullptr);
     static SharedPlayerHost &instance();
 
+    bool hasMiniPlayer() const override { return false; }
     bool isMiniPlayerUp() const override { return false; }
     void updateMiniPlayer(bool) override { }
-    DirectoryViewController *miniPlayerDelegate() const override { return m_level; }
-    void setMiniPlayerDelegate(DirectoryViewController *level) override;
+    void setMiniPlayerDelegate(PlayerViewDelegate *owner) override;
     void resetCurrentIndex() override { player().setCurrentIndex(-1); }
     void play(const QList<std::shared_ptr<Entry>> &queue, int index) override;
 
@@ -34,7 +34,11 @@ private:
     Player &player();
 
     Player *m_player;
-    QPointer<DirectoryViewController> m_level;
+    // The owner is a screen: held weakly through its QObject.
+    PlayerViewDelegate *m_level = nullptr;
+    QPointer<QObject> m_levelObject;
+
+    PlayerViewDelegate *level() const { return m_levelObject ? m_level : nullptr; }
 };
 
 } // namespace tarnik

@@ -11,6 +11,8 @@
 
 #include <QFile>
 #include <QPointer>
+#include <QThread>
+#include <algorithm>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -124,6 +126,10 @@ BuiltEntry makeEntry(const QString &directory, const QString &name, unsigned cha
 
 } // namespace
 
+// Rows read and decode in parallel (tags, a cover's JPEG); a few threads keep a screen of rows
+// coming at the disk's pace without taking every core from the interface.
+const int kConcurrentRowLoads = std::clamp(QThread::idealThreadCount(), 2, 8);
+
 struct EntryViewModelController::Page
 {
     bool emptyListing = false;
@@ -137,7 +143,7 @@ struct EntryViewModelController::Page
 
 EntryViewModelController::EntryViewModelController(QObject *parent)
     : QObject(parent)
-    , m_updateQueue(QStringLiteral("UpdateQueue"), 1)
+    , m_updateQueue(QStringLiteral("UpdateQueue"), kConcurrentRowLoads)
 {
 }
 
@@ -374,8 +380,49 @@ void EntryViewModelController::queueOperation(const std::shared_ptr<EntryViewMod
             self->m_liveOperations.erase(found);
         self->completeUpdate(identifier, loaded);
     });
+    operation->setLoadedHandler([self, key] {
+        Dispatch::main([self, key] {
+            if (self)
+                self->operationLoaded(key);
+        });
+    });
     m_liveOperations.insert(identifier, operation);
+    m_commitOrder.push_back(operation);
     m_updateQueue.addOperation(operation);
+}
+
+void EntryViewModelController::operationLoaded(const EntryViewModelOperation *operation)
+{
+    const auto queued = std::find_if(m_commitOrder.begin(), m_commitOrder.end(),
+        [operation](const std::shared_ptr<EntryViewModelOperation> &o) { return o.get() == operation; });
+    if (queued == m_commitOrder.end())
+        return;
+    m_loaded.insert(operation);
+    // Every result that arrives before the GUI thread's next turn is committed in one batch.
+    if (m_commitScheduled)
+        return;
+    m_commitScheduled = true;
+    QPointer<EntryViewModelController> self(this);
+    Dispatch::main([self] {
+        if (self)
+            self->commitLoadedRows();
+    });
+}
+
+void EntryViewModelController::commitLoadedRows()
+{
+    m_commitScheduled = false;
+    while (!m_commitOrder.empty()) {
+        const std::shared_ptr<EntryViewModelOperation> first = m_commitOrder.front();
+        const bool loaded = m_loaded.contains(first.get());
+        // A withdrawn row waits for nobody; one still loading holds back the rows after it.
+        if (!loaded && !first->isCancelled())
+            break;
+        m_commitOrder.pop_front();
+        m_loaded.remove(first.get());
+        if (loaded)
+            first->commitLoaded(); // a withdrawn row keeps its picture, nothing else
+    }
 }
 
 void EntryViewModelController::completeUpdate(

@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -24,8 +25,9 @@ class EntryViewModelOperation;
 // The model side of one browser level: lists one directory, keeps its names in natural order
 // and turns them, a page of 100 names at a time and off the GUI thread, into entries and row view
 // models; serves rows by index, starts the next page when the owner asks for the last loaded row,
-// finds the row of a file to reveal and of the item now playing, and loads row details one at a
-// time on its "UpdateQueue".
+// finds the row of a file to reveal and of the item now playing, and loads row details on its
+// "UpdateQueue": several rows are read and decoded at once, and their results are committed on
+// the GUI thread in the order the rows were asked for, all that are ready in one batch.
 //
 // Lives on the GUI thread: every member is called there. A page is built on a global queue into
 // values of its own and committed on the GUI thread, so nothing the owner reads is written by
@@ -103,6 +105,8 @@ private:
     void commitPage(quint64 generation, Page &&page);
     void completeUpdate(const QString &identifier, const std::shared_ptr<EntryViewModel> &viewModel);
     void queueOperation(const std::shared_ptr<EntryViewModel> &viewModel);
+    void operationLoaded(const EntryViewModelOperation *operation);
+    void commitLoadedRows();
 
     QHash<QString, std::shared_ptr<Entry>> m_entries;
     // The entry of each row, in row order (kept beside m_viewModels).
@@ -119,6 +123,11 @@ private:
     QHash<QString, UpdateCompletion> m_updateCompletionHandlers;
     // Each row's operation from queueing until its result is committed on the GUI thread.
     QHash<QString, std::shared_ptr<EntryViewModelOperation>> m_liveOperations;
+    // Queued operations in the order they were queued, and whether each has its details loaded:
+    // results are committed from the front only, so rows appear in the order they were asked for.
+    std::deque<std::shared_ptr<EntryViewModelOperation>> m_commitOrder;
+    QSet<const EntryViewModelOperation *> m_loaded;
+    bool m_commitScheduled = false;
     // Rows being read from the disk cache, so a failed read can fall back unless withdrawn.
     QSet<QString> m_cacheLoads;
     std::optional<QString> m_nowPlayingIdentifier;

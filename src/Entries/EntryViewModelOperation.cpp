@@ -79,8 +79,18 @@ void EntryViewModelOperation::main()
     if (details.picture && !fitsThumbnailBox(*details.picture))
         details.picture = fittedToThumbnailBox(*details.picture);
     // Cancelled while the file was read: the picture is still worth showing, nothing else is.
+    if (m_loadedHandler) {
+        m_loaded = std::move(details);
+        m_loadedHandler();
+        return;
+    }
     auto self = std::static_pointer_cast<EntryViewModelOperation>(shared_from_this());
     Dispatch::main([self, details = std::move(details)] { self->commit(details); });
+}
+
+void EntryViewModelOperation::commitLoaded()
+{
+    commit(m_loaded);
 }
 
 EntryViewModelOperation::Details EntryViewModelOperation::load() const

@@ -21,7 +21,9 @@ class EntryViewModel;
 // no view model. The result is committed to the view model on the GUI thread: the picture first,
 // then (unless the operation was cancelled meanwhile) the texts and the state updated, which
 // publishes the row to its caches; then completionHandler is called there with the view model.
-// A cancelled operation never calls completionHandler.
+// A cancelled operation never calls completionHandler. By itself the operation commits as soon
+// as its work is done; a queue that loads several rows at once and commits them in its own order
+// sets a loaded handler instead and commits with commitLoaded().
 class EntryViewModelOperation : public Operation
 {
 public:
@@ -38,6 +40,12 @@ public:
 
     // Set it before the operation is queued; it is read on the GUI thread at the end.
     void setCompletionHandler(CompletionHandler handler) { m_completionHandler = std::move(handler); }
+    // Set before the operation is queued: called on the operation's thread once the details are
+    // loaded (not when the operation was cancelled before it began); the result then waits for
+    // commitLoaded() instead of being committed at once.
+    void setLoadedHandler(std::function<void()> handler) { m_loadedHandler = std::move(handler); }
+    // On the GUI thread, after the loaded handler was called: commits the loaded details.
+    void commitLoaded();
 
     // What one load found, committed on the GUI thread.
     struct Details
@@ -66,6 +74,10 @@ private:
     const std::optional<bool> m_hasVideoTrack;
     const QString m_name;
     CompletionHandler m_completionHandler;
+    std::function<void()> m_loadedHandler;
+    // Written on the operation's thread before the loaded handler is called, read after it on
+    // the GUI thread.
+    Details m_loaded;
 };
 
 } // namespace tarnik

@@ -3,11 +3,11 @@
 #include "Controls/ImageView.h"
 #include "ImportEditor/AnimatableImageView.h"
 #include "ImportEditor/ImageViewerController.h"
-#include "ImportEditor/ImageViewerMiniPlayer.h"
 #include "ImportEditor/ImageViewerPresentationTransition.h"
 #include "Platform/UI/TabBar.h"
 #include "Platform/UI/TabBarController.h"
 #include "Platform/UI/View.h"
+#include "Player/MiniPlayerHost.h"
 
 #include <QPalette>
 
@@ -205,10 +205,8 @@ void ImageViewerDismissalTransition::completeDismissal()
     View::removeFromSuperview(m_fromView);
     auto *viewer = qobject_cast<ImageViewerController *>(context->viewController(Key::from));
     if (viewer && viewer->restoreMiniPlayerView) {
-        ViewController *to = context->viewController(Key::to);
-        ImageViewerMiniPlayer *miniPlayer = ImageViewerMiniPlayer::installed();
-        if (miniPlayer && miniPlayer->hostsMiniPlayer(to))
-            miniPlayer->updateMiniPlayer(to, false);
+        if (MiniPlayerHost *host = MiniPlayerHost::ofHost(context->viewController(Key::to)))
+            host->updateMiniPlayer(false);
         viewer->restoreMiniPlayerView = false;
     }
     m_transitionContext = nullptr;

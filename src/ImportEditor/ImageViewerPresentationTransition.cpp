@@ -3,10 +3,10 @@
 #include "Controls/ImageView.h"
 #include "ImportEditor/AnimatableImageView.h"
 #include "ImportEditor/ImageViewerController.h"
-#include "ImportEditor/ImageViewerMiniPlayer.h"
 #include "Platform/UI/TabBar.h"
 #include "Platform/UI/TabBarController.h"
 #include "Platform/UI/View.h"
+#include "Player/MiniPlayerHost.h"
 
 namespace tarnik {
 
@@ -91,9 +91,8 @@ void ImageViewerPresentationTransition::animateTransition(ViewControllerContextT
         tabBarController->tabBar()->hide();
     }
 
-    ImageViewerMiniPlayer *miniPlayer = ImageViewerMiniPlayer::installed();
-    if (miniPlayer && miniPlayer->hostsMiniPlayer(fromController) && miniPlayer->isMiniPlayerUp(fromController)) {
-        miniPlayer->updateMiniPlayer(fromController, true);
+    if (MiniPlayerHost *host = MiniPlayerHost::ofHost(fromController); host && host->isMiniPlayerUp()) {
+        host->updateMiniPlayer(true);
         if (auto *viewer = qobject_cast<ImageViewerController *>(toController))
             viewer->restoreMiniPlayerView = true;
     }

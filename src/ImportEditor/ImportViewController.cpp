@@ -287,6 +287,13 @@ DropdownMenuItems ImportViewController::dropdownMenuItems() const
             item.mediaKind = kind;
             guard->setImportItem(item);
         }));
+        // The kind the import has now stands out, so the menu shows what a choice would change.
+        if (kind == m_importItem->mediaKind) {
+            QFont bold = Common::defaultFont();
+            bold.setBold(true);
+            items.last()->attributedText = AttributedText { kind.title(), std::nullopt, bold };
+            items.last()->text.reset();
+        }
     }
     return items;
 }

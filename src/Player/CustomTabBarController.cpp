@@ -5,6 +5,7 @@
 #include "Platform/UI/GestureRecognizer.h"
 #include "Platform/UI/Storyboard.h"
 #include "Player/CustomTabBar.h"
+#include "Player/Player.h"
 #include "Player/PlayerView.h"
 #include "Player/PlayerViewController.h"
 #include "Player/PlayerViewTransitioningHandler.h"
@@ -103,6 +104,44 @@ void CustomTabBarController::updateMiniPlayer(bool hide)
     } else if (mini->animate() == PlayerViewAnimation::none) {
         mini->setAnimate(PlayerViewAnimation::up);
     }
+}
+
+bool CustomTabBarController::isMiniPlayerUp() const
+{
+    return m_miniPlayerView && m_miniPlayerView->animate() == PlayerViewAnimation::up;
+}
+
+void CustomTabBarController::setMiniPlayerDelegate(PlayerViewDelegate *owner)
+{
+    if (m_miniPlayerView)
+        m_miniPlayerView->setDelegate(owner);
+}
+
+void CustomTabBarController::resetCurrentIndex()
+{
+    Player::shared().setCurrentIndex(-1);
+}
+
+void CustomTabBarController::play(const QList<std::shared_ptr<Entry>> &queue, int index)
+{
+    if (m_miniPlayerView)
+        m_miniPlayerView->play(queue, index);
+}
+
+ViewController *CustomTabBarController::fullPlayer() const
+{
+    return m_playerViewController;
+}
+
+QAbstractButton *CustomTabBarController::fullPlayerShareButton() const
+{
+    PlayerView *view = m_playerViewController ? m_playerViewController->playerView() : nullptr;
+    return view ? view->shareButton() : nullptr;
+}
+
+std::shared_ptr<Entry> CustomTabBarController::currentEntry() const
+{
+    return Player::shared().currentEntry();
 }
 
 void CustomTabBarController::layoutChildViews()

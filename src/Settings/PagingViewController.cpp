@@ -3,13 +3,13 @@
 #include "App/AppDelegate.h"
 #include "App/Constants.h"
 #include "App/Globals.h"
-#include "App/MiniPlayerHost.h"
 #include "Platform/Bundle.h"
 #include "Platform/Dispatch.h"
 #include "Platform/UI/Animation.h"
 #include "Platform/UI/AnimationDriver.h"
 #include "Platform/UI/Window.h"
 #include "Platform/UrlOpener.h"
+#include "Player/MiniPlayerHost.h"
 #include "Settings/AppUtility.h"
 #include "Settings/PreferenceViewController.h"
 
@@ -233,29 +233,8 @@ void PagingViewController::viewDidLoad()
         tabs->setDelegate(this);
     m_scrollView->setDelegate(this);
 
-    double titleSize = 33;
-    double textSize = 22;
-    double buttonSize = 24;
-    if (Device::isIPhone4orLess() || Device::isIPhone5()) {
-        m_buttonsHeight = 44;
-        titleSize = 28;
-        textSize = 17;
-        buttonSize = 20;
-    } else if (Device::isPad()) {
-        m_buttonsHeight = 54;
-        titleSize = 36;
-        textSize = 26;
-        buttonSize = 26;
-    }
     const QList<SlideText> texts = slideTexts();
     for (int tag = 0; tag < kSlideCount; ++tag) {
-        QFont title = m_titleLabels.first()->font();
-        title.setPixelSize(int(titleSize));
-        title.setBold(true);
-        m_titleLabels[tag]->setFont(title);
-        QFont text = m_detailLabels.first()->font();
-        text.setPixelSize(int(textSize));
-        m_detailLabels[tag]->setFont(text);
         m_titleLabels[tag]->setText(_localizedString(texts.at(tag).title));
         m_detailLabels[tag]->setText(_localizedString(texts.at(tag).detail));
     }
@@ -266,12 +245,69 @@ void PagingViewController::viewDidLoad()
                                                  "QPushButton:pressed { background: rgba(255, 255, 255, 40); }"
                                                  "QPushButton:disabled { border-color: rgba(255, 255, 255, 90); "
                                                  "color: rgba(255, 255, 255, 110); }"));
+        }
+    }
+}
+
+PagingViewController::TypeSizes PagingViewController::designTypeSizes()
+{
+    // Read at each layout: the window plays the device and changes with the user's resizing.
+    if (Device::isIPhone4orLess() || Device::isIPhone5())
+        return { 28, 17, 20, 44 };
+    if (Device::isPad())
+        return { 36, 26, 26, 54 };
+    return { 33, 22, 24, 48 };
+}
+
+void PagingViewController::applyTypeSizes(const TypeSizes &sizes)
+{
+    for (int tag = 0; tag < kSlideCount; ++tag) {
+        QFont title = m_titleLabels[tag]->font();
+        title.setPixelSize(sizes.title);
+        title.setBold(true);
+        m_titleLabels[tag]->setFont(title);
+        QFont text = m_detailLabels[tag]->font();
+        text.setPixelSize(sizes.text);
+        m_detailLabels[tag]->setFont(text);
+    }
+    for (QWidget *row : std::as_const(m_buttonRows)) {
+        for (QPushButton *button : row->findChildren<QPushButton *>(QString(), Qt::FindDirectChildrenOnly)) {
             QFont font = button->font();
-            font.setPixelSize(int(buttonSize));
+            font.setPixelSize(sizes.button);
             font.setWeight(QFont::Light);
             button->setFont(font);
         }
     }
+    m_buttonsHeight = sizes.buttonsHeight;
+}
+
+bool PagingViewController::buttonRowsFit(int width) const
+{
+    for (QWidget *row : m_buttonRows) {
+        const QList<QPushButton *> buttons = row->findChildren<QPushButton *>(QString(), Qt::FindDirectChildrenOnly);
+        int needed = row->layout() ? row->layout()->spacing() * int(buttons.size() - 1) : 0;
+        for (const QPushButton *button : buttons) {
+            needed += button->sizeHint().width();
+            if (button->sizeHint().height() > int(m_buttonsHeight))
+                return false;
+        }
+        if (needed > width)
+            return false;
+    }
+    return true;
+}
+
+bool PagingViewController::slidesFit(int width, int height, int imageSide) const
+{
+    const int margin = std::max(16, width / 12);
+    const int buttonsTop = height - kPageControlHeight - int(m_buttonsHeight) - 16;
+    for (int tag = 0; tag < kSlideCount; ++tag) {
+        const int titleTop = int(height * 0.08) + imageSide + 24;
+        const int detailTop = titleTop + m_titleLabels.at(tag)->heightForWidth(width - 2 * margin) + 12;
+        if (m_detailLabels.at(tag)->heightForWidth(width - 2 * margin) > buttonsTop - detailTop - 8)
+            return false;
+    }
+    return true;
 }
 
 void PagingViewController::layoutSlides()
@@ -281,13 +317,38 @@ void PagingViewController::layoutSlides()
     const int h = root->height();
     for (QWidget *background : std::as_const(m_backgrounds))
         background->setGeometry(0, 0, w, h);
-    const int pageControlHeight = 37;
+    const int pageControlHeight = kPageControlHeight;
     m_scrollView->setGeometry(0, 0, w, h);
     m_scrollView->setContentSize(QSizeF(double(w) * kSlideCount, h));
     m_pageControl->setGeometry(0, h - pageControlHeight, w, pageControlHeight);
     m_pageControl->raise();
     const int margin = std::max(16, w / 12);
-    const int imageSide = std::min(int(w * 0.6), int(h * 0.32));
+    int imageSide = std::min(int(w * 0.6), int(h * 0.32));
+    // The design's type, made smaller where a small window would cut a text or a button: first the
+    // buttons until each row fits side by side, then the texts down to three quarters, then the
+    // picture down to a third, then the texts down to the smallest readable size.
+    const TypeSizes design = designTypeSizes();
+    TypeSizes type = design;
+    applyTypeSizes(type);
+    while (type.button > kSmallestType && !buttonRowsFit(w - 2 * margin)) {
+        --type.button;
+        applyTypeSizes(type);
+    }
+    while (!slidesFit(w, h, imageSide)) {
+        if (type.text > design.text * 3 / 4) {
+            --type.text;
+            type.title = std::max(type.text + 4, type.title - 1);
+        } else if (imageSide > std::min(int(w * 0.6), int(h * 0.32)) / 3) {
+            imageSide -= 8;
+            continue;
+        } else if (type.text > kSmallestType) {
+            --type.text;
+            type.title = std::max(type.text + 4, type.title - 1);
+        } else {
+            break;
+        }
+        applyTypeSizes(type);
+    }
     for (int tag = 0; tag < kSlideCount; ++tag) {
         QWidget *slide = m_slides.at(tag);
         m_scrollView->setContentFrame(slide, QRectF(double(w) * tag, 0, w, h));
@@ -435,7 +496,7 @@ void PagingViewController::viewWillAppear(bool animated)
             }
         });
     }
-    if (auto *host = dynamic_cast<MiniPlayerHost *>(tabBarController()); host && host->isMiniPlayerUp()) {
+    if (MiniPlayerHost *host = MiniPlayerHost::of(this); host && host->isMiniPlayerUp()) {
         restoreMiniPlayerView = true;
         host->updateMiniPlayer(true);
     }
@@ -448,7 +509,7 @@ void PagingViewController::viewWillDisappear(bool animated)
         AppUtility::lockOrientation(AppDelegate::allOrientations);
     if (restoreMiniPlayerView) {
         restoreMiniPlayerView = false;
-        if (auto *host = dynamic_cast<MiniPlayerHost *>(tabBarController()))
+        if (MiniPlayerHost *host = MiniPlayerHost::of(this))
             host->updateMiniPlayer(false);
     }
 }

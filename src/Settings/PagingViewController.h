@@ -87,6 +87,21 @@ protected:
     void viewDidLayoutSubviews() override;
 
 private:
+    // Pixel sizes of the slides' type and the height of their button rows.
+    struct TypeSizes
+    {
+        int title;
+        int text;
+        int button;
+        double buttonsHeight;
+    };
+    static constexpr int kPageControlHeight = 37;
+    static constexpr int kSmallestType = 13;
+    static TypeSizes designTypeSizes();
+    void applyTypeSizes(const TypeSizes &sizes);
+    bool buttonRowsFit(int width) const;
+    bool slidesFit(int width, int height, int imageSide) const;
+
     void applyParallax(const Parallax &parallax);
     void setTransform(QWidget *view, const QTransform &transform);
     void setAlpha(QWidget *view, double alpha);

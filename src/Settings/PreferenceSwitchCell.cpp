@@ -13,6 +13,8 @@ PreferenceSwitchCell::PreferenceSwitchCell(QWidget *parent)
     m_titleLabel = new QLabel(contentView());
     m_titleLabel->setFont(Common::defaultFont());
     m_titleLabel->setStyleSheet(QStringLiteral("color: black;"));
+    // A narrow window leaves a long title less than a line beside the switch: it takes two.
+    m_titleLabel->setWordWrap(true);
     m_switchButton = new Switch(contentView());
     setSelectionStyle(SelectionStyle::none);
 }

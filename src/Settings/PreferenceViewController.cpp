@@ -4,7 +4,6 @@
 
 #include "App/Constants.h"
 #include "App/Globals.h"
-#include "App/MiniPlayerHost.h"
 #include "App/Preferences.h"
 #include "Entries/EntryViewModel.h"
 #include "Platform/Bundle.h"
@@ -12,6 +11,7 @@
 #include "Platform/UI/NavigationItem.h"
 #include "Platform/UI/Switch.h"
 #include "Platform/UI/TabBarController.h"
+#include "Player/MiniPlayerHost.h"
 #include "Settings/PreferenceButtonCell.h"
 #include "Settings/PreferenceFooterCell.h"
 #include "Settings/PreferenceSwitchCell.h"
@@ -177,7 +177,7 @@ void PreferenceViewController::viewDidLoad()
 void PreferenceViewController::viewDidLayoutSubviews()
 {
     TableViewController::viewDidLayoutSubviews();
-    const auto *host = dynamic_cast<MiniPlayerHost *>(tabBarController());
+    const MiniPlayerHost *host = MiniPlayerHost::of(this);
     tableView()->setContentInset(
         EdgeInsets { 0, 0, host && host->isMiniPlayerUp() ? MiniPlayerHost::kMiniPlayerHeight : 0.0, 0 });
 }

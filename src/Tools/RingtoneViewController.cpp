@@ -2,7 +2,6 @@
 
 #include "App/Constants.h"
 #include "App/Globals.h"
-#include "App/MiniPlayerHost.h"
 #include "App/Preferences.h"
 #include "Controls/Loaders/Refresher.h"
 #include "Platform/Dispatch.h"
@@ -12,6 +11,7 @@
 #include "Platform/UI/NavigationItem.h"
 #include "Platform/UI/PopoverPresentationController.h"
 #include "Platform/UI/TabBarController.h"
+#include "Player/MiniPlayerHost.h"
 #include "Tools/RingtoneCatalogueFile.h"
 #include "Tools/RingtoneCell.h"
 
@@ -29,11 +29,6 @@ bool fileIsPresent(const QString &path)
 {
     const QFileInfo info(path);
     return info.exists() || info.isSymLink();
-}
-
-MiniPlayerHost *miniPlayerHost(ViewController *screen)
-{
-    return dynamic_cast<MiniPlayerHost *>(screen->tabBarController());
 }
 
 } // namespace
@@ -126,7 +121,7 @@ void RingtoneViewController::viewDidLayoutSubviews()
     // which floats over the list's bottom, needs room.
     // The top is left to the refresher, whose band holds it open while it spins.
     EdgeInsets inset = table->contentInset();
-    const MiniPlayerHost *host = miniPlayerHost(this);
+    const MiniPlayerHost *host = MiniPlayerHost::of(this);
     inset.bottom = host && host->isMiniPlayerUp() ? MiniPlayerHost::kMiniPlayerHeight : 0.0;
     if (inset.bottom != table->contentInset().bottom)
         table->setContentInset(inset);
@@ -201,7 +196,7 @@ void RingtoneViewController::enterEditMode(BarButtonItem *)
         m_deleteButton->setTitle(_localizedString(QStringLiteral("Delete All")));
     if (NavigationController *navigation = navigationController())
         navigation->setToolbarHidden(!editing, true);
-    if (MiniPlayerHost *host = miniPlayerHost(this))
+    if (MiniPlayerHost *host = MiniPlayerHost::of(this))
         host->updateMiniPlayer(editing);
     if (!editing)
         m_selectedRingtones.clear();

@@ -9,7 +9,7 @@
 #include "Browser/DirectoryNavigationController.h"
 #include "Browser/DirectoryViewController.h"
 #include "Browser/EntryCell.h"
-#include "Browser/MiniPlayerHost.h"
+#include "Player/MiniPlayerHost.h"
 #include "Entries/Entry.h"
 #include "Entries/EntryViewModelController.h"
 #include "Support/EntriesSupport.h"
@@ -35,10 +35,13 @@ public:
     QList<std::shared_ptr<Entry>> queue;
     int playedIndex = -1;
 
+    bool hasMiniPlayer() const override { return true; }
     bool isMiniPlayerUp() const override { return up; }
     void updateMiniPlayer(bool hide) override { hideCalls.append(hide); }
-    DirectoryViewController *miniPlayerDelegate() const override { return delegate; }
-    void setMiniPlayerDelegate(DirectoryViewController *level) override { delegate = level; }
+    void setMiniPlayerDelegate(PlayerViewDelegate *owner) override
+    {
+        delegate = dynamic_cast<DirectoryViewController *>(owner);
+    }
     void resetCurrentIndex() override { ++resetCount; }
     void play(const QList<std::shared_ptr<Entry>> &entries, int index) override
     {

@@ -1,5 +1,6 @@
 #include "BrowserSupport.h"
 
+#include "Browser/EntryImageView.h"
 #include "ImportEditor/ImageViewerController.h"
 #include "Browser/FooterReusableView.h"
 #include "Browser/Visualizer.h"
@@ -355,7 +356,12 @@ TEST_F(BrowserTest, TappedPicturesOpenInTheImageViewer)
         return level->presentedViewController() != nullptr;
     }));
     auto *viewer = qobject_cast<ImageViewerController *>(level->presentedViewController());
-    EXPECT_NE(viewer, nullptr);
+    ASSERT_NE(viewer, nullptr);
+    // It grows out of the row's picture: the row's image view is the kit's, handed to the viewer.
+    EntryCell *cell = visibleCell(level, 0);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(viewer->sourceImageView(), cell->imageView());
+    EXPECT_NE(viewer->transitioningDelegate(), nullptr);
     tick(1.0);
 }
 

@@ -9,6 +9,7 @@
 
 #include <QAccessible>
 #include <QCoreApplication>
+#include <QPushButton>
 #include <QTest>
 
 using namespace tarnik;
@@ -252,3 +253,36 @@ TEST_F(DropdownMenuTest, CellLooks)
 }
 
 } // namespace
+
+// A window that plays a pad drops the menu from the presenting screen's title as a popover, with
+// the same rows; without a title view, or on a phone, it covers the screen as before.
+TEST_F(DropdownMenuTest, OnAPadTheMenuDropsFromTheTitleAsAPopover)
+{
+    auto *title = new QPushButton(QStringLiteral("Song"), presenter->view());
+    title->setGeometry(150, 10, 80, 30);
+    presenter->navigationItem()->setTitleView(title);
+    DeviceProfile::setOverride(DeviceProfile::Override { UserInterfaceIdiom::pad, QSizeF(window->size()) });
+    QStringList log;
+    bool presented = false;
+    QPointer<DropdownMenu> menu = open(3, &log, &presented);
+    tick(1.2);
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(presented);
+    EXPECT_EQ(presenter->presentedViewController(), menu.data());
+    EXPECT_EQ(menu->modalPresentationStyle(), ModalPresentationStyle::popover);
+    EXPECT_EQ(menu->style(), DropdownMenuStyle::translucentSmoke);
+    const QRect frame(menu->view()->mapTo(window.get(), QPoint()), menu->view()->size());
+    EXPECT_LT(frame.width(), window->width()); // not a cover over the window
+    EXPECT_GE(frame.top(), title->geometry().bottom()); // under its title
+    EXPECT_EQ(menu->collectionView()->numberOfItems(0), 3);
+    auto *cell = menu->collectionView()->cellForItem(IndexPath { 1, 0 });
+    ASSERT_TRUE(cell);
+    EXPECT_EQ(View::alpha(cell), 1.0);
+
+    DeviceProfile::setOverride(DeviceProfile::Override { UserInterfaceIdiom::phone, QSizeF(window->size()) });
+    menu->dismiss();
+    tick(1.0);
+    QPointer<DropdownMenu> phone = open(3, &log);
+    tick(1.2);
+    EXPECT_EQ(presenter->presentedViewController(), phone->navigationController());
+}

@@ -755,3 +755,31 @@ TEST_F(UpdateQueueTest, ASavedRowCountsOnlyForTheFileItWasSavedFrom)
         })) << c.what;
     }
 }
+
+TEST_F(UpdateQueueTest, RowsLoadTogetherButArriveInTheOrderTheyWereAskedFor)
+{
+    // Rows that take very different times to load: large pictures between tiny files, so that
+    // loads running side by side finish out of order.
+    QImage large(1600, 1200, QImage::Format_RGB32);
+    large.fill(Qt::darkGreen);
+    QList<std::shared_ptr<EntryViewModel>> rows;
+    for (int i = 0; i < 24; ++i) {
+        const QString name = QStringLiteral("row %1.%2").arg(i, 2, 10, QLatin1Char('0')).arg(i % 3 == 0 ? QStringLiteral("png") : QStringLiteral("txt"));
+        if (i % 3 == 0)
+            ASSERT_TRUE(large.save(path(name)));
+        rows.append(rowFor(name, i % 3 == 0 ? EntryType::image : EntryType::regular));
+    }
+    EXPECT_GT(m_controller->updateQueue().maxConcurrentOperationCount(), 1);
+    QStringList arrived;
+    for (const auto &row : rows)
+        m_controller->update(row, [&](const std::shared_ptr<EntryViewModel> &loaded) {
+            EXPECT_EQ(loaded->state(), UpdateState::updated);
+            arrived.append(loaded->identifier());
+        });
+    ASSERT_TRUE(test::waitUntil([&] { return arrived.size() == rows.size(); }));
+    QStringList asked;
+    for (const auto &row : rows)
+        asked.append(row->identifier());
+    EXPECT_EQ(arrived, asked);
+    EXPECT_EQ(rows.first()->image().size(), QSize(128, 96));
+}

@@ -2,11 +2,11 @@
 
 #include "ImportEditor/AnimatableImageView.h"
 #include "ImportEditor/ImageViewerControllerDelegate.h"
-#include "ImportEditor/ImageViewerMiniPlayer.h"
 #include "ImportEditor/ImageViewerTransitioningHandler.h"
 #include "Platform/UI/TabBar.h"
 #include "Platform/UI/TabBarController.h"
 #include "Platform/UI/View.h"
+#include "Player/MiniPlayerHost.h"
 #include "Support/UiTestSupport.h"
 
 #include <QAbstractButton>
@@ -16,14 +16,18 @@ using namespace tarnik;
 
 namespace {
 
-class FakeMiniPlayer : public ImageViewerMiniPlayer
+// A root tab bar controller that hosts a mini player and records the requests to move it.
+class FakeHost : public TabBarController, public MiniPlayerHost
 {
 public:
     bool up = true;
     QList<bool> calls;
-    bool hostsMiniPlayer(ViewController *screen) override { return qobject_cast<TabBarController *>(screen); }
-    bool isMiniPlayerUp(ViewController *) override { return up; }
-    void updateMiniPlayer(ViewController *, bool show) override { calls.append(show); }
+    bool hasMiniPlayer() const override { return true; }
+    bool isMiniPlayerUp() const override { return up; }
+    void updateMiniPlayer(bool hide) override { calls.append(hide); }
+    void setMiniPlayerDelegate(PlayerViewDelegate *) override { }
+    void resetCurrentIndex() override { }
+    void play(const QList<std::shared_ptr<Entry>> &, int) override { }
 };
 
 class RecordingDelegate : public QObject, public ImageViewerControllerDelegate
@@ -48,9 +52,8 @@ protected:
     void SetUp() override
     {
         ScreenTest::SetUp();
-        ImageViewerMiniPlayer::install(&miniPlayer);
         makeWindow();
-        root = new TabBarController;
+        root = new FakeHost;
         page = new ViewController;
         root->setViewControllers({ page });
         window->setRootViewController(root);
@@ -64,7 +67,6 @@ protected:
     }
     void TearDown() override
     {
-        ImageViewerMiniPlayer::install(nullptr);
         ScreenTest::TearDown();
     }
     ImageViewerController *presentViewer(const QImage &image, bool withSource = true)
@@ -90,8 +92,7 @@ protected:
         pan->feed(GestureRecognizer::Phase::ended, start + QPointF(0, distance));
     }
 
-    FakeMiniPlayer miniPlayer;
-    TabBarController *root = nullptr;
+    FakeHost *root = nullptr;
     ViewController *page = nullptr;
     QPointer<ImageView> source;
 };
@@ -151,7 +152,7 @@ TEST_F(ImageViewerControllerTest, PresentationFliesOutOfTheSourceAndMovesTheMini
     EXPECT_EQ(flying->geometry(), QRect(20, 40, 80, 80));
     EXPECT_TRUE(viewer->view()->isHidden());
     EXPECT_EQ(View::alpha(source), 0.0);
-    EXPECT_EQ(miniPlayer.calls, QList<bool> { true });
+    EXPECT_EQ(root->calls, QList<bool> { true });
     EXPECT_TRUE(viewer->restoreMiniPlayerView);
     EXPECT_TRUE(root->tabBar()->isHidden());
     settle();
@@ -162,7 +163,7 @@ TEST_F(ImageViewerControllerTest, PresentationFliesOutOfTheSourceAndMovesTheMini
     EXPECT_EQ(container->findChild<QWidget *>(QStringLiteral("TabBarSnapshot")), nullptr);
     EXPECT_FALSE(root->tabBar()->isHidden());
     EXPECT_EQ(View::alpha(source), 0.0);
-    EXPECT_EQ(miniPlayer.calls, QList<bool> { true });
+    EXPECT_EQ(root->calls, QList<bool> { true });
 }
 
 TEST_F(ImageViewerControllerTest, ASlowShortDragCancelsAndAFlickDismisses)
@@ -177,14 +178,14 @@ TEST_F(ImageViewerControllerTest, ASlowShortDragCancelsAndAFlickDismisses)
     EXPECT_TRUE(viewer->view()->isVisible());
     EXPECT_FALSE(viewer->transitioningHandler()->dismissInteractively);
     EXPECT_EQ(View::alpha(source), 0.0);
-    EXPECT_EQ(miniPlayer.calls, QList<bool> { true });
+    EXPECT_EQ(root->calls, QList<bool> { true });
 
     // Still usable: a quick 0.2 of the height plus its speed passes 0.25.
     drag(viewer, 133.4, 0.0);
     settle();
     EXPECT_EQ(root->presentedViewController(), nullptr);
     EXPECT_EQ(View::alpha(source), 1.0);
-    EXPECT_EQ(miniPlayer.calls, (QList<bool> { true, false }));
+    EXPECT_EQ(root->calls, (QList<bool> { true, false }));
     EXPECT_FALSE(root->tabBar()->isHidden());
 }
 
@@ -237,17 +238,17 @@ TEST_F(ImageViewerControllerTest, DismissalFliesIntoTheSourceWithItsLook)
     settle();
     EXPECT_EQ(root->presentedViewController(), nullptr);
     EXPECT_EQ(View::alpha(source), 1.0);
-    EXPECT_EQ(miniPlayer.calls, (QList<bool> { true, false }));
+    EXPECT_EQ(root->calls, (QList<bool> { true, false }));
 }
 
 TEST_F(ImageViewerControllerTest, MiniPlayerThatIsNotUpIsLeftAlone)
 {
-    miniPlayer.up = false;
+    root->up = false;
     ImageViewerController *viewer = presentViewer(picture(200, 100));
     EXPECT_FALSE(viewer->restoreMiniPlayerView);
     viewer->closeButton()->click();
     settle();
-    EXPECT_TRUE(miniPlayer.calls.isEmpty());
+    EXPECT_TRUE(root->calls.isEmpty());
 }
 
 TEST_F(ImageViewerControllerTest, SelectHandsThePictureOverAfterClosing)
@@ -283,7 +284,7 @@ TEST_F(ImageViewerControllerTest, WithoutASourceItCrossDissolvesAndIgnoresDrags)
 {
     ImageViewerController *viewer = presentViewer(picture(200, 100), false);
     EXPECT_EQ(viewer->transitioningHandler(), nullptr);
-    EXPECT_TRUE(miniPlayer.calls.isEmpty());
+    EXPECT_TRUE(root->calls.isEmpty());
     drag(viewer, 400, 0.0);
     settle();
     EXPECT_EQ(root->presentedViewController(), viewer);

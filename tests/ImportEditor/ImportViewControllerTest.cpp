@@ -136,6 +136,19 @@ TEST_F(ImportViewControllerTest, RowsAndFieldsFollowTheKind)
     EXPECT_EQ(table->numberOfRows(3), 0);
     EXPECT_FALSE(editor->isTrimmable());
     EXPECT_EQ(editor->dropdownMenuItems().size(), 3) << "no video track";
+
+    // The menu marks the kind the import has: its row's text is bold, the others plain.
+    item.mediaKind = MediaKind::podcast;
+    editor->setImportItem(item);
+    tick(0.05);
+    QStringList marked;
+    for (const auto &row : editor->dropdownMenuItems()) {
+        if (row->attributedText && row->attributedText->font && row->attributedText->font->bold())
+            marked << row->attributedText->string;
+        else
+            EXPECT_TRUE(row->text && !row->text->isEmpty());
+    }
+    EXPECT_EQ(marked, QStringList { QStringLiteral("Podcast") });
 }
 
 TEST_F(ImportViewControllerTest, TextsDerivedFromTheItem)

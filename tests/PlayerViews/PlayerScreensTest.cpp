@@ -41,6 +41,7 @@ TEST_F(PlayerScreensTest, TheVideoScreenTakesTheVideoOutputAndGivesItBack)
     auto clip = std::make_shared<Entry>(path, QStringLiteral("clip.mp4"), EntryType::exportable, IndexPath {});
     Metadata metadata;
     metadata.title = QStringLiteral("Clip");
+    metadata.artwork = entry(1)->metadata()->artwork;
     clip->setMetadata(metadata);
 
     mini()->play(Player::EntryList { clip }, 0);
@@ -50,8 +51,15 @@ TEST_F(PlayerScreensTest, TheVideoScreenTakesTheVideoOutputAndGivesItBack)
     PlayerLayer *layer = full()->playerView()->playerLayer();
     EXPECT_EQ(layer->player(), &player);
     EXPECT_EQ(player.videoOutput(), layer->videoSink());
-    // The full player shows no artwork for a video; the mini bar keeps it.
+    // The mini bar, the shared player's delegate, keeps a video's artwork; only the full player,
+    // which shows the picture itself, puts "blank" there when it takes the player's callbacks.
+    EXPECT_EQ(mini()->imageView()->imageName(), QString());
+    EXPECT_FALSE(mini()->imageView()->image().isNull());
+    full()->playerView()->playerDidChangeItem();
+    settle();
     EXPECT_EQ(full()->playerView()->imageView()->imageName(), QStringLiteral("blank"));
+    mini()->playerDidChangeItem();
+    settle();
 
     presentFullPlayer();
     // A tap on the mini bar's picture would play or pause; on the full player's it opens the video.

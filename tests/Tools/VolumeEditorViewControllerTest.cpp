@@ -110,20 +110,29 @@ TEST_F(VolumeEditorTest, BelowMaximumTheLevelSnapsBackWithAWarning)
 TEST_F(VolumeEditorTest, SystemVolumeKnobFollowsAndSetsTheSystemVolume)
 {
     systemVolume.set(0.5, false);
+    // The app's own session is process-wide: an earlier test may have left it active.
+    ASSERT_TRUE(AudioSession::shared().setActive(false));
     open();
     systemVolume.set(0.7, false); // the volume changed elsewhere
     EXPECT_FLOAT_EQ(editor->systemVolumeKnob()->normalizedValue(), 0.7f);
 
-    CircularSlider *knob = editor->systemVolumeKnob();
+    QPointer<CircularSlider> knob = editor->systemVolumeKnob();
     knob->touchesBegan({ QPointF(0, 0) });
     knob->setNormalizedValue(0.25f);
     knob->touchesEnded({});
     EXPECT_FLOAT_EQ(float(systemVolume.volume()), 0.25f);
-    EXPECT_TRUE(audioSession.isActive() || AudioSession::shared().isActive() || editor->audioSessionIsActive());
+    // The shared player has no session of its own while it plays nothing, so turning the knob
+    // activates the app's.
+    EXPECT_FALSE(audioSession.isActive());
+    EXPECT_FALSE(editor->audioSessionIsActive());
+    EXPECT_TRUE(AudioSession::shared().isActive());
 
     // Once the screen goes, outside changes no longer reach it.
     editor->dismiss(false);
     settle();
+    ASSERT_TRUE(knob);
+    systemVolume.set(0.9, false);
+    EXPECT_FLOAT_EQ(knob->normalizedValue(), 0.25f);
 }
 
 TEST_F(VolumeEditorTest, DoneReportsTheLastTakenLevelOnceAndCancelNever)

@@ -5,6 +5,7 @@
 #include "Controls/DropdownMenu/DropdownMenuCell.h"
 #include "Platform/Dispatch.h"
 #include "Platform/UI/BarButtonItem.h"
+#include "Platform/UI/DeviceProfile.h"
 #include "Platform/UI/GestureRecognizer.h"
 #include "Platform/UI/NavigationBar.h"
 #include "Platform/UI/NavigationController.h"
@@ -77,6 +78,27 @@ DropdownMenu *DropdownMenu::present(ViewController *presenting, const DropdownMe
 {
     if (!presenting)
         return nullptr;
+    // A window that plays a pad has room around its title: the menu drops from the title as a
+    // popover with the same rows, look and animations instead of covering the whole window.
+    if (QWidget *title = presenting->navigationItem()->titleView(); title && DeviceProfile::isPad()) {
+        auto *menu = new DropdownMenu(items, alignment, style, navBarImage, completion);
+        menu->setModalPresentationStyle(ModalPresentationStyle::popover);
+        if (PopoverPresentationController *popover = menu->popoverPresentationController()) {
+            menu->m_isPopover = true;
+            popover->setSourceView(title);
+            popover->setSourceRect(QRectF(title->rect()));
+            popover->setDelegate(menu);
+        }
+        menu->setPreferredContentSize(menu->preferredContentSize());
+        QPointer<DropdownMenu> guard(menu);
+        presenting->present(menu, true, [guard, completion = std::move(completion)] {
+            if (guard)
+                guard->showMenu({});
+            if (completion)
+                completion();
+        });
+        return menu;
+    }
     auto *menu = new DropdownMenu(items, alignment, style, navBarImage, completion);
     auto *nav = new NavigationController(menu);
     menu->loadViewIfNeeded();

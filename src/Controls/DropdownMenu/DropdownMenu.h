@@ -42,8 +42,9 @@ public:
         const std::optional<QImage> &navBarImage, std::function<void()> completion = {}, QObject *parent = nullptr);
     ~DropdownMenu() override;
 
-    // Presents a new menu full screen from `presenting`; `completion` runs
-    // when the presentation has completed. Returns the menu.
+    // Presents a new menu full screen from `presenting` (on a pad, as a
+    // popover under the presenting screen's title view when it has one);
+    // `completion` runs when the presentation has completed. Returns the menu.
     static DropdownMenu *present(ViewController *presenting, const DropdownMenuItems &items,
         const DropdownMenuCellAlignment &alignment, DropdownMenuStyle style, const std::optional<QImage> &navBarImage,
         std::function<void()> completion = {});

@@ -5,6 +5,7 @@
 #include "Platform/UI/VisibleCells.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tarnik {
 
@@ -81,13 +82,8 @@ void CollectionView::setDelegate(CollectionViewDelegate *delegate)
 void CollectionView::setAllowsMultipleSelection(bool allows)
 {
     m_allowsMultipleSelection = allows;
-    if (!allows && m_selected.size() > 1) {
-        const IndexPath keep = *m_selected.begin();
-        for (const IndexPath &ip : std::set<IndexPath>(m_selected)) {
-            if (!(ip == keep))
-                setItemSelected(ip, false);
-        }
-    }
+    if (!allows)
+        m_selection.keepFirst();
 }
 
 // Registration and dequeuing
@@ -171,14 +167,40 @@ void CollectionView::invalidateLayout()
     setNeedsLayout();
 }
 
+void CollectionView::invalidateLayoutKeepingPosition()
+{
+    m_keepPositionOnPrepare = true;
+    invalidateLayout();
+}
+
 void CollectionView::prepareLayoutIfNeeded()
 {
     ensureCounts();
-    if (m_layout->isValid() && m_preparedWidth == double(width()))
+    const bool resized = m_preparedWidth >= 0.0 && m_preparedWidth != double(width());
+    if (m_layout->isValid() && !resized)
         return;
+    const bool keepPosition = resized || std::exchange(m_keepPositionOnPrepare, false);
+    // A new width (a window resize, a change of profile) can put a different number of items in a
+    // row: keep the first item the user sees where it was, not the same pixel offset, which would
+    // land on other items. At the top the view stays at the top.
+    std::optional<std::pair<IndexPath, double>> anchor;
+    if (keepPosition && !m_batch && contentOffset().y() > minimumContentOffset().y()) {
+        const QRectF visible = bounds();
+        m_layout->itemsInRect(visible, [&](const IndexPath &ip, const QRectF &frame) {
+            if (!anchor || ip < anchor->first)
+                anchor = std::make_pair(ip, frame.top() - visible.top());
+        });
+    }
     m_layout->prepare(this);
     m_preparedWidth = width();
     setContentSize(m_layout->collectionViewContentSize());
+    if (anchor) {
+        if (const std::optional<QRectF> frame = m_layout->frameForItem(anchor->first)) {
+            const double y = std::clamp(
+                frame->top() - anchor->second, minimumContentOffset().y(), maximumContentOffset().y());
+            setContentOffset(QPointF(contentOffset().x(), y));
+        }
+    }
 }
 
 std::optional<QRectF> CollectionView::frameForItem(const IndexPath &indexPath)
@@ -234,8 +256,8 @@ void CollectionView::layoutSubviews()
         if (cell->parentWidget() != this)
             cell->setParent(this);
         setContentFrame(cell, frame);
-        cell->setSelected(m_selected.count(ip) != 0);
-        cell->setHighlighted(m_highlighted && *m_highlighted == ip);
+        cell->setSelected(m_selection.isSelected(ip));
+        cell->setHighlighted(m_selection.isHighlighted(ip));
         m_visible[ip] = cell;
         m_prefetched.erase(ip);
         if (m_collectionDelegate)
@@ -302,8 +324,7 @@ void CollectionView::layoutSubviews()
 void CollectionView::endDisplaying(const IndexPath &indexPath, CollectionViewCell *cell)
 {
     QPointer<CollectionViewCell> guard(cell);
-    if (m_highlighted && *m_highlighted == indexPath)
-        m_highlighted.reset();
+    m_selection.endDisplaying(indexPath);
     cell->hide();
     if (m_collectionDelegate && !m_destroying)
         m_collectionDelegate->didEndDisplayingCell(this, cell, indexPath);
@@ -455,112 +476,85 @@ void CollectionView::scrollToItem(const IndexPath &indexPath, ScrollPosition pos
 
 QList<IndexPath> CollectionView::indexPathsForSelectedItems() const
 {
-    return QList<IndexPath>(m_selected.begin(), m_selected.end());
-}
-
-void CollectionView::setItemSelected(const IndexPath &indexPath, bool selected)
-{
-    if (selected)
-        m_selected.insert(indexPath);
-    else
-        m_selected.erase(indexPath);
-    if (CollectionViewCell *cell = cellForItem(indexPath))
-        cell->setSelected(selected);
+    return QList<IndexPath>(m_selection.selected().begin(), m_selection.selected().end());
 }
 
 void CollectionView::selectItem(const std::optional<IndexPath> &indexPath, bool animated, ScrollPosition position)
 {
-    if (!indexPath) {
-        for (const IndexPath &ip : std::set<IndexPath>(m_selected))
-            setItemSelected(ip, false);
+    if (indexPath && !allowsSelection)
         return;
-    }
-    if (!allowsSelection)
-        return;
-    if (!m_allowsMultipleSelection) {
-        for (const IndexPath &ip : std::set<IndexPath>(m_selected)) {
-            if (!(ip == *indexPath))
-                setItemSelected(ip, false);
-        }
-    }
-    setItemSelected(*indexPath, true);
-    if (position != ScrollPosition::none)
+    m_selection.select(indexPath, m_allowsMultipleSelection);
+    if (indexPath && position != ScrollPosition::none)
         scrollToItem(*indexPath, position, animated);
 }
 
 void CollectionView::deselectItem(const IndexPath &indexPath, bool)
 {
-    setItemSelected(indexPath, false);
+    m_selection.setSelected(indexPath, false);
 }
 
-void CollectionView::setHighlightedItem(const std::optional<IndexPath> &indexPath)
+void CollectionView::showSelected(const IndexPath &indexPath, bool selected)
 {
-    if (m_highlighted) {
-        if (CollectionViewCell *cell = cellForItem(*m_highlighted))
-            cell->setHighlighted(false);
-    }
-    m_highlighted = indexPath;
-    if (m_highlighted) {
-        if (CollectionViewCell *cell = cellForItem(*m_highlighted))
-            cell->setHighlighted(true);
-    }
+    if (CollectionViewCell *cell = cellForItem(indexPath))
+        cell->setSelected(selected);
+}
+
+void CollectionView::showHighlighted(const IndexPath &indexPath, bool highlighted)
+{
+    if (CollectionViewCell *cell = cellForItem(indexPath))
+        cell->setHighlighted(highlighted);
+}
+
+bool CollectionView::canHighlight(const IndexPath &indexPath)
+{
+    return cellForItem(indexPath) && (!m_collectionDelegate || m_collectionDelegate->shouldHighlightItem(this, indexPath));
+}
+
+std::optional<IndexPath> CollectionView::willSelect(const IndexPath &indexPath)
+{
+    if (m_collectionDelegate && !m_collectionDelegate->shouldSelectItem(this, indexPath))
+        return std::nullopt;
+    return indexPath;
+}
+
+std::optional<IndexPath> CollectionView::willDeselect(const IndexPath &indexPath)
+{
+    if (m_collectionDelegate && !m_collectionDelegate->shouldDeselectItem(this, indexPath))
+        return std::nullopt;
+    return indexPath;
+}
+
+void CollectionView::didSelect(const IndexPath &indexPath)
+{
+    if (m_collectionDelegate)
+        m_collectionDelegate->didSelectItem(this, indexPath);
+}
+
+void CollectionView::didDeselect(const IndexPath &indexPath)
+{
+    if (m_collectionDelegate)
+        m_collectionDelegate->didDeselectItem(this, indexPath);
 }
 
 void CollectionView::contentTouchDown(const QPointF &point)
 {
-    if (!allowsSelection)
-        return;
-    const std::optional<IndexPath> ip = indexPathForItem(point);
-    if (!ip || !cellForItem(*ip))
-        return;
-    if (m_collectionDelegate && !m_collectionDelegate->shouldHighlightItem(this, *ip))
-        return;
-    setHighlightedItem(ip);
+    if (allowsSelection)
+        m_selection.touchDown(indexPathForItem(point));
 }
 
 void CollectionView::contentTouchCancelled()
 {
-    setHighlightedItem(std::nullopt);
+    m_selection.endTouch();
 }
 
 void CollectionView::contentTapped(const QPointF &point)
 {
-    const std::optional<IndexPath> highlighted = m_highlighted;
-    setHighlightedItem(std::nullopt);
-    if (!allowsSelection || !highlighted)
+    const std::optional<IndexPath> touched = m_selection.endTouch();
+    if (!allowsSelection || !touched)
         return;
     const std::optional<IndexPath> ip = indexPathForItem(point);
-    if (!ip || !(*ip == *highlighted))
-        return;
-    QPointer<CollectionView> guard(this);
-    if (m_allowsMultipleSelection && m_selected.count(*ip)) {
-        if (m_collectionDelegate && !m_collectionDelegate->shouldDeselectItem(this, *ip))
-            return;
-        if (!guard)
-            return;
-        setItemSelected(*ip, false);
-        if (m_collectionDelegate)
-            m_collectionDelegate->didDeselectItem(this, *ip);
-        return;
-    }
-    if (m_collectionDelegate && !m_collectionDelegate->shouldSelectItem(this, *ip))
-        return;
-    if (!guard)
-        return;
-    if (!m_allowsMultipleSelection) {
-        for (const IndexPath &other : std::set<IndexPath>(m_selected)) {
-            if (other == *ip)
-                continue;
-            setItemSelected(other, false);
-            if (m_collectionDelegate)
-                m_collectionDelegate->didDeselectItem(this, other);
-            if (!guard)
-                return;
-        }
-    }
-    setItemSelected(*ip, true);
-    if (m_collectionDelegate)
-        m_collectionDelegate->didSelectItem(this, *ip);
+    if (ip && *ip == *touched)
+        m_selection.tap(*ip, m_allowsMultipleSelection);
 }
 
 // Reloads and batch updates
@@ -571,9 +565,8 @@ void CollectionView::reloadData()
         m_visible, [](const IndexPath &) { return false; },
         [this](const IndexPath &ip, CollectionViewCell *cell) { endDisplaying(ip, cell); });
     endDisplayingAllSupplementary();
-    m_selected.clear();
+    m_selection.reset();
     m_prefetched.clear();
-    m_highlighted.reset();
     m_countsValid = false;
     m_layout->invalidateLayout();
     setNeedsLayout();
@@ -650,9 +643,8 @@ void CollectionView::applyBatch(Batch &batch, std::function<void(bool)> completi
     // Cells of items that went end their display; the others move along.
     const std::map<CollectionViewCell *, QRect> oldGeometry = moveVisibleCells(
         m_visible, batch, [this](const IndexPath &ip, CollectionViewCell *cell) { endDisplaying(ip, cell); });
-    m_selected = mapIndexPaths(m_selected, batch);
+    m_selection.reset(mapIndexPaths(m_selection.selected(), batch));
     m_prefetched = mapIndexPaths(m_prefetched, batch);
-    m_highlighted.reset();
     endDisplayingAllSupplementary();
 
     m_layout->invalidateLayout();

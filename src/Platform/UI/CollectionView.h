@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/IndexPath.h"
+#include "Platform/UI/CellSelection.h"
 #include "Platform/UI/CollectionReusableView.h"
 #include "Platform/UI/CollectionViewCell.h"
 #include "Platform/UI/CollectionViewDataSource.h"
@@ -40,7 +41,7 @@ namespace tarnik {
 //
 // GUI thread only. Data source and delegates are held weakly (plain pointers
 // the owner outlives) and are never called from the destructor.
-class CollectionView : public ScrollView
+class CollectionView : public ScrollView, private CellSelection::Owner
 {
     Q_OBJECT
 public:
@@ -130,6 +131,9 @@ public:
     void scrollToItem(const IndexPath &indexPath, ScrollPosition position, bool animated);
     // Recomputes the layout at the next layout pass (sizes changed).
     void invalidateLayout();
+    // The same, keeping the first visible item where it is on screen (a change of size or
+    // profile that puts another number of items in a row). A change of width does it by itself.
+    void invalidateLayoutKeepingPosition();
 
     bool allowsSelection = true;
     bool allowsMultipleSelection() const { return m_allowsMultipleSelection; }
@@ -169,12 +173,19 @@ private:
     void endDisplayingAllSupplementary();
     void updatePrefetching(const QRectF &visible);
     void applyBatch(Batch &batch, std::function<void(bool)> completion);
-    void setHighlightedItem(const std::optional<IndexPath> &indexPath);
-    void setItemSelected(const IndexPath &indexPath, bool selected);
+    // CellSelection::Owner.
+    void showSelected(const IndexPath &indexPath, bool selected) override;
+    void showHighlighted(const IndexPath &indexPath, bool highlighted) override;
+    bool canHighlight(const IndexPath &indexPath) override;
+    std::optional<IndexPath> willSelect(const IndexPath &indexPath) override;
+    std::optional<IndexPath> willDeselect(const IndexPath &indexPath) override;
+    void didSelect(const IndexPath &indexPath) override;
+    void didDeselect(const IndexPath &indexPath) override;
 
     std::unique_ptr<CollectionViewFlowLayout> m_layout;
     QPointer<QWidget> m_backgroundView;
     double m_preparedWidth = -1.0;
+    bool m_keepPositionOnPrepare = false;
     CollectionViewDataSource *m_dataSource = nullptr;
     CollectionViewDelegate *m_collectionDelegate = nullptr;
     CollectionViewDataSourcePrefetching *m_prefetchDataSource = nullptr;
@@ -186,9 +197,8 @@ private:
     std::map<IndexPath, QPointer<CollectionViewCell>> m_visible;
     std::map<SupplementaryKey, Supplementary> m_visibleSupplementary;
     std::vector<QPointer<CollectionViewCell>> m_outstanding;
-    std::set<IndexPath> m_selected;
+    CellSelection m_selection { this, this };
     std::set<IndexPath> m_prefetched;
-    std::optional<IndexPath> m_highlighted;
     bool m_allowsMultipleSelection = false;
     double m_lastOffsetY = 0.0;
     bool m_scrollingDown = true;

@@ -1,8 +1,6 @@
 #include "Platform/UI/DeviceProfile.h"
 
-#include <QGuiApplication>
 #include <QPointer>
-#include <QScreen>
 #include <QWidget>
 #include <algorithm>
 
@@ -13,15 +11,17 @@ QPointer<QWidget> g_window;
 std::optional<DeviceProfile::Override> g_override;
 } // namespace
 
+UserInterfaceIdiom DeviceProfile::idiomForSize(QSizeF windowSize)
+{
+    return windowSize.width() >= kRegularWidth ? UserInterfaceIdiom::pad : UserInterfaceIdiom::phone;
+}
+
 UserInterfaceIdiom DeviceProfile::idiom()
 {
     if (g_override)
         return g_override->idiom;
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return UserInterfaceIdiom::phone;
-    const QSize size = screen->size();
-    return std::min(size.width(), size.height()) >= 600 ? UserInterfaceIdiom::pad : UserInterfaceIdiom::phone;
+    // Without a window there is nothing to lay out yet; the smaller device is the safe guess.
+    return g_window ? idiomForSize(QSizeF(g_window->size())) : UserInterfaceIdiom::phone;
 }
 
 QSizeF DeviceProfile::screenSize()
@@ -30,9 +30,7 @@ QSizeF DeviceProfile::screenSize()
         return g_override->screenSize;
     if (g_window)
         return QSizeF(g_window->size());
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        return QSizeF(screen->availableSize());
-    return {};
+    return QSizeF(kDefaultWindowSize);
 }
 
 double DeviceProfile::maxLength()

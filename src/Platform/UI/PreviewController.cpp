@@ -1,7 +1,5 @@
 #include "Platform/UI/PreviewController.h"
 
-#include "Player/Player.h"
-
 #include <QAudioOutput>
 #include <QFileIconProvider>
 #include <QFileInfo>
@@ -30,13 +28,10 @@ namespace tarnik {
 
 namespace {
 
+// Set by the app at start: this layer knows nothing of the app's player.
 std::function<void()> &pauseHook()
 {
-    static std::function<void()> hook = [] {
-        Player &player = Player::shared();
-        if (player.isPlaying())
-            player.pause();
-    };
+    static std::function<void()> hook;
     return hook;
 }
 

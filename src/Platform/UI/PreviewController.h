@@ -65,7 +65,8 @@ public:
     // The kind a file is previewed as.
     static Kind kindOf(const QString &path);
 
-    // Pauses other playback when the preview starts playing (the shared player by default).
+    // Pauses other playback when the preview starts playing; the app pauses its shared player
+    // through it. None: nothing else is paused.
     static void setPauseOtherPlayback(std::function<void()> pause);
 
     // Reads the first kTextLimit bytes of a regular file as UTF-8, or Latin-1 when they are not

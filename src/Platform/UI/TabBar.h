@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/UI/DeviceProfile.h"
+
 #include <QList>
 #include <QPointer>
 #include <QWidget>
@@ -27,8 +29,8 @@ public:
     void setBarTintColor(const QColor &color);
     // The rectangle of an item, for tests and anchors.
     QRect itemRect(int index) const;
-    // The horizontal size class: regular when the bar is at least 500 wide.
-    bool isRegularWidth() const { return width() >= 500; }
+    // The horizontal size class: regular where the window plays a pad (the bar spans the window).
+    bool isRegularWidth() const { return width() >= DeviceProfile::kRegularWidth; }
 
 Q_SIGNALS:
     void itemTapped(int index);

@@ -400,16 +400,15 @@ void TableView::configureForDisplay(TableViewCell *cell, const IndexPath &indexP
     cell->setEditControl(editControlFor(indexPath));
     if (cell->isEditing() != m_editing)
         cell->setEditing(m_editing, false);
-    cell->setSelected(m_selected.count(indexPath) != 0, false);
-    cell->setHighlighted(m_highlighted && *m_highlighted == indexPath, false);
+    cell->setSelected(m_selection.isSelected(indexPath), false);
+    cell->setHighlighted(m_selection.isHighlighted(indexPath), false);
     cell->setSwipeOffset(m_actionsRow && *m_actionsRow == indexPath ? -m_actionsWidth : 0.0);
 }
 
 void TableView::endDisplaying(const IndexPath &indexPath, TableViewCell *cell)
 {
     QPointer<TableViewCell> guard(cell);
-    if (m_highlighted && *m_highlighted == indexPath)
-        m_highlighted.reset();
+    m_selection.endDisplaying(indexPath);
     cell->hide();
     if (m_tableDelegate && !m_destroying)
         m_tableDelegate->didEndDisplayingCell(this, cell, indexPath);
@@ -540,86 +539,84 @@ bool TableView::multipleSelection() const
 
 std::optional<IndexPath> TableView::indexPathForSelectedRow() const
 {
-    if (m_selected.empty())
+    if (m_selection.selected().empty())
         return std::nullopt;
-    return *m_selected.begin();
+    return *m_selection.selected().begin();
 }
 
 QList<IndexPath> TableView::indexPathsForSelectedRows() const
 {
-    return QList<IndexPath>(m_selected.begin(), m_selected.end());
-}
-
-void TableView::setRowSelected(const IndexPath &indexPath, bool selected)
-{
-    if (selected)
-        m_selected.insert(indexPath);
-    else
-        m_selected.erase(indexPath);
-    if (TableViewCell *cell = cellForRow(indexPath))
-        cell->setSelected(selected, false);
+    return QList<IndexPath>(m_selection.selected().begin(), m_selection.selected().end());
 }
 
 void TableView::selectRow(const std::optional<IndexPath> &indexPath, bool animated, ScrollPosition position)
 {
-    if (!indexPath) {
-        for (const IndexPath &ip : std::set<IndexPath>(m_selected))
-            setRowSelected(ip, false);
-        return;
-    }
-    if (!multipleSelection()) {
-        for (const IndexPath &ip : std::set<IndexPath>(m_selected)) {
-            if (!(ip == *indexPath))
-                setRowSelected(ip, false);
-        }
-    }
-    setRowSelected(*indexPath, true);
-    if (position != ScrollPosition::none)
+    m_selection.select(indexPath, multipleSelection());
+    if (indexPath && position != ScrollPosition::none)
         scrollToRow(*indexPath, position, animated);
 }
 
 void TableView::deselectRow(const IndexPath &indexPath, bool)
 {
-    setRowSelected(indexPath, false);
+    m_selection.setSelected(indexPath, false);
 }
 
-void TableView::setHighlightedRow(const std::optional<IndexPath> &indexPath)
+void TableView::showSelected(const IndexPath &indexPath, bool selected)
 {
-    if (m_highlighted) {
-        if (TableViewCell *cell = cellForRow(*m_highlighted))
-            cell->setHighlighted(false, false);
-    }
-    m_highlighted = indexPath;
-    if (m_highlighted) {
-        if (TableViewCell *cell = cellForRow(*m_highlighted))
-            cell->setHighlighted(true, false);
-    }
+    if (TableViewCell *cell = cellForRow(indexPath))
+        cell->setSelected(selected, false);
+}
+
+void TableView::showHighlighted(const IndexPath &indexPath, bool highlighted)
+{
+    if (TableViewCell *cell = cellForRow(indexPath))
+        cell->setHighlighted(highlighted, false);
+}
+
+bool TableView::canHighlight(const IndexPath &indexPath)
+{
+    return cellForRow(indexPath) && (!m_tableDelegate || m_tableDelegate->shouldHighlightRow(this, indexPath));
+}
+
+std::optional<IndexPath> TableView::willSelect(const IndexPath &indexPath)
+{
+    return m_tableDelegate ? m_tableDelegate->willSelectRow(this, indexPath) : indexPath;
+}
+
+std::optional<IndexPath> TableView::willDeselect(const IndexPath &indexPath)
+{
+    return m_tableDelegate ? m_tableDelegate->willDeselectRow(this, indexPath) : indexPath;
+}
+
+void TableView::didSelect(const IndexPath &indexPath)
+{
+    if (m_tableDelegate)
+        m_tableDelegate->didSelectRow(this, indexPath);
+}
+
+void TableView::didDeselect(const IndexPath &indexPath)
+{
+    if (m_tableDelegate)
+        m_tableDelegate->didDeselectRow(this, indexPath);
 }
 
 void TableView::contentTouchDown(const QPointF &point)
 {
     m_touchClosesActions = m_actionsRow.has_value();
-    if (m_touchClosesActions || !selectionAllowed())
-        return;
-    const std::optional<IndexPath> ip = indexPathForRow(point);
-    if (!ip || !cellForRow(*ip))
-        return;
-    if (m_tableDelegate && !m_tableDelegate->shouldHighlightRow(this, *ip))
-        return;
-    setHighlightedRow(ip);
+    if (!m_touchClosesActions && selectionAllowed())
+        m_selection.touchDown(indexPathForRow(point));
 }
 
 void TableView::contentTouchCancelled()
 {
-    setHighlightedRow(std::nullopt);
+    m_selection.endTouch();
     if (m_actionsRow && !m_swiping)
         hideActions(true);
 }
 
 void TableView::contentTapped(const QPointF &point)
 {
-    const std::optional<IndexPath> highlighted = m_highlighted;
-    setHighlightedRow(std::nullopt);
+    const std::optional<IndexPath> touched = m_selection.endTouch();
     if (std::exchange(m_touchClosesActions, false)) {
         hideActions(true);
         return;
@@ -633,35 +630,8 @@ void TableView::contentTapped(const QPointF &point)
         showActions(*ip, true);
         return;
     }
-    if (!selectionAllowed() || !highlighted || !(*highlighted == *ip))
-        return;
-    QPointer<TableView> guard(this);
-    if (multipleSelection() && m_selected.count(*ip)) {
-        const std::optional<IndexPath> target = m_tableDelegate ? m_tableDelegate->willDeselectRow(this, *ip) : ip;
-        if (!guard || !target)
-            return;
-        setRowSelected(*target, false);
-        if (m_tableDelegate)
-            m_tableDelegate->didDeselectRow(this, *target);
-        return;
-    }
-    const std::optional<IndexPath> target = m_tableDelegate ? m_tableDelegate->willSelectRow(this, *ip) : ip;
-    if (!guard || !target)
-        return;
-    if (!multipleSelection()) {
-        for (const IndexPath &other : std::set<IndexPath>(m_selected)) {
-            if (other == *target)
-                continue;
-            setRowSelected(other, false);
-            if (m_tableDelegate)
-                m_tableDelegate->didDeselectRow(this, other);
-            if (!guard)
-                return;
-        }
-    }
-    setRowSelected(*target, true);
-    if (m_tableDelegate)
-        m_tableDelegate->didSelectRow(this, *target);
+    if (selectionAllowed() && touched && *touched == *ip)
+        m_selection.tap(*ip, multipleSelection());
 }
 
 // Editing and swiping
@@ -672,8 +642,7 @@ void TableView::setEditing(bool editing, bool animated)
         return;
     hideActions(false);
     m_editing = editing;
-    for (const IndexPath &ip : std::set<IndexPath>(m_selected))
-        setRowSelected(ip, false);
+    m_selection.select(std::nullopt, false);
     for (const auto &[ip, cell] : m_visible) {
         if (!cell)
             continue;
@@ -885,8 +854,7 @@ void TableView::reloadData()
         m_visible, [](const IndexPath &) { return false; },
         [this](const IndexPath &ip, TableViewCell *cell) { endDisplaying(ip, cell); });
     endAllAccessories();
-    m_selected.clear();
-    m_highlighted.reset();
+    m_selection.reset();
     m_countsValid = false;
     m_geometryValid = false;
     setNeedsLayout();
@@ -978,8 +946,7 @@ void TableView::applyBatch(UpdateBatch &batch, std::function<void(bool)> complet
 
     const std::map<TableViewCell *, QRect> oldGeometry = moveVisibleCells(
         m_visible, batch, [this](const IndexPath &ip, TableViewCell *cell) { endDisplaying(ip, cell); });
-    m_selected = mapIndexPaths(m_selected, batch);
-    m_highlighted.reset();
+    m_selection.reset(mapIndexPaths(m_selection.selected(), batch));
     endAllAccessories();
     // Surviving cells take their new index path's state.
     for (const auto &[ip, cell] : m_visible)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/IndexPath.h"
+#include "Platform/UI/CellSelection.h"
 #include "Platform/UI/FatalError.h"
 #include "Platform/UI/ReusableViewPool.h"
 #include "Platform/UI/ScrollView.h"
@@ -42,7 +43,7 @@ class UpdateBatch;
 // counts that do not add up after an update stop the program (fatalError).
 // GUI thread only. Data source and delegate are held weakly and are never
 // called from the destructor.
-class TableView : public ScrollView
+class TableView : public ScrollView, private CellSelection::Owner
 {
     Q_OBJECT
 public:
@@ -194,8 +195,14 @@ private:
     TableViewCell::EditControl editControlFor(const IndexPath &indexPath);
     bool selectionAllowed() const;
     bool multipleSelection() const;
-    void setRowSelected(const IndexPath &indexPath, bool selected);
-    void setHighlightedRow(const std::optional<IndexPath> &indexPath);
+    // CellSelection::Owner.
+    void showSelected(const IndexPath &indexPath, bool selected) override;
+    void showHighlighted(const IndexPath &indexPath, bool highlighted) override;
+    bool canHighlight(const IndexPath &indexPath) override;
+    std::optional<IndexPath> willSelect(const IndexPath &indexPath) override;
+    std::optional<IndexPath> willDeselect(const IndexPath &indexPath) override;
+    void didSelect(const IndexPath &indexPath) override;
+    void didDeselect(const IndexPath &indexPath) override;
     void applyBatch(UpdateBatch &batch, std::function<void(bool)> completion);
     QList<TableViewRowAction> actionsFor(const IndexPath &indexPath);
     void showActions(const IndexPath &indexPath, bool animated);
@@ -220,8 +227,7 @@ private:
     std::map<int, Accessory> m_headers;
     std::map<int, Accessory> m_footers;
     std::vector<QPointer<TableViewCell>> m_outstanding;
-    std::set<IndexPath> m_selected;
-    std::optional<IndexPath> m_highlighted;
+    CellSelection m_selection { this, this };
     bool m_editing = false;
     std::unique_ptr<UpdateBatch> m_batch;
     int m_updateDepth = 0;

@@ -2,8 +2,36 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <functional>
 
 namespace tarnik {
+
+namespace {
+
+// A see-through layer that paints with a function of its owner's and lets every click through.
+class PaintedLayer : public QWidget
+{
+public:
+    PaintedLayer(QWidget *parent, std::function<void(QPainter &)> paint)
+        : QWidget(parent)
+        , m_paint(std::move(paint))
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        m_paint(painter);
+    }
+
+private:
+    std::function<void(QPainter &)> m_paint;
+};
+
+} // namespace
 
 TableViewCell::TableViewCell(CellStyle style, const QString &reuseIdentifier, QWidget *parent)
     : QWidget(parent)
@@ -21,6 +49,7 @@ TableViewCell::TableViewCell(CellStyle style, const QString &reuseIdentifier, QW
         p.setColor(QPalette::WindowText, QColor(0x8e, 0x8e, 0x93));
         m_detailTextLabel->setPalette(p);
     }
+    m_editControlView = new PaintedLayer(this, [this](QPainter &painter) { paintEditControl(painter); });
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::white);
@@ -60,6 +89,7 @@ void TableViewCell::setSelected(bool selected, bool)
     m_selected = selected;
     updateBackgrounds();
     update();
+    m_editControlView->update();
 }
 
 void TableViewCell::setHighlighted(bool highlighted, bool)
@@ -73,18 +103,21 @@ void TableViewCell::setEditing(bool editing, bool)
     m_editing = editing;
     layoutContent();
     update();
+    m_editControlView->update();
 }
 
 void TableViewCell::setEditControl(EditControl control)
 {
     m_editControl = control;
     update();
+    m_editControlView->update();
 }
 
 void TableViewCell::setTintColor(const QColor &color)
 {
     m_tintColor = color;
     update();
+    m_editControlView->update();
 }
 
 void TableViewCell::prepareForReuse()
@@ -98,12 +131,14 @@ void TableViewCell::setSwipeOffset(double offset)
 {
     m_swipeOffset = std::min(0.0, offset);
     layoutContent();
+    m_editControlView->update();
 }
 
 void TableViewCell::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     m_backgrounds.fit(rect());
+    m_editControlView->setGeometry(rect());
     layoutContent();
 }
 
@@ -155,6 +190,7 @@ void TableViewCell::updateBackgrounds()
         m_backgrounds.selectedBackground = view;
     }
     m_backgrounds.stack(m_contentView, m_selectionStyle != SelectionStyle::none && (m_selected || m_highlighted));
+    m_editControlView->raise();
 }
 
 void TableViewCell::paintEvent(QPaintEvent *event)
@@ -166,6 +202,10 @@ void TableViewCell::paintEvent(QPaintEvent *event)
         painter.setPen(QPen(QColor(0xc8, 0xc7, 0xcc), 0.5));
         painter.drawLine(QPointF(15, height() - 0.25), QPointF(width(), height() - 0.25));
     }
+}
+
+void TableViewCell::paintEditControl(QPainter &painter) const
+{
     if (!m_editing || m_editControl == EditControl::none)
         return;
     const QRectF circle(10.0 + m_swipeOffset, height() / 2.0 - 11.0, 22.0, 22.0);

@@ -80,6 +80,7 @@ protected:
 
 private:
     void updateBackgrounds();
+    void paintEditControl(QPainter &painter) const;
 
     QString m_reuseIdentifier;
     CellStyle m_style;
@@ -87,6 +88,8 @@ private:
     QLabel *m_textLabel = nullptr;
     QLabel *m_detailTextLabel = nullptr;
     QLabel *m_imageView = nullptr;
+    // Above the backgrounds, which are child widgets and would hide what the cell paints itself.
+    QWidget *m_editControlView = nullptr;
     CellBackgrounds m_backgrounds;
     SelectionStyle m_selectionStyle = SelectionStyle::default_;
     bool m_selected = false;

@@ -1,7 +1,7 @@
-// The pictures of the artwork search and the image viewer for the
-// documentation. They run only when TARNIK_ARTWORK_SCREENSHOTS names the
-// folder to write them to and TARNIK_ARTWORK_COVERS a folder of cover
-// pictures to serve (docs/screenshots/take-artwork-search.sh sets both).
+// Draws the artwork search and the image viewer for the documentation into
+// the folder TARNIK_ARTWORK_SCREENSHOTS names, searching a loopback stand-in
+// that serves the covers in TARNIK_ARTWORK_COVERS
+// (docs/screenshots/take-artwork-search.sh runs it and sets both).
 
 #include "ImportEditor/ImageCell.h"
 #include "ImportEditor/ImageQueryController.h"
@@ -36,7 +36,7 @@ TEST_F(ArtworkSearchScreenshot, Take)
     const QString target = qEnvironmentVariable("TARNIK_ARTWORK_SCREENSHOTS");
     const QString covers = qEnvironmentVariable("TARNIK_ARTWORK_COVERS");
     if (target.isEmpty() || covers.isEmpty())
-        GTEST_SKIP() << "set TARNIK_ARTWORK_SCREENSHOTS and TARNIK_ARTWORK_COVERS to take the pictures";
+        FAIL() << "set TARNIK_ARTWORK_SCREENSHOTS and TARNIK_ARTWORK_COVERS to take the pictures";
     const QStringList files = QDir(covers).entryList({ QStringLiteral("*.png") }, QDir::Files, QDir::Name);
     ASSERT_FALSE(files.isEmpty());
 

@@ -1,7 +1,7 @@
-// The picture of the control kit for the documentation: the app's own
-// root screens with the loader, a spinner, a pulled refresher and an open
-// dropdown menu. It runs only when TARNIK_CONTROLS_SCREENSHOT names the PNG
-// to write (docs/screenshots/take-controls.sh sets it under Xvfb).
+// Draws the control kit for the documentation: the app's own root screens with
+// the loader, a spinner, a pulled refresher and an open dropdown menu, into the
+// PNG TARNIK_CONTROLS_SCREENSHOT names (docs/screenshots/take-controls.sh runs
+// it under Xvfb).
 
 #include "App/Constants.h"
 #include "App/MainStoryboard.h"
@@ -10,7 +10,7 @@
 #include "Controls/Loaders/Refresher.h"
 #include "Controls/Loaders/SpinnerView.h"
 #include "Controls/NavigationBarStyle.h"
-#include "ControlsTestSupport.h"
+#include "Controls/ControlsTestSupport.h"
 #include "Entries/EntryImages.h"
 #include "Import/MediaKind.h"
 #include "Platform/UI/BarButtonItem.h"
@@ -33,7 +33,7 @@ TEST_F(ControlsScreenshot, Take)
 {
     const QString target = qEnvironmentVariable("TARNIK_CONTROLS_SCREENSHOT");
     if (target.isEmpty())
-        GTEST_SKIP() << "set TARNIK_CONTROLS_SCREENSHOT to take the picture";
+        FAIL() << "set TARNIK_CONTROLS_SCREENSHOT to take the picture";
     makeWindow(UserInterfaceIdiom::pad);
     NavigationBarStyle::install();
     MainStoryboard::registerScreens();

@@ -1,6 +1,6 @@
-// Renders the trimmer and the volume editor for the documentation, on a real
-// audio file. Runs only when TARNIK_SCREENSHOT_DIR names a folder and
-// TARNIK_SCREENSHOT_AUDIO an audio file (docs/screenshots/take-tools.sh).
+// Draws the trimmer and the volume editor for the documentation, on the real
+// audio file TARNIK_SCREENSHOT_AUDIO names, into the folder
+// TARNIK_SCREENSHOT_DIR names (docs/screenshots/take-tools.sh runs it).
 #include "Controls/CircularSlider/CircularSlider.h"
 #include "Tools/ToolsTestSupport.h"
 #include "Tools/TrimmerNavigationController.h"
@@ -20,7 +20,7 @@ protected:
         folder = qEnvironmentVariable("TARNIK_SCREENSHOT_DIR");
         audio = qEnvironmentVariable("TARNIK_SCREENSHOT_AUDIO");
         if (folder.isEmpty() || audio.isEmpty())
-            GTEST_SKIP() << "TARNIK_SCREENSHOT_DIR or TARNIK_SCREENSHOT_AUDIO not set";
+            FAIL() << "TARNIK_SCREENSHOT_DIR or TARNIK_SCREENSHOT_AUDIO not set";
         ToolsScreenTest::SetUp();
         AudioPlayer::setFactory({}); // the real preview player
     }

@@ -1,7 +1,7 @@
-// The import editor's picture for the documentation: a generated song with
-// its tags and cover art, opened in the editor. Runs only when
-// TARNIK_IMPORT_EDITOR_SCREENSHOT names the PNG to write
-// (docs/screenshots/take-import-editor.sh sets it under Xvfb).
+// Draws the import editor for the documentation: a generated song with its
+// tags and cover art, opened in the editor, into the PNG
+// TARNIK_IMPORT_EDITOR_SCREENSHOT names (docs/screenshots/take-import-editor.sh
+// runs it under Xvfb).
 
 #include "App/MetadataReader.h"
 #include "Controls/NavigationBarStyle.h"
@@ -24,7 +24,7 @@ TEST_F(ImportEditorScreenshot, Take)
 {
     const QString target = qEnvironmentVariable("TARNIK_IMPORT_EDITOR_SCREENSHOT");
     if (target.isEmpty())
-        GTEST_SKIP() << "set TARNIK_IMPORT_EDITOR_SCREENSHOT to take the picture";
+        FAIL() << "set TARNIK_IMPORT_EDITOR_SCREENSHOT to take the picture";
     QTemporaryDir folder;
     const QString cover = folder.filePath(QStringLiteral("cover.png"));
     const QString song = folder.filePath(QStringLiteral("Night Drive.mp3"));
