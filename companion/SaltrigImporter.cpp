@@ -128,6 +128,28 @@ std::optional<QString> moveFinishedFile(
     return destination;
 }
 
+// The record's fields that the export's key map leaves out, in the atoms players read them
+// from: a podcast's name (shown as its album), its address, and a show's series, season and
+// episode. Without them what the user typed for a podcast would never reach the library.
+QList<ExportSession::MetadataItem> libraryOnlyItems(const QVariantMap &metadata)
+{
+    using K = Metadata::Key;
+    static const std::pair<K, const char *> kAtoms[] = {
+        { K::podcastName, "@alb" },
+        { K::podcastUrl, "purl" },
+        { K::seriesName, "tvsh" },
+        { K::seasonNumber, "tvsn" },
+        { K::episodeNumber, "tves" },
+    };
+    QList<ExportSession::MetadataItem> items;
+    for (const auto &[key, atom] : kAtoms) {
+        const QVariant value = metadata.value(Metadata::rawValue(key));
+        if (value.isValid())
+            items.append({ QString::fromLatin1(atom), value });
+    }
+    return items;
+}
+
 } // namespace
 
 SaltrigImporter::SaltrigImporter(AudioConverter &converter, QString homeDirectory)
@@ -267,6 +289,11 @@ SaltrigImporter::Outcome SaltrigImporter::importAudio(const SaltrigProtocol::Dec
         QFile::remove(*temporary);
         return refused(QStringLiteral("the audio export failed"));
     }
+    if (const QList<ExportSession::MetadataItem> extra = libraryOnlyItems(metadata);
+        !extra.isEmpty() && !Mp4TagWriter::write(*temporary, extra)) {
+        QFile::remove(*temporary);
+        return refused(QStringLiteral("the tags could not be written"));
+    }
 
     const QString title = metadata.value(Metadata::rawValue(Metadata::Key::title)).toString();
     const QString baseName = LibraryFileNames::safeBaseName(title, QFileInfo(record.path).completeBaseName());
@@ -307,7 +334,7 @@ SaltrigImporter::Outcome SaltrigImporter::importVideo(
     }
     // Tags go where the container takes them; other containers keep the file as it is.
     if (!metadata.isEmpty() && Mp4TagWriter::canTag(*temporary)
-        && !Mp4TagWriter::write(*temporary, AudioConverter::metadataItems(metadata))) {
+        && !Mp4TagWriter::write(*temporary, AudioConverter::metadataItems(metadata) + libraryOnlyItems(metadata))) {
         QFile::remove(*temporary);
         return refused(QStringLiteral("the tags could not be written"));
     }

@@ -46,6 +46,7 @@
 #include "Platform/UI/AlertControllerAction.h"
 #include "Platform/Dispatch.h"
 #include "Platform/UI/BarButtonItem.h"
+#include "Platform/UI/NavigationBar.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/PreviewController.h"
 #include "Platform/UI/Storyboard.h"
@@ -374,7 +375,7 @@ void DirectoryViewController::viewDidLoad()
         item->setTitleTextAttributes(normal, ControlState::normal);
         TextAttributes grey = normal;
         grey.foregroundColor = Common::greyColor();
-        for (ControlState state : { ControlState::disabled, ControlState::highlighted })
+        for (ControlState state : { ControlState::disabled, ControlState::highlighted, ControlState::focused })
             item->setTitleTextAttributes(grey, state);
     }
     m_importBarButtonItem->setEnabled(false);
@@ -387,6 +388,8 @@ void DirectoryViewController::viewDidLoad()
 void DirectoryViewController::viewWillAppear(bool animated)
 {
     ViewController::viewWillAppear(animated);
+    if (NavigationController *nav = navigationController())
+        nav->navigationBar()->setHidesShadow(true);
     navigationItem()->setHidesBackButton(m_directory == QLatin1String("/"));
     EntryCell::refreshThumbnailSettings();
     // A level can load before it is inside the tab bar, so the button is looked for on appearing.
@@ -422,6 +425,9 @@ void DirectoryViewController::viewWillTransition(const QSizeF &size)
     ViewController::viewWillTransition(size);
     if (m_collectionView)
         m_collectionView->invalidateLayoutKeepingPosition();
+    // The mini player slid away for edit mode; a new size must not leave it half moved.
+    if (m_editMode)
+        playerHost()->resetMiniPlayerTransform();
 }
 
 void DirectoryViewController::viewDidLayoutSubviews()
@@ -543,10 +549,12 @@ void DirectoryViewController::updateUI(
             if (self)
                 self->m_collectionView->insertItems(rows);
         },
-            [self, selected](bool) {
-                // A later page reveals its file; otherwise the user's scroll is left alone.
-                if (self && selected)
-                    self->m_collectionView->selectItem(selected, true, CollectionView::ScrollPosition::top);
+            [self](bool) {
+                // The row the user last opened is selected again. In edit mode the selection is the
+                // user's choice for an import and is left as it is.
+                if (self && self->m_collectionView && !self->m_editMode)
+                    self->m_collectionView->selectItem(
+                        self->m_selectedIndexPath, true, CollectionView::ScrollPosition::top);
             });
     }
     ++m_appliedListings;
@@ -1246,7 +1254,8 @@ void DirectoryViewController::waitForOfferSheet()
     selectNextEntry();
 }
 
-void DirectoryViewController::offerConversion(const std::shared_ptr<Entry> &entry, ViewController *presenter)
+void DirectoryViewController::offerConversion(
+    const std::shared_ptr<Entry> &entry, ViewController *presenter, ConvertedHandler converted)
 {
     if (!entry)
         return;
@@ -1267,9 +1276,9 @@ void DirectoryViewController::offerConversion(const std::shared_ptr<Entry> &entr
             self->setSelectedEntries(chosen);
         }));
     sheet->addAction(new AlertControllerAction(_localizedString(QStringLiteral("YES. Create it")),
-        AlertControllerAction::Style::destructive, [self, entry](AlertControllerAction *) {
+        AlertControllerAction::Style::destructive, [self, entry, converted](AlertControllerAction *) {
             if (self)
-                self->convertToAAC(entry);
+                self->convertToAAC(entry, converted);
         }));
     (presenter ? presenter : this)->present(sheet, true);
 }
@@ -1282,7 +1291,7 @@ QString DirectoryViewController::convertedPath(const QString &path)
     return stem + QStringLiteral("_AAC.m4a");
 }
 
-void DirectoryViewController::convertToAAC(const std::shared_ptr<Entry> &entry)
+void DirectoryViewController::convertToAAC(const std::shared_ptr<Entry> &entry, ConvertedHandler converted)
 {
     if (!entry)
         return;
@@ -1313,7 +1322,7 @@ void DirectoryViewController::convertToAAC(const std::shared_ptr<Entry> &entry)
             _showTarnikDefaultAlert(_localizedString(QStringLiteral("Convertion Error")), _localizedString(message), {}, self);
         });
     };
-    Dispatch::global([self, source, metadata, fail, fallbackTitle, fallbackArtist] {
+    Dispatch::global([self, source, metadata, fail, fallbackTitle, fallbackArtist, converted] {
         const QString output = convertedPath(source);
         const MediaAsset asset(source);
         QString message;
@@ -1342,7 +1351,7 @@ void DirectoryViewController::convertToAAC(const std::shared_ptr<Entry> &entry)
         const QString partial = info.path() + QStringLiteral("/.") + info.completeBaseName()
             + QStringLiteral(".%1.m4a").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
         AudioConverter::shared().convert(asset, partial, dictionary, MediaTimeRange::zero(), true, 1.0f,
-            [self, fail, partial, output](bool success) {
+            [self, fail, partial, output, converted](bool success) {
                 if (success && ::rename(QFile::encodeName(partial).constData(), QFile::encodeName(output).constData()) != 0)
                     success = false;
                 if (!success) {
@@ -1350,9 +1359,12 @@ void DirectoryViewController::convertToAAC(const std::shared_ptr<Entry> &entry)
                     fail(QStringLiteral("Error encountered wile converting the media."));
                     return;
                 }
-                Dispatch::main([self] {
-                    if (self)
-                        self->fetchViewModels();
+                Dispatch::main([self, output, converted] {
+                    if (!self)
+                        return;
+                    self->fetchViewModels();
+                    if (converted)
+                        converted(output);
                 });
             });
     });
@@ -1388,7 +1400,18 @@ void DirectoryViewController::presentImportEditor(
     if (!entry)
         return;
     if (entry->isAudio() && !entry->isAudioFileReadable()) {
-        offerConversion(entry);
+        // The copy is what the user asked for: the hand-over goes on with it, as the same kind.
+        QPointer<DirectoryViewController> self(this);
+        offerConversion(entry, nullptr, [self, isOpenIn, mediaKind](const QString &copy) {
+            if (!self)
+                return;
+            handedOverEntry(copy)->updateMetadata([self, isOpenIn, mediaKind](const std::shared_ptr<Entry> &loaded) {
+                Dispatch::main([self, loaded, isOpenIn, mediaKind] {
+                    if (self)
+                        self->presentImportEditor(loaded, isOpenIn, mediaKind);
+                });
+            });
+        });
         return;
     }
     const Storyboard storyboard(MainStoryboard::kName);

@@ -119,9 +119,13 @@ public:
     void waitForOfferSheet();
     int indexOfPresentedAlertView() const { return m_indexOfPresentedAlertView; }
     // The offer of an AAC copy of audio the player cannot read, and the copy itself. The offer
-    // shows on presenter (the level itself by default).
-    void offerConversion(const std::shared_ptr<Entry> &entry, ViewController *presenter = nullptr);
-    void convertToAAC(const std::shared_ptr<Entry> &entry);
+    // shows on presenter (the level itself by default). Once the copy is written the level lists
+    // its directory again and, when given, `converted` goes on with the copy's path (a file
+    // handed over continues into the editor with its copy).
+    using ConvertedHandler = std::function<void(const QString &copyPath)>;
+    void offerConversion(
+        const std::shared_ptr<Entry> &entry, ViewController *presenter = nullptr, ConvertedHandler converted = {});
+    void convertToAAC(const std::shared_ptr<Entry> &entry, ConvertedHandler converted = {});
     // Where the AAC copy of a file goes: beside it, "<name>_AAC.m4a".
     static QString convertedPath(const QString &path);
 

@@ -3,6 +3,7 @@
 #include "Platform/UI/VisualEffectView.h"
 
 #include <QEvent>
+#include <algorithm>
 #include <QPainter>
 
 namespace tarnik {
@@ -10,7 +11,12 @@ namespace tarnik {
 namespace {
 
 constexpr double kSide = 50;
-constexpr double kCornerRadius = 10;
+
+// The shadow picture's side: 50, or more for corners too round to leave it a middle to stretch.
+double shadowSide(double cornerRadius)
+{
+    return std::max(kSide, 2 * cornerRadius + 2);
+}
 
 // The stretched shadow picture.
 class ShadowImageView : public QWidget
@@ -57,10 +63,10 @@ void PassThroughView::setup()
         return;
     setAttribute(Qt::WA_TranslucentBackground);
     auto *shadow = new ShadowImageView;
-    shadow->picture = resizableShadowImage(kSide, kCornerRadius, Shadow::defaultShadow(), m_showCapInsetLines);
+    shadow->picture = resizableShadowImage(shadowSide(m_cornerRadius), m_cornerRadius, Shadow::defaultShadow(), m_showCapInsetLines);
     m_shadowView = shadow;
     m_visualEffectView = new VisualEffectView(VisualEffectView::BlurStyle::light, this);
-    m_visualEffectView->setCornerRadius(kCornerRadius);
+    m_visualEffectView->setCornerRadius(m_cornerRadius);
     m_visualEffectView->setGeometry(rect());
     placeShadow();
 }
@@ -89,14 +95,21 @@ void PassThroughView::setTheme(Theme theme)
 void PassThroughView::setRoundedCorner(bool rounded)
 {
     m_roundedCorner = rounded;
-    m_visualEffectView->setCornerRadius(rounded ? kCornerRadius : 0.0);
+    m_visualEffectView->setCornerRadius(rounded ? m_cornerRadius : 0.0);
+}
+
+void PassThroughView::setCornerRadius(double radius)
+{
+    m_cornerRadius = std::max(0.0, radius);
+    setRoundedCorner(m_roundedCorner);
+    setShowCapInsetLines(m_showCapInsetLines);
 }
 
 void PassThroughView::setShowCapInsetLines(bool show)
 {
     m_showCapInsetLines = show;
     if (auto *shadow = static_cast<ShadowImageView *>(m_shadowView.data())) {
-        shadow->picture = resizableShadowImage(kSide, kCornerRadius, Shadow::defaultShadow(), show);
+        shadow->picture = resizableShadowImage(shadowSide(m_cornerRadius), m_cornerRadius, Shadow::defaultShadow(), show);
         shadow->update();
     }
 }

@@ -30,6 +30,10 @@ public:
     void setTheme(Theme theme);
     bool roundedCorner() const { return m_roundedCorner; }
     void setRoundedCorner(bool rounded);
+    // The radius of the rounded corners (10 unless set), for the blur and the
+    // shadow alike; the loader gives its panel its own radius.
+    double cornerRadius() const { return m_cornerRadius; }
+    void setCornerRadius(double radius);
     bool showCapInsetLines() const { return m_showCapInsetLines; }
     void setShowCapInsetLines(bool show);
     bool showShadow() const { return m_showShadow; }
@@ -54,6 +58,7 @@ private:
 
     Theme m_theme = Theme::smoke;
     bool m_roundedCorner = true;
+    double m_cornerRadius = 10;
     bool m_showCapInsetLines = false;
     bool m_showShadow = true;
     QPointer<QWidget> m_shadowView;

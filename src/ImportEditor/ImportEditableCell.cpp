@@ -2,6 +2,8 @@
 
 #include "App/Constants.h"
 
+#include <QEvent>
+
 namespace tarnik {
 
 ImportEditableCell::ImportEditableCell(QWidget *parent)
@@ -16,6 +18,18 @@ ImportEditableCell::ImportEditableCell(QWidget *parent)
     m_textField->setFrame(false);
     m_textField->setAttribute(Qt::WA_MacShowFocusRect, false);
     m_titleLabel->setBuddy(m_textField);
+    m_textField->installEventFilter(this);
+}
+
+bool ImportEditableCell::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_textField) {
+        if (event->type() == QEvent::FocusIn)
+            Q_EMIT textFieldDidBeginEditing(m_textField);
+        else if (event->type() == QEvent::FocusOut)
+            Q_EMIT textFieldDidEndEditing(m_textField);
+    }
+    return TableViewCell::eventFilter(watched, event);
 }
 
 void ImportEditableCell::resizeEvent(QResizeEvent *event)

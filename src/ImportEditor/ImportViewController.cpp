@@ -16,8 +16,10 @@
 #include "Entries/EntryImages.h"
 #include "Entries/FileTypes.h"
 #include "Import/ImportObject.h"
+#include "ImportEditor/ImportArtworkCell.h"
 #include "ImportEditor/ImportDetailCell.h"
 #include "ImportEditor/ImportEditableCell.h"
+#include "ImportEditor/ImportHeaderView.h"
 #include "Platform/Dispatch.h"
 #include "Platform/Media/MediaAsset.h"
 #include "Platform/UI/BarButtonItem.h"
@@ -25,6 +27,7 @@
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/NavigationItem.h"
 #include "Platform/UI/Storyboard.h"
+#include "Platform/UI/View.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -42,28 +45,6 @@ namespace {
 
 constexpr double kImportDelay = 0.3;
 constexpr double kCloseStep = 1.0;
-
-// The artwork row: the picture as a square.
-class ArtworkRow : public TableViewCell
-{
-public:
-    ArtworkRow()
-        : TableViewCell(CellStyle::default_, QStringLiteral("ImportArtworkCell"))
-    {
-        setSelectionStyle(SelectionStyle::none);
-        picture = new ImageView(contentView());
-        picture->setContentMode(ImageView::ContentMode::scaleAspectFit);
-        picture->setAccessibleName(_localizedString(QStringLiteral("Artwork")));
-    }
-    ImageView *picture = nullptr;
-
-protected:
-    void resizeEvent(QResizeEvent *event) override
-    {
-        TableViewCell::resizeEvent(event);
-        picture->setGeometry(rect());
-    }
-};
 
 std::optional<qint64> integerOf(const QString &text)
 {
@@ -136,8 +117,9 @@ void ImportViewController::loadView()
     table->setDataSource(this);
     table->setDelegate(this);
     table->registerCellClass<ImportDetailCell>(QStringLiteral("ImportSelectCell"));
-    table->registerCell(QStringLiteral("ImportArtworkCell"), [] { return new ArtworkRow; });
+    table->registerCellClass<ImportArtworkCell>(QStringLiteral("ImportArtworkCell"));
     table->registerCellClass<ImportEditableCell>(QStringLiteral("ImportEditableCell"));
+    table->registerCellClass<ImportHeaderView>(QStringLiteral("HeaderView"));
     m_tableView = table;
     setView(table);
 }
@@ -181,6 +163,10 @@ void ImportViewController::viewDidLoad()
                 m_currentTextField = edit;
             });
             connect(edit, &QLineEdit::returnPressed, this, [this, edit] { focusNextField(edit); });
+            connect(cell, &ImportEditableCell::textFieldDidBeginEditing, this,
+                [this](QLineEdit *textField) { m_currentTextField = textField; });
+            connect(cell, &ImportEditableCell::textFieldDidEndEditing, this,
+                [this](QLineEdit *textField) { m_currentTextField = textField; });
             cells.append(cell);
         }
         m_editableCells.insert(kind.value(), cells);
@@ -368,15 +354,22 @@ std::optional<double> ImportViewController::heightForFooter(TableView *, int sec
     return section == 3 ? 40.0 : 10.0;
 }
 
-QWidget *ImportViewController::viewForHeader(TableView *, int section)
+QWidget *ImportViewController::viewForHeader(TableView *table, int section)
 {
     const QString title = sectionTitle(section);
     if (title.isEmpty())
         return nullptr;
-    auto *label = new QLabel(QStringLiteral("   ") + title);
-    label->setStyleSheet(QStringLiteral("color: #999999; font-size: 12px;"));
-    label->setAccessibleName(title);
-    return label;
+    auto *header = qobject_cast<ImportHeaderView *>(table->dequeueReusableCell(QStringLiteral("HeaderView")));
+    if (!header)
+        return nullptr;
+    QPointer<ImportViewController> guard(this);
+    header->setTapAction([guard] {
+        if (guard)
+            guard->dismissKeyboard();
+    });
+    header->titleLabel()->setText(title);
+    header->titleLabel()->setAccessibleName(title);
+    return header;
 }
 
 TableViewCell *ImportViewController::cellForRow(TableView *table, const IndexPath &indexPath)
@@ -384,8 +377,13 @@ TableViewCell *ImportViewController::cellForRow(TableView *table, const IndexPat
     if (!m_importItem)
         fatalError(QStringLiteral("The import editor has no item"));
     if (indexPath.section == 0) {
-        auto *cell = static_cast<ArtworkRow *>(table->dequeueReusableCell(QStringLiteral("ImportArtworkCell"), indexPath));
-        cell->picture->setImage(m_importItem->metadata ? m_importItem->metadata->artworkImage() : QImage());
+        auto *cell = table->dequeueReusableCell<ImportArtworkCell>(QStringLiteral("ImportArtworkCell"), indexPath);
+        QPointer<ImportViewController> guard(this);
+        cell->setGestureAction([guard] {
+            if (guard)
+                guard->dismissKeyboard();
+        });
+        cell->imgView()->setImage(m_importItem->metadata ? m_importItem->metadata->artworkImage() : QImage());
         return cell;
     }
     if (indexPath.section == 3) {
@@ -405,14 +403,15 @@ TableViewCell *ImportViewController::cellForRow(TableView *table, const IndexPat
     const Row &row = rows[std::clamp(indexPath.section - 1, 0, 1)][std::clamp(indexPath.row(), 0, 1)];
     cell->titleLabel()->setText(_localizedString(QString::fromLatin1(row.title)));
     cell->imgView()->setImage(EntryImages::named(QString::fromLatin1(row.icon), 44));
-    if (indexPath.section == 1) {
-        const bool enabled = isTrimmable();
-        cell->setEnabled(enabled);
-        cell->titleLabel()->setEnabled(enabled);
-        cell->imgView()->setWindowOpacity(enabled ? 1.0 : 0.5);
-        cell->imgView()->setTintColor(enabled ? Common::blackColor() : Common::greyColor());
+    // Detail cells are shared by both sections through the pool: every row sets its enabled look,
+    // or a cell dimmed as an audio row under one kind would come back dimmed as an artwork row.
+    const bool enabled = indexPath.section != 1 || isTrimmable();
+    cell->setEnabled(enabled);
+    cell->titleLabel()->setEnabled(enabled);
+    View::setAlpha(cell->imgView(), enabled ? 1.0 : 0.5);
+    cell->imgView()->setTintColor(enabled ? Common::blackColor() : Common::greyColor());
+    if (indexPath.section == 1)
         cell->setExtraText(indexPath.row() == 0 ? trimRangeText() : volumeText());
-    }
     return cell;
 }
 
@@ -628,6 +627,10 @@ void ImportViewController::startImport()
                 metadata->title = text;
                 break;
             case E::artist:
+                // An MP3's lead-performer frame fills both the artist and the author, and readers
+                // show the author as the artist as well: a copy of the old artist follows the edit.
+                if (metadata->author && metadata->author == metadata->artist)
+                    metadata->author = text;
                 metadata->artist = text;
                 break;
             case E::albumName:

@@ -54,7 +54,7 @@ public:
     QToolButton *dropdownMenuButton() const { return m_dropdownMenuButton; }
     QList<ImportEditableCell *> editableCells(MediaKind kind) const { return m_editableCells.value(kind.value()); }
     LoaderView *loaderView() const { return m_loaderView; }
-    // The metadata field the user is in (last begun, changed or moved to).
+    // The metadata field the user is in (last begun, ended, changed or moved to).
     QLineEdit *currentTextField() const { return m_currentTextField; }
 
     bool textFieldDidChange = false;

@@ -37,6 +37,9 @@ public:
     virtual bool isMiniPlayerUp() const = 0;
     // True slides the mini player out of sight, false brings it back.
     virtual void updateMiniPlayer(bool hide) = 0;
+    // Puts the mini player back at rest, without its slide's transform (a size change in edit
+    // mode must not leave it half moved).
+    virtual void resetMiniPlayerTransform() { }
 
     // The owner the mini player reports to (none: nobody). An owner that loses
     // it while an entry is marked as playing has that entry's indicator reset.

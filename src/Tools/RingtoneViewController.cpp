@@ -20,6 +20,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <cerrno>
+#include <cstring>
 
 namespace tarnik {
 
@@ -355,7 +357,12 @@ void RingtoneViewController::deleteSelectedRingtones()
         if (RingtoneCatalogueFile::isPlainFileName(key)) {
             const QString path = Preferences::purchasesPath() + QLatin1Char('/') + key;
             QFile file(path);
-            if (fileIsPresent(path) && !file.remove()) {
+            // A file already missing is a failed removal too: the diagnostic records it, and
+            // the entry goes all the same below.
+            if (!fileIsPresent(path)) {
+                _print(QStringLiteral("Failed to delete ringtone: ") + ringtone.description()
+                    + QStringLiteral(".\nError: ") + QString::fromLocal8Bit(std::strerror(ENOENT)));
+            } else if (!file.remove()) {
                 _print(QStringLiteral("Failed to delete ringtone: ") + ringtone.description()
                     + QStringLiteral(".\nError: ") + file.errorString());
             }

@@ -38,6 +38,8 @@ public:
     bool hasMiniPlayer() const override { return true; }
     bool isMiniPlayerUp() const override { return up; }
     void updateMiniPlayer(bool hide) override { hideCalls.append(hide); }
+    int transformResets = 0;
+    void resetMiniPlayerTransform() override { ++transformResets; }
     void setMiniPlayerDelegate(PlayerViewDelegate *owner) override
     {
         delegate = dynamic_cast<DirectoryViewController *>(owner);

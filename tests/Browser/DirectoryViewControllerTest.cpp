@@ -1,5 +1,6 @@
 #include "BrowserSupport.h"
 
+#include "App/Constants.h"
 #include "Browser/EntryImageView.h"
 #include "ImportEditor/ImageViewerController.h"
 #include "Browser/FooterReusableView.h"
@@ -9,6 +10,8 @@
 #include "Platform/UI/AlertControllerAction.h"
 #include "Platform/UI/BarButtonItem.h"
 #include "Platform/UI/NavigationItem.h"
+#include "Platform/UI/NavigationBar.h"
+#include "Platform/UI/NavigationController.h"
 #include "Controls/Loaders/RefresherView.h"
 #include "Controls/Loaders/Refresher.h"
 
@@ -157,6 +160,73 @@ TEST_F(BrowserTest, OnlyAWholeListingReloadsAndLeavesEditMode)
         level->updateUI(row.indexPaths, std::nullopt);
         drainMainQueue();
         EXPECT_EQ(level->editMode(), !row.leavesEditMode);
+    }
+}
+
+// A later page of a long folder selects the row the user last opened again, and leaves an
+// import selection in edit mode alone.
+TEST_F(BrowserTest, ALaterPageSelectsTheLastOpenedRowAgain)
+{
+    addMedia(dir.path(), 3, QStringLiteral("A "));
+    for (int i = 0; i < 150; ++i)
+        ASSERT_TRUE(media::writeFile(path(QStringLiteral("Z %1.txt").arg(i, 3, 10, QLatin1Char('0'))), "x"));
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    ASSERT_EQ(level->collectionView()->numberOfItems(0), 100);
+    tapItem(level, 1);
+    ASSERT_EQ(level->selectedIndexPath(), (IndexPath { 1, 0 }));
+    const auto loadNextPage = [&] {
+        const int listings = level->appliedListings();
+        level->collectionView()->scrollToItem(IndexPath { 99, 0 }, CollectionView::ScrollPosition::bottom, false);
+        level->collectionView()->layoutIfNeeded();
+        ASSERT_TRUE(waitForListing(level, listings));
+        tick(0.5);
+    };
+    loadNextPage();
+    EXPECT_EQ(level->collectionView()->numberOfItems(0), 153);
+    EXPECT_EQ(level->collectionView()->indexPathsForSelectedItems(), QList<IndexPath> { IndexPath(1, 0) });
+
+    // The same in edit mode: the chosen rows stay chosen.
+    level->refresh();
+    tick(1.0);
+    ASSERT_TRUE(waitUntil([&] {
+        drainMainQueue();
+        return level->collectionView()->numberOfItems(0) == 100;
+    }));
+    tick(1.0);
+    level->setEditMode(true);
+    drainMainQueue();
+    tapItem(level, 2);
+    const QList<IndexPath> chosen = level->collectionView()->indexPathsForSelectedItems();
+    ASSERT_EQ(chosen, QList<IndexPath> { IndexPath(2, 0) });
+    loadNextPage();
+    EXPECT_EQ(level->collectionView()->indexPathsForSelectedItems(), chosen);
+    EXPECT_EQ(level->selectedEntries().size(), 1);
+}
+
+// Each appearance hides the bar's hairline; a new size in edit mode puts the mini player back
+// at rest; the toolbar's items read grey while the keyboard focus is on them.
+TEST_F(BrowserTest, BarsAndMiniPlayerFollowTheLevel)
+{
+    addMedia(dir.path(), 2);
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    EXPECT_TRUE(nav->navigationBar()->hidesShadow());
+
+    level->viewWillTransition(QSizeF(500, 700));
+    EXPECT_EQ(host.transformResets, 0);
+    level->setEditMode(true);
+    drainMainQueue();
+    level->viewWillTransition(QSizeF(700, 500));
+    EXPECT_EQ(host.transformResets, 1);
+
+    for (BarButtonItem *item : level->toolbarItems()) {
+        if (item->title().isEmpty())
+            continue;
+        EXPECT_EQ(item->titleTextAttributes(ControlState::focused).foregroundColor, Common::greyColor())
+            << qPrintable(item->title());
+        EXPECT_EQ(item->titleTextAttributes(ControlState::normal).foregroundColor, Common::blackColor())
+            << qPrintable(item->title());
     }
 }
 

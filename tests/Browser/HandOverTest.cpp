@@ -104,6 +104,77 @@ TEST_F(HandOverTest, AReceivedFileOutsideTheInboxIsNotTheEditorsToDelete)
 }
 
 
+// A file handed over ends in the editor with its tags, whatever its format: one the player reads
+// opens at once, one it cannot read (Ogg Vorbis, Opus) is offered the AAC copy and, once the user
+// accepts, the hand-over goes on with the copy, as the kind it came with.
+TEST_F(HandOverTest, HandedOverFilesEndInTheEditorWithTheirTags)
+{
+    namespace media = test::media;
+    const QString inbox = Preferences::inboxPath();
+    ASSERT_TRUE(QDir().mkpath(inbox));
+    struct Case
+    {
+        const char *name;
+        QStringList codec;
+        bool converted;
+        bool viaScheme;
+        MediaKind kind;
+    };
+    const Case cases[] = {
+        { "vorbis.ogg", media::args({ "-c:a", "libvorbis" }), true, false, MediaKind::song },
+        { "opus.opus", media::args({ "-c:a", "libopus" }), true, false, MediaKind::song },
+        { "plain.mp3", media::args({ "-id3v2_version", "3" }), false, false, MediaKind::song },
+        { "scheme.ogg", media::args({ "-c:a", "libvorbis" }), true, true, MediaKind::ringtone },
+    };
+    auto *nav = showBrowser(dir.path());
+    DirectoryViewController *level = top(nav);
+    for (const Case &c : cases) {
+        const QString name = QString::fromLatin1(c.name);
+        const QString file = inbox + QLatin1Char('/') + name;
+        const QString title = QStringLiteral("Title of ") + name;
+        ASSERT_TRUE(media::makeTone(file, 1.0,
+            c.codec + QStringList { QStringLiteral("-metadata"), QStringLiteral("title=") + title,
+                QStringLiteral("-metadata"), QStringLiteral("artist=Ana") }))
+            << c.name;
+        if (c.viaScheme)
+            level->importHandOver({ { QStringLiteral("filePath"), file } }, c.kind);
+        else
+            level->importReceivedFile(file);
+        tick(1.0);
+        if (c.converted) {
+            AlertController *offer = nullptr;
+            ASSERT_TRUE(waitUntil([&] {
+                drainMainQueue();
+                offer = presentedAlert(window->rootViewController());
+                return offer != nullptr;
+            })) << c.name;
+            EXPECT_FALSE(editorItem(level).has_value()) << c.name << ": the offer comes first";
+            offer->tapAction(offer->actions().last()); // "YES. Create it"
+        }
+        ASSERT_TRUE(waitUntil([&] {
+            tick(0.05);
+            return editorItem(level).has_value();
+        }, std::chrono::seconds(20)))
+            << c.name;
+        const ImportItem item = *editorItem(level);
+        const QString expectedPath = c.converted ? DirectoryViewController::convertedPath(file) : file;
+        EXPECT_EQ(item.path, expectedPath) << c.name;
+        EXPECT_TRUE(QFile::exists(expectedPath)) << c.name;
+        EXPECT_EQ(item.mediaKind, c.kind) << c.name;
+        // A received document's copy is in the inbox, so the editor may delete it on Cancel;
+        // a scheme hand-over never is.
+        EXPECT_EQ(item.isOpenIn, !c.viaScheme) << c.name;
+        ASSERT_TRUE(item.metadata) << c.name;
+        EXPECT_EQ(item.metadata->title.value_or(QString()), title) << c.name;
+        EXPECT_EQ(item.metadata->artist.value_or(QString()), QStringLiteral("Ana")) << c.name;
+        level->navigationController()->presentedViewController()
+            ? level->navigationController()->dismiss(false)
+            : level->dismiss(false);
+        tick(0.5);
+        ASSERT_FALSE(editorItem(level).has_value()) << c.name;
+    }
+}
+
 // While a handed-over file is copied into the inbox the level is covered by its loader, and the loader
 // comes down when the copy ends.
 TEST_F(HandOverTest, TheLoaderCoversTheLevelWhileAHandedOverFileIsCopied)

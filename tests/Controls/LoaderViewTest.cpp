@@ -1,6 +1,7 @@
 #include "Controls/Loaders/LoaderView.h"
 #include "Controls/Loaders/SpinnerView.h"
 #include "Controls/PassThroughView.h"
+#include "Platform/UI/VisualEffectView.h"
 #include "ControlsTestSupport.h"
 #include "Platform/UI/NavigationBar.h"
 #include "Platform/UI/NavigationController.h"
@@ -221,6 +222,32 @@ TEST_F(LoaderViewTest, HiddenContentViewAndDarkThemeLooks)
     ASSERT_TRUE(panel);
     EXPECT_FALSE(panel->showShadow());
     EXPECT_FALSE(panel->shadowView()->isVisible());
+}
+
+// The panel's corners follow contentViewCornerRadius, frosted or plain.
+TEST_F(LoaderViewTest, PanelCornersFollowTheCornerRadius)
+{
+    QWidget *root = rootView();
+    for (const double radius : { 10.0, 0.0, 24.0 }) {
+        LoaderView *frosted = makeLoader();
+        frosted->contentViewCornerRadius = radius;
+        frosted->show(root);
+        auto *panel = qobject_cast<PassThroughView *>(frosted->contentView());
+        ASSERT_TRUE(panel);
+        EXPECT_DOUBLE_EQ(panel->cornerRadius(), radius);
+        EXPECT_DOUBLE_EQ(panel->visualEffectView()->cornerRadius(), radius);
+        delete frosted;
+    }
+    LoaderView *plain = makeLoader();
+    plain->useBlurEffect = false;
+    plain->contentViewBackgroundColor = Qt::red;
+    plain->contentViewCornerRadius = 30;
+    plain->show(root);
+    tick(0.3);
+    const QImage shot = render(root);
+    const QRect panel = plain->contentView()->geometry();
+    EXPECT_NE(shot.pixelColor(panel.topLeft() + QPoint(2, 2)), QColor(Qt::red)) << "a round corner";
+    EXPECT_EQ(shot.pixelColor(panel.center()), QColor(Qt::red));
 }
 
 TEST_F(LoaderViewTest, TopPositionSitsUnderTheBarAndHoldsItsScreenWeakly)

@@ -7,10 +7,15 @@
 #include "App/UserManager.h"
 #include "Controls/DropdownMenu/DropdownMenu.h"
 #include "ImportEditor/EditableCellIdentifier.h"
+#include "ImportEditor/ImportArtworkCell.h"
+#include "ImportEditor/ImportDetailCell.h"
 #include "ImportEditor/ImportEditableCell.h"
+#include "ImportEditor/ImportHeaderView.h"
 #include "ImportEditor/ImportViewController.h"
 #include "Platform/Dispatch.h"
+#include "Platform/UI/GestureRecognizer.h"
 #include "Platform/UI/NavigationController.h"
+#include "Platform/UI/View.h"
 #include "Support/MediaFixtures.h"
 #include "Support/UiTestSupport.h"
 
@@ -19,6 +24,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThreadPool>
 
 using namespace tarnik;
@@ -149,6 +155,65 @@ TEST_F(ImportViewControllerTest, RowsAndFieldsFollowTheKind)
             EXPECT_TRUE(row->text && !row->text->isEmpty());
     }
     EXPECT_EQ(marked, QStringList { QStringLiteral("Podcast") });
+}
+
+// The tool and artwork rows look the same after the kind went elsewhere and came back as in a
+// freshly opened editor of that kind: the pooled detail cells carry no dimming from one kind to
+// another.
+TEST_F(ImportViewControllerTest, KindRoundTripKeepsTheRowsEnabledStateOfAFreshEditor)
+{
+    struct RowLook
+    {
+        bool enabled;
+        bool titleEnabled;
+        double iconAlpha;
+        bool operator==(const RowLook &) const = default;
+    };
+    const auto looks = [this](ImportViewController *editor) {
+        tick(0.05);
+        QList<std::optional<RowLook>> rows;
+        TableView *table = editor->tableView();
+        for (const IndexPath &path : { IndexPath(0, 1), IndexPath(1, 1), IndexPath(0, 2), IndexPath(1, 2) }) {
+            auto *cell = qobject_cast<ImportDetailCell *>(table->cellForRow(path));
+            rows.append(cell ? std::optional<RowLook>(RowLook { cell->isEnabled(), cell->titleLabel()->isEnabled(),
+                                   View::alpha(cell->imgView()) })
+                             : std::nullopt);
+        }
+        return rows;
+    };
+    const QString path = QStringLiteral("/nowhere/Ana - Blue.mp3");
+    const QList<MediaKind> kinds { MediaKind::song, MediaKind::ringtone, MediaKind::podcast, MediaKind::musicVideo,
+        MediaKind::featureMovie, MediaKind::tvEpisode };
+    for (MediaKind kind : kinds) {
+        ImportViewController *fresh = open(ImportItem(kind, path, songMetadata()));
+        const QList<std::optional<RowLook>> expected = looks(fresh);
+        const bool trimmable = kind == MediaKind::song || kind == MediaKind::ringtone;
+        ASSERT_TRUE(expected.at(0)) << qPrintable(kind.title());
+        EXPECT_EQ(expected.at(0)->enabled, trimmable) << qPrintable(kind.title());
+        EXPECT_DOUBLE_EQ(expected.at(0)->iconAlpha, trimmable ? 1.0 : 0.5) << qPrintable(kind.title());
+        if (kind != MediaKind::ringtone) {
+            ASSERT_TRUE(expected.at(2)) << qPrintable(kind.title());
+            EXPECT_EQ(expected.at(2), (RowLook { true, true, 1.0 })) << qPrintable(kind.title());
+        }
+        presenter->dismiss(false);
+        tick(0.1);
+
+        for (MediaKind other : kinds) {
+            if (other == kind)
+                continue;
+            ImportViewController *editor = open(ImportItem(kind, path, songMetadata()));
+            looks(editor);
+            for (MediaKind step : { other, kind }) {
+                ImportItem item = *editor->importItem();
+                item.mediaKind = step;
+                editor->setImportItem(item);
+                looks(editor);
+            }
+            EXPECT_EQ(looks(editor), expected) << qPrintable(kind.title() + QStringLiteral(" -> ") + other.title());
+            presenter->dismiss(false);
+            tick(0.1);
+        }
+    }
 }
 
 TEST_F(ImportViewControllerTest, TextsDerivedFromTheItem)
@@ -326,6 +391,59 @@ TEST_F(ImportViewControllerTest, KeyboardInsetAndReturnKeyWrap)
     EXPECT_EQ(editor->currentTextField(), cells.at(0)->textField()) << "the last row hands the focus to the first";
     editor->dismissKeyboard();
     EXPECT_EQ(editor->currentTextField(), nullptr);
+}
+
+// The field being edited follows the keyboard focus in and out; a tap on a section header, and
+// a tap or a sideways swipe on the artwork, close the keyboard.
+TEST_F(ImportViewControllerTest, EditingFollowsTheFocusAndHeadersAndArtworkCloseTheKeyboard)
+{
+    ImportViewController *editor = open(ImportItem(MediaKind::song, QStringLiteral("/nowhere/a.mp3"), songMetadata()));
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    const QList<ImportEditableCell *> cells = editor->editableCells(MediaKind::song);
+    QLineEdit *title = cells.at(1)->textField();
+    QLineEdit *artist = cells.at(2)->textField();
+    const auto focus = [&](QWidget *widget) {
+        widget->setFocus(Qt::OtherFocusReason);
+        QCoreApplication::processEvents();
+    };
+    focus(title);
+    EXPECT_EQ(editor->currentTextField(), title) << "begins editing";
+    Q_EMIT cells.at(1)->textFieldDidEndEditing(title);
+    EXPECT_EQ(editor->currentTextField(), title) << "ends editing, still the field last edited";
+    focus(artist);
+    EXPECT_EQ(editor->currentTextField(), artist);
+
+    TableView *table = editor->tableView();
+    auto *header = qobject_cast<ImportHeaderView *>(table->headerView(1));
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->titleLabel()->text(), QStringLiteral("EDIT AUDIO TRACK"));
+    EXPECT_EQ(table->headerView(0), nullptr);
+    const QPointF headerPoint = header->mapToGlobal(header->rect().center());
+    header->tapGesture()->feed(GestureRecognizer::Phase::began, headerPoint);
+    header->tapGesture()->feed(GestureRecognizer::Phase::ended, headerPoint);
+    EXPECT_EQ(editor->currentTextField(), nullptr);
+    EXPECT_FALSE(artist->hasFocus());
+
+    auto *artwork = qobject_cast<ImportArtworkCell *>(table->cellForRow(IndexPath(0, 0)));
+    ASSERT_TRUE(artwork);
+    const QPointF middle = artwork->mapToGlobal(artwork->rect().center());
+    struct Gesture
+    {
+        const char *name;
+        QPointF end;
+        bool closes;
+    };
+    for (const Gesture &gesture : { Gesture { "tap", middle, true }, Gesture { "swipe left", middle - QPointF(80, 0), true },
+             Gesture { "swipe right", middle + QPointF(80, 0), true }, Gesture { "swipe up", middle - QPointF(0, 80), false } }) {
+        focus(title);
+        ASSERT_EQ(editor->currentTextField(), title) << gesture.name;
+        GestureRecognizer *recognizer = gesture.end == middle ? static_cast<GestureRecognizer *>(artwork->tapGesture())
+                                                              : artwork->swipeGesture();
+        recognizer->feed(GestureRecognizer::Phase::began, middle, 10.0);
+        recognizer->feed(GestureRecognizer::Phase::ended, gesture.end, 10.1);
+        EXPECT_EQ(editor->currentTextField() == nullptr, gesture.closes) << gesture.name;
+    }
 }
 
 TEST(PhotoPickerTest, UnreadablePicturesGiveNothing)

@@ -201,9 +201,20 @@ TEST_F(RingtoneListTest, SwipeDeletionRemovesFileAndEntryAndKeepsWhatCannotBeDel
     EXPECT_TRUE(entries().contains(QStringLiteral("b.m4r")));
     EXPECT_EQ(names(), QStringList({ QStringLiteral("Beta") }));
 
-    // A file already missing is dropped from the catalogue quietly.
+    // A file already missing is dropped from the catalogue; only the diagnostic hook hears of it.
     QDir(purchases + QStringLiteral("/b.m4r")).removeRecursively();
+    static QStringList diagnostics;
+    diagnostics.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &message) { diagnostics.append(message); });
     screen->commitEditingStyle(screen->tableView(), TableViewCellEditingStyle::delete_, IndexPath(0, 0));
+    qInstallMessageHandler(previous);
+#ifdef TARNIK_DEBUG_PRINT
+    ASSERT_EQ(diagnostics.size(), 1);
+    EXPECT_TRUE(diagnostics.first().contains(QStringLiteral("Failed to delete ringtone: ")));
+    EXPECT_TRUE(diagnostics.first().contains(QStringLiteral("b.m4r")));
+    EXPECT_TRUE(diagnostics.first().contains(QStringLiteral(".\nError: ")));
+#endif
     EXPECT_TRUE(names().isEmpty());
     EXPECT_EQ(screen->navigationItem()->rightBarButtonItem(), nullptr);
     EXPECT_EQ(entries().keys(), QStringList({ QStringLiteral("hidden.m4r") }));

@@ -200,6 +200,7 @@ void LoaderView::show(
         auto *frosted = new PassThroughView(this);
         frosted->setShowShadow(showContentViewShadow);
         frosted->setTheme(contentViewTheme);
+        frosted->setCornerRadius(contentViewCornerRadius);
         contentViewBackgroundColor = Qt::transparent;
         panel = frosted;
         content = frosted->effectContentView();

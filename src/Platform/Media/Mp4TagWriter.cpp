@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <limits>
 #include <taglib/mp4file.h>
 #include <taglib/mp4tag.h>
 
@@ -103,10 +104,21 @@ std::optional<TagLib::MP4::Item> textItem(const QVariant &value)
     }
 }
 
+// The season and episode atoms hold one 32-bit number, never a text.
+std::optional<TagLib::MP4::Item> numberItem(const QVariant &value)
+{
+    const std::optional<qint64> number = integerOf(value);
+    if (!number || *number < 0 || *number > std::numeric_limits<qint32>::max())
+        return std::nullopt;
+    return TagLib::MP4::Item(int(*number));
+}
+
 std::optional<TagLib::MP4::Item> itemFor(const QByteArray &name, const QVariant &value)
 {
     if (name == "trkn" || name == "disk")
         return pairItem(value);
+    if (name == "tves" || name == "tvsn")
+        return numberItem(value);
     if (name == "covr")
         return coverItem(value);
     return textItem(value);

@@ -34,8 +34,13 @@ void BarButton::refresh()
     setIcon(m_item->image());
     setToolButtonStyle(m_item->image().isNull() ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly);
     setEnabled(m_item->isEnabled());
-    const ControlState state = m_item->isEnabled() ? ControlState::normal : ControlState::disabled;
-    const TextAttributes attributes = m_item->titleTextAttributes(state);
+    const ControlState state = !m_item->isEnabled() ? ControlState::disabled
+        : hasFocus()                                 ? ControlState::focused
+                                                     : ControlState::normal;
+    TextAttributes attributes = m_item->titleTextAttributes(state);
+    // An item with nothing for the focused state looks as it does normally.
+    if (state == ControlState::focused)
+        attributes = attributes.mergedOver(m_item->titleTextAttributes(ControlState::normal));
     QColor color = attributes.foregroundColor.value_or(m_item->tintColor().value_or(m_fallback));
     if (!m_item->isEnabled() && !attributes.foregroundColor)
         color.setAlphaF(0.3f);
@@ -45,6 +50,18 @@ void BarButton::refresh()
     setFont(f);
     setStyleSheet(
         QStringLiteral("QToolButton { border: none; padding: 4px 8px; color: %1; }").arg(color.name(QColor::HexArgb)));
+}
+
+void BarButton::focusInEvent(QFocusEvent *event)
+{
+    QToolButton::focusInEvent(event);
+    refresh();
+}
+
+void BarButton::focusOutEvent(QFocusEvent *event)
+{
+    QToolButton::focusOutEvent(event);
+    refresh();
 }
 
 } // namespace tarnik

@@ -8,8 +8,8 @@ namespace tarnik {
 class BarButtonItem;
 
 // The widget a bar makes for one BarButtonItem: it shows the item's title or
-// image in the colour and font of the item's attributes for its state, and a
-// click triggers the item.
+// image in the colour and font of the item's attributes for its state (the
+// focused state while it has the keyboard focus), and a click triggers the item.
 class BarButton : public QToolButton
 {
     Q_OBJECT
@@ -19,6 +19,10 @@ public:
     // The colour used when neither the item nor the appearance gives one.
     void setFallbackColor(const QColor &color);
     void refresh();
+
+protected:
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     QPointer<BarButtonItem> m_item;
