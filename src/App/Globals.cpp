@@ -33,6 +33,15 @@ QString bundleImagesFolder()
 
 } // namespace
 
+bool detail::printsDiagnostics()
+{
+#ifdef TARNIK_DEBUG_PRINT
+    return true;
+#else
+    return qEnvironmentVariableIsSet("TARNIK_DEBUG");
+#endif
+}
+
 void detail::printLine(const QString &message, const std::source_location &where)
 {
     const QString file = QFileInfo(QString::fromUtf8(where.file_name())).fileName();

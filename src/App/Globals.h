@@ -18,31 +18,27 @@ namespace tarnik {
 
 namespace detail {
 void printLine(const QString &message, const std::source_location &where);
+// Debug builds (TARNIK_DEBUG_PRINT) print always, others only while TARNIK_DEBUG is set.
+bool printsDiagnostics();
 } // namespace detail
 
-// Diagnostic hook: prints the source file, function, line and the value in
-// builds that define TARNIK_DEBUG_PRINT (debug builds); nothing otherwise.
-// Safe on any thread.
+// Diagnostic hook: prints the source file, function, line and the value in debug
+// builds, or in any build while the environment variable TARNIK_DEBUG is set;
+// nothing otherwise. Safe on any thread.
 template<typename T> void _print(const T &value, const std::source_location &where = std::source_location::current())
 {
-#ifdef TARNIK_DEBUG_PRINT
+    if (!detail::printsDiagnostics())
+        return;
     QString text;
     QDebug(&text).noquote().nospace() << value;
     detail::printLine(text, where);
-#else
-    Q_UNUSED(value);
-    Q_UNUSED(where);
-#endif
 }
 
 // Diagnostic hook naming the calling function; prints only where _print does.
 inline void _printFunc(const std::source_location &where = std::source_location::current())
 {
-#ifdef TARNIK_DEBUG_PRINT
-    detail::printLine(QString(), where);
-#else
-    Q_UNUSED(where);
-#endif
+    if (detail::printsDiagnostics())
+        detail::printLine(QString(), where);
 }
 
 // Runs `completion` on the main queue `seconds` from now; returns at once.

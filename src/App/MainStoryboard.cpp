@@ -1,6 +1,5 @@
 #include "App/MainStoryboard.h"
 
-#include "App/PlaceholderViewController.h"
 #include "Platform/Bundle.h"
 #include "ImportEditor/ImageQueryController.h"
 #include "ImportEditor/ImageViewerController.h"
@@ -49,20 +48,15 @@ ViewController *makeRoot()
     const QStringList titles = tabTitles();
     const Storyboard storyboard(kName);
     for (int i = 0; i < titles.size(); ++i) {
-        // Each tab holds its screen; the browser tab shows the browser once it is registered.
+        // Each tab holds its screen. Every one of them is registered above: a missing
+        // registration is a programming error, and instantiating reports it at start.
         ViewController *nav = nullptr;
-        if (i == 1 && storyboard.contains(QStringLiteral("DirectoryNavigationController")))
+        if (i == 1) {
             nav = storyboard.instantiateViewController(QStringLiteral("DirectoryNavigationController"));
-        if (!nav) {
-            ViewController *screen = nullptr;
-            if (i == 0)
-                screen = storyboard.instantiateViewController(QStringLiteral("PagingViewController"));
-            else if (i == 2)
-                screen = storyboard.instantiateViewController(QStringLiteral("RingtoneViewController"));
-            else if (i == 3)
-                screen = storyboard.instantiateViewController(QStringLiteral("PreferenceViewController"));
-            else
-                screen = new PlaceholderViewController(titles[i]);
+        } else {
+            static const char *const kScreens[] = { "PagingViewController", nullptr, "RingtoneViewController",
+                "PreferenceViewController" };
+            ViewController *screen = storyboard.instantiateViewController(QLatin1String(kScreens[qBound(0, i, 3)]));
             auto *navigation = new NavigationController(screen);
             if (i == 0)
                 navigation->setNavigationBarHidden(true, false); // the guide's slides fill the tab

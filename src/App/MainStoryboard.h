@@ -8,8 +8,8 @@ namespace tarnik::MainStoryboard {
 inline const QString kName = QStringLiteral("Main");
 
 // Registers the screens of the storyboard "Main" and its initial screen: the
-// root tab bar controller whose tab 1 is the file browser. Tabs whose screens
-// are not built yet hold placeholders. Call once at start, on the GUI thread.
+// root tab bar controller: the guide, the file browser, the ringtones and the
+// settings. Call once at start, on the GUI thread.
 void registerScreens();
 
 // The titles of the root's tabs, in order.

@@ -28,6 +28,15 @@ bool listsMimeType(const QString &desktopFile, const QString &mimeType)
 
 } // namespace
 
+std::optional<QUrl> UrlOpener::webAddress(const QString &text)
+{
+    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return std::nullopt;
+    return url;
+}
+
 UrlOpener &UrlOpener::shared()
 {
     std::shared_ptr<UrlOpener> &slot = sharedSlot();

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QUrl>
 #include <memory>
+#include <optional>
 
 namespace tarnik {
 
@@ -17,6 +18,10 @@ public:
     virtual bool openUrl(const QUrl &url) = 0;
     // Whether a desktop entry is registered for "x-scheme-handler/<scheme>".
     virtual bool canOpenScheme(const QString &scheme) = 0;
+
+    // The text as a web address (http or https, with a host); none for anything else,
+    // an empty text included. Buttons whose address is not one are disabled.
+    static std::optional<QUrl> webAddress(const QString &text);
 
     static UrlOpener &shared();
     // Replaces the shared opener; none restores the desktop one.

@@ -67,8 +67,10 @@ void GuideViewController::loadView()
     m_videoButton->setCursor(Qt::PointingHandCursor);
     m_videoButton->setMinimumHeight(44);
     m_videoButton->setStyleSheet(QStringLiteral("QPushButton { border: 1px solid #0aa9ff; border-radius: 5px; "
-                                                "background: transparent; color: #0aa9ff; padding: 8px; }"));
+                                                "background: transparent; color: #0aa9ff; padding: 8px; }"
+                                                "QPushButton:disabled { border-color: #c8c8c8; color: #b4b4b4; }"));
     connect(m_videoButton, &QPushButton::clicked, this, &GuideViewController::viewVideoTutorial);
+    m_videoButton->setEnabled(PreferenceViewController::Constants::hasTutorialPage());
     layout->addWidget(m_videoButton);
     layout->addStretch(1);
     root->setWidget(content);

@@ -192,26 +192,31 @@ void PagingViewController::loadView()
             auto *layout = new QHBoxLayout(row);
             layout->setContentsMargins(0, 0, 0, 0);
             layout->setSpacing(12);
-            const auto addButton = [&](const QString &buttonTitle, void (PagingViewController::*action)()) {
+            const auto addButton = [&](const QString &buttonTitle, void (PagingViewController::*action)(),
+                                       bool enabled = true) {
                 auto *button = new QPushButton(_localizedString(buttonTitle), row);
                 button->setCursor(Qt::PointingHandCursor);
                 connect(button, &QPushButton::clicked, this, action);
+                // A button whose address is not configured shows that it does nothing.
+                button->setEnabled(enabled);
                 layout->addWidget(button);
             };
+            const bool tutorial = PreferenceViewController::Constants::hasTutorialPage();
             switch (tag) {
             case 1:
-                addButton(QStringLiteral("Video Tutorial"), &PagingViewController::viewVideoTutorial);
+                addButton(QStringLiteral("Video Tutorial"), &PagingViewController::viewVideoTutorial, tutorial);
                 addButton(QStringLiteral("How To Guide"), &PagingViewController::viewInstructions);
                 break;
             case 2:
                 addButton(QStringLiteral("How To Guide"), &PagingViewController::viewInstructions);
                 break;
             case 3:
-                addButton(QStringLiteral("Video Tutorial"), &PagingViewController::viewVideoTutorial);
+                addButton(QStringLiteral("Video Tutorial"), &PagingViewController::viewVideoTutorial, tutorial);
                 break;
             default:
                 addButton(QStringLiteral("Contact Developer"), &PagingViewController::sendMail);
-                addButton(QStringLiteral("Website"), &PagingViewController::viewTarnikWebpage);
+                addButton(QStringLiteral("Website"), &PagingViewController::viewTarnikWebpage,
+                    UrlOpener::webAddress(webpageAddress()).has_value());
                 break;
             }
             m_buttonRows.append(row);
@@ -245,7 +250,9 @@ void PagingViewController::viewDidLoad()
         for (QPushButton *button : row->findChildren<QPushButton *>(QString(), Qt::FindDirectChildrenOnly)) {
             button->setStyleSheet(QStringLiteral("QPushButton { border: 0.3px solid white; border-radius: 5px; "
                                                  "color: white; background: transparent; padding: 4px 12px; }"
-                                                 "QPushButton:pressed { background: rgba(255, 255, 255, 40); }"));
+                                                 "QPushButton:pressed { background: rgba(255, 255, 255, 40); }"
+                                                 "QPushButton:disabled { border-color: rgba(255, 255, 255, 90); "
+                                                 "color: rgba(255, 255, 255, 110); }"));
         }
     }
 }
@@ -546,11 +553,8 @@ bool PagingViewController::shouldSelect(TabBarController *, ViewController *view
 
 void PagingViewController::viewTarnikWebpage()
 {
-    const QUrl url(webpageAddress(), QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
-        return;
-    UrlOpener::shared().openUrl(url);
+    if (const std::optional<QUrl> url = UrlOpener::webAddress(webpageAddress()))
+        UrlOpener::shared().openUrl(*url);
 }
 
 void PagingViewController::viewVideoTutorial()

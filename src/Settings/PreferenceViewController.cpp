@@ -1,5 +1,7 @@
 #include "Settings/PreferenceViewController.h"
 
+#include "Platform/UrlOpener.h"
+
 #include "App/Constants.h"
 #include "App/Globals.h"
 #include "App/Preferences.h"
@@ -103,6 +105,11 @@ QString PreferenceViewController::Constants::appVersion()
 QString PreferenceViewController::Constants::tutorialPageAddress()
 {
     return qEnvironmentVariable("TARNIK_TUTORIAL_URL");
+}
+
+bool PreferenceViewController::Constants::hasTutorialPage()
+{
+    return UrlOpener::webAddress(tutorialPageAddress()).has_value();
 }
 
 QString PreferenceViewController::Constants::supportAddress()

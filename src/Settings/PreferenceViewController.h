@@ -68,6 +68,8 @@ public:
         // The page whose body is the address of the tutorial video:
         // TARNIK_TUTORIAL_URL, read on every call (empty when unset).
         static QString tutorialPageAddress();
+        // Whether that is a web address; every "Video Tutorial" button is disabled otherwise.
+        static bool hasTutorialPage();
         // The support mail's recipient: TARNIK_SUPPORT_ADDRESS, read on every call.
         static QString supportAddress();
     };

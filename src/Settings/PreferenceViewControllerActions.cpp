@@ -8,7 +8,8 @@
 #include "Controls/Loaders/LoaderView.h"
 #include "Controls/Loaders/SpinnerView.h"
 #include "Platform/Dispatch.h"
-#include "Platform/ProcessRunner.h"
+#include "Platform/Messaging/SaltrigProtocol.h"
+#include "Platform/Messaging/ServiceProcess.h"
 #include "Platform/UI/AlertController.h"
 #include "Platform/UI/BarButtonItem.h"
 #include "Platform/UI/NavigationController.h"
@@ -55,15 +56,18 @@ bool removeItem(const QString &path, QString *error)
     return false;
 }
 
-// The names in a folder, in listing order; no value when it cannot be listed.
+// The names in a folder, in listing order. A folder that does not exist holds nothing
+// to clean; no value when one that exists cannot be listed.
 std::optional<QStringList> listFolder(const QString &path, QString *error)
 {
-    const QDir folder(path);
-    if (!folder.exists() || !QFileInfo(path).isReadable()) {
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return QStringList();
+    if (!info.isDir() || !info.isReadable()) {
         *error = QStringLiteral("The folder \"%1\" cannot be listed.").arg(path);
         return std::nullopt;
     }
-    return folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 } // namespace
@@ -174,10 +178,10 @@ void PreferenceViewController::fixDownloads()
     } else {
         report(error);
     }
-    const ProcessRunner::Result result = ProcessRunner::shared().run(
-        QStringLiteral("/usr/bin/killall"), { QStringLiteral("-9"), QStringLiteral("itunesstored") });
-    if (!result.started)
-        _print(QStringLiteral("Failed to start /usr/bin/killall."));
+    // The companion owns the downloads here: its process ends, and the bus starts it
+    // afresh, with the cleared folder, on the app's next call.
+    if (const std::optional<QString> failure = ServiceProcess::shared().endOwner(SaltrigProtocol::serviceName))
+        _print(QStringLiteral("Failed to restart the companion service.\nError: ") + *failure);
 }
 
 void PreferenceViewController::showHUD(const QString &message)
@@ -204,8 +208,10 @@ void PreferenceViewController::infoButtonTapped(BarButtonItem *sender)
 {
     auto *sheet = new AlertController(QString(), QString(), AlertController::Style::actionSheet);
     QPointer<PreferenceViewController> guard(this);
-    sheet->addAction(new AlertControllerAction(_localizedString(QStringLiteral("Video Tutorial")),
-        AlertControllerAction::Style::defaultStyle, [](AlertControllerAction *) { viewVideoTutorial(); }));
+    auto *tutorial = new AlertControllerAction(_localizedString(QStringLiteral("Video Tutorial")),
+        AlertControllerAction::Style::defaultStyle, [](AlertControllerAction *) { viewVideoTutorial(); });
+    tutorial->setEnabled(Constants::hasTutorialPage());
+    sheet->addAction(tutorial);
     sheet->addAction(new AlertControllerAction(_localizedString(QStringLiteral("How To Guide")),
         AlertControllerAction::Style::defaultStyle, [guard](AlertControllerAction *) {
             if (guard)
@@ -238,11 +244,11 @@ std::optional<QUrl> PreferenceViewController::tutorialVideoUrl(const QByteArray 
 
 void PreferenceViewController::viewVideoTutorial()
 {
-    const QUrl page(Constants::tutorialPageAddress(), QUrl::StrictMode);
-    if (Constants::tutorialPageAddress().isEmpty() || !page.isValid())
+    const std::optional<QUrl> page = UrlOpener::webAddress(Constants::tutorialPageAddress());
+    if (!page)
         return;
     auto *manager = new QNetworkAccessManager;
-    QNetworkReply *reply = manager->get(QNetworkRequest(page));
+    QNetworkReply *reply = manager->get(QNetworkRequest(*page));
     QObject::connect(reply, &QNetworkReply::finished, manager, [manager, reply] {
         manager->deleteLater();
         reply->deleteLater();

@@ -10,6 +10,7 @@
 #include "Platform/Playback/PlayerItem.h"
 #include "Platform/UI/NavigationItem.h"
 #include "Platform/UI/Storyboard.h"
+#include "Platform/UrlOpener.h"
 #include "Player/PanDirectionGestureRecognizer.h"
 #include "Player/Player.h"
 
@@ -26,6 +27,12 @@
 namespace tarnik {
 
 namespace {
+
+// The page whose body is the help address: TARNIK_HELP_URL, read on every use.
+QString helpPageAddress()
+{
+    return qEnvironmentVariable("TARNIK_HELP_URL");
+}
 
 constexpr int kSliderSteps = 100000;
 constexpr int kHandleWidth = 22;
@@ -339,6 +346,7 @@ void TrimmerViewController::viewDidLoad()
     m_helpButton->setFlat(true);
     m_helpButton->setIcon(icon(QStringLiteral("trimmerHelp")));
     connect(m_helpButton, &QPushButton::clicked, this, &TrimmerViewController::helpButtonTapped);
+    m_helpButton->setEnabled(UrlOpener::webAddress(helpPageAddress()).has_value());
     navigationItem()->setTitleView(m_helpButton);
 
     m_cancelButton = new BarButtonItem(
@@ -718,12 +726,11 @@ void TrimmerViewController::done()
 
 void TrimmerViewController::helpButtonTapped()
 {
-    // The page that holds the help address, from the environment like the web service's.
-    const QUrl address = QUrl(qEnvironmentVariable("TARNIK_HELP_URL"), QUrl::StrictMode);
-    if (!address.isValid() || address.isEmpty())
+    const std::optional<QUrl> address = UrlOpener::webAddress(helpPageAddress());
+    if (!address)
         return;
     auto *session = new QNetworkAccessManager(this);
-    QNetworkReply *reply = session->get(QNetworkRequest(address));
+    QNetworkReply *reply = session->get(QNetworkRequest(*address));
     connect(reply, &QNetworkReply::finished, session, [reply, session] {
         reply->deleteLater();
         session->deleteLater();

@@ -198,23 +198,36 @@ TEST(Globals, TheBundleShipsSixteenAnimationFrames)
         EXPECT_FALSE(frame.isNull());
 }
 
-TEST(Globals, PrintHooksAreSilentOutsideDebugBuilds)
+TEST(Globals, PrintHooksSpeakInDebugBuildsOrWithTarnikDebug)
 {
-    static QStringList captured;
-    captured.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(
-        [](QtMsgType, const QMessageLogContext &, const QString &message) { captured.append(message); });
-    _print(QStringLiteral("hello"));
-    _printFunc();
-    qInstallMessageHandler(previous);
 #ifdef TARNIK_DEBUG_PRINT
-    ASSERT_EQ(captured.size(), 2);
-    EXPECT_TRUE(captured[0].startsWith(QStringLiteral("GlobalsTest.cpp ")));
-    EXPECT_TRUE(captured[0].contains(QStringLiteral("PrintHooksAreSilentOutsideDebugBuilds")));
-    EXPECT_TRUE(captured[0].endsWith(QStringLiteral("]: hello")));
+    const bool debugBuild = true;
 #else
-    EXPECT_TRUE(captured.isEmpty());
+    const bool debugBuild = false;
 #endif
+    static QStringList captured;
+    for (const bool asked : { false, true }) {
+        SCOPED_TRACE(asked ? "TARNIK_DEBUG set" : "TARNIK_DEBUG unset");
+        if (asked)
+            qputenv("TARNIK_DEBUG", "1");
+        else
+            qunsetenv("TARNIK_DEBUG");
+        captured.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext &, const QString &message) { captured.append(message); });
+        _print(QStringLiteral("hello"));
+        _printFunc();
+        qInstallMessageHandler(previous);
+        if (debugBuild || asked) {
+            ASSERT_EQ(captured.size(), 2);
+            EXPECT_TRUE(captured[0].startsWith(QStringLiteral("GlobalsTest.cpp ")));
+            EXPECT_TRUE(captured[0].contains(QStringLiteral("PrintHooksSpeakInDebugBuildsOrWithTarnikDebug")));
+            EXPECT_TRUE(captured[0].endsWith(QStringLiteral("]: hello")));
+        } else {
+            EXPECT_TRUE(captured.isEmpty());
+        }
+    }
+    qunsetenv("TARNIK_DEBUG");
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/Switch.h"
 #include "Settings/GuideViewController.h"
+#include "Settings/PagingViewController.h"
 #include "Settings/PreferenceButtonCell.h"
 #include "Settings/PreferenceSwitchCell.h"
 #include "Settings/SettingsFakes.h"
@@ -19,6 +20,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMap>
+#include <QPushButton>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -39,7 +42,7 @@ protected:
         ScreenTest::SetUp();
         MainStoryboard::registerScreens();
         UrlOpener::setShared(opener);
-        ProcessRunner::setShared(runner);
+        ServiceProcess::setShared(companion);
         QFile::remove(Preferences::preferencesFilePath());
         QFile::remove(Preferences::Saltrig::preferencesFilePath());
         QDir(Preferences::downloadsPath()).removeRecursively();
@@ -48,7 +51,7 @@ protected:
     {
         ScreenTest::TearDown();
         UrlOpener::setShared(nullptr);
-        ProcessRunner::setShared(nullptr);
+        ServiceProcess::setShared(nullptr);
     }
     void show()
     {
@@ -79,7 +82,7 @@ protected:
 
     std::unique_ptr<Dispatch::VirtualClock> clock = std::make_unique<Dispatch::VirtualClock>();
     std::shared_ptr<FakeUrlOpener> opener = std::make_shared<FakeUrlOpener>();
-    std::shared_ptr<FakeProcessRunner> runner = std::make_shared<FakeProcessRunner>();
+    std::shared_ptr<FakeServiceProcess> companion = std::make_shared<FakeServiceProcess>();
     PreferenceViewController *screen = nullptr;
     NavigationController *navigation = nullptr;
 };
@@ -203,7 +206,7 @@ TEST_F(SettingsTest, MaintenanceActionsOnTheDownloadFolder)
         QStringList({ QStringLiteral("downloads.28.sqlitedb"), QStringLiteral("downloads.28.sqlitedb-wal") }));
     EXPECT_TRUE(QDir(Preferences::inboxPath()).exists());
     EXPECT_TRUE(QDir(Preferences::inboxPath()).isEmpty());
-    EXPECT_TRUE(runner->commands.isEmpty());
+    EXPECT_TRUE(companion->ended.isEmpty());
     // The overlay says what happens and goes 2 s after it was asked for.
     const auto loaders = [&] { return navigation->view()->findChildren<LoaderView *>(); };
     ASSERT_EQ(loaders().size(), 1);
@@ -216,29 +219,71 @@ TEST_F(SettingsTest, MaintenanceActionsOnTheDownloadFolder)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(loaders().isEmpty());
 
+    // The repair empties the folder, then ends the companion, which owns the downloads here.
     fill();
     screen->didSelectRow(screen->tableView(), IndexPath(0, 5));
     EXPECT_TRUE(QDir(downloads).isEmpty());
-    const QStringList repair { QStringLiteral("/usr/bin/killall"), QStringLiteral("-9"),
-        QStringLiteral("itunesstored") };
-    EXPECT_EQ(runner->commands, QList<QStringList>({ repair }));
-
-    // Without a download folder the listing fails, and the repair still runs.
-    QDir(downloads).removeRecursively();
-    screen->didSelectRow(screen->tableView(), IndexPath(0, 5));
-    EXPECT_EQ(runner->commands.size(), 2);
+    EXPECT_EQ(companion->ended, QStringList { QStringLiteral("com.quilmera.saltrig.center") });
     EXPECT_TRUE(screen->tableView()->indexPathsForSelectedRows().isEmpty());
 }
 
-TEST(SpawnProcessRunnerTest, WaitsForTheChildAndReportsAFailedStart)
+TEST_F(SettingsTest, MaintenanceReportsOnlyRealFailures)
 {
-    SpawnProcessRunner runner;
-    const auto ok = runner.run(QStringLiteral("/bin/sh"), { QStringLiteral("-c"), QStringLiteral("exit 3") });
-    EXPECT_TRUE(ok.started);
-    EXPECT_TRUE(ok.exited);
-    EXPECT_EQ(ok.exitStatus, 3);
-    const auto missing = runner.run(QStringLiteral("/nonexistent/command"), {});
-    EXPECT_FALSE(missing.started);
+    static QStringList printed;
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &message) { printed.append(message); });
+    qputenv("TARNIK_DEBUG", "1");
+    const QString downloads = Preferences::downloadsPath();
+    // The first line of each diagnostic that reports a failure.
+    const auto reports = [] {
+        QStringList found;
+        for (const QString &line : std::as_const(printed))
+            if (line.contains(QStringLiteral("Error")))
+                found.append(line.mid(line.indexOf(QStringLiteral("]: ")) + 3).section(u'\n', 0, 0));
+        return found;
+    };
+    show();
+    const struct
+    {
+        const char *name;
+        std::function<void()> prepare;
+        std::optional<QString> companionFailure;
+        QStringList expected;
+    } rows[] = {
+        { "no download folder", [&] { QDir(downloads).removeRecursively(); }, std::nullopt, {} },
+        { "no inbox and no download folder",
+            [&] {
+                QDir(downloads).removeRecursively();
+                QDir(Preferences::inboxPath()).removeRecursively();
+            },
+            std::nullopt, {} },
+        { "a file where the folder should be",
+            [&] {
+                QDir(downloads).removeRecursively();
+                makeFile(downloads);
+            },
+            std::nullopt,
+            { QStringLiteral("An error occurred while emptying Tarnik's cache."),
+                QStringLiteral("Error Occurred while fixing downloads.28.* files.") } },
+        { "a companion that cannot be ended", [&] { QDir(downloads).removeRecursively(); },
+            QStringLiteral("Operation not permitted"), { QStringLiteral("Failed to restart the companion service.") } },
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        row.prepare();
+        companion->failure = row.companionFailure;
+        companion->ended.clear();
+        printed.clear();
+        screen->didSelectRow(screen->tableView(), IndexPath(0, 4));
+        screen->didSelectRow(screen->tableView(), IndexPath(0, 5));
+        EXPECT_EQ(reports(), row.expected);
+        EXPECT_EQ(companion->ended.size(), 1) << "the companion is ended whatever the folder held";
+        EXPECT_TRUE(QDir(Preferences::inboxPath()).exists());
+        EXPECT_TRUE(screen->tableView()->indexPathsForSelectedRows().isEmpty());
+        QFile::remove(downloads);
+    }
+    qunsetenv("TARNIK_DEBUG");
+    qInstallMessageHandler(previous);
 }
 
 TEST_F(SettingsTest, SupportMailLinkAndItsFailures)
@@ -332,6 +377,61 @@ TEST_F(SettingsTest, InfoSheetOffersTheGuideAndInstructionsPageCloses)
     guide->close();
     settle();
     EXPECT_EQ(screen->presentedViewController(), nullptr);
+}
+
+TEST_F(SettingsTest, ButtonsWithoutAnAddressAreDisabled)
+{
+    show();
+    const struct
+    {
+        const char *tutorial;
+        const char *webpage;
+        bool tutorialEnabled;
+        bool webpageEnabled;
+    } rows[] = {
+        { nullptr, nullptr, false, false },
+        { "", "", false, false },
+        { "file:///etc/hostname", "javascript:alert(1)", false, false },
+        { "https://example.org/tutorial", "http://example.org", true, true },
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.tutorial ? row.tutorial : "unset");
+        for (const auto &[name, value] : { std::pair { "TARNIK_TUTORIAL_URL", row.tutorial },
+                 std::pair { "TARNIK_WEBPAGE_URL", row.webpage } }) {
+            if (value)
+                qputenv(name, value);
+            else
+                qunsetenv(name);
+        }
+        // The settings' info sheet.
+        screen->infoButtonTapped(screen->navigationItem()->rightBarButtonItem());
+        settle();
+        AlertController *sheet = alert(screen);
+        ASSERT_TRUE(sheet);
+        EXPECT_EQ(sheet->actions().first()->title(), QStringLiteral("Video Tutorial"));
+        EXPECT_EQ(sheet->actions().first()->isEnabled(), row.tutorialEnabled);
+        EXPECT_TRUE(sheet->actions().at(1)->isEnabled()) << "the instructions need no address";
+        sheet->dismiss(false);
+        settle();
+
+        // The instructions page.
+        GuideViewController instructions;
+        instructions.loadViewIfNeeded();
+        EXPECT_EQ(instructions.videoButton()->isEnabled(), row.tutorialEnabled);
+
+        // The guide's slides.
+        PagingViewController guide;
+        guide.loadViewIfNeeded();
+        QMap<QString, QList<bool>> enabled;
+        for (QPushButton *button : guide.view()->findChildren<QPushButton *>())
+            enabled[button->text()].append(button->isEnabled());
+        EXPECT_EQ(enabled.value(QStringLiteral("Video Tutorial")), QList<bool>({ row.tutorialEnabled, row.tutorialEnabled }));
+        EXPECT_EQ(enabled.value(QStringLiteral("Website")), QList<bool> { row.webpageEnabled });
+        EXPECT_EQ(enabled.value(QStringLiteral("How To Guide")), QList<bool>({ true, true }));
+        EXPECT_EQ(enabled.value(QStringLiteral("Contact Developer")), QList<bool> { true });
+    }
+    qunsetenv("TARNIK_TUTORIAL_URL");
+    qunsetenv("TARNIK_WEBPAGE_URL");
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #pragma once
-// Stand-ins for the desktop and the system commands that the settings screens reach.
+// Stand-ins for the desktop and the companion's process that the settings screens reach.
 
-#include "Platform/ProcessRunner.h"
+#include "Platform/Messaging/ServiceProcess.h"
 #include "Platform/UrlOpener.h"
 
 #include <QList>
@@ -23,15 +23,16 @@ public:
     QStringList handledSchemes;
 };
 
-class FakeProcessRunner : public ProcessRunner
+class FakeServiceProcess : public ServiceProcess
 {
 public:
-    Result run(const QString &program, const QStringList &arguments) override
+    std::optional<QString> endOwner(const QString &serviceName) override
     {
-        commands.append(QStringList { program } + arguments);
-        return { true, true, 0 };
+        ended.append(serviceName);
+        return failure;
     }
-    QList<QStringList> commands;
+    QStringList ended;
+    std::optional<QString> failure;
 };
 
 } // namespace tarnik::test

@@ -350,9 +350,10 @@ TEST_F(TrimmerTest, HelpOpensOnlyWebAddresses)
 {
     QList<QUrl> opened;
     TrimmerViewController::setUrlOpener([&](const QUrl &url) { opened.append(url); });
-    open();
-    // Without an address nothing is fetched and nothing opens.
+    // Without an address the button is disabled, and a tap that comes anyway fetches nothing.
     qunsetenv("TARNIK_HELP_URL");
+    open();
+    EXPECT_FALSE(trimmer->helpButton()->isEnabled());
     trimmer->helpButtonTapped();
     drain();
     EXPECT_TRUE(opened.isEmpty());
@@ -371,6 +372,10 @@ TEST_F(TrimmerTest, HelpOpensOnlyWebAddresses)
         });
     });
     qputenv("TARNIK_HELP_URL", QStringLiteral("http://127.0.0.1:%1/help").arg(server.serverPort()).toUtf8());
+    trimmer->cancel();
+    settle();
+    open();
+    EXPECT_TRUE(trimmer->helpButton()->isEnabled());
     struct Case
     {
         QByteArray body;
