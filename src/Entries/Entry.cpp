@@ -41,7 +41,9 @@ Entry::Entry(const QString &path, const QString &name, EntryType type, IndexPath
 {
     m_identifier = PathExtension(listedPath.value_or(path)).identifier();
     const PathExtension::ArtistAndTitle split = PathExtension::artistAndTitle(name);
-    m_title = split.title;
+    // Most names are their own title: the title then shares the name's text, so a large listing
+    // holds one copy of it per row rather than two.
+    m_title = split.title == name ? name : split.title;
     m_artist = split.artist;
 }
 
