@@ -489,6 +489,27 @@ void EntryViewModelController::settleEntry(
     });
 }
 
+namespace {
+
+struct ProbedType
+{
+    EntryType type;
+    std::optional<bool> hasVideoTrack;
+};
+
+// The probes of many files at once, several at a time on the global pool (the calling thread
+// takes part).
+QList<ProbedType> probeTypes(const QStringList &paths)
+{
+    return QtConcurrent::blockingMapped(paths, [](const QString &path) {
+        const MediaAsset asset = MediaProbe::of(path);
+        return asset.isExportable() ? ProbedType { EntryType::exportable, asset.hasVideoTrack() }
+                                    : ProbedType { EntryType::regular, std::nullopt };
+    });
+}
+
+} // namespace
+
 void EntryViewModelController::settleExportableEntries(std::function<void()> done)
 {
     QList<std::shared_ptr<Entry>> provisional;
@@ -499,31 +520,29 @@ void EntryViewModelController::settleExportableEntries(std::function<void()> don
             paths.append(entry->path());
         }
     }
-    if (provisional.isEmpty()) {
+    const auto settle = [](EntryViewModelController *self, const QList<std::shared_ptr<Entry>> &entries,
+                            const QList<ProbedType> &answers) {
+        for (qsizetype i = 0; i < entries.size() && i < answers.size(); ++i) {
+            if (entries[i]->isTypeProvisional())
+                self->settleEntry(entries[i], answers[i].type, answers[i].hasVideoTrack);
+        }
+    };
+    // A few screens of files settle on the spot, in a few milliseconds, so a tap plays at once; a
+    // longer list (pages listed but never shown) is probed off the GUI thread.
+    if (paths.size() <= kSettledOnTheSpot) {
+        if (!paths.isEmpty())
+            settle(this, provisional, probeTypes(paths));
         if (done)
             done();
         return;
     }
     QPointer<EntryViewModelController> self(this);
-    Dispatch::global([self, provisional, paths, done = std::move(done)]() mutable {
-        struct Answer
-        {
-            EntryType type;
-            bool hasVideoTrack;
-        };
-        const QList<Answer> answers = QtConcurrent::blockingMapped(paths, [](const QString &path) {
-            const MediaAsset asset = MediaProbe::of(path);
-            return Answer { asset.isExportable() ? EntryType::exportable : EntryType::regular, asset.hasVideoTrack() };
-        });
-        Dispatch::main([self, provisional, answers, done = std::move(done)] {
+    Dispatch::global([self, provisional, paths, settle, done = std::move(done)]() mutable {
+        const QList<ProbedType> answers = probeTypes(paths);
+        Dispatch::main([self, provisional, answers, settle, done = std::move(done)] {
             if (!self)
                 return;
-            for (qsizetype i = 0; i < provisional.size() && i < answers.size(); ++i) {
-                if (provisional[i]->isTypeProvisional())
-                    self->settleEntry(provisional[i], answers[i].type,
-                        answers[i].type == EntryType::exportable ? std::optional<bool>(answers[i].hasVideoTrack)
-                                                                 : std::nullopt);
-            }
+            settle(self.data(), provisional, answers);
             if (done)
                 done();
         });

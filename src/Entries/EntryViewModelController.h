@@ -100,10 +100,12 @@ public:
     {
         m_exportableEntriesChanged = std::move(handler);
     }
-    // Probes every listed exportable entry whose type is still provisional (off the GUI thread,
-    // several at once), settles their types and rows, then calls done on the GUI thread; when none
-    // is provisional, calls done at once. For whoever takes the whole list (the playing queue,
+    // Probes every listed exportable entry whose type is still provisional (several at once),
+    // settles their types and rows, then calls done on the GUI thread. Up to kSettledOnTheSpot
+    // entries are probed before the call returns, done included; more are probed off the GUI
+    // thread and done follows later. For whoever takes the whole list (the playing queue,
     // select-all), which must hold only what the probe calls media.
+    static constexpr qsizetype kSettledOnTheSpot = 256;
     void settleExportableEntries(std::function<void()> done);
     const QStringList &files() const { return m_files; }
     const std::optional<QString> &directory() const { return m_directory; }
