@@ -13,15 +13,6 @@ namespace tarnik {
 
 namespace {
 
-DirectoryViewController *makeLevel()
-{
-    const Storyboard main(MainStoryboard::kName);
-    const QString identifier = QStringLiteral("DirectoryViewController");
-    if (main.contains(identifier))
-        return main.instantiate<DirectoryViewController>(identifier);
-    return new DirectoryViewController;
-}
-
 // Exists as a file or directory (a dangling link does not).
 bool exists(const QString &path, bool *isDirectory)
 {
@@ -85,7 +76,7 @@ void DirectoryNavigationController::browseToFile(const QString &path)
     }
     QList<ViewController *> stack;
     for (const QString &level : levels(target)) {
-        DirectoryViewController *screen = makeLevel();
+        DirectoryViewController *screen = DirectoryViewController::makeLevel();
         screen->setDirectory(level);
         screen->setFilePath(reveal);
         stack.append(screen);

@@ -89,15 +89,6 @@ std::optional<QString> listingError(const QString &directory)
     return std::nullopt;
 }
 
-DirectoryViewController *makeLevel()
-{
-    const Storyboard main(MainStoryboard::kName);
-    const QString identifier = QStringLiteral("DirectoryViewController");
-    if (main.contains(identifier))
-        return main.instantiate<DirectoryViewController>(identifier);
-    return new DirectoryViewController;
-}
-
 QString parentPath(const QString &directory)
 {
     if (directory == QLatin1String("/"))
@@ -132,6 +123,15 @@ DirectoryViewController::~DirectoryViewController()
     if (isViewLoaded())
         delete view();
     delete m_loaderView;
+}
+
+DirectoryViewController *DirectoryViewController::makeLevel()
+{
+    const Storyboard main(MainStoryboard::kName);
+    const QString identifier = QStringLiteral("DirectoryViewController");
+    if (main.contains(identifier))
+        return main.instantiate<DirectoryViewController>(identifier);
+    return new DirectoryViewController;
 }
 
 LoaderView *DirectoryViewController::loaderView() const

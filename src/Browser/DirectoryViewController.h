@@ -62,6 +62,9 @@ public:
     explicit DirectoryViewController(QObject *parent = nullptr);
     ~DirectoryViewController() override;
 
+    // A new folder level, from the main storyboard when it registers one.
+    static DirectoryViewController *makeLevel();
+
     // Where a level finds the mini player's host (the tab bar by default, else the shared player).
     static void setPlayerHostProvider(std::function<MiniPlayerHost *(DirectoryViewController *)> provider);
     MiniPlayerHost *playerHost();

@@ -24,7 +24,7 @@ namespace {
 
 constexpr double kMaximumSystemVolume = 1.0;
 
-QIcon icon(const QString &name)
+QIcon smallIcon(const QString &name)
 {
     return QIcon(QPixmap::fromImage(EntryImages::named(name, 64)));
 }
@@ -112,7 +112,7 @@ void VolumeEditorViewController::loadView()
     m_volumeLevelKnob = addKnob(QStringLiteral("Volume Level"));
     column->addLayout(m_topStackView, 1);
 
-    m_previewButton = new QPushButton(icon(QStringLiteral("playSmall")), _localizedString(QStringLiteral("Preview")));
+    m_previewButton = new QPushButton(smallIcon(QStringLiteral("playSmall")), _localizedString(QStringLiteral("Preview")));
     m_previewButton->setFlat(true);
     m_previewButton->setIconSize(QSize(20, 20));
     m_previewButton->setStyleSheet(QStringLiteral(
@@ -282,7 +282,7 @@ void VolumeEditorViewController::playPreview()
     if (!m_player->isPlaying()) {
         m_player->play();
         m_previewButton->setText(_localizedString(QStringLiteral("Pause")));
-        m_previewButton->setIcon(icon(QStringLiteral("pauseSmall")));
+        m_previewButton->setIcon(smallIcon(QStringLiteral("pauseSmall")));
     }
 }
 
@@ -292,7 +292,7 @@ void VolumeEditorViewController::pausePreview()
         return;
     m_player->pause();
     m_previewButton->setText(_localizedString(QStringLiteral("Preview")));
-    m_previewButton->setIcon(icon(QStringLiteral("playSmall")));
+    m_previewButton->setIcon(smallIcon(QStringLiteral("playSmall")));
 }
 
 void VolumeEditorViewController::didTapPreviewButton()
