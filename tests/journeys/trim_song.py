@@ -1,0 +1,76 @@
+"""A song handed to Tarnik opens in the import editor. Its trimmer previews a chosen range in a
+loop: the sound starts at once at the range's start, stays inside the range and comes round
+again, pass after pass; the play button says "pause" meanwhile, to the eye and to screen readers,
+and pausing silences it. Then the volume editor's Preview sounds the first time it is pressed."""
+
+from journeylib import Journey
+
+# The song sounds only from 3.5 s to 6.6 s, and its pitch tells the second it is at (second n at
+# 200 + 100 n Hz): a preview of 4 s to 6 s that strays outside the range goes silent, one that
+# started elsewhere is heard at another pitch. The trimmer looks at its position every half
+# second, so it may run past the range's end by that much.
+START, END = 4, 6
+
+
+def second(hertz):
+    return round((hertz - 200) / 100)
+
+
+def sounding(recorder):
+    """(when the recording first carried sound,) once it has."""
+    onset = recorder.peek().onset()
+    return None if onset is None else (onset,)
+
+
+with Journey() as j:
+    song = j.home / "Range.mp3"
+    j.ffmpeg("-f", "lavfi", "-i", "aevalsrc='0.3*sin(2*PI*(200+100*floor(t))*t)*between(t,3.5,6.6)':s=44100:d=20",
+             "-c:a", "libmp3lame", "-b:a", "128k", song)
+    j.start_tarnik(song)
+
+    j.click(j.find("Trim Audio", role="label", timeout=20))
+    for name, value in (("Start", START), ("End", END)):
+        j.click(j.find(name, role="text"))
+        j.key("ctrl+a")
+        j.type(str(value))
+        j.key("Tab")
+
+    recorder = j.start_recording()
+    play = j.find("play", role="push button")
+    j.click(play)
+    clicked = recorder.peek().seconds
+    j.find("pause", role="push button")
+    started = j.wait_for(lambda: sounding(recorder), 5, "the preview to sound")[0]
+    j.log(f"the preview sounded {started - clicked:.2f} s after the click")
+    j.check(started - clicked < 1.5, f"the preview took {started - clicked:.1f} s to sound")
+    j.wait_for(lambda: recorder.peek().seconds > started + 7, 15, "seven seconds of the preview")
+    recording = recorder.stop()
+    # Quarter seconds from the first sound on: each sounds, at a second of the range.
+    windows = [recording.frequency(t, t + 0.25) for t in
+               (started + 0.25 * i for i in range(int((recording.seconds - started) / 0.25) - 1))]
+    heard_seconds = [second(f) if f else None for f in windows]
+    j.log("preview: seconds heard " + " ".join("-" if s is None else str(s) for s in heard_seconds))
+    j.check(None not in heard_seconds, "the preview went silent: it stopped, or played outside the range")
+    # A pass is a run of quarter seconds at the range's first second. The quarter second that holds
+    # the jump back straddles two places: its pitch is neither's.
+    passes = sum(1 for i, s in enumerate(heard_seconds) if s == START and (i == 0 or heard_seconds[i - 1] != START))
+    strays = [s for s in heard_seconds if not START <= s <= END]
+    j.check(heard_seconds[0] == START, f"the preview started at second {heard_seconds[0]}, not at the range's start")
+    j.check(passes >= 3, f"the preview went round {passes} times in 7 s: seconds {heard_seconds}")
+    j.check(len(strays) <= passes, f"the preview played outside {START} s to {END} s: seconds {heard_seconds}")
+
+    j.click(j.find("pause", role="push button"))
+    j.find("play", role="push button")
+    j.wait_for(lambda: j.record(0.5).rms() < 0.005, 10, "silence after pausing the preview")
+    j.click(j.find("Cancel", role="push button"))
+    j.gone("pause", role="push button")
+
+    # The volume editor's Preview plays the song from its start, which is silent until 3.5 s.
+    j.click(j.find("Volume Adjust", role="label"))
+    recorder = j.start_recording()
+    j.click(j.find("Preview", role="push button"))
+    j.find("Pause", role="push button")
+    heard = j.wait_for(lambda: sounding(recorder), 10, "the volume preview to sound")[0]
+    j.wait_for(lambda: recorder.peek().seconds > heard + 0.5, 5, "half a second of the volume preview")
+    pitch = recorder.stop().frequency(heard, heard + 0.5)
+    j.check(second(pitch) == 3, f"the volume preview was first heard at second {second(pitch)}, not at 3")
