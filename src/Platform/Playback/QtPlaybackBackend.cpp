@@ -188,6 +188,14 @@ void QtPlaybackBackend::seek(qint64 positionUs)
     if (m_seekWhenPlaying >= 0 || m_player->playbackState() == QMediaPlayer::StoppedState) {
         // Not yet for the pipeline: the next play() takes it (see there).
         m_seekWhenPlaying = positionUs;
+    } else if (m_player->playbackState() == QMediaPlayer::PlayingState) {
+        // With Qt 6.4 on GStreamer, a move of a playing pipeline flushes the PulseAudio stream, and
+        // on a busy sound server the stream sometimes never starts again: the position goes on in
+        // silence (a looping preview went silent after a pass or two). A source loaded anew gets a
+        // stream of its own, so a move while playing starts the source afresh at its new place.
+        loadAgain();
+        m_seekWhenPlaying = positionUs;
+        m_player->play();
     } else {
         m_player->setPosition(positionUs / 1000);
     }
