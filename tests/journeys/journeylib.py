@@ -533,6 +533,14 @@ class Journey:
         """A short, fast drag released while still moving."""
         self.drag(start, end, duration)
 
+    def focus_window(self):
+        """Gives Tarnik's window the keyboard focus, as a window manager does with a new window
+        (this display has none): then keys reach the app without the pointer over it."""
+        found = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--pid", str(self._tarnik.pid)],
+                               check=True, capture_output=True, text=True,
+                               env=dict(os.environ, DISPLAY=self._display)).stdout.split()
+        self._xdotool("windowfocus", "--sync", found[-1])
+
     def key(self, *keys):
         """Presses keys by X keysym name ("Escape", "Return", "alt+Left")."""
         self._xdotool("key", "--delay", 60, *keys)

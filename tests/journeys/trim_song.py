@@ -1,7 +1,9 @@
 """A song handed to Tarnik opens in the import editor. Its trimmer previews a chosen range in a
 loop: the sound starts at once at the range's start, stays inside the range and comes round
 again, pass after pass; the play button says "pause" meanwhile, to the eye and to screen readers,
-and pausing silences it. Then the volume editor's Preview sounds the first time it is pressed."""
+and pausing silences it. Then the volume editor's Preview sounds the first time it is pressed.
+Escape closes what is on top of the editor (the volume editor, the kind menu), then ends typing in
+a field, and only then closes the editor."""
 
 from journeylib import Journey
 
@@ -74,3 +76,30 @@ with Journey() as j:
     j.wait_for(lambda: recorder.peek().seconds > heard + 0.5, 5, "half a second of the volume preview")
     pitch = recorder.stop().frequency(heard, heard + 0.5)
     j.check(second(pitch) == 3, f"the volume preview was first heard at second {second(pitch)}, not at 3")
+
+    # Escape closes the volume editor, then the kind menu, each back to the import editor.
+    import pyatspi  # after the journey has put the accessibility bus up
+
+    j.focus_window()
+    j.key("Escape")
+    j.gone("Volume Level")
+    j.find("Trim Audio", role="label")
+    kinds = [n.name for n in j.find_all(role="push button", match=lambda n: n.name in ("Song", "Music"))]
+    j.click(j.find(kinds[0] if kinds else "Song", role="push button"))
+    j.find(role="menu item")
+    j.key("Escape")
+    j.wait_for(lambda: not j.find_all(role="menu item"), 10, "Escape to close the kind menu")
+    j.find("Trim Audio", role="label")
+
+    # Typing in a field, the first Escape ends the typing and the second closes the editor.
+    table = j.find("Trim Audio", role="label")
+    j.wheel(table, 5)
+    title = j.find("Title", role="text")
+    j.click(title)
+    j.wait_for(lambda: title.getState().contains(pyatspi.STATE_FOCUSED), 5, "the Title field to take the typing")
+    j.type(" draft")
+    j.key("Escape")
+    j.wait_for(lambda: not title.getState().contains(pyatspi.STATE_FOCUSED), 5, "Escape to end the typing")
+    j.check(j.find_all("Import", role="push button"), "the first Escape closed the editor while typing")
+    j.key("Escape")
+    j.gone("Import", role="push button")
