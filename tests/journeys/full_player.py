@@ -1,8 +1,9 @@
 """The mini player dragged up at a slow, a medium and a fast speed opens the full player, and a
 downward drag (one of them over the artwork) closes it again. After each drag the screen is settled
 either way, and the tabs, the browser's rows and the player's buttons answer. Then, with a video in
-the full player, Escape closes what is on top, one screen at a time: the share sheet, the video
-screen (whose play button, reached with Tab, shows its focus as a ring), the full player."""
+the full player, Escape closes what is on top, one screen at a time: the share sheet, a notice,
+the video screen (whose play button, reached with Tab, shows its focus as a ring), the full
+player."""
 
 from journeylib import Journey
 
@@ -75,11 +76,19 @@ with Journey() as j:
     j.drag(start, (start[0], start[1] - DISTANCE), 0.5)
     j.wait_for(full_player_open, 10, "the full player to open with the video")
     j.focus_window()
+    # Share opens the share sheet, Escape closes it; its Open In... finds no application here and
+    # says so in a notice, which Escape answers.
     j.click(j.find("Share", role="push button"))
-    j.find("Copy", role="push button")
+    j.find("Import to Music", role="push button")
     j.key("Escape")
-    j.gone("Copy", role="push button")
+    j.gone("Import to Music", role="push button")
     j.check(full_player_open(), "Escape on the share sheet closed the full player too")
+    j.click(j.find("Share", role="push button"))
+    j.click(j.find("Open In...", role="push button"))
+    j.find("OK", role="push button")
+    j.key("Escape")
+    j.gone("OK", role="push button")
+    j.check(full_player_open(), "Escape on the notice closed the full player too")
     j.click(j.find("Video"))
     full_screen = j.find("Full screen", role="push button")
 
@@ -87,7 +96,7 @@ with Journey() as j:
     # symbol, not as a light square over it.
     import pyatspi  # after the journey has put the accessibility bus up
 
-    bar = j.centre(full_screen)[1]
+    bar = j.settled(full_screen)[1]  # once the screen has slid up
 
     def video_button():
         return next((b for b in j.find_all(role="push button", match=lambda n: n.name in ("Pause", "Play"))

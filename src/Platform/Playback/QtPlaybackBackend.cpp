@@ -185,17 +185,12 @@ void QtPlaybackBackend::seek(qint64 positionUs)
         }
         return;
     }
-    if (m_seekWhenPlaying >= 0 || m_player->playbackState() == QMediaPlayer::StoppedState) {
-        // Not yet for the pipeline: the next play() takes it (see there).
+    const QMediaPlayer::PlaybackState state = m_player->playbackState();
+    if (m_seekWhenPlaying >= 0 || state == QMediaPlayer::StoppedState
+        || (state == QMediaPlayer::PlayingState && m_player->mediaStatus() != QMediaPlayer::BufferedMedia)) {
+        // Not yet for the pipeline (stopped, or starting): it is taken once the pipeline plays, as a
+        // position set before is not taken for the sound (see play()).
         m_seekWhenPlaying = positionUs;
-    } else if (m_player->playbackState() == QMediaPlayer::PlayingState) {
-        // With Qt 6.4 on GStreamer, a move of a playing pipeline flushes the PulseAudio stream, and
-        // on a busy sound server the stream sometimes never starts again: the position goes on in
-        // silence (a looping preview went silent after a pass or two). A source loaded anew gets a
-        // stream of its own, so a move while playing starts the source afresh at its new place.
-        loadAgain();
-        m_seekWhenPlaying = positionUs;
-        m_player->play();
     } else {
         m_player->setPosition(positionUs / 1000);
     }
