@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Takes docs/screenshots/artwork-search.png and image-viewer.png: under Xvfb,
-# the artwork search's picture program searches a loopback stand-in of the web
-# service that serves covers drawn here by ffmpeg, writes the grid, then
-# opens one cover in the image viewer and writes that.
+# Takes docs/screenshots/artwork-search.png and image-viewer.png: under Xvfb (a
+# desktop-sized screen, the window as the app opens it), the artwork search's
+# picture program searches a loopback stand-in of the web service that serves
+# covers drawn here by ffmpeg, writes the grid, then opens one cover in the
+# image viewer and writes that.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 . docs/screenshots/lib.sh
 build=${TARNIK_BUILD_DIR:-build}
-run_in_xvfb "800x800" "$0" "$@"
+run_in_xvfb "$desktop_screen" "$0" "$@"
 use_throwaway_home
 mkdir -p "$tmp/covers"
 export QT_QPA_PLATFORM=xcb

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Takes docs/screenshots/mini-player.png, full-player.png and video-player.png:
 # makes a song with a cover and a short video with ffmpeg, then lets the
-# player's picture program play them through the real player (offscreen, with
-# a null-sink sound server) and grab the window at each screen.
+# player's picture program play them through the real player (under Xvfb, a
+# desktop-sized screen, with a null-sink sound server) in the window as the app
+# opens it, and grab the window at each screen.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 . docs/screenshots/lib.sh
 build=${TARNIK_BUILD_DIR:-build}
+run_in_xvfb "$desktop_screen" "$0" "$@"
 use_throwaway_home
-export QT_QPA_PLATFORM=offscreen
+export QT_QPA_PLATFORM=xcb
 
 ff() { ffmpeg -hide_banner -loglevel error -y "$@"; }
 # A cover: a warm gradient with a sun, no text.

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTextLayout>
 #include <QToolButton>
 #include <algorithm>
 
@@ -40,6 +41,70 @@ QFont sizedFont(double pixels, bool bold = false)
     return font;
 }
 
+// A row's text that does not fit ends in an ellipsis on its last line instead of being cut
+// mid-letter at the edge; text() stays the whole text (screen readers read it whole).
+class TruncatingLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        const QRect room = contentsRect();
+        const QString whole = text();
+        const QFontMetrics metrics(font());
+        QStringList lines;
+        bool cut = false;
+        if (!wordWrap()) {
+            cut = metrics.horizontalAdvance(whole) > room.width();
+            lines << (cut ? metrics.elidedText(whole, Qt::ElideRight, room.width()) : whole);
+        } else {
+            const int most = std::max(1, room.height() / std::max(1, metrics.height()));
+            QTextLayout layout(whole, font());
+            QTextOption option;
+            option.setWrapMode(QTextOption::WordWrap);
+            layout.setTextOption(option);
+            layout.beginLayout();
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(room.width());
+                const QString part = whole.mid(line.textStart(), line.textLength()).trimmed();
+                if (lines.size() == most - 1) {
+                    // The last line that shows takes the rest of the text.
+                    const QString rest = whole.mid(line.textStart()).trimmed();
+                    cut = metrics.horizontalAdvance(rest) > room.width();
+                    lines << (cut ? metrics.elidedText(rest, Qt::ElideRight, room.width()) : rest);
+                    break;
+                }
+                cut = cut || line.naturalTextWidth() > room.width();
+                lines << (metrics.horizontalAdvance(part) > room.width()
+                        ? metrics.elidedText(part, Qt::ElideRight, room.width())
+                        : part);
+            }
+            layout.endLayout();
+        }
+        if (!cut) {
+            QLabel::paintEvent(event);
+            return;
+        }
+        QPainter painter(this);
+        painter.setFont(font());
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
+        const int step = std::min(metrics.lineSpacing(), room.height() / int(lines.size()));
+        const int height = step * int(lines.size());
+        int top = room.top();
+        if (alignment() & Qt::AlignVCenter)
+            top += (room.height() - height) / 2;
+        else if (alignment() & Qt::AlignBottom)
+            top += room.height() - height;
+        const Qt::Alignment across = alignment() & Qt::AlignHorizontal_Mask;
+        for (const QString &line : lines) {
+            painter.drawText(QRect(room.left(), top, room.width(), step), int(across | Qt::AlignVCenter), line);
+            top += step;
+        }
+    }
+};
+
 EntryCell::ThumbnailSettings &settingsSnapshot()
 {
     static EntryCell::ThumbnailSettings settings { Preferences::showVideoThumbnail(), Preferences::showImageThumbnail() };
@@ -61,8 +126,8 @@ void EntryCell::refreshThumbnailSettings()
 EntryCell::EntryCell(Layout design, QWidget *parent)
     : CollectionViewCell(parent)
     , m_design(design)
-    , m_title(new QLabel(contentView()))
-    , m_artist(new QLabel(contentView()))
+    , m_title(new TruncatingLabel(contentView()))
+    , m_artist(new TruncatingLabel(contentView()))
     , m_imageView(new EntryImageView(contentView()))
     , m_accessory(new QToolButton(contentView()))
     , m_coverView(new QWidget(contentView()))

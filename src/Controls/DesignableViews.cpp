@@ -6,8 +6,6 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QStyle>
-#include <QStyleOptionSlider>
 
 namespace tarnik {
 
@@ -102,37 +100,14 @@ void DesignableImageView::resizeEvent(QResizeEvent *)
 }
 
 DesignableSlider::DesignableSlider(QWidget *parent)
-    : QSlider(Qt::Horizontal, parent)
+    : Slider(parent)
 {
 }
 
 DesignableSlider::DesignableSlider(const QRect &frame, QWidget *parent)
-    : DesignableSlider(parent)
+    : Slider(parent)
 {
     setGeometry(frame);
-}
-
-void DesignableSlider::paintEvent(QPaintEvent *event)
-{
-    const std::optional<QImage> thumb = Inspectable::thumbImage(this);
-    if (!thumb || thumb->isNull()) {
-        QSlider::paintEvent(event);
-        return;
-    }
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const double span = std::max(1, maximum() - minimum());
-    const double fraction = (value() - minimum()) / span;
-    const QSize natural = thumb->size();
-    const double cx = natural.width() / 2.0 + fraction * (width() - natural.width());
-    // The track, then the picture centred on the value.
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(palette().color(QPalette::Highlight));
-    painter.drawRoundedRect(QRectF(0, height() / 2.0 - 1, cx, 2), 1, 1);
-    painter.setBrush(palette().color(QPalette::Mid));
-    painter.drawRoundedRect(QRectF(cx, height() / 2.0 - 1, width() - cx, 2), 1, 1);
-    const QRectF target(cx - natural.width() / 2.0, (height() - natural.height()) / 2.0, natural.width(), natural.height());
-    painter.drawImage(target, *thumb);
 }
 
 DesignableButton::DesignableButton(QWidget *parent)

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "Controls/ImageView.h"
+#include "Platform/UI/Slider.h"
 
 #include <QPushButton>
-#include <QSlider>
 #include <QWidget>
 
 namespace tarnik {
@@ -42,16 +42,12 @@ private:
     QImage m_highlightedImage;
 };
 
-// A horizontal slider that draws its thumb picture when one is set.
-class DesignableSlider : public QSlider
+class DesignableSlider : public Slider
 {
     Q_OBJECT
 public:
     explicit DesignableSlider(QWidget *parent = nullptr);
     explicit DesignableSlider(const QRect &frame, QWidget *parent = nullptr);
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
 };
 
 class DesignableButton : public QPushButton

@@ -1,10 +1,10 @@
 #include "Controls/InspectableProperties.h"
 
+#include "Platform/UI/Slider.h"
 #include "Platform/UI/View.h"
 
 #include <QPainterPath>
 #include <QPalette>
-#include <QSlider>
 #include <QVariant>
 #include <QWidget>
 
@@ -18,8 +18,6 @@ constexpr const char *kShadowRadius = "layerShadowRadius";
 constexpr const char *kShadowOpacity = "layerShadowOpacity";
 constexpr const char *kShadowOffset = "layerShadowOffset";
 constexpr const char *kShadowColor = "layerShadowColor";
-constexpr const char *kThumbImage = "sliderThumbImage";
-constexpr const char *kThumbCapInset = "sliderThumbCapInset";
 
 // Radius and clipping together clip the children too.
 void applyMask(QWidget *view)
@@ -135,42 +133,32 @@ void setBgImage(QWidget *view, const std::optional<QImage> &image)
     view->setAutoFillBackground(true);
 }
 
-std::optional<QImage> thumbImage(const QSlider *slider)
+std::optional<QImage> thumbImage(const Slider *slider)
 {
-    const QVariant v = slider ? slider->property(kThumbImage) : QVariant();
-    if (!v.isValid())
-        return std::nullopt;
-    return v.value<QImage>();
+    return slider ? slider->thumbImage() : std::nullopt;
 }
 
-void setThumbImage(QSlider *slider, const std::optional<QImage> &image)
+void setThumbImage(Slider *slider, const std::optional<QImage> &image)
 {
-    if (!slider)
-        return;
-    slider->setProperty(kThumbImage, image ? QVariant::fromValue(*image) : QVariant());
-    slider->setProperty(kThumbCapInset, QVariant());
-    slider->update();
+    if (slider)
+        slider->setThumbImage(image);
 }
 
-double thumbImageSize(const QSlider *)
+double thumbImageSize(const Slider *)
 {
     return 0.0;
 }
 
-void setThumbImageSize(QSlider *slider, double size)
+void setThumbImageSize(Slider *slider, double size)
 {
-    if (!slider || !thumbImage(slider))
+    if (!slider || !slider->thumbImage())
         return;
-    slider->setProperty(kThumbCapInset, size);
-    slider->update();
+    slider->setThumbCapInset(size);
 }
 
-std::optional<double> thumbImageCapInset(const QSlider *slider)
+std::optional<double> thumbImageCapInset(const Slider *slider)
 {
-    const QVariant v = slider ? slider->property(kThumbCapInset) : QVariant();
-    if (!v.isValid())
-        return std::nullopt;
-    return v.toDouble();
+    return slider ? slider->thumbCapInset() : std::nullopt;
 }
 
 } // namespace tarnik::Inspectable

@@ -5,10 +5,11 @@
 #include <QSizeF>
 #include <optional>
 
-class QSlider;
 class QWidget;
 
 namespace tarnik {
+
+class Slider;
 
 // The layer and background properties any view can be given by name from a
 // layout. They live on the widget itself (as its "layer"), so they apply to
@@ -37,14 +38,14 @@ std::optional<QImage> bgImage(const QWidget *view);
 void setBgImage(QWidget *view, const std::optional<QImage> &image);
 
 // The thumb picture of a slider for the normal state.
-std::optional<QImage> thumbImage(const QSlider *slider);
-void setThumbImage(QSlider *slider, const std::optional<QImage> &image);
+std::optional<QImage> thumbImage(const Slider *slider);
+void setThumbImage(Slider *slider, const std::optional<QImage> &image);
 // Always 0; with a thumb picture set, makes it resizable with all four cap
 // insets equal to `size`, otherwise does nothing.
-double thumbImageSize(const QSlider *slider);
-void setThumbImageSize(QSlider *slider, double size);
+double thumbImageSize(const Slider *slider);
+void setThumbImageSize(Slider *slider, double size);
 // The cap inset of the thumb picture, none while it is not resizable.
-std::optional<double> thumbImageCapInset(const QSlider *slider);
+std::optional<double> thumbImageCapInset(const Slider *slider);
 
 } // namespace Inspectable
 

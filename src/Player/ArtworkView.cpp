@@ -9,16 +9,16 @@
 namespace tarnik {
 
 ArtworkView::ArtworkView(QWidget *parent)
-    : QWidget(parent)
+    : DesignableImageView(parent)
 {
     setAccessibleName(QStringLiteral("Artwork"));
+    setContentMode(ContentMode::scaleAspectFit);
 }
 
 void ArtworkView::setImage(const QImage &image, const QString &name)
 {
-    m_image = image;
     m_imageName = name;
-    update();
+    DesignableImageView::setImage(image);
 }
 
 void ArtworkView::setBackgroundColor(const QColor &color)
@@ -32,7 +32,7 @@ bool ArtworkView::event(QEvent *event)
     if (event->type() == QEvent::DynamicPropertyChange
         && static_cast<QDynamicPropertyChangeEvent *>(event)->propertyName() == View::kTransformProperty)
         update();
-    return QWidget::event(event);
+    return DesignableImageView::event(event);
 }
 
 void ArtworkView::mousePressEvent(QMouseEvent *event)
@@ -46,16 +46,15 @@ void ArtworkView::paintEvent(QPaintEvent *)
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.setRenderHint(QPainter::Antialiasing);
     const QPointF c = QRectF(rect()).center();
-    const QTransform t = View::transform(this);
     p.translate(c);
-    p.setTransform(t, true);
+    p.setTransform(View::transform(this), true);
     p.translate(-c);
     p.fillRect(rect(), m_background);
-    if (m_image.isNull())
+    const QImage picture = displayedImage();
+    if (picture.isNull())
         return;
-    const QSizeF fitted = QSizeF(m_image.size()).scaled(QSizeF(size()), Qt::KeepAspectRatio);
-    const QRectF target(c.x() - fitted.width() / 2, c.y() - fitted.height() / 2, fitted.width(), fitted.height());
-    p.drawImage(target, m_image);
+    const QSizeF natural = QSizeF(picture.size()) / std::max(1.0, picture.devicePixelRatio());
+    p.drawImage(imageRect(contentMode(), natural, QSizeF(size())), picture);
 }
 
 } // namespace tarnik

@@ -1,20 +1,19 @@
 #pragma once
 
-#include <QImage>
-#include <QWidget>
+#include "Controls/DesignableViews.h"
 
 namespace tarnik {
 
-// The player's picture: an image fitted into the view (aspect kept), over a
-// faint grey, drawn with the view's transform (View::setTransform) about its
-// centre, so the full player can shrink it while paused. GUI thread.
-class ArtworkView : public QWidget
+// The player's picture: the designable image view showing its picture fitted
+// into the view (aspect kept) over a background colour (the picture layer's),
+// drawn with the view's transform (View::setTransform) about its centre, so
+// the full player can shrink it while paused. GUI thread.
+class ArtworkView : public DesignableImageView
 {
     Q_OBJECT
 public:
     explicit ArtworkView(QWidget *parent = nullptr);
 
-    QImage image() const { return m_image; }
     // The name of the bundle picture shown, or empty for an image of the item.
     QString imageName() const { return m_imageName; }
     void setImage(const QImage &image, const QString &name = {});
@@ -28,9 +27,8 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
-    QImage m_image;
     QString m_imageName;
-    QColor m_background = QColor(128, 128, 128, 26);
+    QColor m_background = Qt::transparent;
 };
 
 } // namespace tarnik

@@ -4,6 +4,7 @@
 #include "Platform/UI/FatalError.h"
 #include "Platform/UI/GestureRecognizer.h"
 #include "Platform/UI/Storyboard.h"
+#include "Platform/UI/View.h"
 #include "Player/CustomTabBar.h"
 #include "Player/Player.h"
 #include "Player/PlayerView.h"
@@ -104,6 +105,12 @@ void CustomTabBarController::updateMiniPlayer(bool hide)
     } else if (mini->animate() == PlayerViewAnimation::none) {
         mini->setAnimate(PlayerViewAnimation::up);
     }
+}
+
+void CustomTabBarController::resetMiniPlayerTransform()
+{
+    if (PlayerView *mini = m_miniPlayerView)
+        View::performWithoutAnimation([mini] { View::setTransform(mini, QTransform()); });
 }
 
 bool CustomTabBarController::isMiniPlayerUp() const

@@ -37,6 +37,7 @@ public:
     bool hasMiniPlayer() const override { return !m_miniPlayerView.isNull(); }
     bool isMiniPlayerUp() const override;
     void updateMiniPlayer(bool hide) override;
+    void resetMiniPlayerTransform() override;
     void setMiniPlayerDelegate(PlayerViewDelegate *owner) override;
     void resetCurrentIndex() override;
     void play(const QList<std::shared_ptr<Entry>> &queue, int index) override;

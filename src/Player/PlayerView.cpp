@@ -5,6 +5,8 @@
 #include "App/Extensions.h"
 #include "App/Globals.h"
 #include "App/Preferences.h"
+#include "Controls/DesignableViews.h"
+#include "Controls/PassThroughView.h"
 #include "Entries/Entry.h"
 #include "Platform/Dispatch.h"
 #include "Platform/Mpris/NowPlayingInfoCenter.h"
@@ -13,18 +15,16 @@
 #include "Platform/UI/GestureRecognizer.h"
 #include "Platform/UI/TabBar.h"
 #include "Platform/UI/View.h"
+#include "Platform/UI/VolumeView.h"
 #include "Platform/UI/Window.h"
 #include "Player/ArtworkView.h"
 #include "Player/CustomTabBarController.h"
 #include "Player/PlayerImages.h"
-#include "Player/PlayerSlider.h"
 #include "Player/PlayerViewController.h"
 #include "Player/SlidingLabel.h"
-#include "Player/VolumeSlider.h"
 
 #include <QDynamicPropertyChangeEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QToolButton>
 #include <cmath>
 
@@ -104,7 +104,7 @@ PlayerView::PlayerView(QWidget *parent)
     : QWidget(parent)
     , m_title(new SlidingLabel(this))
     , m_artist(new SlidingLabel(this))
-    , m_playbackSlider(new PlayerSlider(this))
+    , m_playbackSlider(new DesignableSlider(this))
     , m_elapsedLabel(makeTimeLabel(this, Qt::AlignLeft))
     , m_remainingLabel(makeTimeLabel(this, Qt::AlignRight))
     , m_playbackButton(makeButton(this, QStringLiteral("play"), QStringLiteral("Play")))
@@ -114,16 +114,15 @@ PlayerView::PlayerView(QWidget *parent)
     , m_shareButton(makeButton(this, QStringLiteral("more"), QStringLiteral("Share")))
     , m_repeatButton(makeButton(this, QStringLiteral("repeat"), QStringLiteral("Repeat")))
     , m_imageView(new ArtworkView(this))
-    , m_blurView(new QWidget(this))
+    , m_blurView(new PassThroughView(this))
     , m_volumeWrapper(new QWidget(this))
-    , m_volumeSlider(nullptr)
+    , m_volumeView(nullptr)
     , m_tap(nullptr)
     , m_swipeLeft(nullptr)
     , m_swipeRight(nullptr)
 {
     setAttribute(Qt::WA_StyledBackground, false);
-    m_blurView->lower();
-    m_blurView->setAttribute(Qt::WA_TransparentForMouseEvents);
+    setUpBlurView();
     m_title->setAccessibleName(QStringLiteral("Title"));
     m_artist->setAccessibleName(QStringLiteral("Artist"));
     m_playbackSlider->setAccessibleName(QStringLiteral("Position"));
@@ -144,8 +143,7 @@ PlayerView::PlayerView(QWidget *parent)
 
     setRepeatImage();
 
-    m_volumeWrapper->setAttribute(Qt::WA_TranslucentBackground);
-    m_volumeSlider = new VolumeSlider(m_volumeWrapper);
+    setUpVolumeWrapper();
 
     for (QToolButton *button : { m_playbackButton, m_previousButton, m_nextButton })
         connect(button, &QToolButton::clicked, this, [this, button] { controlButtonTapped(button); });
@@ -163,6 +161,35 @@ PlayerView::PlayerView(QWidget *parent)
 }
 
 PlayerView::~PlayerView() = default;
+
+void PlayerView::setUpBlurView()
+{
+    m_blurView->setTheme(Theme::smoke);
+    m_blurView->setAutoFillBackground(false);
+    m_blurView->setShowShadow(true);
+    m_blurView->setRoundedCorner(false);
+    // The backdrop lies under every control and leaves the presses to the view.
+    m_blurView->lower();
+    m_blurView->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void PlayerView::setUpVolumeWrapper()
+{
+    m_volumeWrapper->setAttribute(Qt::WA_TranslucentBackground);
+    m_volumeView = new VolumeView(m_volumeWrapper);
+    m_volumeView->setGeometry(m_volumeWrapper->rect());
+    m_volumeView->setVolumeThumbImage(PlayerImages::image(QStringLiteral("volumeThumb"), QSize(22, 22)));
+    m_volumeView->setShowsVolumeSlider(true);
+    for (QObject *child : m_volumeView->children()) {
+        auto *slider = qobject_cast<Slider *>(child);
+        if (!slider)
+            continue;
+        slider->setMaximumValueImage(PlayerImages::image(QStringLiteral("speakerLarge"), QSize(16, 16)));
+        slider->setMinimumValueImage(PlayerImages::image(QStringLiteral("speakerSmall"), QSize(16, 16)));
+        slider->setMaximumTrackTintColor(colorWithHex(u"e2e2e2"));
+        slider->setMinimumTrackTintColor(colorWithHex(u"535353"));
+    }
+}
 
 QRect PlayerView::frameFor(PlayerViewType type)
 {
@@ -198,7 +225,10 @@ void PlayerView::setType(PlayerViewType type)
         break;
     case PlayerViewType::fake:
     case PlayerViewType::mini:
-        m_playbackSlider->setThumbImage({});
+        // An empty picture: no thumb shows.
+        m_playbackSlider->setThumbImage(QImage());
+        if (type == PlayerViewType::mini)
+            m_blurView->setRoundedCorner(false);
         // The bars show artwork only, never a video picture.
         removePlayerLayer();
         break;
@@ -211,8 +241,9 @@ void PlayerView::applyFormLook()
     const bool full = m_type == PlayerViewType::maxi;
     m_playbackSlider->setEnabled(full);
     m_playbackSlider->setAttribute(Qt::WA_TransparentForMouseEvents, !full);
-    m_playbackSlider->trackHeight = full ? 3 : 2;
-    m_playbackSlider->minimumTrackTintColor = full ? QColor(0x53, 0x53, 0x53) : Common::redColor();
+    m_playbackSlider->setTrackHeight(full ? 3 : 2);
+    m_playbackSlider->setMinimumTrackTintColor(full ? QColor(0x53, 0x53, 0x53) : Common::redColor());
+    m_playbackSlider->setMaximumTrackTintColor(QColor(0xe2, 0xe2, 0xe2));
     for (QWidget *w : { static_cast<QWidget *>(m_elapsedLabel), static_cast<QWidget *>(m_remainingLabel),
              static_cast<QWidget *>(m_closeButton), static_cast<QWidget *>(m_shareButton),
              static_cast<QWidget *>(m_repeatButton), m_volumeWrapper })
@@ -379,7 +410,7 @@ void PlayerView::playbackSliderDidStartEditing()
 void PlayerView::playbackSliderDidChangeValue()
 {
     const double seconds
-        = Player::shared().duration().seconds() * (m_playbackSlider->sliderPosition() / double(PlayerSlider::kSteps));
+        = Player::shared().duration().seconds() * m_playbackSlider->positionFraction();
     m_elapsedLabel->setText(timeString(MediaTime::fromSeconds(std::isfinite(seconds) ? seconds : 0.0)));
 }
 
@@ -653,7 +684,7 @@ void PlayerView::layoutMaxi()
     m_repeatButton->setGeometry(w - margin - 36 + 8, y + 10, 36, 36);
     y += big + 22;
     m_volumeWrapper->setGeometry(margin, y, inner, 30);
-    m_volumeSlider->setGeometry(m_volumeWrapper->rect());
+    m_volumeView->setGeometry(m_volumeWrapper->rect());
 }
 
 bool PlayerView::event(QEvent *event)
@@ -681,20 +712,6 @@ void PlayerView::resizeEvent(QResizeEvent *event)
     m_blurView->setGeometry(0, 0, w, height());
     if (m_playerLayer)
         m_playerLayer->setGeometry(m_imageView->rect());
-}
-
-void PlayerView::paintEvent(QPaintEvent *)
-{
-    // The smoke panel: a light, nearly opaque backdrop; the bars get a hairline on top.
-    QPainter p(this);
-    if (m_type == PlayerViewType::maxi) {
-        p.fillRect(rect(), QColor(0xfa, 0xfa, 0xfa));
-        return;
-    }
-    p.fillRect(QRect(0, 0, width(), int(miniPlayerHeight)), QColor(0xf7, 0xf7, 0xf8, 250));
-    p.fillRect(QRect(0, int(miniPlayerHeight), width(), height()), QColor(0xf7, 0xf7, 0xf8));
-    p.setPen(QColor(0, 0, 0, 40));
-    p.drawLine(0, 0, width(), 0);
 }
 
 } // namespace tarnik

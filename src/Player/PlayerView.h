@@ -9,19 +9,19 @@
 #include <optional>
 
 class QLabel;
-class QSlider;
 class QToolButton;
 
 namespace tarnik {
 
 class ArtworkView;
+class DesignableSlider;
+class PassThroughView;
 class PlayerLayer;
-class PlayerSlider;
 class SlidingLabel;
 class SwipeGestureRecognizer;
 class TabBar;
 class TapGestureRecognizer;
-class VolumeSlider;
+class VolumeView;
 
 enum class PlayerViewType { mini, maxi, fake };
 
@@ -95,7 +95,7 @@ public:
     // Outlets.
     SlidingLabel *title() const { return m_title; }
     SlidingLabel *artist() const { return m_artist; }
-    PlayerSlider *playbackSlider() const { return m_playbackSlider; }
+    DesignableSlider *playbackSlider() const { return m_playbackSlider; }
     QLabel *elapsedLabel() const { return m_elapsedLabel; }
     QLabel *remainingLabel() const { return m_remainingLabel; }
     QToolButton *playbackButton() const { return m_playbackButton; }
@@ -105,9 +105,10 @@ public:
     QToolButton *shareButton() const { return m_shareButton; }
     QToolButton *repeatButton() const { return m_repeatButton; }
     ArtworkView *imageView() const { return m_imageView; }
-    QWidget *blurView() const { return m_blurView; }
+    PassThroughView *blurView() const { return m_blurView; }
     QWidget *volumeWrapper() const { return m_volumeWrapper; }
-    VolumeSlider *volumeSlider() const { return m_volumeSlider; }
+    // The system volume view inside the wrapper.
+    VolumeView *volumeView() const { return m_volumeView; }
     TapGestureRecognizer *tapGesture() const { return m_tap; }
     SwipeGestureRecognizer *swipeGestureLeft() const { return m_swipeLeft; }
     SwipeGestureRecognizer *swipeGestureRight() const { return m_swipeRight; }
@@ -154,7 +155,6 @@ Q_SIGNALS:
 protected:
     bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
 
 private:
     void willMoveToSuperview(QWidget *superview);
@@ -165,11 +165,13 @@ private:
     void togglePlayback();
     void clear();
     void setRepeatImage();
+    void setUpBlurView();
+    void setUpVolumeWrapper();
     void slide(PlayerViewAnimation animate);
 
     SlidingLabel *m_title;
     SlidingLabel *m_artist;
-    PlayerSlider *m_playbackSlider;
+    DesignableSlider *m_playbackSlider;
     QLabel *m_elapsedLabel;
     QLabel *m_remainingLabel;
     QToolButton *m_playbackButton;
@@ -179,9 +181,9 @@ private:
     QToolButton *m_shareButton;
     QToolButton *m_repeatButton;
     ArtworkView *m_imageView;
-    QWidget *m_blurView;
+    PassThroughView *m_blurView;
     QWidget *m_volumeWrapper;
-    VolumeSlider *m_volumeSlider;
+    VolumeView *m_volumeView;
     TapGestureRecognizer *m_tap;
     SwipeGestureRecognizer *m_swipeLeft;
     SwipeGestureRecognizer *m_swipeRight;

@@ -2,12 +2,12 @@
 
 #include "App/AppDelegate.h"
 #include "App/Extensions.h"
+#include "Controls/DesignableViews.h"
 #include "Platform/Playback/PlatformPlayer.h"
 #include "Platform/Playback/PlayerLayer.h"
 #include "Platform/UI/Window.h"
 #include "Player/Player.h"
 #include "Player/PlayerImages.h"
-#include "Player/PlayerSlider.h"
 #include "Player/PlayerView.h"
 #include "Player/PlayerViewController.h"
 
@@ -125,11 +125,12 @@ void VideoPlayerViewController::loadView()
     m_elapsed->setAccessibleName(QStringLiteral("Elapsed time"));
     m_remaining = makeTimeLabel(m_controls, Qt::AlignLeft);
     m_remaining->setAccessibleName(QStringLiteral("Remaining time"));
-    m_slider = new PlayerSlider(m_controls);
+    m_slider = new DesignableSlider(m_controls);
     m_slider->setAccessibleName(QStringLiteral("Position"));
     m_slider->setThumbImage(PlayerImages::image(QStringLiteral("sliderThumb"), QSize(16, 16)));
-    m_slider->minimumTrackTintColor = QColor(0xf2, 0xf2, 0xf2);
-    m_slider->maximumTrackTintColor = QColor(0x6a, 0x6a, 0x6a);
+    m_slider->setMinimumTrackTintColor(QColor(0xf2, 0xf2, 0xf2));
+    m_slider->setMaximumTrackTintColor(QColor(0x6a, 0x6a, 0x6a));
+    m_slider->setTrackHeight(3);
     m_fullScreenButton = makeButton(m_controls, QStringLiteral("fullScreen"), QStringLiteral("Full screen"));
     m_elapsed->setText(QStringLiteral("0:00"));
     m_remaining->setText(QStringLiteral("-:--"));
@@ -144,7 +145,7 @@ void VideoPlayerViewController::loadView()
         const double total = PlatformPlayer::microseconds(
                                  m_player->currentItem() ? m_player->currentItem()->duration() : MediaTime::zero())
             / 1e6;
-        m_elapsed->setText(timeString(total * m_slider->sliderPosition() / double(PlayerSlider::kSteps)));
+        m_elapsed->setText(timeString(total * m_slider->positionFraction()));
     });
     connect(m_slider, &QSlider::sliderReleased, this, [this] {
         m_dragging = false;

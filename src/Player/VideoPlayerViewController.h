@@ -11,7 +11,7 @@ class QToolButton;
 namespace tarnik {
 
 class PlayerLayer;
-class PlayerSlider;
+class DesignableSlider;
 
 // The video screen: the video fills it, with play and pause, a position
 // slider between the elapsed and remaining times, a close button and a full
@@ -39,7 +39,7 @@ public:
     QToolButton *playbackButton() const { return m_playbackButton; }
     QToolButton *closeButton() const { return m_closeButton; }
     QToolButton *fullScreenButton() const { return m_fullScreenButton; }
-    PlayerSlider *positionSlider() const { return m_slider; }
+    DesignableSlider *positionSlider() const { return m_slider; }
     QLabel *elapsedLabel() const { return m_elapsed; }
     QLabel *remainingLabel() const { return m_remaining; }
 
@@ -66,7 +66,7 @@ private:
     QToolButton *m_playbackButton = nullptr;
     QToolButton *m_closeButton = nullptr;
     QToolButton *m_fullScreenButton = nullptr;
-    PlayerSlider *m_slider = nullptr;
+    DesignableSlider *m_slider = nullptr;
     QLabel *m_elapsed = nullptr;
     QLabel *m_remaining = nullptr;
     bool m_dragging = false;

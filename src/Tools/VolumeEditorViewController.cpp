@@ -97,6 +97,7 @@ void VolumeEditorViewController::loadView()
         auto *knob = new CircularSlider;
         knob->setAccessibleName(_localizedString(title));
         knob->setMinimumSize(120, 120);
+        knob->setKeepsRingsInside(true);
         auto *label = new QLabel(_localizedString(title));
         label->setAlignment(Qt::AlignCenter);
         QFont font = label->font();

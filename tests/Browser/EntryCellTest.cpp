@@ -115,6 +115,39 @@ TEST_F(CellTest, BordersAccessoriesAndTitleColours)
     EXPECT_EQ(cell->imageView()->borderWidth(), 0.0) << "video thumbnails off";
 }
 
+// A title that does not fit ends in an ellipsis instead of being cut mid-letter at the edge; the
+// label still carries the whole text, and a title that fits is drawn as it is.
+TEST_F(CellTest, ATitleTooLongForItsRowEndsInAnEllipsis)
+{
+    const auto drawn = [](QLabel *label, const QString &text) {
+        QLabel plain(text);
+        plain.setFont(label->font());
+        plain.setPalette(label->palette());
+        plain.setAlignment(label->alignment());
+        plain.resize(label->size());
+        QImage expected(label->size(), QImage::Format_ARGB32_Premultiplied);
+        expected.fill(Qt::transparent);
+        plain.render(&expected, QPoint(), QRegion(), QWidget::DrawChildren);
+        QImage actual(label->size(), QImage::Format_ARGB32_Premultiplied);
+        actual.fill(Qt::transparent);
+        label->render(&actual, QPoint(), QRegion(), QWidget::DrawChildren);
+        return actual == expected;
+    };
+    const QString name = QStringLiteral("Morning Light In The Long Valley Of The North.mp3");
+    cell->resize(300, 88);
+    show(row(name, EntryType::exportable, true));
+    QLabel *title = cell->title();
+    ASSERT_GT(QFontMetrics(title->font()).horizontalAdvance(title->text()), title->width());
+    EXPECT_EQ(title->text(), row(name, EntryType::exportable, true)->title());
+    const QString elided = QFontMetrics(title->font()).elidedText(title->text(), Qt::ElideRight, title->width());
+    EXPECT_TRUE(elided.endsWith(QChar(0x2026)));
+    EXPECT_TRUE(drawn(title, elided));
+    EXPECT_FALSE(drawn(title, title->text()));
+
+    show(row(QStringLiteral("Short.mp3"), EntryType::exportable, true));
+    EXPECT_TRUE(drawn(cell->title(), cell->title()->text()));
+}
+
 TEST_F(CellTest, AReusedCellNeverShowsTheOldRowsIndicator)
 {
     const auto playing = row(QStringLiteral("playing.mp3"), EntryType::exportable, true);

@@ -464,6 +464,41 @@ bool near(const QColor &a, const QColor &b, int tolerance = 40)
         && std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
+// A widget shows nothing outside itself: a slider that keeps its rings inside draws its knob just
+// small enough that every dot shows, and a slider with room to spare keeps its full-size knob.
+TEST(CircularSliderTest, RingsKeptInsideShowEveryDot)
+{
+    const auto dotsOutside = [](CircularSlider &slider) {
+        int outside = 0;
+        for (DotView *ring : { slider.renderer()->miniDotView(), slider.renderer()->maxiDotView() }) {
+            ring->layoutIfNeeded();
+            for (const DotLayer &dot : ring->dots()) {
+                const QRectF frame = dot.frame().translated(ring->ringOrigin() + QPointF(ring->pos()));
+                if (!frame.isEmpty() && !QRectF(slider.rect()).contains(frame))
+                    ++outside;
+            }
+        }
+        return outside;
+    };
+    const struct
+    {
+        int side;
+        bool overhangs;
+    } cases[] = { { 150, true }, { 229, true }, { 320, false } };
+    for (const auto &c : cases) {
+        auto slider = makeSlider(c.side);
+        EXPECT_EQ(dotsOutside(*slider) > 0, c.overhangs) << c.side;
+        slider->setKeepsRingsInside(true);
+        EXPECT_EQ(dotsOutside(*slider), 0) << c.side;
+        const QRect knob = slider->renderer()->knobView()->geometry();
+        EXPECT_EQ(knob.center(), slider->rect().center()) << c.side;
+        if (c.overhangs)
+            EXPECT_LT(knob.width(), c.side);
+        else
+            EXPECT_EQ(knob.width(), c.side);
+    }
+}
+
 TEST(CircularSliderRenderingTest, DotsPointerAndKnob)
 {
     auto slider = makeSlider(300);

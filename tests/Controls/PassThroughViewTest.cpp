@@ -88,4 +88,51 @@ TEST_F(PassThroughViewTest, BlursWhatLiesBehindAndNotWhatLiesAbove)
     EXPECT_LT(dark.green(), 120);
 }
 
+TEST_F(PassThroughViewTest, APartPaintedAgainMatchesThatPartOfTheWholePanel)
+{
+    // Stripes and a circle behind the panel, so every part of the backdrop differs.
+    class Busy : public QWidget
+    {
+    public:
+        using QWidget::QWidget;
+
+    protected:
+        void paintEvent(QPaintEvent *) override
+        {
+            QPainter painter(this);
+            for (int x = 0; x < width(); x += 6)
+                painter.fillRect(x, 0, 3, height(), QColor::fromHsv((x * 7) % 360, 220, 230));
+            painter.setBrush(Qt::black);
+            painter.drawEllipse(QRect(60, 80, 120, 90));
+        }
+    };
+    QWidget *root = rootView();
+    auto *busy = new Busy(root);
+    busy->setGeometry(0, 0, 375, 400);
+    busy->show();
+    auto *panel = new PassThroughView(QRect(21, 33, 301, 250), root);
+    panel->setRoundedCorner(false);
+    panel->show();
+    VisualEffectView *surface = panel->visualEffectView();
+    const QImage whole = surface->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+
+    // A strip like a title's line, one at the edge, one not on the quarter grid, and a corner.
+    for (const QRect &part : { QRect(40, 120, 200, 26), QRect(0, 0, 301, 10), QRect(37, 51, 3, 5), QRect(290, 240, 11, 10) }) {
+        QImage alone(part.size(), QImage::Format_ARGB32);
+        alone.fill(Qt::transparent);
+        surface->render(&alone, QPoint(), QRegion(part));
+        const QImage expected = whole.copy(part);
+        int worst = 0;
+        for (int y = 0; y < part.height(); ++y) {
+            for (int x = 0; x < part.width(); ++x) {
+                const QColor a = alone.pixelColor(x, y);
+                const QColor b = expected.pixelColor(x, y);
+                worst = std::max({ worst, std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                    std::abs(a.blue() - b.blue()) });
+            }
+        }
+        EXPECT_LE(worst, 1) << part.x() << "," << part.y() << " " << part.width() << "x" << part.height();
+    }
+}
+
 } // namespace

@@ -1,20 +1,23 @@
 #include "App/Extensions.h"
 #include "App/Preferences.h"
+#include "Controls/DesignableViews.h"
+#include "Controls/PassThroughView.h"
 #include "Platform/Mpris/NowPlayingInfoCenter.h"
 #include "Platform/Playback/PlayerLayer.h"
 #include "Platform/UI/GestureRecognizer.h"
 #include "Platform/UI/TabBar.h"
 #include "Platform/UI/TabBarItem.h"
 #include "Platform/UI/View.h"
+#include "Platform/UI/VisualEffectView.h"
+#include "Platform/UI/VolumeView.h"
 #include "Player/ArtworkView.h"
 #include "Player/CustomTabBar.h"
 #include "Player/PlayerImages.h"
-#include "Player/PlayerSlider.h"
 #include "Player/SlidingLabel.h"
-#include "Player/VolumeSlider.h"
 #include "Support/PlayerScreenSupport.h"
 
 #include <QAccessible>
+#include <QTest>
 #include <QLabel>
 #include <QToolButton>
 #include <cmath>
@@ -170,7 +173,7 @@ TEST_F(PlayerViewTest, TheSliderSeeksOnReleaseAndHoldsTimeUpdatesForHalfASecond)
     ASSERT_GT(total, 0.0);
 
     full->playbackSliderDidStartEditing();
-    full->playbackSlider()->setSliderPosition(PlayerSlider::kSteps / 2);
+    full->playbackSlider()->setSliderPosition(Slider::kSteps / 2);
     full->playbackSliderDidChangeValue();
     EXPECT_EQ(full->elapsedLabel()->text(), timeString(MediaTime::fromSeconds(total / 2)));
     // The drag shows the time only; no seek yet.
@@ -196,6 +199,25 @@ TEST_F(PlayerViewTest, TheSliderSeeksOnReleaseAndHoldsTimeUpdatesForHalfASecond)
     mini()->playerDidUpdateTime(MediaTime::fromSeconds(3.0));
     settle();
     EXPECT_EQ(fakeBar()->elapsedLabel()->text(), QStringLiteral("0:03"));
+}
+
+TEST_F(PlayerViewTest, APressAlongTheFullPlayersTrackSeeksThere)
+{
+    startQueue(1, 0);
+    fake().advance(0);
+    settle();
+    Player &player = Player::shared();
+    const double total = player.duration().seconds();
+    ASSERT_GT(total, 0.0);
+    DesignableSlider *slider = maxi()->playbackSlider();
+    slider->setGeometry(0, 0, 218, 22);
+    // The thumb's centre travels from 9 to 209 on this track (an 18-point thumb).
+    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(159, 11));
+    EXPECT_TRUE(maxi()->sliderIsBeingHandled());
+    EXPECT_EQ(maxi()->elapsedLabel()->text(), timeString(MediaTime::fromSeconds(total * 0.75)));
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(159, 11));
+    settle();
+    EXPECT_NEAR(player.currentTime().seconds(), total * 0.75, 1e-3);
 }
 
 TEST_F(PlayerViewTest, TheSliderStaysAtZeroWithoutAUsableDuration)
@@ -402,7 +424,7 @@ TEST_F(PlayerViewTest, TabsAndTheMiniPlayerAreReachableThroughAccessibility)
 
 TEST_F(PlayerViewTest, TheVolumeSliderFollowsTheSystemVolume)
 {
-    VolumeSlider *slider = maxi()->volumeSlider();
+    VolumeView *slider = maxi()->volumeView();
     ASSERT_NE(slider, nullptr);
     volume->set(0.25, false);
     EXPECT_NEAR(slider->slider()->fraction(), 0.25, 1e-3);
@@ -414,6 +436,37 @@ TEST_F(PlayerViewTest, TheVolumeSliderFollowsTheSystemVolume)
     slider->slider()->setFraction(0.4);
     EXPECT_EQ(volume->setCount, sets + 1);
     EXPECT_NEAR(volume->volume(), 0.4, 1e-3);
+}
+
+TEST_F(PlayerViewTest, EachFormIsMadeOfTheKitsViewsAsItsOutletsSetThemUp)
+{
+    for (PlayerView *view : { mini(), maxi(), fakeBar() }) {
+        SCOPED_TRACE(int(view->type()));
+        // The backdrop: a square frosted panel in the smoke theme, its shadow shown.
+        PassThroughView *blur = view->blurView();
+        EXPECT_EQ(blur->theme(), Theme::smoke);
+        EXPECT_TRUE(blur->showShadow());
+        EXPECT_FALSE(blur->roundedCorner());
+        EXPECT_EQ(blur->visualEffectView()->blurStyle(), VisualEffectView::BlurStyle::light);
+        EXPECT_EQ(blur->geometry(), view->rect());
+        // The picture over a faint grey.
+        EXPECT_EQ(view->imageView()->backgroundColor(), QColor(128, 128, 128, 26));
+        // The bars show no thumb: an empty picture; the full player shows its thumb.
+        const std::optional<QImage> thumb = view->playbackSlider()->thumbImage();
+        ASSERT_TRUE(thumb.has_value());
+        EXPECT_EQ(thumb->isNull(), view->type() != PlayerViewType::maxi);
+    }
+    // The volume view's slider, a direct subview: its thumb, the speakers at its ends, its tints.
+    VolumeView *volumeView = maxi()->volumeView();
+    ASSERT_EQ(volumeView->parentWidget(), maxi()->volumeWrapper());
+    EXPECT_FALSE(volumeView->volumeThumbImage().isNull());
+    Slider *slider = volumeView->slider();
+    ASSERT_EQ(slider->parentWidget(), volumeView);
+    EXPECT_FALSE(slider->minimumValueImage().isNull());
+    EXPECT_FALSE(slider->maximumValueImage().isNull());
+    EXPECT_EQ(slider->maximumTrackTintColor(), QColor(0xe2, 0xe2, 0xe2));
+    EXPECT_EQ(slider->minimumTrackTintColor(), QColor(0x53, 0x53, 0x53));
+    EXPECT_EQ(volumeView->geometry(), maxi()->volumeWrapper()->rect());
 }
 
 TEST_F(PlayerViewTest, TheFullPlayerLayerIsWhatTheAppDelegateDetachesInTheBackground)

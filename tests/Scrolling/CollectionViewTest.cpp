@@ -69,7 +69,7 @@ protected:
     std::unique_ptr<CollectionView> view;
 };
 
-TEST_F(CollectionViewTest, FlowLayoutPlacesLinesSpreadsThemAndCentresALoneItem)
+TEST_F(CollectionViewTest, FlowLayoutPlacesLinesKeepsTheLastInTheirColumnsAndCentresALoneItem)
 {
     // The browser's grid: 375 wide, 7-point insets and gaps, three a line.
     view->resize(375, 667);
@@ -89,9 +89,9 @@ TEST_F(CollectionViewTest, FlowLayoutPlacesLinesSpreadsThemAndCentresALoneItem)
         { 0, QRectF(7, 7, w, 180) },
         { 1, QRectF(7 + w + 7, 7, w, 180) },
         { 2, QRectF(7 + 2 * (w + 7), 7, w, 180) },
-        // The last line of two is spread to both edges.
+        // A last line of two stays in the first two columns (not spread to both edges).
         { 3, QRectF(7, 194, w, 180) },
-        { 4, QRectF(375 - 7 - w, 194, w, 180) },
+        { 4, QRectF(7 + w + 7, 194, w, 180) },
     };
     for (const Row &row : rows) {
         const QRectF f = *view->frameForItem({ row.item, 0 });
@@ -103,7 +103,12 @@ TEST_F(CollectionViewTest, FlowLayoutPlacesLinesSpreadsThemAndCentresALoneItem)
     EXPECT_EQ(*view->collectionViewLayout()->frameForSupplementaryView(kCollectionElementKindSectionFooter, 0),
         QRectF(0, 381, 375, 50));
 
-    // A lone item on its line is centred.
+    // A lone last item under full lines stays in the first column.
+    attach(4);
+    EXPECT_NEAR(view->frameForItem({ 3, 0 })->x(), 7, 0.01);
+
+    // A lone item on its line, with no line of several above it, is centred.
+    attach(5);
     grid.itemSize = QSizeF(200, 50);
     view->invalidateLayout();
     EXPECT_EQ(*view->frameForItem({ 1, 0 }), QRectF(87.5, 64, 200, 50));

@@ -4,6 +4,7 @@
 #include "App/MainStoryboard.h"
 #include "App/Preferences.h"
 #include "App/ScreenAlertPresenter.h"
+#include "Support/AppWindow.h"
 #include "Platform/UI/Storyboard.h"
 #include "Platform/UI/Window.h"
 
@@ -66,7 +67,10 @@ void PlayerScreenTest::SetUp()
     setAlertPresenter(std::make_shared<ScreenAlertPresenter>());
     Preferences::setPlayerShouldRepeat(false);
     MainStoryboard::registerScreens();
-    makeWindow();
+    if (windowAsTheAppOpensIt())
+        window = openWindowAsTheApp();
+    else
+        makeWindow();
     host
         = Storyboard(MainStoryboard::kName).instantiate<CustomTabBarController>(QStringLiteral("RootTabBarController"));
     window->setRootViewController(host);

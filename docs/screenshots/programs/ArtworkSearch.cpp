@@ -8,6 +8,7 @@
 #include "ImportEditor/ImageQueryControllerDelegate.h"
 #include "ImportEditor/ImageViewerController.h"
 #include "Platform/UI/NavigationController.h"
+#include "Support/AppWindow.h"
 #include "Support/ArtworkServiceFixture.h"
 #include "Support/UiTestSupport.h"
 
@@ -57,7 +58,7 @@ TEST_F(ArtworkSearchScreenshot, Take)
         return response;
     };
 
-    makeWindow();
+    window = test::openWindowAsTheApp();
     auto *presenter = new Presenter;
     window->setRootViewController(presenter);
     auto *search = new ImageQueryController;

@@ -8,6 +8,7 @@
 #include "Platform/UI/AlertControllerAction.h"
 #include "Platform/UI/BarButtonItem.h"
 #include "PlayerViews/BrowserInTabsSupport.h"
+#include "Support/AppWindow.h"
 #include "Support/MediaFixtures.h"
 
 #include <QAbstractButton>
@@ -23,6 +24,7 @@ namespace {
 class BrowserActionsShot : public BrowserInTabsTest
 {
 public:
+    static void SetUpTestSuite() { windowAsTheAppOpensIt() = true; }
     void shoot(const QString &name)
     {
         wait(1.0);

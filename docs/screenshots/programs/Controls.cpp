@@ -1,97 +1,82 @@
-// Draws the control kit for the documentation: the app's own root screens with
-// the loader, a spinner, a pulled refresher and an open dropdown menu, into the
-// PNG TARNIK_CONTROLS_SCREENSHOT names (docs/screenshots/take-controls.sh runs
-// it under Xvfb).
+// Draws the control kit as the Files tab shows it, for the documentation: a folder of songs pulled
+// down (the refresher's band opens) while the loader of an import shows its message, in the window as
+// the app opens it, into the PNG TARNIK_CONTROLS_SCREENSHOT names (docs/screenshots/take-controls.sh
+// runs it under Xvfb).
 
-#include "App/Constants.h"
-#include "App/MainStoryboard.h"
-#include "Controls/DropdownMenu/DropdownMenu.h"
 #include "Controls/Loaders/LoaderView.h"
-#include "Controls/Loaders/Refresher.h"
-#include "Controls/Loaders/SpinnerView.h"
-#include "Controls/NavigationBarStyle.h"
-#include "Controls/ControlsTestSupport.h"
-#include "Entries/EntryImages.h"
-#include "Import/MediaKind.h"
-#include "Platform/UI/BarButtonItem.h"
-#include "Platform/UI/NavigationController.h"
-#include "Platform/UI/NavigationItem.h"
-#include "Platform/UI/ScrollView.h"
-#include "Platform/UI/Storyboard.h"
-#include "Platform/UI/TabBarController.h"
+#include "Import/ImportObject.h"
+#include "PlayerViews/BrowserInTabsSupport.h"
+#include "Support/AppWindow.h"
+#include "Support/MediaFixtures.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
 
 using namespace tarnik;
+using namespace tarnik::test;
 
 namespace {
 
-using ControlsScreenshot = test::ControlsTest;
+class ControlsShot : public BrowserInTabsTest
+{
+public:
+    static void SetUpTestSuite() { windowAsTheAppOpensIt() = true; }
+};
 
-TEST_F(ControlsScreenshot, Take)
+TEST_F(ControlsShot, Take)
 {
     const QString target = qEnvironmentVariable("TARNIK_CONTROLS_SCREENSHOT");
     if (target.isEmpty())
         FAIL() << "set TARNIK_CONTROLS_SCREENSHOT to take the picture";
-    makeWindow(UserInterfaceIdiom::pad);
-    NavigationBarStyle::install();
-    MainStoryboard::registerScreens();
-    auto *root = qobject_cast<TabBarController *>(Storyboard(MainStoryboard::kName).instantiateInitialViewController());
-    ASSERT_TRUE(root);
-    window->setRootViewController(root);
-    root->setSelectedIndex(1);
-    tick(0.5);
-    auto *nav = qobject_cast<NavigationController *>(root->selectedViewController());
-    ASSERT_TRUE(nav);
-    ViewController *screen = nav->topViewController();
-    auto *kinds = new BarButtonItem(QStringLiteral("Kind"), BarButtonItem::Style::plain);
-    screen->navigationItem()->setRightBarButtonItem(kinds);
-    QWidget *view = screen->view();
-
-    // A list the refresher is pulled on.
-    auto *list = new ScrollView(view);
-    list->setGeometry(0, 0, view->width(), 260);
-    list->alwaysBounceVertical = true;
-    list->setContentSize(QSizeF(view->width(), 600));
-    for (int i = 0; i < 8; ++i) {
-        auto *row = new QLabel(QStringLiteral("   Track %1.m4a").arg(i + 1), list);
-        row->setFont(Common::defaultFont());
-        row->setStyleSheet(QStringLiteral("background: white; border-bottom: 1px solid #e5e5e5;"));
-        list->setContentFrame(row, QRectF(0, i * 50, view->width(), 50));
-        row->show();
+    QTemporaryDir dir;
+    const QString music = dir.filePath(QStringLiteral("Music"));
+    ASSERT_TRUE(QDir().mkpath(music));
+    const struct
+    {
+        const char *file;
+        const char *title;
+        const char *artist;
+        const char *cover;
+    } songs[] = {
+        { "Morning Light.mp3", "Morning Light", "The Lanterns", "gradients=s=300x300:c0=0xff7a45:c1=0x6a1b9a:d=1" },
+        { "Harbour Song.mp3", "Harbour Song", "Mira Vale", "gradients=s=300x300:c0=0x1e88e5:c1=0x00bfa5:d=1" },
+        { "Long Road.mp3", "Long Road", "North Quarter", "gradients=s=300x300:c0=0xfdd835:c1=0xe53935:d=1" },
+        { "Quiet Hours.mp3", "Quiet Hours", "Anna Roe", "gradients=s=300x300:c0=0x8e24aa:c1=0x3949ab:d=1" },
+        { "Paper Boats.mp3", "Paper Boats", "The Lanterns", "gradients=s=300x300:c0=0x43a047:c1=0xfdd835:d=1" },
+    };
+    for (const auto &s : songs) {
+        const QString cover = dir.filePath(QString::fromLatin1(s.file) + QStringLiteral(".png"));
+        ASSERT_TRUE(media::runFfmpeg({ QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+            QString::fromLatin1(s.cover), QStringLiteral("-frames:v"), QStringLiteral("1"), cover }));
+        ASSERT_TRUE(media::makeToneWithCover(music + QLatin1Char('/') + QString::fromLatin1(s.file), cover, 3.0,
+            { QStringLiteral("-id3v2_version"), QStringLiteral("3"), QStringLiteral("-metadata"),
+                QStringLiteral("title=") + QString::fromLatin1(s.title), QStringLiteral("-metadata"),
+                QStringLiteral("artist=") + QString::fromLatin1(s.artist) }));
     }
-    list->show();
-    // The refresher finds the screen's first scroll view.
-    auto *refresher = new Refresher([] {});
-    addRefresher(screen, refresher);
-    list->setContentOffset(QPointF(0, -95));
-    tarnik::scrollViewDidScroll(screen, list);
-    tarnik::scrollViewDidScroll(screen, list);
-    tick(0.45);
+    DirectoryViewController *level = showFolder(music);
+    ASSERT_NE(level, nullptr);
+    waitForDetails(level, 5);
 
-    // A bare spinner beside the list.
-    auto *spinner = new SpinnerView(QRect(view->width() - 90, 300, 40, 40), view);
-    spinner->show();
-    spinner->build();
-
+    // The loader an import shows while the companion takes the files.
     QPointer<LoaderView> loader = new LoaderView;
+    loader->setHideContentView(false);
     loader->contentViewTheme = Theme::light;
-    loader->show(view, LoaderView::Position::bottom,
-        QStringLiteral("Import is now progressing in the background.\nYour media should appear in its corresponding "
-                       "destination shortly."));
-    tick(0.5);
+    loader->spinnerViewSize = QSizeF(35, 35);
+    loader->show(level->view(), LoaderView::Position::center, backgroundImportMessage(), std::nullopt, level);
+    wait(0.5);
 
-    DropdownMenuItems items;
-    for (MediaKind kind : { MediaKind::song, MediaKind::ringtone, MediaKind::podcast, MediaKind::musicVideo,
-             MediaKind::featureMovie, MediaKind::tvEpisode }) {
-        const QImage icon = EntryImages::named(kind.iconName(), 22);
-        items.append(std::make_shared<DropdownMenuItem>(kind.title(), icon, nullptr));
+    // A finger pulls the list down and holds it: the refresher's band opens above the rows.
+    CollectionView *cv = level->collectionView();
+    QTest::mousePress(cv, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::mouseMove(cv, QPoint(100, 130));
+    for (double pull = 10; pull <= 110; pull += 10) {
+        cv->setContentOffset(QPointF(0, -pull - cv->contentInset().top));
+        wait(0.03);
     }
-    DropdownMenu::presentPopover(screen, kinds, items);
-    tick(1.5);
-
+    wait(0.4);
     ASSERT_TRUE(window->grab().save(target));
+    QTest::mouseRelease(cv, Qt::LeftButton, {}, QPoint(100, 130));
     delete loader.data();
 }
 

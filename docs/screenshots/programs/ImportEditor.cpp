@@ -1,17 +1,21 @@
 // Draws the import editor for the documentation: a generated song with its
-// tags and cover art, opened in the editor, into the PNG
-// TARNIK_IMPORT_EDITOR_SCREENSHOT names (docs/screenshots/take-import-editor.sh
-// runs it under Xvfb).
+// tags and cover art, opened in the editor in the window as the app opens it,
+// into the PNG TARNIK_IMPORT_EDITOR_SCREENSHOT names, then the editor's menu of
+// kinds open, into kinds-menu.png beside it
+// (docs/screenshots/take-import-editor.sh runs it under Xvfb).
 
 #include "App/MetadataReader.h"
 #include "Controls/NavigationBarStyle.h"
 #include "ImportEditor/ImportViewController.h"
 #include "Platform/Dispatch.h"
 #include "Platform/UI/NavigationController.h"
+#include "Support/AppWindow.h"
 #include "Support/MediaFixtures.h"
 #include "Support/UiTestSupport.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 using namespace tarnik;
@@ -38,22 +42,31 @@ TEST_F(ImportEditorScreenshot, Take)
             QStringLiteral("track=4"), QStringLiteral("-metadata"), QStringLiteral("date=2019") }));
 
     Dispatch::VirtualClock clock;
-    makeWindow();
+    window = test::openWindowAsTheApp();
     NavigationBarStyle::install();
     auto *presenter = new test::RecordingViewController;
     window->setRootViewController(presenter);
     auto *editor = new ImportViewController;
     editor->setImportItem(ImportItem(MediaKind::song, song, Metadata::fromDictionary(MetadataReader::metadataDictionary(song))));
     presenter->present(new NavigationController(editor), false);
-    for (int i = 0; i < 50; ++i) {
-        QCoreApplication::processEvents();
-        clock.advance(0.02);
-        AnimationDriver::shared().advance(0.02);
-    }
+    const auto run = [&clock](double seconds) {
+        for (int i = 0; i < int(seconds / 0.02); ++i) {
+            QCoreApplication::processEvents();
+            clock.advance(0.02);
+            AnimationDriver::shared().advance(0.02);
+        }
+    };
+    run(1.0);
     // Scroll so the artwork, the tools and the first fields show together.
     editor->tableView()->setContentOffset(QPointF(0, 180));
     QCoreApplication::processEvents();
     ASSERT_TRUE(window->grab().save(target));
+
+    // The menu of kinds, from the title, the song's kind marked.
+    editor->tableView()->setContentOffset(QPointF(0, 0));
+    editor->presentDropdownMenu();
+    run(1.5);
+    ASSERT_TRUE(window->grab().save(QFileInfo(target).dir().filePath(QStringLiteral("kinds-menu.png"))));
     NavigationController::setViewDidLoadHook({});
 }
 

@@ -6,6 +6,7 @@
 #include "Platform/UI/GestureRecognizer.h"
 #include "Platform/UI/Window.h"
 #include "Player/VideoPlayerViewController.h"
+#include "Support/AppWindow.h"
 #include "Support/PlayerScreenSupport.h"
 
 #include <QDir>
@@ -18,7 +19,11 @@ using namespace tarnik::test;
 class ScreenshotTest : public PlayerScreenTest
 {
 public:
-    static void SetUpTestSuite() { realBackend = true; }
+    static void SetUpTestSuite()
+    {
+        realBackend = true;
+        windowAsTheAppOpensIt() = true;
+    }
     void shoot(const QString &name)
     {
         settle();

@@ -1,7 +1,10 @@
 // Draws the trimmer and the volume editor for the documentation, on the real
-// audio file TARNIK_SCREENSHOT_AUDIO names, into the folder
-// TARNIK_SCREENSHOT_DIR names (docs/screenshots/take-tools.sh runs it).
+// audio file TARNIK_SCREENSHOT_AUDIO names, in the window as the app opens it,
+// into the folder TARNIK_SCREENSHOT_DIR names: the volume editor once with the
+// system volume at its maximum and once below it, where its two circular
+// sliders show two numbers (docs/screenshots/take-tools.sh runs it).
 #include "Controls/CircularSlider/CircularSlider.h"
+#include "Support/AppWindow.h"
 #include "Tools/ToolsTestSupport.h"
 #include "Tools/TrimmerNavigationController.h"
 #include "Tools/TrimmerViewController.h"
@@ -22,6 +25,10 @@ protected:
         if (folder.isEmpty() || audio.isEmpty())
             FAIL() << "TARNIK_SCREENSHOT_DIR or TARNIK_SCREENSHOT_AUDIO not set";
         ToolsScreenTest::SetUp();
+        // The tools over the window as the app opens it, not the fixture's phone-sized one.
+        window = openWindowAsTheApp();
+        root = new ViewController;
+        window->setRootViewController(root);
         AudioPlayer::setFactory({}); // the real preview player
     }
     void save(const QString &name)
@@ -56,6 +63,15 @@ TEST_F(ToolsScreenshot, VolumeEditor)
     editor->setSharedPlayer(sharedPlayer.get());
     root->present(new TransparentNavigationController(editor), false);
     save(QStringLiteral("volume-editor.png"));
+}
+
+TEST_F(ToolsScreenshot, CircularSliders)
+{
+    systemVolume.set(0.35, false);
+    auto *editor = VolumeEditorViewController::initialize(audio, 0.88f, nullptr);
+    editor->setSharedPlayer(sharedPlayer.get());
+    root->present(new TransparentNavigationController(editor), false);
+    save(QStringLiteral("circular-slider.png"));
 }
 
 } // namespace

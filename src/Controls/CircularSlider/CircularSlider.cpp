@@ -12,6 +12,7 @@
 #include <QAccessibleWidget>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 
@@ -447,9 +448,35 @@ void CircularSlider::setLabelText(const QString &text)
     renderer()->textField()->setText(text);
 }
 
+void CircularSlider::setKeepsRingsInside(bool keep)
+{
+    m_keepsRingsInside = keep;
+    layoutSubviews();
+}
+
 void CircularSlider::layoutSubviews()
 {
-    renderer()->layoutViews(QRectF(rect()));
+    Renderer *r = renderer();
+    const QRectF whole(rect());
+    r->layoutViews(whole);
+    if (!m_keepsRingsInside || whole.isEmpty())
+        return;
+    // Each ring reaches inset + (its share of the side) x side from the centre; the knob's side is
+    // the largest that keeps every ring within half the widget's shorter side.
+    const double side = std::min(whole.width(), whole.height());
+    double knob = side;
+    for (DotView *ring : { r->miniDotView(), r->maxiDotView() }) {
+        if (ring->dots().empty() || !ring->outerCircleRadius())
+            continue;
+        const double inset = ring->dotInset();
+        const double perSide = (*ring->outerCircleRadius() + 2 * ring->dotRadius()) / side;
+        if (perSide > 0)
+            knob = std::min(knob, (side / 2 - inset) / perSide);
+    }
+    if (knob >= side - 0.5)
+        return;
+    knob = std::max(1.0, std::floor(knob));
+    r->layoutViews(QRectF(whole.center().x() - knob / 2, whole.center().y() - knob / 2, knob, knob));
 }
 
 void CircularSlider::resizeEvent(QResizeEvent *event)

@@ -160,6 +160,11 @@ public:
     // The text until the next refresh of the value writes the number again.
     void setLabelText(const QString &text);
 
+    // The rings of dots lie around the knob, beyond its outer circle; a widget shows nothing outside
+    // itself, so a slider that keeps them inside draws its knob smaller by what they would overhang.
+    bool keepsRingsInside() const { return m_keepsRingsInside; }
+    void setKeepsRingsInside(bool keep);
+
     Renderer *renderer() const;
     void layoutSubviews();
 
@@ -191,6 +196,7 @@ private:
     qint64 m_labelDecimalPlaces = 0;
     mutable std::unique_ptr<Renderer> m_renderer;
     double m_lastTouchAngle = 0;
+    bool m_keepsRingsInside = false;
 };
 
 } // namespace tarnik

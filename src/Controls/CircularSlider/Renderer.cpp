@@ -187,8 +187,11 @@ void Renderer::layoutDotViews(const QRectF &bounds)
 {
     const QPointF centre = bounds.center();
     for (DotView *ring : { static_cast<DotView *>(m_miniDotView), static_cast<DotView *>(m_maxiDotView) }) {
-        ring->setGeometry(bounds.toAlignedRect());
-        ring->setRingGeometry(centre, bounds.width());
+        // The ring's widget covers the whole slider, so a knob drawn smaller than the slider keeps
+        // its dots in view.
+        const QRect area = ring->parentWidget() ? ring->parentWidget()->rect() : bounds.toAlignedRect();
+        ring->setGeometry(area);
+        ring->setRingGeometry(centre - QPointF(area.topLeft()), bounds.width());
     }
     const double radius = bounds.width() * 0.5 * m_knobView->outerCircleMultiplier();
     m_miniDotView->setOuterCircleRadius(radius);

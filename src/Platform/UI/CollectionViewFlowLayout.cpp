@@ -46,6 +46,8 @@ void CollectionViewFlowLayout::prepare(CollectionView *collectionView)
         std::vector<QSizeF> pending;
         int lineFirst = 0;
         bool firstLine = true;
+        // The spacing of the last line of several items; 0 until one is laid out.
+        double columnGap = 0.0;
         const auto flush = [&](int end) {
             if (pending.empty())
                 return;
@@ -61,10 +63,16 @@ void CollectionViewFlowLayout::prepare(CollectionView *collectionView)
             const int n = int(pending.size());
             double gap = interitem;
             double x = left;
-            if (n == 1)
+            if (end == count && columnGap > 0.0 && used + (n - 1) * columnGap <= available + 0.01) {
+                // A last line that does not fill up stays in the columns of the lines above it,
+                // from the left, rather than spreading out or centring a lone item.
+                gap = columnGap;
+            } else if (n == 1) {
                 x = left + std::max(0.0, (available - used) / 2.0);
-            else
+            } else {
                 gap = std::max(interitem, (available - used) / double(n - 1));
+                columnGap = gap;
+            }
             for (int i = 0; i < n; ++i) {
                 const QSizeF &sz = pending[size_t(i)];
                 section.items[size_t(lineFirst + i)]

@@ -1,5 +1,6 @@
 #include "Platform/UI/VisualEffectView.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -13,11 +14,17 @@ namespace {
 // instead of recursing.
 int g_capturing = 0;
 
+// How far the blur reaches, in the view's points: three box passes of
+// radius 3 on a quarter-size picture.
+constexpr int kScale = 4;
+constexpr int kBlurRadius = 3;
+constexpr int kReach = 3 * kBlurRadius * kScale;
+
 // Renders the part of the window behind `view` (the widgets painted before
-// it) into `image`, which covers `view`'s rectangle.
-void renderBehind(const QWidget *view, QPainter &painter)
+// it) that lies under `area` (in the view's coordinates, as are the painter's).
+// Only that part is painted, so a small change costs a small render.
+void renderBehind(const QWidget *view, QPainter &painter, const QRect &area)
 {
-    const QRect area(QPoint(0, 0), view->size());
     QList<const QWidget *> chain;
     for (const QWidget *w = view; w; w = w->isWindow() ? nullptr : w->parentWidget())
         chain.prepend(w);
@@ -27,9 +34,13 @@ void renderBehind(const QWidget *view, QPainter &painter)
         const QWidget *next = chain.at(level + 1);
         const QPoint origin = ancestor->mapTo(view->window(), QPoint(0, 0)) - view->mapTo(view->window(), QPoint(0, 0));
         // The ancestor's own painting, without its children; only the window
-        // fills its background whether or not it asks to.
-        ancestor->render(&painter, origin, QRegion(),
-            ancestor->isWindow() ? QWidget::RenderFlags(QWidget::DrawWindowBackground) : QWidget::RenderFlags());
+        // fills its background whether or not it asks to. A region's top-left
+        // lands on the offset given.
+        const QRect own = area.translated(-origin) & ancestor->rect();
+        if (!own.isEmpty()) {
+            ancestor->render(&painter, origin + own.topLeft(), QRegion(own),
+                ancestor->isWindow() ? QWidget::RenderFlags(QWidget::DrawWindowBackground) : QWidget::RenderFlags());
+        }
         // Its children stacked below the one that leads to the view.
         for (QObject *object : ancestor->children()) {
             auto *child = qobject_cast<QWidget *>(object);
@@ -40,9 +51,10 @@ void renderBehind(const QWidget *view, QPainter &painter)
             if (child->isHidden() || child->isWindow())
                 continue;
             const QPoint at = origin + child->pos();
-            if (!QRect(at, child->size()).intersects(area))
+            const QRect part = area.translated(-at) & child->rect();
+            if (part.isEmpty())
                 continue;
-            child->render(&painter, at, QRegion(), QWidget::DrawChildren);
+            child->render(&painter, at + part.topLeft(), QRegion(part), QWidget::DrawChildren);
         }
     }
     --g_capturing;
@@ -82,7 +94,7 @@ QImage VisualEffectView::backdrop() const
     QImage image(size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    renderBehind(this, painter);
+    renderBehind(this, painter, rect());
     return image;
 }
 
@@ -143,7 +155,7 @@ QImage VisualEffectView::blurred(const QImage &source, int radius)
     return img;
 }
 
-void VisualEffectView::paintEvent(QPaintEvent *)
+void VisualEffectView::paintEvent(QPaintEvent *event)
 {
     if (g_capturing > 0 || width() <= 0 || height() <= 0)
         return;
@@ -155,17 +167,31 @@ void VisualEffectView::paintEvent(QPaintEvent *)
         painter.setClipPath(clip);
     }
     // Rendering and blurring a quarter-size picture is as soft and sixteen
-    // times cheaper.
-    const QSize small((width() + 3) / 4, (height() + 3) / 4);
-    QImage behind(small, QImage::Format_ARGB32_Premultiplied);
+    // times cheaper. Only the part asked for is made again, with room for the
+    // blur's reach around it, on the same grid of quarter-size pixels as the
+    // whole view, so a part comes out exactly as it would in the whole: a
+    // line of sliding text above the surface costs a strip, not the window.
+    const QRect asked = event->region().boundingRect() & rect();
+    if (asked.isEmpty())
+        return;
+    const auto down = [](int v) { return v >= 0 ? v / kScale * kScale : -((-v + kScale - 1) / kScale) * kScale; };
+    const QRect limits(0, 0, (width() + kScale - 1) / kScale * kScale, (height() + kScale - 1) / kScale * kScale);
+    const int left = std::max(0, down(asked.left() - kReach));
+    const int top = std::max(0, down(asked.top() - kReach));
+    const int right = std::min(limits.right() + 1, down(asked.right() + 1 + kReach + kScale - 1));
+    const int bottom = std::min(limits.bottom() + 1, down(asked.bottom() + 1 + kReach + kScale - 1));
+    const QRect area(left, top, right - left, bottom - top);
+    QImage behind(area.size() / kScale, QImage::Format_ARGB32_Premultiplied);
     behind.fill(Qt::transparent);
     {
         QPainter scaled(&behind);
-        scaled.scale(double(small.width()) / width(), double(small.height()) / height());
-        renderBehind(this, scaled);
+        scaled.scale(1.0 / kScale, 1.0 / kScale);
+        scaled.translate(-area.topLeft());
+        renderBehind(this, scaled, area);
     }
-    const QImage soft = blurred(behind, 3);
-    painter.drawImage(QRect(rect()), soft);
+    // Beyond the view's edges the blur repeats the edge, as it does for the whole view.
+    const QImage soft = blurred(behind, kBlurRadius);
+    painter.drawImage(area, soft);
     painter.fillRect(rect(), tintColor(m_style));
 }
 
