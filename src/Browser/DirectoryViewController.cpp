@@ -121,6 +121,7 @@ DirectoryViewController::DirectoryViewController(QObject *parent)
     , m_loaderView(new LoaderView)
 {
     m_refresherStartTime = Dispatch::now();
+    m_model->setExportableEntriesChangedHandler([this] { exportableEntriesChanged(); });
     // A deeper level shows only the back arrow.
     navigationItem()->setBackBarButtonItem(new BarButtonItem(QString()));
 }
@@ -643,6 +644,24 @@ void DirectoryViewController::selectedEntriesChanged()
         _localizedString(all ? QStringLiteral("Deselect All") : QStringLiteral("Select All")));
 }
 
+// A file listed as media by its name and first bytes proved no media when its row loaded: it
+// leaves the selection, and the edit button goes when no media is left.
+void DirectoryViewController::exportableEntriesChanged()
+{
+    navigationItem()->setRightBarButtonItem(m_model->exportableEntries().isEmpty() ? nullptr : m_editButtonItem);
+    QSet<std::shared_ptr<Entry>> entries = m_selectedEntries;
+    for (auto it = entries.begin(); it != entries.end();) {
+        if ((*it)->isExportable()) {
+            ++it;
+            continue;
+        }
+        if (m_collectionView)
+            m_collectionView->deselectItem((*it)->indexPath(), false);
+        it = entries.erase(it);
+    }
+    setSelectedEntries(entries);
+}
+
 void DirectoryViewController::toggleEditMode()
 {
     setEditMode(!m_editMode);
@@ -809,16 +828,22 @@ void DirectoryViewController::openEntry(const IndexPath &indexPath)
     }
     case EntryType::exportable: {
         const std::shared_ptr<Entry> entry = m_model->entry(indexPath.item);
-        const QList<std::shared_ptr<Entry>> &queue = m_model->exportableEntries();
-        const qsizetype position = entry ? queue.indexOf(entry) : -1;
-        if (position >= 0) {
-            MiniPlayerHost *host = playerHost();
-            if (m_viewDidAppear)
+        // The queue holds only what the probe calls media: files listed by their signature alone
+        // are probed first (at once when none is left).
+        m_model->settleExportableEntries([self, entry] {
+            if (!self || !entry)
+                return;
+            const QList<std::shared_ptr<Entry>> &queue = self->m_model->exportableEntries();
+            const qsizetype position = queue.indexOf(entry);
+            if (position < 0)
+                return;
+            MiniPlayerHost *host = self->playerHost();
+            if (self->m_viewDidAppear)
                 host->resetCurrentIndex();
-            host->setMiniPlayerDelegate(this);
+            host->setMiniPlayerDelegate(self);
             host->play(queue, int(position));
-            updateContentInset();
-        }
+            self->updateContentInset();
+        });
         Dispatch::mainAfter(0.5, [target] {
             if (target)
                 target->setSelected(false);
@@ -1209,8 +1234,15 @@ void DirectoryViewController::importSelectedEntries(MediaKind kind)
 void DirectoryViewController::toggleAllSelection(BarButtonItem *sender)
 {
     if (sender && sender->title() == _localizedString(QStringLiteral("Select All"))) {
-        m_indexOfPresentedAlertView = 0;
-        selectNextEntry();
+        // Only what the probe calls media is selected: files listed by their signature alone are
+        // probed first.
+        QPointer<DirectoryViewController> self(this);
+        m_model->settleExportableEntries([self] {
+            if (!self)
+                return;
+            self->m_indexOfPresentedAlertView = 0;
+            self->selectNextEntry();
+        });
         return;
     }
     QSet<std::shared_ptr<Entry>> entries = m_selectedEntries;

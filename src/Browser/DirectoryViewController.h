@@ -210,6 +210,7 @@ private:
         const std::optional<QList<IndexPath>> &indexPaths, const std::optional<IndexPath> &selected);
     void editModeChanged();
     void selectedEntriesChanged();
+    void exportableEntriesChanged();
     void setSelectedEntries(const QSet<std::shared_ptr<Entry>> &entries);
     void layoutHeader();
     void applyLayoutButtonImage(Layout layout);

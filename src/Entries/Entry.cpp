@@ -9,6 +9,7 @@
 #include "App/Preferences.h"
 #include "Entries/EntryImages.h"
 #include "Entries/ImageFile.h"
+#include "Entries/MediaProbe.h"
 #include "Import/Metadata.h"
 #include "Platform/Media/MediaAsset.h"
 #include "Platform/Media/MediaMetadata.h"
@@ -40,7 +41,9 @@ Entry::Entry(const QString &path, const QString &name, EntryType type, IndexPath
 {
     m_identifier = PathExtension(listedPath.value_or(path)).identifier();
     const PathExtension::ArtistAndTitle split = PathExtension::artistAndTitle(name);
-    m_title = split.title;
+    // Most names are their own title: the title then shares the name's text, so a large listing
+    // holds one copy of it per row rather than two.
+    m_title = split.title == name ? name : split.title;
     m_artist = split.artist;
 }
 
@@ -72,17 +75,17 @@ QUrl Entry::url() const
 
 bool Entry::isAudio() const
 {
-    return MediaAsset(m_path).hasAudioTrack();
+    return MediaProbe::of(m_path).hasAudioTrack();
 }
 
 bool Entry::isVideo() const
 {
-    return MediaAsset(m_path).hasVideoTrack();
+    return MediaProbe::of(m_path).hasVideoTrack();
 }
 
 bool Entry::isAudioFileReadable() const
 {
-    return MediaAsset(m_path).isReadableAudioFile();
+    return MediaProbe::of(m_path).isReadableAudioFile();
 }
 
 void Entry::updateMetadata(const std::optional<QVariantMap> &trackInfo, const Completion &completion)
@@ -91,10 +94,15 @@ void Entry::updateMetadata(const std::optional<QVariantMap> &trackInfo, const Co
         return;
     if (m_state == UpdateState::updating)
         return;
-    const std::shared_ptr<Entry> self = shared_from_this();
     // One stat per request: what was loaded counts only for the file it was loaded from, so a file
     // retagged, rewritten or replaced under the same name is read again.
     const std::optional<FileState> now = FileState::of(m_path);
+    if (m_typeIsProvisional) {
+        settleType(MediaProbe::of(m_path, now).isExportable() ? EntryType::exportable : EntryType::regular);
+        if (m_type != EntryType::exportable)
+            return;
+    }
+    const std::shared_ptr<Entry> self = shared_from_this();
     if (m_state == UpdateState::updated) {
         // A file that is gone has nothing newer to show; the values loaded stay.
         if (now && !isSameFileState(m_fileState, now))
@@ -137,7 +145,7 @@ void Entry::load(const std::optional<QVariantMap> &trackInfo, const std::optiona
     if (m_type == EntryType::image)
         loadImage();
     else
-        loadMedia(trackInfo);
+        loadMedia(trackInfo, fileState);
     m_state = UpdateState::updated;
     metadataCache().setObject(m_identifier, shared_from_this());
 }
@@ -147,9 +155,9 @@ void Entry::loadImage()
     m_image = ImageFile::read(m_path);
 }
 
-void Entry::loadMedia(const std::optional<QVariantMap> &trackInfo)
+void Entry::loadMedia(const std::optional<QVariantMap> &trackInfo, const std::optional<FileState> &fileState)
 {
-    const MediaAsset asset(m_path);
+    const MediaAsset asset = MediaProbe::of(m_path, fileState);
     Metadata metadata = Metadata::fromDictionary(
         MetadataReader::metadataDictionary(MediaMetadata::read(m_path), asset.duration(), m_path));
 

@@ -49,6 +49,18 @@ public:
     // The item's name as listed, extension included.
     const QString &name() const { return m_name; }
     EntryType type() const { return m_type; }
+    // The type is the listing's quick answer from the file's name and first bytes (an exportable
+    // audio file, see MediaSignature), not yet the probe's. The probe is made where the file is
+    // loaded anyway (its row, its metadata) and settles the type; until then the type may still
+    // turn out regular, for a damaged file that merely looks like audio.
+    bool isTypeProvisional() const { return m_typeIsProvisional; }
+    void setTypeIsProvisional(bool provisional) { m_typeIsProvisional = provisional; }
+    // The probe's answer replaces the quick one.
+    void settleType(EntryType type)
+    {
+        m_type = type;
+        m_typeIsProvisional = false;
+    }
     // The entry's row in its listing (section 0).
     IndexPath indexPath() const { return m_indexPath; }
 
@@ -77,7 +89,8 @@ public:
     bool isDirectory() const { return m_type == EntryType::directory; }
     bool isExportable() const { return m_type == EntryType::exportable; }
     bool isImage() const { return m_type == EntryType::image; }
-    // These three open the file on every call.
+    // These three ask the file's probe (MediaProbe): one stat, and FFmpeg only for a version of
+    // the file not probed before.
     bool isAudio() const;
     bool isVideo() const;
     // False marks a malformed audio file, which the browser offers to convert before importing.
@@ -88,7 +101,8 @@ public:
     // Loads the entry's metadata once for each version of its file, synchronously on the calling
     // thread (the GUI thread), and calls completion before it returns. The file is stat'ed once
     // per call (FileState); loaded values count only for the state they were made from:
-    // - directories and regular files: nothing happens, completion is not called;
+    // - directories and regular files: nothing happens, completion is not called; a provisional
+    //   type is settled by the file's probe first, so a file that proves no media is regular;
     // - while an update runs (updating): nothing, completion is not called;
     // - updated: completion with this entry at once, after loading it again in place when its
     //   file has changed since;
@@ -107,12 +121,13 @@ public:
 private:
     void load(const std::optional<QVariantMap> &trackInfo, const std::optional<FileState> &fileState);
     void loadImage();
-    void loadMedia(const std::optional<QVariantMap> &trackInfo);
+    void loadMedia(const std::optional<QVariantMap> &trackInfo, const std::optional<FileState> &fileState);
 
     QString m_identifier;
     QString m_path;
     QString m_name;
     EntryType m_type;
+    bool m_typeIsProvisional = false;
     IndexPath m_indexPath;
     UpdateState m_state = UpdateState::new_;
     QString m_title;

@@ -3,7 +3,7 @@
 #include "App/PersistentCacher.h"
 #include "App/Preferences.h"
 #include "Entries/Entry.h"
-#include "Platform/Media/MediaAsset.h"
+#include "Entries/MediaProbe.h"
 #include "Platform/StandardFolders.h"
 
 #include <QBuffer>
@@ -68,29 +68,50 @@ EntryViewModel::EntryViewModel(
     : m_identifier(entry.identifier())
     , m_url(entry.path())
     , m_type(entry.type())
+    , m_typeIsProvisional(entry.isTypeProvisional())
     , m_title(entry.name())
     , m_fileState(fileState ? *fileState : FileState::of(entry.path()))
     , m_name(entry.name())
+{
+    if (m_type == EntryType::exportable)
+        m_hasVideoTrack = hasVideoTrack ? *hasVideoTrack : MediaProbe::of(m_url, m_fileState).hasVideoTrack();
+    applyTypeLook();
+}
+
+void EntryViewModel::applyTypeLook()
 {
     switch (m_type) {
     case EntryType::directory:
         m_image = folderImage();
         m_accessoryImage = accessoryArrowImage();
         break;
-    case EntryType::exportable: {
-        const bool video = hasVideoTrack ? *hasVideoTrack : MediaAsset(m_url).hasVideoTrack();
-        m_hasVideoTrack = video;
-        m_image = video ? videoIcon() : audioIcon();
+    case EntryType::exportable:
+        m_image = m_hasVideoTrack.value_or(false) ? videoIcon() : audioIcon();
         m_accessoryImage = accessoryMoreImage();
         break;
-    }
     case EntryType::image:
         m_image = rasterImageIcon();
         m_accessoryImage = accessoryMoreImage();
         break;
     case EntryType::regular:
         m_image = genericFileImage();
+        m_accessoryImage = QImage();
         break;
+    }
+}
+
+void EntryViewModel::settleType(EntryType type, std::optional<bool> hasVideoTrack)
+{
+    const bool changed = type != m_type || (type == EntryType::exportable && hasVideoTrack != m_hasVideoTrack);
+    m_typeIsProvisional = false;
+    m_type = type;
+    m_hasVideoTrack = type == EntryType::exportable ? hasVideoTrack : std::nullopt;
+    // A loaded row keeps its picture; only a row still showing its type's icon takes the new one.
+    if (changed) {
+        const QImage picture = m_image;
+        applyTypeLook();
+        if (m_state == UpdateState::updated)
+            m_image = picture;
     }
 }
 

@@ -53,6 +53,11 @@ public:
     // The file's absolute path (a path, not a URL text).
     const QString &url() const { return m_url; }
     EntryType type() const { return m_type; }
+    // The type is the listing's quick answer, not yet the probe's (see Entry::isTypeProvisional).
+    bool isTypeProvisional() const { return m_typeIsProvisional; }
+    // The probe's answer replaces the quick one: the row takes the look of its type (the icon of a
+    // row not loaded yet, the accessory) and, for an exportable row, whether it has a video track.
+    void settleType(EntryType type, std::optional<bool> hasVideoTrack);
 
     UpdateState state() const { return m_state; }
     // Setting updated (again or for the first time) puts the row in viewModelCache() and then
@@ -113,11 +118,14 @@ public:
 private:
     struct Decoded;
     explicit EntryViewModel(Decoded &&decoded);
+    // The icon and accessory of the row's type.
+    void applyTypeLook();
     PersistentCacher &cacher();
 
     QString m_identifier;
     QString m_url;
     EntryType m_type = EntryType::regular;
+    bool m_typeIsProvisional = false;
     UpdateState m_state = UpdateState::new_;
     QString m_title;
     std::optional<QString> m_artist;

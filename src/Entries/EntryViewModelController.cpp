@@ -5,13 +5,15 @@
 #include "Entries/Entry.h"
 #include "Entries/EntryViewModel.h"
 #include "Entries/EntryViewModelOperation.h"
+#include "Entries/MediaProbe.h"
 #include "Entries/NaturalSort.h"
 #include "Platform/Dispatch.h"
-#include "Platform/Media/MediaAsset.h"
+#include "Platform/Media/MediaSignature.h"
 
 #include <QFile>
 #include <QPointer>
 #include <QThread>
+#include <QtConcurrent/QtConcurrentMap>
 #include <algorithm>
 #include <dirent.h>
 #include <sys/stat.h>
@@ -75,11 +77,17 @@ struct BuiltEntry
 };
 
 // One entry of a listing: the link's target stands in for a symbolic link, folders are folders,
-// images are known by their extension, and regular files are probed for exportable media. Other
+// images are known by their extension, and regular files are media when FFmpeg exports them. Other
 // kinds (FIFOs, sockets, devices) are never opened: they are regular entries. The kind readdir
 // reported saves asking whether the name is a link: every item is stat'ed once (lstat when
 // readdir could not tell and the item is no link, stat otherwise).
-BuiltEntry makeEntry(const QString &directory, const QString &name, unsigned char kind, int row)
+//
+// A regular file is not decoded here when its name and first bytes tell enough (MediaSignature):
+// a file with no bytes is no media, and an audio file whose signature agrees with its extension
+// is listed as exportable, provisionally, until its row or entry is loaded and the probe settles
+// it. Every other file is probed here, as only the probe can tell. With quickTypes off (a listing
+// that hides unsupported files must know now which are), every non-empty file is probed.
+BuiltEntry makeEntry(const QString &directory, const QString &name, unsigned char kind, int row, bool quickTypes)
 {
     const QString listedPath = directory + QLatin1Char('/') + name;
     QString path = listedPath;
@@ -118,7 +126,20 @@ BuiltEntry makeEntry(const QString &directory, const QString &name, unsigned cha
         return { make(EntryType::image), std::nullopt, state };
     if (!exists)
         return { make(EntryType::regular), std::nullopt, state };
-    const MediaAsset asset(path);
+    switch (MediaSignature::of(path)) {
+    case MediaSignature::Guess::empty:
+        return { make(EntryType::regular), std::nullopt, state };
+    case MediaSignature::Guess::audio:
+        if (quickTypes) {
+            BuiltEntry built { make(EntryType::exportable), false, state };
+            built.entry->setTypeIsProvisional(true);
+            return built;
+        }
+        break;
+    case MediaSignature::Guess::unknown:
+        break;
+    }
+    const MediaAsset asset = MediaProbe::of(path, state);
     if (asset.isExportable())
         return { make(EntryType::exportable), asset.hasVideoTrack(), state };
     return { make(EntryType::regular), std::nullopt, state };
@@ -230,7 +251,8 @@ void EntryViewModelController::fetch(int firstRow)
             int row = firstRow;
             for (qsizetype i = 0; i < names.size(); ++i) {
                 const QString &name = names[i];
-                BuiltEntry built = makeEntry(directory, name, i < kinds.size() ? uchar(kinds[i]) : uchar(DT_UNKNOWN), row);
+                BuiltEntry built = makeEntry(
+                    directory, name, i < kinds.size() ? uchar(kinds[i]) : uchar(DT_UNKNOWN), row, !hideUnsupported);
                 if (hideUnsupported && built.entry->type() == EntryType::regular) {
                     page.hidAny = true;
                     continue;
@@ -299,8 +321,11 @@ std::shared_ptr<EntryViewModel> EntryViewModelController::viewModel(int row)
     // cut and can collide) and from the file as the listing found it: a changed file's row loads
     // again. The listing's own stat gives the state, so serving a row costs no file access.
     if (std::shared_ptr<EntryViewModel> cached = viewModelCache().object(stored->identifier());
-        cached && cached->isFreshFor(*stored))
+        cached && cached->isFreshFor(*stored)) {
+        if (stored->isTypeProvisional())
+            settleRow(cached);
         return cached;
+    }
     return stored;
 }
 
@@ -425,9 +450,109 @@ void EntryViewModelController::commitLoadedRows()
     }
 }
 
+void EntryViewModelController::settleRow(const std::shared_ptr<EntryViewModel> &loaded)
+{
+    if (!loaded || loaded->isTypeProvisional())
+        return;
+    const std::shared_ptr<Entry> entry = m_entries.value(loaded->identifier());
+    if (!entry || !entry->isTypeProvisional() || entry->path() != loaded->url())
+        return;
+    settleEntry(entry, loaded->type(), loaded->hasVideoTrack());
+}
+
+void EntryViewModelController::settleEntry(
+    const std::shared_ptr<Entry> &entry, EntryType type, std::optional<bool> hasVideoTrack)
+{
+    entry->settleType(type);
+    // The entry's row is where the listing put it unless rows were removed before it.
+    qsizetype row = entry->indexPath().item;
+    if (row < 0 || row >= m_rowEntries.size() || m_rowEntries[row] != entry)
+        row = m_rowEntries.indexOf(entry);
+    if (row >= 0 && row < m_viewModels.size()) {
+        if (const std::shared_ptr<EntryViewModel> &listed = m_viewModels[row]; listed && listed->isTypeProvisional())
+            listed->settleType(type, hasVideoTrack);
+    }
+    if (type == EntryType::exportable || !m_exportableEntries.removeOne(entry))
+        return;
+    // The owner hears once per turn, however many rows settled in it, and never from inside the
+    // call that served or loaded a row.
+    if (m_exportableEntriesChangeScheduled)
+        return;
+    m_exportableEntriesChangeScheduled = true;
+    QPointer<EntryViewModelController> self(this);
+    Dispatch::main([self] {
+        if (!self)
+            return;
+        self->m_exportableEntriesChangeScheduled = false;
+        if (self->m_exportableEntriesChanged)
+            self->m_exportableEntriesChanged();
+    });
+}
+
+namespace {
+
+struct ProbedType
+{
+    EntryType type;
+    std::optional<bool> hasVideoTrack;
+};
+
+// The probes of many files at once, several at a time on the global pool (the calling thread
+// takes part).
+QList<ProbedType> probeTypes(const QStringList &paths)
+{
+    return QtConcurrent::blockingMapped(paths, [](const QString &path) {
+        const MediaAsset asset = MediaProbe::of(path);
+        return asset.isExportable() ? ProbedType { EntryType::exportable, asset.hasVideoTrack() }
+                                    : ProbedType { EntryType::regular, std::nullopt };
+    });
+}
+
+} // namespace
+
+void EntryViewModelController::settleExportableEntries(std::function<void()> done)
+{
+    QList<std::shared_ptr<Entry>> provisional;
+    QStringList paths;
+    for (const std::shared_ptr<Entry> &entry : std::as_const(m_exportableEntries)) {
+        if (entry->isTypeProvisional()) {
+            provisional.append(entry);
+            paths.append(entry->path());
+        }
+    }
+    const auto settle = [](EntryViewModelController *self, const QList<std::shared_ptr<Entry>> &entries,
+                            const QList<ProbedType> &answers) {
+        for (qsizetype i = 0; i < entries.size() && i < answers.size(); ++i) {
+            if (entries[i]->isTypeProvisional())
+                self->settleEntry(entries[i], answers[i].type, answers[i].hasVideoTrack);
+        }
+    };
+    // A few screens of files settle on the spot, in a few milliseconds, so a tap plays at once; a
+    // longer list (pages listed but never shown) is probed off the GUI thread.
+    if (paths.size() <= kSettledOnTheSpot) {
+        if (!paths.isEmpty())
+            settle(this, provisional, probeTypes(paths));
+        if (done)
+            done();
+        return;
+    }
+    QPointer<EntryViewModelController> self(this);
+    Dispatch::global([self, provisional, paths, settle, done = std::move(done)]() mutable {
+        const QList<ProbedType> answers = probeTypes(paths);
+        Dispatch::main([self, provisional, answers, settle, done = std::move(done)] {
+            if (!self)
+                return;
+            settle(self.data(), provisional, answers);
+            if (done)
+                done();
+        });
+    });
+}
+
 void EntryViewModelController::completeUpdate(
     const QString &identifier, const std::shared_ptr<EntryViewModel> &viewModel)
 {
+    settleRow(viewModel);
     QPointer<EntryViewModelController> self(this);
     Dispatch::main([self, identifier, viewModel] {
         if (!self)

@@ -90,8 +90,23 @@ public:
 
     // Every entry of the listing by identifier (a later one with the same identifier wins).
     const QHash<QString, std::shared_ptr<Entry>> &entries() const { return m_entries; }
-    // The exportable entries, in row order.
+    // The exportable entries, in row order. An entry whose type is still the listing's quick answer
+    // (Entry::isTypeProvisional) leaves the list when its probe, made as its row loads, finds no
+    // media in it; the owner hears of it through the handler below.
     const QList<std::shared_ptr<Entry>> &exportableEntries() const { return m_exportableEntries; }
+    // Called on the GUI thread, once per GUI-thread turn, after exportableEntries() lost entries
+    // whose probe found no media.
+    void setExportableEntriesChangedHandler(std::function<void()> handler)
+    {
+        m_exportableEntriesChanged = std::move(handler);
+    }
+    // Probes every listed exportable entry whose type is still provisional (several at once),
+    // settles their types and rows, then calls done on the GUI thread. Up to kSettledOnTheSpot
+    // entries are probed before the call returns, done included; more are probed off the GUI
+    // thread and done follows later. For whoever takes the whole list (the playing queue,
+    // select-all), which must hold only what the probe calls media.
+    static constexpr qsizetype kSettledOnTheSpot = 256;
+    void settleExportableEntries(std::function<void()> done);
     const QStringList &files() const { return m_files; }
     const std::optional<QString> &directory() const { return m_directory; }
     const std::optional<QString> &filePath() const { return m_filePath; }
@@ -107,6 +122,10 @@ private:
     void queueOperation(const std::shared_ptr<EntryViewModel> &viewModel);
     void operationLoaded(const EntryViewModelOperation *operation);
     void commitLoadedRows();
+    // Brings a row's entry, its listed view model and exportableEntries() in line with the type
+    // a loaded (settled) view model of the same identifier holds.
+    void settleRow(const std::shared_ptr<EntryViewModel> &loaded);
+    void settleEntry(const std::shared_ptr<Entry> &entry, EntryType type, std::optional<bool> hasVideoTrack);
 
     QHash<QString, std::shared_ptr<Entry>> m_entries;
     // The entry of each row, in row order (kept beside m_viewModels).
@@ -131,6 +150,8 @@ private:
     // Rows being read from the disk cache, so a failed read can fall back unless withdrawn.
     QSet<QString> m_cacheLoads;
     std::optional<QString> m_nowPlayingIdentifier;
+    std::function<void()> m_exportableEntriesChanged;
+    bool m_exportableEntriesChangeScheduled = false;
     quint64 m_generation = 0;
     bool m_pageInFlight = false;
     OperationQueue m_updateQueue;

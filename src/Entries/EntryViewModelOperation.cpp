@@ -8,6 +8,7 @@
 #include "Entries/EntryViewModel.h"
 #include "Entries/FileTypes.h"
 #include "Entries/ImageFile.h"
+#include "Entries/MediaProbe.h"
 #include "Import/Metadata.h"
 #include "Platform/Dispatch.h"
 #include "Platform/Media/MediaAsset.h"
@@ -63,6 +64,8 @@ EntryViewModelOperation::EntryViewModelOperation(std::shared_ptr<EntryViewModel>
     , m_identifier(m_viewModel->identifier())
     , m_url(m_viewModel->url())
     , m_type(m_viewModel->type())
+    , m_typeIsProvisional(m_viewModel->isTypeProvisional())
+    , m_fileState(m_viewModel->fileState())
     , m_title(m_viewModel->title())
     , m_hasVideoTrack(m_viewModel->hasVideoTrack())
     , m_name(m_viewModel->name())
@@ -96,7 +99,18 @@ void EntryViewModelOperation::commitLoaded()
 EntryViewModelOperation::Details EntryViewModelOperation::load() const
 {
     Details details;
-    switch (m_type) {
+    EntryType type = m_type;
+    std::optional<bool> hasVideoTrack = m_hasVideoTrack;
+    if (m_typeIsProvisional && m_type == EntryType::exportable) {
+        // The file is read here anyway; the probe made for the version the listing found settles
+        // what the row is.
+        const MediaAsset asset = MediaProbe::of(m_url, m_fileState);
+        type = asset.isExportable() ? EntryType::exportable : EntryType::regular;
+        hasVideoTrack = type == EntryType::exportable ? std::optional<bool>(asset.hasVideoTrack()) : std::nullopt;
+        details.settledType = type;
+        details.hasVideoTrack = hasVideoTrack;
+    }
+    switch (type) {
     case EntryType::exportable: {
         const QUrl url = QUrl::fromLocalFile(m_url);
         if (const std::optional<QVariantMap> record = Preferences::downloaderMetadata(url)) {
@@ -119,8 +133,8 @@ EntryViewModelOperation::Details EntryViewModelOperation::load() const
         details.title = metadata.title;
         details.artist = metadata.artist;
         std::optional<QImage> still;
-        if (!metadata.artwork && m_hasVideoTrack.value_or(true) && Preferences::showVideoThumbnail()) {
-            const MediaAsset asset(m_url);
+        if (!metadata.artwork && hasVideoTrack.value_or(true) && Preferences::showVideoThumbnail()) {
+            const MediaAsset asset = MediaProbe::of(m_url, m_fileState);
             if (asset.hasVideoTrack())
                 still = asset.videoThumbnail();
         }
@@ -159,7 +173,7 @@ EntryViewModelOperation::Details EntryViewModelOperation::load() const
         break;
     }
 
-    if (m_type != EntryType::directory) {
+    if (type != EntryType::directory) {
         details.setsTexts = true;
         details.titleWithoutExtension = FileTypes::deletingSupportedPathExtension(details.title.value_or(m_title));
         details.extensionString = PathExtension(m_url).pathExtension().toUpper();
@@ -169,6 +183,8 @@ EntryViewModelOperation::Details EntryViewModelOperation::load() const
 
 void EntryViewModelOperation::commit(const Details &details)
 {
+    if (details.settledType)
+        m_viewModel->settleType(*details.settledType, details.hasVideoTrack);
     if (details.picture)
         m_viewModel->setImage(*details.picture);
     if (details.usesIconImage)

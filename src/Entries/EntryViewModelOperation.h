@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Entries/EntryType.h"
+#include "Entries/FileState.h"
 #include "Platform/OperationQueue.h"
 
 #include <QImage>
@@ -15,7 +16,9 @@ class EntryViewModel;
 
 // Loads the details of one browser row: the title and artist to show, the picture (artwork, an
 // image thumbnail, a video still or the file-type icon, fitted into thumbnailSize) and the
-// extension badge text.
+// extension badge text. A row whose type is the listing's quick answer is probed first
+// (MediaProbe), and loads as the type the probe gives: a file that only looked like audio loads as
+// another file.
 //
 // main() runs on the row update queue's thread and only reads the file and computes; it touches
 // no view model. The result is committed to the view model on the GUI thread: the picture first,
@@ -50,6 +53,10 @@ public:
     // What one load found, committed on the GUI thread.
     struct Details
     {
+        // The probe's answer for a row whose type was provisional: its type and, for media, whether
+        // it has a video track.
+        std::optional<EntryType> settledType;
+        std::optional<bool> hasVideoTrack;
         std::optional<QImage> picture; // already fitted
         bool usesIconImage = false; // the picture is the type icon
         std::optional<QString> title;
@@ -70,6 +77,8 @@ private:
     const QString m_identifier;
     const QString m_url;
     const EntryType m_type;
+    const bool m_typeIsProvisional;
+    const std::optional<FileState> m_fileState;
     const QString m_title;
     const std::optional<bool> m_hasVideoTrack;
     const QString m_name;

@@ -1,10 +1,12 @@
 #include "Entries/EntryViewModelController.h"
 
+#include "App/PathExtension.h"
 #include "App/Preferences.h"
 #include "Entries/Entry.h"
 #include "Entries/EntryViewModel.h"
 #include "Entries/EntryViewModelOperation.h"
 #include "Platform/Dispatch.h"
+#include "Platform/Media/MediaAsset.h"
 #include "Support/EntriesSupport.h"
 #include "Support/MediaFixtures.h"
 #include "Support/MediaTagFixtures.h"
@@ -15,6 +17,7 @@
 #include <QJsonObject>
 #include <QSemaphore>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <fcntl.h>
@@ -782,4 +785,196 @@ TEST_F(UpdateQueueTest, RowsLoadTogetherButArriveInTheOrderTheyWereAskedFor)
         asked.append(row->identifier());
     EXPECT_EQ(arrived, asked);
     EXPECT_EQ(rows.first()->image().size(), QSize(128, 96));
+}
+
+namespace {
+
+// The same audio in a dozen containers, then damaged in the ways files get damaged: cut short (to
+// its header, a few frames, half), renamed to another format's extension, text or noise under an
+// audio name, an empty file, a tag in front of nothing. Returns the names made.
+QStringList makeMutatedMedia(const QString &folder, const QString &scratch)
+{
+    const auto at = [&](const QString &name) -> QString { return folder + QLatin1Char('/') + name; };
+    const auto seed = [&](const QString &name) -> QString { return scratch + QLatin1Char('/') + name; };
+    const QStringList seeds = { QStringLiteral("tone.mp3"), QStringLiteral("tone.m4a"), QStringLiteral("tone.flac"),
+        QStringLiteral("tone.wav"), QStringLiteral("tone.ogg"), QStringLiteral("tone.opus"), QStringLiteral("tone.aiff"),
+        QStringLiteral("tone.aac"), QStringLiteral("tone.caf") };
+    for (const QString &name : seeds)
+        EXPECT_TRUE(test::media::makeTone(seed(name), 1.0)) << name.toStdString();
+    EXPECT_TRUE(test::media::makeVideo(seed(QStringLiteral("clip.mp4")), 1.0, true));
+    EXPECT_TRUE(test::media::makeVideo(seed(QStringLiteral("mute.mkv")), 1.0, false));
+    EXPECT_TRUE(test::media::makeVideo(seed(QStringLiteral("video-as.m4a")), 1.0, false));
+
+    QStringList names;
+    const auto put = [&](const QString &name, const QByteArray &bytes) {
+        EXPECT_TRUE(test::media::writeFile(at(name), bytes)) << name.toStdString();
+        names.append(name);
+    };
+    const auto bytesOf = [&](const QString &name) {
+        QFile file(seed(name));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+        return file.readAll();
+    };
+    for (const QString &name : seeds + QStringList { QStringLiteral("clip.mp4"), QStringLiteral("mute.mkv"), QStringLiteral("video-as.m4a") }) {
+        const QByteArray whole = bytesOf(name);
+        const QString base = name.section(QLatin1Char('.'), 0, 0);
+        const QString extension = name.section(QLatin1Char('.'), 1);
+        put(QStringLiteral("%1 intact.%2").arg(base, extension), whole);
+        put(QStringLiteral("%1 header.%2").arg(base, extension), whole.left(64));
+        put(QStringLiteral("%1 start.%2").arg(base, extension), whole.left(600));
+        put(QStringLiteral("%1 half.%2").arg(base, extension), whole.left(whole.size() / 2));
+        put(QStringLiteral("%1 tail.%2").arg(base, extension), whole.mid(whole.size() / 2));
+        put(QStringLiteral("%1 renamed.mp3").arg(name), whole);
+        put(QStringLiteral("%1 renamed.m4a").arg(name), whole);
+        put(QStringLiteral("%1 renamed.txt").arg(name), whole);
+        put(QStringLiteral("%1 no extension").arg(name), whole);
+    }
+    const QByteArray text = QByteArrayLiteral("Shopping list\nmilk\neggs\n");
+    for (const char *extension : { "mp3", "m4a", "flac", "wav", "ogg", "aac", "txt" })
+        put(QStringLiteral("text.%1").arg(QLatin1String(extension)), text);
+    for (const char *extension : { "mp3", "m4a", "flac", "ogg", "txt" }) {
+        put(QStringLiteral("empty.%1").arg(QLatin1String(extension)), QByteArray());
+        put(QStringLiteral("noise.%1").arg(QLatin1String(extension)), test::media::noise(20000, 7));
+    }
+    // Signatures followed by nothing real.
+    put(QStringLiteral("tag only.mp3"), bytesOf(QStringLiteral("tone.mp3")).left(10) + QByteArray(4000, '\0'));
+    put(QStringLiteral("tag then noise.mp3"), bytesOf(QStringLiteral("tone.mp3")).left(10) + test::media::noise(20000, 3));
+    put(QStringLiteral("fLaC then noise.flac"), QByteArrayLiteral("fLaC") + test::media::noise(20000, 5));
+    put(QStringLiteral("RIFF then zeros.wav"), QByteArrayLiteral("RIFF\x10\0\0\0WAVEfmt ") + QByteArray(200, '\0'));
+    put(QStringLiteral("ftyp then noise.m4a"), bytesOf(QStringLiteral("tone.m4a")).left(32) + test::media::noise(20000, 9));
+    put(QStringLiteral("OggS then noise.ogg"), bytesOf(QStringLiteral("tone.ogg")).left(64) + test::media::noise(20000, 11));
+    put(QStringLiteral("picture.png"), bytesOf(QStringLiteral("tone.mp3")));
+    return names;
+}
+
+// What the row of each file is when the file is probed in full: a picture by its extension,
+// otherwise media exactly when FFmpeg exports it. "video" marks media with a video track.
+QString probedKind(const QString &file)
+{
+    if (PathExtension(file).isImage())
+        return QStringLiteral("image");
+    const MediaAsset asset(file);
+    if (!asset.isExportable())
+        return QStringLiteral("regular");
+    return asset.hasVideoTrack() ? QStringLiteral("video") : QStringLiteral("media");
+}
+
+QString rowKind(const EntryViewModel &row)
+{
+    switch (row.type()) {
+    case EntryType::directory:
+        return QStringLiteral("directory");
+    case EntryType::exportable:
+        return row.hasVideoTrack().value_or(false) ? QStringLiteral("video") : QStringLiteral("media");
+    case EntryType::image:
+        return QStringLiteral("image");
+    case EntryType::regular:
+        return QStringLiteral("regular");
+    }
+    return {};
+}
+
+} // namespace
+
+// Files are typed by their name and first bytes when listed, and probed where their rows load. A
+// folder of damaged and renamed media must end up with exactly the rows the full probe gives every
+// file, for the rows, the entries and the list of media (the playing queue, select-all, the import).
+TEST_F(UpdateQueueTest, AFolderOfMutatedMediaListsTheKindsTheProbeGives)
+{
+    QTemporaryDir scratch;
+    ASSERT_TRUE(scratch.isValid());
+    const QStringList names = makeMutatedMedia(m_dir.path(), scratch.path());
+    QHash<QString, QString> expected;
+    for (const QString &name : names)
+        expected.insert(name, probedKind(path(name)));
+    // The fixture holds both answers in numbers, or it proves nothing.
+    ASSERT_GT(expected.values().count(QStringLiteral("media")), 20);
+    ASSERT_GT(expected.values().count(QStringLiteral("regular")), 40);
+    ASSERT_GT(expected.values().count(QStringLiteral("video")), 5);
+
+    const auto listAll = [&] {
+        list(m_dir.path());
+        for (int row = 0; row < m_controller->numberOfViewModels(); ++row)
+            askFor(row);
+    };
+    const auto expectedMedia = [&] {
+        QStringList media;
+        for (int row = 0; row < m_controller->numberOfViewModels(); ++row) {
+            const QString kind = expected.value(m_controller->entry(row)->name());
+            if (kind == QStringLiteral("media") || kind == QStringLiteral("video"))
+                media.append(m_controller->entry(row)->name());
+        }
+        return media;
+    };
+    const auto listedMedia = [&] {
+        QStringList media;
+        for (const auto &entry : m_controller->exportableEntries())
+            media.append(entry->name());
+        return media;
+    };
+
+    // Listed: what is not provisional is already the probe's answer; the rest looks like audio.
+    listAll();
+    ASSERT_EQ(m_controller->numberOfViewModels(), names.size());
+    int provisional = 0;
+    for (int row = 0; row < m_controller->numberOfViewModels(); ++row) {
+        const std::shared_ptr<Entry> entry = m_controller->entry(row);
+        const std::shared_ptr<EntryViewModel> viewModel = m_controller->viewModel(row);
+        if (entry->isTypeProvisional()) {
+            ++provisional;
+            EXPECT_EQ(entry->type(), EntryType::exportable) << entry->name().toStdString();
+            continue;
+        }
+        EXPECT_EQ(rowKind(*viewModel), expected.value(entry->name())) << entry->name().toStdString();
+    }
+    // The quick answer is what lists the intact songs, or the listing still probes everything.
+    EXPECT_GE(provisional, 9);
+
+    // Loaded: every row, every entry and the list of media are the probe's.
+    int changes = 0;
+    m_controller->setExportableEntriesChangedHandler([&] { ++changes; });
+    int loaded = 0;
+    for (int row = 0; row < m_controller->numberOfViewModels(); ++row)
+        m_controller->update(m_controller->viewModel(row), [&](const std::shared_ptr<EntryViewModel> &) { ++loaded; });
+    ASSERT_TRUE(test::waitUntil([&] { return loaded == m_controller->numberOfViewModels(); }, std::chrono::seconds(60)));
+    for (int row = 0; row < m_controller->numberOfViewModels(); ++row) {
+        const std::shared_ptr<Entry> entry = m_controller->entry(row);
+        const std::shared_ptr<EntryViewModel> viewModel = m_controller->viewModel(row);
+        const QString name = entry->name();
+        EXPECT_FALSE(entry->isTypeProvisional()) << name.toStdString();
+        EXPECT_EQ(rowKind(*viewModel), expected.value(name)) << name.toStdString();
+        EXPECT_EQ(viewModel->type(), entry->type()) << name.toStdString();
+        if (viewModel->type() == EntryType::regular) {
+            EXPECT_TRUE(viewModel->accessoryImage().isNull()) << name.toStdString();
+        }
+    }
+    EXPECT_EQ(listedMedia(), expectedMedia());
+    ASSERT_TRUE(test::waitUntil([&] { return changes > 0; }));
+
+    // Listed again without loading a row: whoever takes the whole list settles it first.
+    viewModelCache().removeAllObjects();
+    listAll();
+    bool settled = false;
+    m_controller->settleExportableEntries([&] { settled = true; });
+    ASSERT_TRUE(test::waitUntil([&] { return settled; }, std::chrono::seconds(60)));
+    EXPECT_EQ(listedMedia(), expectedMedia());
+    for (const auto &entry : m_controller->exportableEntries())
+        EXPECT_FALSE(entry->isTypeProvisional()) << entry->name().toStdString();
+
+    // A listing that hides other files knows at once which rows are media.
+    Preferences::setHideUnsupported(true);
+    listAll();
+    QStringList shown;
+    for (int row = 0; row < m_controller->numberOfViewModels(); ++row) {
+        EXPECT_FALSE(m_controller->entry(row)->isTypeProvisional());
+        shown.append(m_controller->entry(row)->name());
+    }
+    QStringList notRegular;
+    for (const QString &name : names) {
+        if (expected.value(name) != QStringLiteral("regular"))
+            notRegular.append(name);
+    }
+    std::sort(shown.begin(), shown.end());
+    std::sort(notRegular.begin(), notRegular.end());
+    EXPECT_EQ(shown, notRegular);
 }
