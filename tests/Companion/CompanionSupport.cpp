@@ -12,7 +12,9 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <cmath>
+#include <csignal>
 #include <cstring>
+#include <sys/prctl.h>
 
 namespace tarnik::test::companion {
 
@@ -60,6 +62,18 @@ QStringList treeOf(const QString &folder)
     return paths;
 }
 
+namespace {
+
+// A test process that dies without its destructors (a crash, or a sanitizer halting it) takes the
+// bus and the companion it started with it; left running, they would hold the test's output open
+// and the runner would wait for them until its timeout.
+void endWithThisProcess(QProcess &process)
+{
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+}
+
+} // namespace
+
 PrivateBus::PrivateBus() = default;
 
 PrivateBus::~PrivateBus()
@@ -94,6 +108,7 @@ bool PrivateBus::start()
     file.close();
 
     m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    endWithThisProcess(m_daemon);
     m_daemon.start(QStringLiteral("dbus-daemon"),
         { QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"), QStringLiteral("--print-address=1") });
     if (!m_daemon.waitForStarted(10000))
@@ -121,6 +136,7 @@ bool StandIn::start()
         SaltrigProtocol::serviceName, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForRegistration);
     QSignalSpy registered(&watcher, &QDBusServiceWatcher::serviceRegistered);
     m_process.setProcessChannelMode(QProcess::ForwardedChannels);
+    endWithThisProcess(m_process);
     m_process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/saltrig"), {});
     return m_process.waitForStarted(30000)
         && (registered.wait(30000)

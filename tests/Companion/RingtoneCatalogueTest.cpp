@@ -3,11 +3,19 @@
 #include "Platform/PropertyList.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimeZone>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace tarnik {
 namespace {
@@ -75,6 +83,90 @@ TEST(RingtoneCatalogueTest, AMissingCatalogueIsMadeAndAnUnreadableOneIsLeftAlone
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         EXPECT_EQ(file.readAll(), c.content) << c.name;
     }
+}
+
+// A companion killed at any moment while it adds ringtones: once the next start has finished what
+// it found, the folder and the catalogue agree. Each round kills a child that keeps adding right
+// after one of the three steps (the file takes its pending name, the entry is saved, the file takes
+// its name) shows in the folder, so the kill lands anywhere around each step.
+TEST(RingtoneCatalogueTest, AKillAtAnyMomentLeavesTheFileWithItsEntryOrNeither)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString folder = home.filePath(QStringLiteral("Purchases"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = folder + QStringLiteral("/Ringtones.plist");
+    const RingtoneCatalogue catalogue(path);
+
+    const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, QFile::encodeName(folder).constData(), IN_MOVED_TO | IN_CREATE), 0);
+    // True once a name that `isStep` accepts arrives in the folder; false after a minute without.
+    const auto awaitStep = [watch](const auto &isStep) {
+        alignas(inotify_event) char buffer[4096];
+        const QDeadlineTimer deadline(60000);
+        for (;;) {
+            pollfd ready { watch, POLLIN, 0 };
+            if (::poll(&ready, 1, int(deadline.remainingTime())) != 1)
+                return false;
+            const ssize_t length = ::read(watch, buffer, sizeof buffer);
+            for (ssize_t at = 0; at < length;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+                if (event->len > 0 && isStep(QFile::decodeName(event->name)))
+                    return true;
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        }
+    };
+    const auto isPending = [](const QString &name) { return name.startsWith(RingtoneCatalogue::kPendingPrefix); };
+    const auto isCatalogue = [](const QString &name) { return name == QStringLiteral("Ringtones.plist"); };
+    const auto isRingtone = [](const QString &name) { return !name.startsWith(QLatin1Char('.')) && name.endsWith(QStringLiteral(".m4r")); };
+
+    for (int round = 0; round < 12; ++round) {
+        // What the last round and its clean-up did is no step of this one.
+        for (char drain[4096]; ::read(watch, drain, sizeof drain) > 0;) { }
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            for (int number = 0;; ++number) {
+                const QString temporary = folder + QStringLiteral("/.saltrig-%1-%2.m4r").arg(round).arg(number);
+                QFile file(temporary);
+                if (!file.open(QIODevice::WriteOnly) || file.write("ring") != 4)
+                    ::_exit(1);
+                file.close();
+                if (!catalogue.addRingtoneFile(temporary, QStringLiteral("Tone"), QStringLiteral("m4r"), QStringLiteral("Tone"), 1000))
+                    ::_exit(2);
+            }
+        }
+        const bool stepped = round % 3 == 0 ? awaitStep(isPending) : round % 3 == 1 ? awaitStep(isCatalogue) : awaitStep(isRingtone);
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(stepped) << "round " << round;
+        ASSERT_TRUE(WIFSIGNALED(status)) << "round " << round << ": the child ended by itself, status " << status;
+
+        catalogue.finishPendingFiles();
+
+        // No catalogue yet reads as one without entries.
+        const auto root = QFile::exists(path) ? PropertyList::readDictionary(path) : std::optional(QVariantMap());
+        ASSERT_TRUE(root) << "round " << round;
+        QStringList entries = root->value(QStringLiteral("Ringtones")).toMap().keys();
+        QStringList ringtones;
+        for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
+            if (isRingtone(name))
+                ringtones.append(name);
+            else if (name == QStringLiteral("Ringtones.plist") || name.startsWith(QStringLiteral(".saltrig-")))
+                EXPECT_FALSE(isPending(name)) << "round " << round << ": " << name.toStdString();
+            else
+                ADD_FAILURE() << "round " << round << ": left behind: " << name.toStdString();
+        }
+        entries.sort();
+        ringtones.sort();
+        EXPECT_EQ(ringtones.join(QStringLiteral(", ")).toStdString(), entries.join(QStringLiteral(", ")).toStdString())
+            << "round " << round << ": files, then entries";
+    }
+    ::close(watch);
 }
 
 } // namespace

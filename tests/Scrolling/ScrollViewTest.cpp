@@ -4,8 +4,10 @@
 #include "Support/ScrollingSupport.h"
 #include "Support/UiTestSupport.h"
 
+#include <QPointingDevice>
 #include <QTest>
 #include <QWheelEvent>
+#include <memory>
 
 using namespace tarnik;
 using namespace tarnik::test;
@@ -223,7 +225,9 @@ TEST_F(ScrollViewTest, WheelScrollsWithinTheLimitsAndScrollRectToVisibleMovesThe
 TEST_F(ScrollViewTest, ATouchDragScrollsLikeTheMouse)
 {
     view->setContentSize(QSizeF(300, 1000));
-    QPointingDevice *screen = QTest::createTouchDevice();
+    // The caller owns the device; deleting it takes it off Qt's list again.
+    const std::unique_ptr<QPointingDevice> device(QTest::createTouchDevice());
+    QPointingDevice *screen = device.get();
     auto &driver = AnimationDriver::shared();
     QTest::touchEvent(view.get(), screen).press(0, QPoint(100, 300));
     for (int y = 280; y >= 100; y -= 20) {

@@ -259,7 +259,9 @@ void Renderer::keyboardDoneButtonTapped()
 
 bool Renderer::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_textField) {
+    // A field being destroyed is no QLineEdit any more (it loses its focus on the way out): it is
+    // neither compared through the QPointer, which would cast it, nor written to.
+    if (qobject_cast<QLineEdit *>(watched) && watched == m_textField) {
         switch (event->type()) {
         case QEvent::FocusIn: {
             // Typing starts from an empty field; a window that hands the field

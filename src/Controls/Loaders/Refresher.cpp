@@ -79,7 +79,9 @@ void Refresher::place()
 
 bool Refresher::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_scrollView && event->type() == QEvent::Resize)
+    // The event type first: the scroll view's own destruction passes through this filter (it
+    // loses its focus), and reading the QPointer then casts an object that is no longer a ScrollView.
+    if (event->type() == QEvent::Resize && watched == m_scrollView)
         place();
     return QWidget::eventFilter(watched, event);
 }

@@ -357,7 +357,8 @@ QWidget *PreviewController::makeImagePage(const QString &path)
             if (m_content != page)
                 return;
             QWidget *card = makeCardPage(path);
-            m_container->layout()->replaceWidget(page, card);
+            // The layout hands back the page's old item, which is ours to delete.
+            delete m_container->layout()->replaceWidget(page, card);
             page->deleteLater();
             m_content = card;
             m_kind = Kind::other;

@@ -13,18 +13,31 @@ TabBarController::TabBarController(QObject *parent)
 {
 }
 
+// Until the view is loaded and takes the bar as its child, nobody else would delete it: it goes
+// with the controller then. Once the view has it, it goes with the view.
+static void deleteWhenOrphaned(TabBarController *controller, TabBar *bar)
+{
+    QObject::connect(controller, &QObject::destroyed, bar, [bar] {
+        if (!bar->parent())
+            delete bar;
+    });
+}
+
 void TabBarController::setTabBar(TabBar *bar)
 {
     if (isViewLoaded() || !bar)
         return;
     delete m_tabBar;
     m_tabBar = bar;
+    deleteWhenOrphaned(this, bar);
 }
 
 TabBar *TabBarController::tabBar()
 {
-    if (!m_tabBar)
+    if (!m_tabBar) {
         m_tabBar = new TabBar;
+        deleteWhenOrphaned(this, m_tabBar);
+    }
     return m_tabBar;
 }
 
