@@ -124,7 +124,8 @@ BuiltEntry makeEntry(const QString &directory, const QString &name, unsigned cha
         return { make(EntryType::regular), std::nullopt, state };
     if (PathExtension(path).isImage())
         return { make(EntryType::image), std::nullopt, state };
-    if (!exists)
+    // Nothing to read: the probe never takes a file without bytes for media, and the stat says so.
+    if (!exists || info.st_size == 0)
         return { make(EntryType::regular), std::nullopt, state };
     switch (MediaSignature::of(path)) {
     case MediaSignature::Guess::empty:

@@ -4,13 +4,17 @@
 #include "Platform/UI/AlertController.h"
 #include "Platform/UI/ListKeyboard.h"
 #include "Platform/UI/NavigationController.h"
+#include "Platform/UI/TabBar.h"
+#include "Platform/UI/TabBarItem.h"
 #include "Platform/UI/TableView.h"
 #include "Platform/UI/TableViewController.h"
 #include "Platform/UI/View.h"
 #include "Support/UiTestSupport.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QPushButton>
 #include <QTest>
 
@@ -285,6 +289,18 @@ TEST_F(KeyboardTest, AListIsWalkedWithTheKeyboardAlone)
     EXPECT_EQ(highlighted(table), 0);
     EXPECT_EQ(table->contentOffset().y(), 0.0);
     press(Qt::Key_Down);
+    // A ring shows where the keyboard stands, on that row only; screen readers hear it as the focus.
+    const auto ringed = [](TableView *list) -> int {
+        for (TableViewCell *cell : list->visibleCells()) {
+            auto *ring = cell->findChild<QWidget *>(QStringLiteral("focusRing"), Qt::FindDirectChildrenOnly);
+            if (ring && ring->isVisible())
+                return list->indexPathForCell(cell)->row();
+        }
+        return -1;
+    };
+    EXPECT_EQ(ringed(table), 1);
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(table->cellForRow(IndexPath(1, 0)))->state().focused);
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(table->cellForRow(IndexPath(0, 0)))->state().focused);
 
     // Return opens the row; the next level gets the focus.
     press(Qt::Key_Return);
@@ -292,6 +308,8 @@ TEST_F(KeyboardTest, AListIsWalkedWithTheKeyboardAlone)
     ASSERT_EQ(navigation->viewControllers().size(), 2);
     auto *next = static_cast<Rows *>(navigation->topViewController());
     EXPECT_TRUE(next->tableView()->hasFocus());
+    EXPECT_EQ(ringed(table), -1); // the list left behind shows no focus
+    EXPECT_EQ(ringed(next->tableView()), 0);
     // Come by the keyboard, the new list shows where it stands at once.
     EXPECT_EQ(highlighted(next->tableView()), 0);
     press(Qt::Key_Down);
@@ -308,6 +326,45 @@ TEST_F(KeyboardTest, AListIsWalkedWithTheKeyboardAlone)
     EXPECT_TRUE(table->hasFocus());
     press(Qt::Key_Backspace); // the first level stays
     EXPECT_EQ(navigation->viewControllers().size(), 1);
+}
+
+// The tab bar is a stop of the Tab chain; there the arrows, Home and End ask for a tab.
+TEST_F(KeyboardTest, TheTabBarChoosesTabsWithTheArrowKeys)
+{
+    TabBar bar(window.get());
+    QList<TabBarItem *> items;
+    for (const char *title : { "Home", "Files", "Ringtones", "Settings" })
+        items.append(new TabBarItem(QString::fromLatin1(title), {}, 0, &bar));
+    bar.setItems(items);
+    bar.setGeometry(0, 0, 320, TabBar::kHeight);
+    bar.show();
+    EXPECT_EQ(bar.focusPolicy(), Qt::TabFocus);
+    QSignalSpy tapped(&bar, &TabBar::itemTapped);
+    const struct
+    {
+        int selected;
+        int key;
+        int asked; // -1: none
+    } rows[] = {
+        { 1, Qt::Key_Right, 2 },
+        { 1, Qt::Key_Left, 0 },
+        { 3, Qt::Key_Right, -1 }, // the last tab stays
+        { 0, Qt::Key_Left, -1 },
+        { 1, Qt::Key_End, 3 },
+        { 2, Qt::Key_Home, 0 },
+        { 1, Qt::Key_Down, -1 },
+    };
+    for (const auto &row : rows) {
+        bar.setSelectedIndex(row.selected);
+        tapped.clear();
+        QTest::keyClick(&bar, Qt::Key(row.key));
+        if (row.asked < 0) {
+            EXPECT_TRUE(tapped.isEmpty()) << "key " << row.key << " from " << row.selected;
+        } else {
+            ASSERT_EQ(tapped.size(), 1) << "key " << row.key << " from " << row.selected;
+            EXPECT_EQ(tapped.at(0).at(0).toInt(), row.asked);
+        }
+    }
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 """The mini player dragged up at a slow, a medium and a fast speed opens the full player, and a
 downward drag (one of them over the artwork) closes it again. After each drag the screen is settled
-either way, and the tabs, the browser's rows and the player's buttons answer."""
+either way, and the tabs, the browser's rows and the player's buttons answer. Then, with a video in
+the full player, Escape closes what is on top, one screen at a time: the share sheet, a notice,
+the video screen (whose play button, reached with Tab, shows its focus as a ring), the full
+player."""
 
 from journeylib import Journey
 
@@ -8,6 +11,8 @@ DISTANCE = 400
 
 with Journey() as j:
     j.make_song(j.home / "Northern Road.mp3", seconds=240, title="Northern Road", artist="Mira Vale")
+    j.ffmpeg("-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25:duration=120", "-c:v", "libx264",
+             "-pix_fmt", "yuv420p", j.home / "Clip.mp4")
     j.start_tarnik()
     j.click(j.find("Files", role="page tab"))
     j.click(j.find("Northern Road"))
@@ -26,10 +31,10 @@ with Journey() as j:
     def tabs_answer(where):
         """Home shows the guide, Files brings the browser back: the tabs are not blocked."""
         j.click(j.find("Home", role="page tab"))
-        j.wait_for(lambda: not j.find_all("Northern Road", role="filler"), 10,
+        j.wait_for(lambda: not j.find_all("Northern Road", role="list item"), 10,
                    f"the Home tab to replace the browser ({where})")
         j.click(j.find("Files", role="page tab"))
-        j.find("Northern Road", role="filler")
+        j.find("Northern Road", role="list item")
 
     for label, duration in (("slow", 1.6), ("medium", 0.5), ("fast", 0.12)):
         x, y, w, h = mini_player()
@@ -62,3 +67,57 @@ with Journey() as j:
                10, "the mini player to stay after a drag turned back")
     tabs_answer("turned back")
     j.check(j.mpris("PlaybackStatus") == "Playing", "the song stopped playing")
+
+    # A video in the full player; Escape closes the screen on top each time.
+    j.click(j.find("Clip", role="list item"))
+    j.wait_for(lambda: j.mpris("Metadata").get("xesam:title") == "Clip", 15, "MPRIS to name the video")
+    x, y, w, h = mini_player()
+    start = (x + w + 120, y + h // 2)
+    j.drag(start, (start[0], start[1] - DISTANCE), 0.5)
+    j.wait_for(full_player_open, 10, "the full player to open with the video")
+    j.focus_window()
+    # Share opens the share sheet, Escape closes it; its Open In... finds no application here and
+    # says so in a notice, which Escape answers.
+    j.click(j.find("Share", role="push button"))
+    j.find("Import to Music", role="push button")
+    j.key("Escape")
+    j.gone("Import to Music", role="push button")
+    j.check(full_player_open(), "Escape on the share sheet closed the full player too")
+    j.click(j.find("Share", role="push button"))
+    j.click(j.find("Open In...", role="push button"))
+    j.find("OK", role="push button")
+    j.key("Escape")
+    j.gone("OK", role="push button")
+    j.check(full_player_open(), "Escape on the notice closed the full player too")
+    j.click(j.find("Video"))
+    full_screen = j.find("Full screen", role="push button")
+
+    # The video screen's play button, reached with Tab, shows its focus as a ring around its
+    # symbol, not as a light square over it.
+    import pyatspi  # after the journey has put the accessibility bus up
+
+    bar = j.settled(full_screen)[1]  # once the screen has slid up
+
+    def video_button():
+        return next((b for b in j.find_all(role="push button", match=lambda n: n.name in ("Pause", "Play"))
+                     if abs(j.centre(b)[1] - bar) < 10), None)
+
+    button = j.wait_for(video_button, 5, "the video screen's play button")
+    for _ in range(10):
+        if button.getState().contains(pyatspi.STATE_FOCUSED):
+            break
+        j.key("Tab")
+    j.wait_for(lambda: button.getState().contains(pyatspi.STATE_FOCUSED), 5, "Tab to reach the video's play button")
+    j.move((5, 5))  # the pointer away, so only the focus shows
+    bx, by, bw, bh = j.extents(button)
+    frame = j.frame()
+    light = sum(1 for px in range(bx, bx + bw) for py in range(by, by + bh) if min(frame.pixel(px, py)) > 200)
+    j.check(light < 0.5 * bw * bh,
+            f"the focused play button is drawn as a light square ({light} of {bw * bh} pixels light)")
+    j.key("Escape")
+    j.gone("Full screen", role="push button")
+    j.wait_for(full_player_open, 5, "the full player to stay after Escape closed the video screen")
+    j.key("Escape")
+    j.wait_for(lambda: j.find_all("Home", role="page tab") and not j.find_all("Close", role="push button"),
+               10, "Escape to close the full player")
+    tabs_answer("Escape")

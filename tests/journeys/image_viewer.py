@@ -1,6 +1,6 @@
 """A picture tapped in the browser grows out of its cell into the image viewer. A short slow drag
 leaves the viewer where it is; a downward fling closes it and the picture is back in its cell; the
-Close button closes it too, and the tabs answer afterwards."""
+Close button and Escape close it too, and the tabs answer afterwards."""
 
 from journeylib import Journey
 
@@ -14,7 +14,7 @@ with Journey() as j:
     j.start_tarnik()
     j.click(j.find("Files", role="page tab"))
     def harbour(node):
-        return node.name.startswith("Harbour") and node.getRoleName() == "filler"
+        return node.name.startswith("Harbour") and node.getRoleName() == "list item"
 
     cell = j.find(match=harbour)
     cx, cy, cw, ch = j.extents(cell)
@@ -62,10 +62,14 @@ with Journey() as j:
     j.wait_for(viewer_closed, 10, "a downward fling to close the viewer")
     j.wait_for(thumbnail, 10, "the picture back in its row after the fling")
 
-    # Opened again, the Close button closes it; the tabs answer.
+    # Opened again, the Close button closes it, and so does Escape; the tabs answer.
     j.click(cell)
     j.click(j.find("Close", role="push button"))
     j.wait_for(viewer_closed, 10, "the Close button to close the viewer")
+    j.click(cell)
+    j.find("Close", role="push button")
+    j.key("Escape")
+    j.wait_for(viewer_closed, 10, "Escape to close the viewer")
     j.click(j.find("Home", role="page tab"))
     j.wait_for(lambda: not j.find_all(match=harbour), 10, "the Home tab to replace the browser")
     j.click(j.find("Files", role="page tab"))

@@ -75,6 +75,24 @@ class Recording:
             total += s * s
         return math.sqrt(total / (b - a)) / 32768.0
 
+    def frequency(self, start=0.0, end=None):
+        """The pitch (Hz) of a pure tone between two times, from its zero crossings; 0.0 when
+        that stretch is silent."""
+        if self.rms(start, end) < 0.01:
+            return 0.0
+        a = int(start * self.rate)
+        b = len(self.samples) if end is None else min(len(self.samples), int(end * self.rate))
+        part = self.samples[a:b]
+        crossings = sum(1 for i in range(1, len(part)) if (part[i - 1] < 0) != (part[i] < 0))
+        return crossings / 2 / ((b - a) / self.rate)
+
+    def onset(self, level=0.02, step=0.05):
+        """The time (seconds) of the first sound louder than `level`, or None."""
+        for i, rms in enumerate(self.windows(step)):
+            if rms > level:
+                return i * step
+        return None
+
     def windows(self, seconds=0.1):
         """The RMS of each consecutive window of the given length, in order."""
         n = max(1, int(seconds * self.rate))
@@ -99,11 +117,18 @@ class _Recorder:
                 return
             self._data += chunk
 
+    def peek(self):
+        """What has been recorded so far, while the recording goes on."""
+        return self._recording(bytes(self._data))
+
     def stop(self):
         self._process.terminate()
         self._process.wait()
         self._thread.join()
-        data = bytes(self._data[: len(self._data) // 2 * 2])
+        return self._recording(bytes(self._data))
+
+    def _recording(self, data):
+        data = data[: len(data) // 2 * 2]
         samples = array.array("h")
         samples.frombytes(data)
         if sys.byteorder != "little":
@@ -507,6 +532,14 @@ class Journey:
     def fling(self, start, end, duration=0.08):
         """A short, fast drag released while still moving."""
         self.drag(start, end, duration)
+
+    def focus_window(self):
+        """Gives Tarnik's window the keyboard focus, as a window manager does with a new window
+        (this display has none): then keys reach the app without the pointer over it."""
+        found = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--pid", str(self._tarnik.pid)],
+                               check=True, capture_output=True, text=True,
+                               env=dict(os.environ, DISPLAY=self._display)).stdout.split()
+        self._xdotool("windowfocus", "--sync", found[-1])
 
     def key(self, *keys):
         """Presses keys by X keysym name ("Escape", "Return", "alt+Left")."""

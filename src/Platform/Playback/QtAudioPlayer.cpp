@@ -54,6 +54,15 @@ bool QtAudioPlayer::prepareToPlay()
 
 bool QtAudioPlayer::play()
 {
+    if (m_player->playbackState() == QMediaPlayer::StoppedState
+        && m_player->mediaStatus() == QMediaPlayer::LoadedMedia) {
+        // A source that stood loaded before it plays loses the start of its sound, as long as it
+        // waited (see QtPlaybackBackend::play()): the preview was silent until toggled. Loaded
+        // again at the moment it plays, it sounds from its start.
+        const QUrl source = m_player->source();
+        m_player->setSource(QUrl());
+        m_player->setSource(source);
+    }
     m_player->play();
     m_playing = m_player->error() == QMediaPlayer::NoError;
     return m_playing;

@@ -54,8 +54,10 @@ QtPlaybackBackend::QtPlaybackBackend(QObject *parent)
         if (m_output)
             m_output->setVideoFrame(frame);
     });
-    connect(m_player, &QMediaPlayer::positionChanged, this,
-        [this](qint64 positionMs) { Q_EMIT positionChanged(positionMs * 1000); });
+    connect(m_player, &QMediaPlayer::positionChanged, this, [this](qint64 positionMs) {
+        // Until a start's position is taken, the pipeline reports where it starts from.
+        Q_EMIT positionChanged(m_seekWhenPlaying >= 0 ? m_seekWhenPlaying : positionMs * 1000);
+    });
     connect(m_player, &QMediaPlayer::durationChanged, this, [this](qint64 durationMs) {
         // The same source loading again has the length it had.
         if (m_reloading && durationMs == 0)
@@ -65,6 +67,10 @@ QtPlaybackBackend::QtPlaybackBackend(QObject *parent)
     });
     connect(m_player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
         updateStatus();
+        // The pipeline plays: the position asked for before is taken now (see play()).
+        if (status == QMediaPlayer::BufferedMedia && m_seekWhenPlaying >= 0
+            && m_player->playbackState() == QMediaPlayer::PlayingState)
+            m_player->setPosition(std::exchange(m_seekWhenPlaying, -1) / 1000);
         if (status == QMediaPlayer::EndOfMedia) {
             m_ended = true;
             Q_EMIT endOfMedia();
@@ -82,6 +88,7 @@ void QtPlaybackBackend::setSource(const QString &path)
 {
     m_source = path;
     m_pendingSeek = -1;
+    m_seekWhenPlaying = -1;
     m_ended = false;
     m_reloading = false;
     ++m_sourceSerial;
@@ -92,6 +99,19 @@ void QtPlaybackBackend::setSource(const QString &path)
 void QtPlaybackBackend::play()
 {
     reloadAfterEnd();
+    if (m_player->playbackState() == QMediaPlayer::StoppedState && m_status == Status::readyToPlay
+        && !m_reloading) {
+        // With Qt 6.4 on GStreamer and PulseAudio, a source that stood loaded before its first play
+        // loses the start of its sound: the sink's clock ran while the pipeline waited, so about as
+        // much sound as the wait lasted is dropped as late, and a position set meanwhile counts for
+        // the reports but not for the sound (a looping preview played silence, or the file's start
+        // instead of its range). A source loaded at the moment it plays has neither fault, so it is
+        // loaded again here, and the position it stood at is taken once its pipeline plays.
+        const qint64 target = position();
+        loadAgain();
+        if (target > 0)
+            m_seekWhenPlaying = target;
+    }
     m_player->play();
 }
 
@@ -99,8 +119,12 @@ void QtPlaybackBackend::pause()
 {
     // Only playback is paused. A stopped player (loaded, or at the end) stays as it is: at the end
     // QMediaPlayer::pause() would rewind and flush the drained pipeline.
-    if (m_player->playbackState() == QMediaPlayer::PlayingState)
-        m_player->pause();
+    if (m_player->playbackState() != QMediaPlayer::PlayingState)
+        return;
+    m_player->pause();
+    // Paused before its pipeline played: the position is taken by the paused pipeline instead.
+    if (m_seekWhenPlaying >= 0 && m_status == Status::readyToPlay && !m_reloading)
+        m_player->setPosition(std::exchange(m_seekWhenPlaying, -1) / 1000);
 }
 
 void QtPlaybackBackend::reloadAfterEnd()
@@ -114,6 +138,11 @@ void QtPlaybackBackend::reloadAfterEnd()
     if (!m_ended)
         return;
     m_ended = false;
+    loadAgain();
+}
+
+void QtPlaybackBackend::loadAgain()
+{
     m_reloading = true;
     // The player ignores the same source set again; unload it first.
     m_player->setSource(QUrl());
@@ -134,6 +163,8 @@ qint64 QtPlaybackBackend::position() const
 {
     if (m_pendingSeek >= 0)
         return m_pendingSeek;
+    if (m_seekWhenPlaying >= 0)
+        return m_seekWhenPlaying;
     return m_player->position() * 1000;
 }
 
@@ -154,7 +185,15 @@ void QtPlaybackBackend::seek(qint64 positionUs)
         }
         return;
     }
-    m_player->setPosition(positionUs / 1000);
+    const QMediaPlayer::PlaybackState state = m_player->playbackState();
+    if (m_seekWhenPlaying >= 0 || state == QMediaPlayer::StoppedState
+        || (state == QMediaPlayer::PlayingState && m_player->mediaStatus() != QMediaPlayer::BufferedMedia)) {
+        // Not yet for the pipeline (stopped, or starting): it is taken once the pipeline plays, as a
+        // position set before is not taken for the sound (see play()).
+        m_seekWhenPlaying = positionUs;
+    } else {
+        m_player->setPosition(positionUs / 1000);
+    }
     // The move has been handed to the pipeline; report it once the current event has been handled so
     // that a completion never runs inside its caller.
     QTimer::singleShot(0, this, [this, serial = m_sourceSerial] {

@@ -34,6 +34,7 @@ public:
 private:
     void updateStatus();
     void reloadAfterEnd();
+    void loadAgain();
 
     QMediaPlayer *m_player;
     QAudioOutput *m_audioOutput;
@@ -43,6 +44,9 @@ private:
     Status m_status = Status::unknown;
     // A seek asked for before the source finished loading; applied once it is loaded.
     qint64 m_pendingSeek = -1;
+    // A position asked for while the player stands loaded, or while it starts: taken once its
+    // pipeline plays (see play()); position() reports it meanwhile.
+    qint64 m_seekWhenPlaying = -1;
     // Counts sources, so that a seek report of an earlier source is dropped.
     quint64 m_sourceSerial = 0;
     // The source played to its end. Playing or moving it again loads it anew (see reloadAfterEnd()).

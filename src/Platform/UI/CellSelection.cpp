@@ -1,5 +1,9 @@
 #include "Platform/UI/CellSelection.h"
 
+#include "Platform/UI/ListKeyboard.h"
+
+#include <QKeyEvent>
+
 namespace tarnik {
 
 CellSelection::CellSelection(QObject *view, Owner *owner)
@@ -93,6 +97,33 @@ void CellSelection::tap(const IndexPath &indexPath, bool multiple)
     }
     setSelected(*target, true);
     m_owner->didSelect(*target);
+}
+
+bool CellSelection::keyPress(QKeyEvent *event, const std::function<std::vector<KeyboardItem>()> &items, double page,
+    const std::function<void(const IndexPath &)> &activate, const std::function<void(const QRectF &)> &reveal)
+{
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plain && m_highlighted) {
+        event->accept();
+        activate(*m_highlighted);
+        return true;
+    }
+    const std::vector<KeyboardItem> all = items();
+    QList<QRectF> frames;
+    std::optional<int> current;
+    for (const KeyboardItem &item : all) {
+        if (isHighlighted(item.indexPath))
+            current = int(frames.size());
+        frames.append(item.frame);
+    }
+    const std::optional<int> target = ListKeyboard::target(event->key(), event->modifiers(), current, frames, page);
+    if (!target)
+        return false;
+    event->accept();
+    const KeyboardItem &chosen = all.at(std::size_t(*target));
+    reveal(chosen.frame);
+    setHighlighted(chosen.indexPath);
+    return true;
 }
 
 } // namespace tarnik

@@ -3,8 +3,13 @@
 #include "Platform/IndexPath.h"
 
 #include <QPointer>
+#include <QRectF>
+#include <functional>
 #include <optional>
 #include <set>
+#include <vector>
+
+class QKeyEvent;
 
 namespace tarnik {
 
@@ -60,6 +65,19 @@ public:
     std::optional<IndexPath> endTouch();
     // A tap ended on indexPath, the cell that endTouch() returned.
     void tap(const IndexPath &indexPath, bool multiple);
+
+    // A cell for the keyboard: its index path and frame in the view's content.
+    struct KeyboardItem
+    {
+        IndexPath indexPath;
+        QRectF frame;
+    };
+    // The list keyboard (ListKeyboard::target): Return opens the highlighted cell as a tap does
+    // (`activate`); the arrows, Page Up and Down (`page` apart) and Home and End move the
+    // highlight among `items` (every cell in reading order), once `reveal` has brought the new
+    // cell's frame into view. Whether the key was used; the caller passes on the others.
+    bool keyPress(QKeyEvent *event, const std::function<std::vector<KeyboardItem>()> &items, double page,
+        const std::function<void(const IndexPath &)> &activate, const std::function<void(const QRectF &)> &reveal);
 
 private:
     QObject *m_view;

@@ -262,6 +262,7 @@ void CollectionView::layoutSubviews()
         setContentFrame(cell, frame);
         cell->setSelected(m_selection.isSelected(ip));
         cell->setHighlighted(m_selection.isHighlighted(ip));
+        ListKeyboard::showFocus(cell, m_selection.isHighlighted(ip) && hasFocus());
         m_visible[ip] = cell;
         m_prefetched.erase(ip);
         if (m_collectionDelegate)
@@ -505,8 +506,10 @@ void CollectionView::showSelected(const IndexPath &indexPath, bool selected)
 
 void CollectionView::showHighlighted(const IndexPath &indexPath, bool highlighted)
 {
-    if (CollectionViewCell *cell = cellForItem(indexPath))
+    if (CollectionViewCell *cell = cellForItem(indexPath)) {
         cell->setHighlighted(highlighted);
+        ListKeyboard::showFocus(cell, highlighted && hasFocus());
+    }
 }
 
 bool CollectionView::canHighlight(const IndexPath &indexPath)
@@ -573,43 +576,32 @@ void CollectionView::activateItem(const IndexPath &indexPath)
 
 void CollectionView::keyPressEvent(QKeyEvent *event)
 {
-    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plain && m_selection.highlighted()) {
-        event->accept();
-        activateItem(*m_selection.highlighted());
-        return;
-    }
-    std::vector<IndexPath> items;
-    QList<QRectF> frames;
-    std::optional<int> current;
-    for (int s = 0; s < numberOfSections(); ++s) {
-        for (int i = 0; i < numberOfItems(s); ++i) {
-            const IndexPath ip(i, s);
-            const std::optional<QRectF> frame = frameForItem(ip);
-            if (!frame)
-                continue;
-            if (m_selection.isHighlighted(ip))
-                current = int(items.size());
-            items.push_back(ip);
-            frames.append(*frame);
+    const auto items = [this] {
+        std::vector<CellSelection::KeyboardItem> all;
+        for (int s = 0; s < numberOfSections(); ++s) {
+            for (int i = 0; i < numberOfItems(s); ++i) {
+                const IndexPath ip(i, s);
+                if (const std::optional<QRectF> frame = frameForItem(ip))
+                    all.push_back({ ip, *frame });
+            }
         }
-    }
-    const std::optional<int> target = ListKeyboard::target(
-        event->key(), event->modifiers(), current, frames, height() - adjustedContentInset().vertical());
-    if (!target) {
+        return all;
+    };
+    const bool used = m_selection.keyPress(
+        event, items, height() - adjustedContentInset().vertical(),
+        [this](const IndexPath &ip) { activateItem(ip); },
+        [this](const QRectF &frame) {
+            scrollRectToVisible(frame, false);
+            layoutIfNeeded();
+        });
+    if (!used)
         ScrollView::keyPressEvent(event);
-        return;
-    }
-    event->accept();
-    const IndexPath ip = items.at(std::size_t(*target));
-    scrollRectToVisible(frames.at(*target), false);
-    layoutIfNeeded();
-    m_selection.setHighlighted(ip);
 }
 
 void CollectionView::focusInEvent(QFocusEvent *event)
 {
     ScrollView::focusInEvent(event);
+    showFocusOfHighlight();
     // Come by the keyboard, the list shows where it stands: on its selected
     // item, else on the first item in view.
     if (m_selection.highlighted() || event->reason() == Qt::MouseFocusReason || !ListKeyboard::lastInputWasKeyboard())
@@ -626,6 +618,20 @@ void CollectionView::focusInEvent(QFocusEvent *event)
         start = visible.first();
     }
     m_selection.setHighlighted(start);
+}
+
+void CollectionView::focusOutEvent(QFocusEvent *event)
+{
+    ScrollView::focusOutEvent(event);
+    showFocusOfHighlight();
+}
+
+void CollectionView::showFocusOfHighlight()
+{
+    if (const std::optional<IndexPath> ip = m_selection.highlighted()) {
+        if (CollectionViewCell *cell = cellForItem(*ip))
+            ListKeyboard::showFocus(cell, hasFocus());
+    }
 }
 
 // Reloads and batch updates

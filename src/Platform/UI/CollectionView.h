@@ -161,8 +161,11 @@ protected:
     // Return opens it (see ListKeyboard).
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
+    // The ring on the highlighted item follows the view's focus.
+    void showFocusOfHighlight();
     struct Batch;
     struct Supplementary
     {

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QPainter>
+#include <QWidget>
 #include <cmath>
 #include <mutex>
 
@@ -50,6 +52,37 @@ protected:
 };
 
 InputFollower *follower = nullptr;
+
+// The ring over a cell: it covers its cell, follows its size and lets every click through.
+class FocusRing : public QWidget
+{
+public:
+    explicit FocusRing(QWidget *cell)
+        : QWidget(cell)
+    {
+        setObjectName(QStringLiteral("focusRing"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+        setGeometry(cell->rect());
+        cell->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == parentWidget() && event->type() == QEvent::Resize)
+            setGeometry(parentWidget()->rect());
+        return QWidget::eventFilter(watched, event);
+    }
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2.5));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), 6, 6);
+    }
+};
 
 } // namespace
 
@@ -120,6 +153,21 @@ std::optional<int> target(
     default:
         return std::nullopt;
     }
+}
+
+void showFocus(QWidget *cell, bool focused)
+{
+    QWidget *ring = cell->findChild<QWidget *>(QStringLiteral("focusRing"), Qt::FindDirectChildrenOnly);
+    if (!focused || !lastInputWasKeyboard()) {
+        if (ring)
+            ring->hide();
+        return;
+    }
+    if (!ring)
+        ring = new FocusRing(cell);
+    ring->setGeometry(cell->rect());
+    ring->raise();
+    ring->show();
 }
 
 bool lastInputWasKeyboard()

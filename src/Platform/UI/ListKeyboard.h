@@ -2,6 +2,8 @@
 
 #include <QList>
 #include <QRectF>
+
+class QWidget;
 #include <Qt>
 #include <optional>
 
@@ -26,6 +28,12 @@ std::optional<int> target(
 bool lastInputWasKeyboard();
 // Starts following the input (once per process; lists call it when made).
 void followInput();
+
+// Marks the keyboard's place on a cell with a ring over it, while `focused`
+// (the cell is highlighted in a list that has the focus) and the user is on
+// the keyboard; otherwise takes the ring away. A cell's own highlighted look
+// may be faint or none: the ring is what the eye follows.
+void showFocus(QWidget *cell, bool focused);
 
 } // namespace ListKeyboard
 

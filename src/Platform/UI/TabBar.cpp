@@ -2,8 +2,10 @@
 
 #include "Platform/UI/TabBarItem.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <optional>
 
 namespace tarnik {
 
@@ -12,6 +14,8 @@ TabBar::TabBar(QWidget *parent)
 {
     setObjectName(QStringLiteral("TabBar"));
     setFixedHeight(kHeight);
+    // Reached with Tab only: a click chooses a tab without leaving a focus ring behind.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void TabBar::setItems(const QList<TabBarItem *> &items)
@@ -79,6 +83,49 @@ void TabBar::mouseReleaseEvent(QMouseEvent *event)
     }
 }
 
+void TabBar::keyPressEvent(QKeyEvent *event)
+{
+    const int count = int(m_items.size());
+    std::optional<int> target;
+    if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && count > 0) {
+        switch (event->key()) {
+        case Qt::Key_Left:
+            target = std::max(0, m_selected - 1);
+            break;
+        case Qt::Key_Right:
+            target = std::min(count - 1, m_selected + 1);
+            break;
+        case Qt::Key_Home:
+            target = 0;
+            break;
+        case Qt::Key_End:
+            target = count - 1;
+            break;
+        default:
+            break;
+        }
+    }
+    if (!target) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (*target != m_selected)
+        Q_EMIT itemTapped(*target);
+}
+
+void TabBar::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void TabBar::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update();
+}
+
 void TabBar::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
@@ -118,6 +165,14 @@ void TabBar::paintEvent(QPaintEvent *)
             const QRect badge(iconRect.right() - 4, iconRect.top() - 4, 16, 16);
             p.drawEllipse(badge);
             p.drawText(badge, Qt::AlignCenter, item->badgeValue());
+        }
+        if (selected && hasFocus()) {
+            p.save();
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(QColor(255, 255, 255, 200), 1.5));
+            p.setBrush(Qt::NoBrush);
+            p.drawRoundedRect(QRectF(r).adjusted(6.5, 3.5, -6.5, -3.5), 8, 8);
+            p.restore();
         }
     }
 }

@@ -12,6 +12,9 @@ class TabBarItem;
 
 // The row of tabs at the bottom of a tab bar controller. A tap on an item
 // asks the controller (itemTapped); the controller sets the selection.
+// From the keyboard the bar is one stop of the Tab chain; there Left and
+// Right (Home and End) ask for the neighbouring (first, last) tab, as a
+// desktop tab bar does, and a ring shows the focus on the selected tab.
 // Titles and images take the item's colours for its state; a subclass may
 // change the items' insets and offsets in layoutItems().
 class TabBar : public QWidget
@@ -40,6 +43,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:

@@ -406,6 +406,7 @@ void TableView::configureForDisplay(TableViewCell *cell, const IndexPath &indexP
         cell->setEditing(m_editing, false);
     cell->setSelected(m_selection.isSelected(indexPath), false);
     cell->setHighlighted(m_selection.isHighlighted(indexPath), false);
+    ListKeyboard::showFocus(cell, m_selection.isHighlighted(indexPath) && hasFocus());
     cell->setSwipeOffset(m_actionsRow && *m_actionsRow == indexPath ? -m_actionsWidth : 0.0);
 }
 
@@ -573,8 +574,10 @@ void TableView::showSelected(const IndexPath &indexPath, bool selected)
 
 void TableView::showHighlighted(const IndexPath &indexPath, bool highlighted)
 {
-    if (TableViewCell *cell = cellForRow(indexPath))
+    if (TableViewCell *cell = cellForRow(indexPath)) {
         cell->setHighlighted(highlighted, false);
+        ListKeyboard::showFocus(cell, highlighted && hasFocus());
+    }
 }
 
 bool TableView::canHighlight(const IndexPath &indexPath)
@@ -650,40 +653,29 @@ void TableView::activateRow(const IndexPath &indexPath)
 
 void TableView::keyPressEvent(QKeyEvent *event)
 {
-    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plain && m_selection.highlighted()) {
-        event->accept();
-        activateRow(*m_selection.highlighted());
-        return;
-    }
-    std::vector<IndexPath> rows;
-    QList<QRectF> frames;
-    std::optional<int> current;
-    for (int s = 0; s < numberOfSections(); ++s) {
-        for (int r = 0; r < numberOfRows(s); ++r) {
-            const IndexPath ip(r, s);
-            if (m_selection.isHighlighted(ip))
-                current = int(rows.size());
-            rows.push_back(ip);
-            frames.append(rectForRow(ip));
+    const auto rows = [this] {
+        std::vector<CellSelection::KeyboardItem> all;
+        for (int s = 0; s < numberOfSections(); ++s) {
+            for (int r = 0; r < numberOfRows(s); ++r)
+                all.push_back({ IndexPath(r, s), rectForRow(IndexPath(r, s)) });
         }
-    }
-    const std::optional<int> target = ListKeyboard::target(
-        event->key(), event->modifiers(), current, frames, height() - adjustedContentInset().vertical());
-    if (!target) {
+        return all;
+    };
+    const bool used = m_selection.keyPress(
+        event, rows, height() - adjustedContentInset().vertical(),
+        [this](const IndexPath &ip) { activateRow(ip); },
+        [this](const QRectF &frame) {
+            scrollRectToVisible(frame, false);
+            layoutIfNeeded();
+        });
+    if (!used)
         ScrollView::keyPressEvent(event);
-        return;
-    }
-    event->accept();
-    const IndexPath ip = rows.at(std::size_t(*target));
-    scrollRectToVisible(rectForRow(ip), false);
-    layoutIfNeeded();
-    m_selection.setHighlighted(ip);
 }
 
 void TableView::focusInEvent(QFocusEvent *event)
 {
     ScrollView::focusInEvent(event);
+    showFocusOfHighlight();
     // Come by the keyboard, the list shows where it stands: on its selected
     // row, else on the first row in view.
     if (m_selection.highlighted() || event->reason() == Qt::MouseFocusReason || !ListKeyboard::lastInputWasKeyboard())
@@ -697,6 +689,20 @@ void TableView::focusInEvent(QFocusEvent *event)
         start = visible.first();
     }
     m_selection.setHighlighted(start);
+}
+
+void TableView::focusOutEvent(QFocusEvent *event)
+{
+    ScrollView::focusOutEvent(event);
+    showFocusOfHighlight();
+}
+
+void TableView::showFocusOfHighlight()
+{
+    if (const std::optional<IndexPath> ip = m_selection.highlighted()) {
+        if (TableViewCell *cell = cellForRow(*ip))
+            ListKeyboard::showFocus(cell, hasFocus());
+    }
 }
 
 // Editing and swiping

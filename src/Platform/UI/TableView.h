@@ -174,8 +174,11 @@ protected:
     // Return opens it (see ListKeyboard).
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
+    // The ring on the highlighted row follows the list's focus.
+    void showFocusOfHighlight();
     struct SectionGeometry
     {
         double top = 0.0;

@@ -22,8 +22,9 @@ TableView *tableOf(const QWidget *cell)
     return nullptr;
 }
 
-// A row reads as a list item named by its accessible name or its text, and
-// pressing it does what a tap does. Its own controls stay its children.
+// A row reads as a list item named by its accessible name or its text, is
+// focused where the keyboard's highlight stands, and pressing it does what a
+// tap does. Its own controls stay its children.
 class TableViewCellAccessible : public QAccessibleWidget
 {
 public:
@@ -48,6 +49,9 @@ public:
         auto *cell = static_cast<TableViewCell *>(widget());
         s.selectable = true;
         s.selected = cell->isSelected();
+        const TableView *table = tableOf(cell);
+        s.focusable = true;
+        s.focused = cell->isHighlighted() && table && table->hasFocus();
         return s;
     }
     QStringList actionNames() const override { return { pressAction() }; }
