@@ -113,8 +113,8 @@ void PlayerViewTransitioningAnimator::animatePresentation(ViewControllerContextT
                     miniGuard->show();
                 if (barGuard)
                     barGuard->show();
-                if (snapshot)
-                    View::removeFromSuperview(snapshot);
+                // Nothing holds a snapshot taken out of the view: it goes for good.
+                delete snapshot.data();
                 if (viewGuard)
                     View::removeFromSuperview(viewGuard);
                 context->completeTransition(false);
@@ -168,8 +168,7 @@ void PlayerViewTransitioningAnimator::animateDismissal(ViewControllerContextTran
             }
             if (viewGuard)
                 View::removeFromSuperview(viewGuard);
-            if (snapshot)
-                View::removeFromSuperview(snapshot);
+            delete snapshot.data();
             if (miniGuard)
                 miniGuard->show();
             if (barGuard)

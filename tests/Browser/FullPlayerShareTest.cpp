@@ -187,6 +187,8 @@ TEST_F(FullPlayerShareTest, AfterAPullARetaggedFilesRowAndImportEditorShowItsNew
             : nullptr;
         return editor != nullptr;
     }));
+    // The editor's presentation runs to its end, which ends the sheet's import activity too.
+    tick(0.5);
     ASSERT_TRUE(editor->importItem().has_value());
     ASSERT_TRUE(editor->importItem()->metadata.has_value());
     EXPECT_EQ(editor->importItem()->metadata->title, QStringLiteral("After"));
