@@ -1,5 +1,6 @@
 #include "Platform/UI/TabBar.h"
 
+#include "Platform/UI/ListKeyboard.h"
 #include "Platform/UI/TabBarItem.h"
 
 #include <QKeyEvent>
@@ -166,7 +167,8 @@ void TabBar::paintEvent(QPaintEvent *)
             p.drawEllipse(badge);
             p.drawText(badge, Qt::AlignCenter, item->badgeValue());
         }
-        if (selected && hasFocus()) {
+        // The ring shows where the keyboard is; a window that merely became active shows none.
+        if (selected && hasFocus() && ListKeyboard::lastInputWasKeyboard()) {
             p.save();
             p.setRenderHint(QPainter::Antialiasing);
             p.setPen(QPen(QColor(255, 255, 255, 200), 1.5));
