@@ -387,16 +387,18 @@ TEST_F(BrowserTest, OneTapDoesWhatARowListedAsAudioReallyIs)
     DirectoryViewController *level = top(nav);
     ASSERT_NE(level, nullptr);
     ASSERT_EQ(level->directory(), dir.path());
-    // One operation that waits for the end of the test holds every row load behind it.
-    QSemaphore release;
+    // One operation that waits for the end of the test holds every row load behind it. It owns
+    // its semaphore with the test: the queue may start it, or wake it, only after the test's
+    // body has returned, and a semaphore on the body's stack would then be gone.
+    const auto release = std::make_shared<QSemaphore>();
     struct Releaser
     {
-        QSemaphore &semaphore;
-        ~Releaser() { semaphore.release(); }
+        std::shared_ptr<QSemaphore> semaphore;
+        ~Releaser() { semaphore->release(); }
     } releaser { release };
     OperationQueue &rows = level->entryViewModelController().updateQueue();
     rows.setMaxConcurrentOperationCount(1);
-    rows.addOperation([&release] { release.acquire(); });
+    rows.addOperation([release] { release->acquire(); });
     ASSERT_TRUE(waitForListing(level));
     for (int item = 0; item < 3; ++item)
         ASSERT_TRUE(level->entryViewModelController().viewModel(item)->isTypeProvisional()) << item;
