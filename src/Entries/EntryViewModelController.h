@@ -49,8 +49,9 @@ private:
 };
 
 // The model side of one browser level: lists one directory, keeps its names in natural order
-// and turns them, a page of 100 names at a time and off the GUI thread, into entries and row view
-// models; serves rows by index, starts the next page when the owner asks for the last loaded row,
+// and turns them, a page of 100 names at a time and off the GUI thread, into entries; serves rows
+// by index (a row's view model is made from its entry when the row is first served), starts the
+// next page when the owner asks for the last loaded row,
 // finds the row of a file to reveal and of the item now playing, and loads row details on its
 // "UpdateQueue": several rows are read and decoded at once, and their results are committed on
 // the GUI thread in the order the rows were asked for, all that are ready in one batch.
