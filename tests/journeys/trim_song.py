@@ -2,8 +2,9 @@
 loop: the sound starts at once at the range's start, stays inside the range, and turns back to the
 start each time it reaches the end, pass after pass, without a gap or a skip; the playhead shown
 stays in the range. The play button says "pause" meanwhile, to the eye and to screen readers, and
-pausing silences it. Then the volume editor's Preview sounds the first time it is pressed and goes
-on sounding after its loop turns back to the song's start.
+pausing silences it. The editor's rows are named for screen readers by what they show. Then the
+volume editor's Preview sounds the first time it is pressed and goes on sounding after its loop
+turns back to the song's start.
 Escape closes what is on top of the editor (the volume editor, the kind menu), then ends typing in
 a field, and only then closes the editor."""
 
@@ -48,7 +49,10 @@ with Journey() as j:
              f":s=44100:d={LENGTH}", "-c:a", "libmp3lame", "-b:a", "128k", song)
     j.start_tarnik(song)
 
-    j.click(j.find("Trim Audio", role="label", timeout=20))
+    # The editor's rows are list items named by what they show, as a screen reader finds them.
+    j.find(f"Trim Audio, 0:00 - 0:0{LENGTH}", role="list item", timeout=20)
+    j.find("Volume Adjust", role="list item")
+    j.click(j.find("Trim Audio", role="label"))
     for name, value in (("Start", START), ("End", END)):
         j.click(j.find(name, role="text"))
         j.key("ctrl+a")

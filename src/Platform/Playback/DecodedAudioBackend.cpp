@@ -32,6 +32,7 @@ DecodedAudioBackend::DecodedAudioBackend(QObject *parent)
     auto &appVolume = ApplicationOutputVolume::shared();
     connect(&appVolume, &SystemVolume::volumeChanged, this, &DecodedAudioBackend::applyVolume);
     connect(&appVolume, &SystemVolume::mutedChanged, this, &DecodedAudioBackend::applyVolume);
+    applyVolume();
 }
 
 DecodedAudioBackend::~DecodedAudioBackend()
@@ -142,10 +143,8 @@ void DecodedAudioBackend::setVolume(float volume)
 
 void DecodedAudioBackend::applyVolume()
 {
-    if (!m_sink)
-        return;
     const auto &appVolume = ApplicationOutputVolume::shared();
-    m_sink->setVolume(appVolume.isMuted() ? 0.0 : double(m_volume) * appVolume.volume());
+    m_gain = appVolume.isMuted() ? 0.0f : float(double(m_volume) * std::clamp(appVolume.volume(), 0.0, 1.0));
 }
 
 void DecodedAudioBackend::startSink()
@@ -164,7 +163,6 @@ void DecodedAudioBackend::startSink()
     m_draining = false;
     m_sink = new QAudioSink(QMediaDevices::defaultAudioOutput(), m_format, this);
     m_sink->setBufferSize(int(framesOf(kBufferMs * 1000)) * kBytesPerFrame);
-    applyVolume();
     m_device = m_sink->start();
     if (!m_device) {
         // No sound server: nothing is heard, and the position stays where it is.
@@ -273,6 +271,11 @@ void DecodedAudioBackend::feed()
             produced += got;
         }
         if (produced > 0) {
+            // The volume is applied here, to what is written from now on: the same on every sink.
+            if (m_gain < 1.0f) {
+                for (qint64 i = 0; i < produced * AudioDecoder::kChannels; ++i)
+                    samples[size_t(i)] = qint16(std::lround(float(samples[size_t(i)]) * m_gain));
+            }
             m_unwritten.append(reinterpret_cast<const char *>(samples.data()), produced * kBytesPerFrame);
             m_written += produced;
         }

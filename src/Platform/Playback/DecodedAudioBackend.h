@@ -50,7 +50,8 @@ public:
     void setLoopRange(qint64 startUs, qint64 endUs) override;
     void clearLoopRange() override;
 
-    // 0 to 1, applied on top of the app's own output volume.
+    // 0 to 1, applied on top of the app's own output volume to what is written from then on (the
+    // sink holds a few hundred milliseconds already written).
     void setVolume(float volume);
     float volume() const { return m_volume; }
 
@@ -83,6 +84,8 @@ private:
     qint64 m_durationUs = 0;
     bool m_playing = false;
     float m_volume = 1.0f;
+    // What the samples are multiplied by: the volume and the app's own volume.
+    float m_gain = 1.0f;
     qint64 m_loopStartUs = 0;
     qint64 m_loopEndUs = -1;
 
