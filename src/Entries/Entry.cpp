@@ -30,82 +30,189 @@ std::optional<QByteArray> readRegularFile(const QString &path)
 
 } // namespace
 
+struct Entry::Details
+{
+    std::optional<QString> destination;
+    std::optional<Texts> texts;
+    QImage image;
+    std::optional<QByteArray> artwork;
+    std::unique_ptr<Metadata> metadata;
+    std::optional<FileState> fileState;
+};
+
 Entry::Entry(const QString &path, const QString &name, EntryType type, IndexPath indexPath,
     const std::optional<QString> &listedPath)
-    : m_path(path)
+    : m_base(listedPath.value_or(path))
     , m_name(name)
-    , m_type(type)
     , m_indexPath(indexPath)
-    , m_genre()
-    , m_year(_currentYear())
+    , m_type(quint8(type))
 {
-    m_identifier = PathExtension(listedPath.value_or(path)).identifier();
-    const PathExtension::ArtistAndTitle split = PathExtension::artistAndTitle(name);
-    // Most names are their own title: the title then shares the name's text, so a large listing
-    // holds one copy of it per row rather than two.
-    m_title = split.title == name ? name : split.title;
-    m_artist = split.artist;
+    if (listedPath && *listedPath != path)
+        details().destination = path;
+}
+
+Entry::Entry(InFolder folder, const QString &name, EntryType type, IndexPath indexPath,
+    const std::optional<QString> &destination)
+    : m_base(folder.folder)
+    , m_name(name)
+    , m_indexPath(indexPath)
+    , m_type(quint8(type))
+    , m_baseIsFolder(true)
+{
+    if (destination)
+        details().destination = destination;
 }
 
 Entry::~Entry() = default;
 
+Entry::Details &Entry::details()
+{
+    if (!m_details)
+        m_details = std::make_unique<Details>();
+    return *m_details;
+}
+
+Entry::Texts &Entry::texts()
+{
+    Details &d = details();
+    if (!d.texts) {
+        const PathExtension::ArtistAndTitle split = PathExtension::artistAndTitle(m_name);
+        // Most names are their own title: the title then shares the name's text.
+        d.texts = Texts { split.title == m_name ? m_name : split.title, split.artist, QString(), _currentYear() };
+    }
+    return *d.texts;
+}
+
+QString Entry::listedPath() const
+{
+    return m_baseIsFolder ? m_base + QLatin1Char('/') + m_name : m_base;
+}
+
+QString Entry::path() const
+{
+    if (m_details && m_details->destination)
+        return *m_details->destination;
+    return listedPath();
+}
+
+QString Entry::identifier() const
+{
+    return PathExtension(listedPath()).identifier();
+}
+
+QString Entry::title() const
+{
+    if (m_details && m_details->texts)
+        return m_details->texts->title;
+    const PathExtension::ArtistAndTitle split = PathExtension::artistAndTitle(m_name);
+    return split.title == m_name ? m_name : split.title;
+}
+
+std::optional<QString> Entry::artist() const
+{
+    if (m_details && m_details->texts)
+        return m_details->texts->artist;
+    return PathExtension::artistAndTitle(m_name).artist;
+}
+
+QString Entry::genre() const
+{
+    if (m_details && m_details->texts)
+        return m_details->texts->genre;
+    return QString();
+}
+
+qint64 Entry::year() const
+{
+    if (m_details && m_details->texts)
+        return m_details->texts->year;
+    return _currentYear();
+}
+
+const QImage &Entry::image() const
+{
+    static const QImage none;
+    return m_details ? m_details->image : none;
+}
+
+const std::optional<QByteArray> &Entry::artwork() const
+{
+    static const std::optional<QByteArray> none;
+    return m_details ? m_details->artwork : none;
+}
+
+const std::optional<FileState> &Entry::fileState() const
+{
+    static const std::optional<FileState> none;
+    return m_details ? m_details->fileState : none;
+}
+
+void Entry::setImage(const QImage &image)
+{
+    details().image = image;
+}
+
 void Entry::setArtwork(const std::optional<QByteArray> &artwork)
 {
-    m_artwork = artwork;
+    Details &d = details();
+    d.artwork = artwork;
     if (artwork)
-        m_image = QImage::fromData(*artwork);
+        d.image = QImage::fromData(*artwork);
 }
 
 std::optional<Metadata> Entry::metadata() const
 {
-    if (!m_metadata)
+    if (!m_details || !m_details->metadata)
         return std::nullopt;
-    return *m_metadata;
+    return *m_details->metadata;
 }
 
 void Entry::setMetadata(const std::optional<Metadata> &metadata)
 {
-    m_metadata = metadata ? std::make_unique<Metadata>(*metadata) : nullptr;
+    if (!metadata && !m_details)
+        return;
+    details().metadata = metadata ? std::make_unique<Metadata>(*metadata) : nullptr;
 }
 
 QUrl Entry::url() const
 {
-    return QUrl::fromLocalFile(m_path);
+    return QUrl::fromLocalFile(path());
 }
 
 bool Entry::isAudio() const
 {
-    return MediaProbe::of(m_path).hasAudioTrack();
+    return MediaProbe::of(path()).hasAudioTrack();
 }
 
 bool Entry::isVideo() const
 {
-    return MediaProbe::of(m_path).hasVideoTrack();
+    return MediaProbe::of(path()).hasVideoTrack();
 }
 
 bool Entry::isAudioFileReadable() const
 {
-    return MediaProbe::of(m_path).isReadableAudioFile();
+    return MediaProbe::of(path()).isReadableAudioFile();
 }
 
 void Entry::updateMetadata(const std::optional<QVariantMap> &trackInfo, const Completion &completion)
 {
-    if (m_type != EntryType::exportable && m_type != EntryType::image)
+    if (type() != EntryType::exportable && type() != EntryType::image)
         return;
-    if (m_state == UpdateState::updating)
+    if (state() == UpdateState::updating)
         return;
     // One stat per request: what was loaded counts only for the file it was loaded from, so a file
     // retagged, rewritten or replaced under the same name is read again.
-    const std::optional<FileState> now = FileState::of(m_path);
+    const QString path = this->path();
+    const std::optional<FileState> now = FileState::of(path);
     if (m_typeIsProvisional) {
-        settleType(MediaProbe::of(m_path, now).isExportable() ? EntryType::exportable : EntryType::regular);
-        if (m_type != EntryType::exportable)
+        settleType(MediaProbe::of(path, now).isExportable() ? EntryType::exportable : EntryType::regular);
+        if (type() != EntryType::exportable)
             return;
     }
     const std::shared_ptr<Entry> self = shared_from_this();
-    if (m_state == UpdateState::updated) {
+    if (state() == UpdateState::updated) {
         // A file that is gone has nothing newer to show; the values loaded stay.
-        if (now && !isSameFileState(m_fileState, now))
+        if (now && !isSameFileState(fileState(), now))
             load(trackInfo, now);
         if (completion)
             completion(self);
@@ -113,8 +220,8 @@ void Entry::updateMetadata(const std::optional<QVariantMap> &trackInfo, const Co
     }
     // A cached entry counts only when it was made for this very path (identifiers of long paths
     // are cut and can collide) and from the file as it is now.
-    if (std::shared_ptr<Entry> cached = metadataCache().object(m_identifier);
-        cached && cached->path() == m_path && isSameFileState(cached->fileState(), now)) {
+    if (std::shared_ptr<Entry> cached = metadataCache().object(identifier());
+        cached && cached->path() == path && isSameFileState(cached->fileState(), now)) {
         if (completion)
             completion(cached);
         return;
@@ -128,38 +235,36 @@ void Entry::load(const std::optional<QVariantMap> &trackInfo, const std::optiona
 {
     // A reload starts from what the name gives, as a fresh entry would: nothing of the file's
     // earlier version stays.
-    if (m_state == UpdateState::updated) {
-        const PathExtension::ArtistAndTitle split = PathExtension::artistAndTitle(m_name);
-        m_title = split.title;
-        m_artist = split.artist;
-        m_genre.clear();
-        m_year = _currentYear();
-        m_image = QImage();
-        m_artwork.reset();
-        m_metadata.reset();
+    Details &d = details();
+    if (state() == UpdateState::updated) {
+        d.texts.reset();
+        d.image = QImage();
+        d.artwork.reset();
+        d.metadata.reset();
     }
     // Taken before the read: a change while the file is read leaves an older state behind, so the
     // next request reads it again rather than keeping a mix.
-    m_fileState = fileState;
-    m_state = UpdateState::updating;
-    if (m_type == EntryType::image)
+    d.fileState = fileState;
+    setState(UpdateState::updating);
+    if (type() == EntryType::image)
         loadImage();
     else
         loadMedia(trackInfo, fileState);
-    m_state = UpdateState::updated;
-    metadataCache().setObject(m_identifier, shared_from_this());
+    setState(UpdateState::updated);
+    metadataCache().setObject(identifier(), shared_from_this());
 }
 
 void Entry::loadImage()
 {
-    m_image = ImageFile::read(m_path);
+    details().image = ImageFile::read(path());
 }
 
 void Entry::loadMedia(const std::optional<QVariantMap> &trackInfo, const std::optional<FileState> &fileState)
 {
-    const MediaAsset asset = MediaProbe::of(m_path, fileState);
+    const QString path = this->path();
+    const MediaAsset asset = MediaProbe::of(path, fileState);
     Metadata metadata = Metadata::fromDictionary(
-        MetadataReader::metadataDictionary(MediaMetadata::read(m_path), asset.duration(), m_path));
+        MetadataReader::metadataDictionary(MediaMetadata::read(path), asset.duration(), path));
 
     // A record handed in by the caller carries its artwork as a file path; the downloader add-on's
     // own record carries it as a URL.
@@ -204,13 +309,13 @@ void Entry::loadMedia(const std::optional<QVariantMap> &trackInfo, const std::op
     }
 
     if (metadata.title)
-        m_title = *metadata.title;
+        setTitle(*metadata.title);
     if (metadata.artist)
-        m_artist = *metadata.artist;
+        setArtist(*metadata.artist);
     if (metadata.genre)
-        m_genre = *metadata.genre;
+        setGenre(*metadata.genre);
     if (metadata.year)
-        m_year = *metadata.year;
+        setYear(*metadata.year);
 
     if (metadata.artwork) {
         setArtwork(metadata.artwork);

@@ -37,18 +37,30 @@ public:
     // folder are two rows, each loaded and cached on its own.
     Entry(const QString &path, const QString &name, EntryType type, IndexPath indexPath,
         const std::optional<QString> &listedPath = std::nullopt);
+    // An entry of a folder's listing: its listed path is folder + "/" + name, and destination,
+    // when given, is a symbolic link's destination (its path). A listing passes the same folder
+    // text to every entry, so a large listing holds the folder once and each entry only its name.
+    struct InFolder
+    {
+        const QString &folder;
+    };
+    Entry(InFolder folder, const QString &name, EntryType type, IndexPath indexPath,
+        const std::optional<QString> &destination = std::nullopt);
     Entry() = delete;
     ~Entry();
     Entry(const Entry &) = delete;
     Entry &operator=(const Entry &) = delete;
 
-    // Stable key of the entry (PathExtension::identifier of the path): names its cache files and
-    // keys the in-memory caches.
-    const QString &identifier() const { return m_identifier; }
-    const QString &path() const { return m_path; }
+    // Stable key of the entry (PathExtension::identifier of the listed path): names its cache
+    // files and keys the in-memory caches. Made from the path on each call: a listing holds many
+    // entries and asks few of them.
+    QString identifier() const;
+    QString path() const;
+    // The path the item was listed under: a symbolic link's own path, else path().
+    QString listedPath() const;
     // The item's name as listed, extension included.
     const QString &name() const { return m_name; }
-    EntryType type() const { return m_type; }
+    EntryType type() const { return EntryType(m_type); }
     // The type is the listing's quick answer from the file's name and first bytes (an exportable
     // audio file, see MediaSignature), not yet the probe's. The probe is made where the file is
     // loaded anyway (its row, its metadata) and settles the type; until then the type may still
@@ -58,37 +70,52 @@ public:
     // The probe's answer replaces the quick one.
     void settleType(EntryType type)
     {
-        m_type = type;
+        m_type = quint8(type);
         m_typeIsProvisional = false;
     }
     // The entry's row in its listing (section 0).
     IndexPath indexPath() const { return m_indexPath; }
 
-    UpdateState state() const { return m_state; }
-    void setState(UpdateState state) { m_state = state; }
-    const QString &title() const { return m_title; }
-    void setTitle(const QString &title) { m_title = title; }
-    const std::optional<QString> &artist() const { return m_artist; }
-    void setArtist(const std::optional<QString> &artist) { m_artist = artist; }
-    const QString &genre() const { return m_genre; }
-    void setGenre(const QString &genre) { m_genre = genre; }
-    qint64 year() const { return m_year; }
-    void setYear(qint64 year) { m_year = year; }
+    // What the listing found, for the row it makes when the row is shown: the state of the file
+    // its stat saw (none when nothing was there or the entry was not listed), and whether the
+    // file of an exportable entry has a video track (none when nobody asked the file).
+    std::optional<FileState> listedFileState() const
+    {
+        return m_hasListedFileState ? std::optional<FileState>(m_listedFileState) : std::nullopt;
+    }
+    void setListedFileState(const std::optional<FileState> &state)
+    {
+        m_hasListedFileState = state.has_value();
+        m_listedFileState = state.value_or(FileState {});
+    }
+    std::optional<bool> listedHasVideoTrack() const { return m_listedHasVideoTrack; }
+    void setListedHasVideoTrack(std::optional<bool> hasVideoTrack) { m_listedHasVideoTrack = hasVideoTrack; }
+
+    UpdateState state() const { return UpdateState(m_state); }
+    void setState(UpdateState state) { m_state = quint8(state); }
+    QString title() const;
+    void setTitle(const QString &title) { texts().title = title; }
+    std::optional<QString> artist() const;
+    void setArtist(const std::optional<QString> &artist) { texts().artist = artist; }
+    QString genre() const;
+    void setGenre(const QString &genre) { texts().genre = genre; }
+    qint64 year() const;
+    void setYear(qint64 year) { texts().year = year; }
     // Artwork or picture of the file; a null image when there is none.
-    const QImage &image() const { return m_image; }
-    void setImage(const QImage &image) { m_image = image; }
+    const QImage &image() const;
+    void setImage(const QImage &image);
     // Encoded artwork bytes. Setting present bytes also sets image() to their decoded picture
     // (a null image when they are no readable image); setting none leaves image() as it is.
-    const std::optional<QByteArray> &artwork() const { return m_artwork; }
+    const std::optional<QByteArray> &artwork() const;
     void setArtwork(const std::optional<QByteArray> &artwork);
     // The full metadata record once loaded.
     std::optional<Metadata> metadata() const;
     void setMetadata(const std::optional<Metadata> &metadata);
 
     QUrl url() const;
-    bool isDirectory() const { return m_type == EntryType::directory; }
-    bool isExportable() const { return m_type == EntryType::exportable; }
-    bool isImage() const { return m_type == EntryType::image; }
+    bool isDirectory() const { return type() == EntryType::directory; }
+    bool isExportable() const { return type() == EntryType::exportable; }
+    bool isImage() const { return type() == EntryType::image; }
     // These three ask the file's probe (MediaProbe): one stat, and FFmpeg only for a version of
     // the file not probed before.
     bool isAudio() const;
@@ -116,28 +143,41 @@ public:
 
     // The state of the file the loaded values were made from; none before a load, or when the
     // file could not be stat'ed then.
-    const std::optional<FileState> &fileState() const { return m_fileState; }
+    const std::optional<FileState> &fileState() const;
 
 private:
+    // What most listed entries never need, made on first use: a link's destination, the loaded
+    // texts, pictures and record.
+    struct Details;
+    struct Texts
+    {
+        QString title;
+        std::optional<QString> artist;
+        QString genre;
+        qint64 year = 0;
+    };
+    Details &details();
+    // The texts, made from the name on first use (title and artist split from it, no genre, the
+    // current year).
+    Texts &texts();
+
     void load(const std::optional<QVariantMap> &trackInfo, const std::optional<FileState> &fileState);
     void loadImage();
     void loadMedia(const std::optional<QVariantMap> &trackInfo, const std::optional<FileState> &fileState);
 
-    QString m_identifier;
-    QString m_path;
+    // The listed path is m_base + "/" + m_name when m_baseIsFolder, else m_base itself.
+    QString m_base;
     QString m_name;
-    EntryType m_type;
-    bool m_typeIsProvisional = false;
+    FileState m_listedFileState;
+    std::unique_ptr<Details> m_details;
     IndexPath m_indexPath;
-    UpdateState m_state = UpdateState::new_;
-    QString m_title;
-    std::optional<QString> m_artist;
-    QString m_genre;
-    qint64 m_year = 0;
-    QImage m_image;
-    std::optional<QByteArray> m_artwork;
-    std::unique_ptr<Metadata> m_metadata;
-    std::optional<FileState> m_fileState;
+    // EntryType and UpdateState, a byte each: a listing holds an entry per file.
+    quint8 m_type;
+    quint8 m_state = quint8(UpdateState::new_);
+    bool m_typeIsProvisional = false;
+    bool m_baseIsFolder = false;
+    bool m_hasListedFileState = false;
+    std::optional<bool> m_listedHasVideoTrack;
 };
 
 // Process-wide: finished entries by identifier (the metadata update is the only writer).

@@ -19,8 +19,8 @@ class PersistentCacher;
 // What one row of the file browser shows for an Entry: texts, the type icon or artwork, the
 // accessory image and whether the row's details have been loaded.
 //
-// Shared (std::shared_ptr<EntryViewModel>). A listing builds view models off the GUI thread and
-// hands them over once built; from then on they are read and written on the GUI thread only:
+// Shared (std::shared_ptr<EntryViewModel>). A listing makes a row's view model on the GUI thread
+// when the row is first served; from then on it is read and written on the GUI thread only:
 // the row loading operation computes a row's details on its own thread and commits them here on
 // the GUI thread. A row whose details are loaded (state updated) enters viewModelCache() and,
 // when the setting usePersistentCache is on, is written as JSON to a file named by its

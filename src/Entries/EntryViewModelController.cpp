@@ -72,8 +72,6 @@ QString symbolicLinkTarget(const QByteArray &nativePath)
 struct BuiltEntry
 {
     std::shared_ptr<Entry> entry;
-    std::optional<bool> hasVideoTrack; // known when the listing probed the file
-    std::optional<FileState> fileState; // from the listing's own stat; none when nothing is there
 };
 
 // One entry of a listing: the link's target stands in for a symbolic link, folders are folders,
@@ -91,8 +89,8 @@ BuiltEntry makeEntry(const QString &directory, const QString &name, unsigned cha
 {
     const QString listedPath = directory + QLatin1Char('/') + name;
     QString path = listedPath;
+    std::optional<QString> destination;
     struct stat info;
-    bool isLink = false;
     bool known = false; // info already holds the item's own stat
     bool mayBeLink = kind == DT_LNK;
     if (kind == DT_UNKNOWN) {
@@ -106,33 +104,36 @@ BuiltEntry makeEntry(const QString &directory, const QString &name, unsigned cha
         if (!target.isEmpty()) {
             // A relative target is relative to the link's folder, never to the working directory.
             path = target.startsWith(QLatin1Char('/')) ? target : directory + QLatin1Char('/') + target;
-            isLink = true;
+            destination = path;
         }
     }
-    // A link keeps its own identity: its destination may be listed beside it.
-    const std::optional<QString> identity = isLink ? std::optional<QString>(listedPath) : std::nullopt;
-    const auto make = [&](EntryType type) {
-        return std::make_shared<Entry>(path, name, type, IndexPath { row, 0 }, identity);
-    };
 
     const bool exists = known || ::stat(QFile::encodeName(path).constData(), &info) == 0;
     // The stat that types the entry also tells which version of the file its row is made from.
     const std::optional<FileState> state = exists ? std::optional<FileState>(FileState::fromStat(info)) : std::nullopt;
+    // A link keeps its own identity (its listed path): its destination may be listed beside it.
+    // hasVideoTrack is known when the listing probed the file.
+    const auto make = [&](EntryType type, std::optional<bool> hasVideoTrack = std::nullopt) {
+        auto entry = std::make_shared<Entry>(Entry::InFolder { directory }, name, type, IndexPath { row, 0 }, destination);
+        entry->setListedFileState(state);
+        entry->setListedHasVideoTrack(hasVideoTrack);
+        return BuiltEntry { std::move(entry) };
+    };
     if (exists && S_ISDIR(info.st_mode))
-        return { make(EntryType::directory), std::nullopt, state };
+        return make(EntryType::directory);
     if (exists && !S_ISREG(info.st_mode))
-        return { make(EntryType::regular), std::nullopt, state };
+        return make(EntryType::regular);
     if (PathExtension(path).isImage())
-        return { make(EntryType::image), std::nullopt, state };
+        return make(EntryType::image);
     // Nothing to read: the probe never takes a file without bytes for media, and the stat says so.
     if (!exists || info.st_size == 0)
-        return { make(EntryType::regular), std::nullopt, state };
+        return make(EntryType::regular);
     switch (MediaSignature::of(path)) {
     case MediaSignature::Guess::empty:
-        return { make(EntryType::regular), std::nullopt, state };
+        return make(EntryType::regular);
     case MediaSignature::Guess::audio:
         if (quickTypes) {
-            BuiltEntry built { make(EntryType::exportable), false, state };
+            BuiltEntry built = make(EntryType::exportable, false);
             built.entry->setTypeIsProvisional(true);
             return built;
         }
@@ -142,8 +143,8 @@ BuiltEntry makeEntry(const QString &directory, const QString &name, unsigned cha
     }
     const MediaAsset asset = MediaProbe::of(path, state);
     if (asset.isExportable())
-        return { make(EntryType::exportable), asset.hasVideoTrack(), state };
-    return { make(EntryType::regular), std::nullopt, state };
+        return make(EntryType::exportable, asset.hasVideoTrack());
+    return make(EntryType::regular);
 }
 
 } // namespace
@@ -157,7 +158,6 @@ struct EntryViewModelController::Page
     bool emptyListing = false;
     int nextFile = 0;
     QList<std::shared_ptr<Entry>> entries;
-    QList<std::shared_ptr<EntryViewModel>> viewModels;
     std::optional<IndexPath> revealed;
     std::optional<QString> nowPlaying;
     bool hidAny = false;
@@ -210,11 +210,16 @@ void EntryViewModelController::getFiles(
     NaturalSort::sort(listing.names, listing.kinds);
 
     m_files = std::move(listing.names);
+    m_files.squeeze();
     m_fileKinds = std::move(listing.kinds);
+    m_fileKinds.squeeze();
     m_entries.clear();
     m_rowEntries.clear();
+    // One slot per name: a listing that reaches its end holds no spare room.
+    m_rowEntries.reserve(m_files.size());
+    m_removedEntries.clear();
     m_exportableEntries.clear();
-    m_viewModels.clear();
+    m_shownRows.clear();
     m_currentPage = 0;
     // Pages of the previous listing may still be on their way; the new generation drops them.
     ++m_generation;
@@ -263,7 +268,6 @@ void EntryViewModelController::fetch(int firstRow)
                     page.revealed = entry->indexPath();
                 if (playing && *playing == entry->identifier())
                     page.nowPlaying = entry->identifier();
-                page.viewModels.append(std::make_shared<EntryViewModel>(*entry, built.hasVideoTrack, built.fileState));
                 page.entries.append(std::move(built.entry));
                 ++row;
             }
@@ -289,13 +293,12 @@ void EntryViewModelController::commitPage(quint64 generation, Page &&page)
         indexPaths->reserve(page.entries.size());
         for (qsizetype i = 0; i < page.entries.size(); ++i) {
             const std::shared_ptr<Entry> &entry = page.entries[i];
-            m_entries.insert(entry->identifier(), entry);
+            m_entries.insert(entry.get());
             m_rowEntries.append(entry);
             if (entry->type() == EntryType::exportable)
                 m_exportableEntries.append(entry);
             indexPaths->append(entry->indexPath());
         }
-        m_viewModels.append(page.viewModels);
         if (page.nowPlaying)
             m_nowPlayingIdentifier = page.nowPlaying;
     }
@@ -314,10 +317,11 @@ std::shared_ptr<EntryViewModel> EntryViewModelController::viewModel(int row)
 {
     if (row < 0 || row >= numberOfViewModels())
         return nullptr;
-    const std::shared_ptr<EntryViewModel> stored = m_viewModels[row];
+    const std::shared_ptr<Entry> entry = m_rowEntries[row];
     fetch(row + 1);
-    if (!stored)
+    if (!entry)
         return nullptr;
+    const std::shared_ptr<EntryViewModel> stored = shownRow(entry);
     // A cached row counts only when it was made for this very path (identifiers of long paths are
     // cut and can collide) and from the file as the listing found it: a changed file's row loads
     // again. The listing's own stat gives the state, so serving a row costs no file access.
@@ -334,24 +338,40 @@ std::shared_ptr<Entry> EntryViewModelController::entry(int row)
 {
     if (row < 0 || row >= numberOfViewModels())
         return nullptr;
-    const std::shared_ptr<EntryViewModel> stored = m_viewModels[row];
-    const std::shared_ptr<Entry> own = row < m_rowEntries.size() ? m_rowEntries[row] : nullptr;
-    fetch(row + 1);
-    if (!stored)
-        return nullptr;
     // The row's own entry, not whichever entry of the same identifier was built last.
-    if (own && own->identifier() == stored->identifier())
-        return own;
-    return m_entries.value(stored->identifier());
+    const std::shared_ptr<Entry> own = m_rowEntries[row];
+    fetch(row + 1);
+    return own;
 }
 
 void EntryViewModelController::removeViewModel(int row)
 {
     if (row < 0 || row >= numberOfViewModels())
         return;
-    m_viewModels.removeAt(row);
-    if (row < m_rowEntries.size())
-        m_rowEntries.removeAt(row);
+    std::shared_ptr<Entry> removed = m_rowEntries.takeAt(row);
+    if (!removed)
+        return;
+    m_shownRows.remove(removed.get());
+    m_removedEntries.append(std::move(removed));
+}
+
+std::shared_ptr<EntryViewModel> EntryViewModelController::shownRow(const std::shared_ptr<Entry> &entry)
+{
+    const quint64 now = ++m_servedCount;
+    ShownRow &shown = m_shownRows[entry.get()];
+    shown.lastServed = now;
+    if (!shown.viewModel) {
+        // Made as the listing would have made it, from its own stat: serving a row costs no file
+        // access.
+        shown.viewModel = std::make_shared<EntryViewModel>(*entry, entry->listedHasVideoTrack(),
+            std::optional<std::optional<FileState>>(entry->listedFileState()));
+    }
+    std::shared_ptr<EntryViewModel> viewModel = shown.viewModel;
+    // Rows not served for a while are let go, a batch at a time.
+    if (m_shownRows.size() > 2 * kShownRowsKept) {
+        m_shownRows.removeIf([now](const auto &item) { return item.value().lastServed + kShownRowsKept <= now; });
+    }
+    return viewModel;
 }
 
 void EntryViewModelController::update(const std::shared_ptr<EntryViewModel> &viewModel, UpdateCompletion completion)
@@ -465,12 +485,10 @@ void EntryViewModelController::settleEntry(
     const std::shared_ptr<Entry> &entry, EntryType type, std::optional<bool> hasVideoTrack)
 {
     entry->settleType(type);
-    // The entry's row is where the listing put it unless rows were removed before it.
-    qsizetype row = entry->indexPath().item;
-    if (row < 0 || row >= m_rowEntries.size() || m_rowEntries[row] != entry)
-        row = m_rowEntries.indexOf(entry);
-    if (row >= 0 && row < m_viewModels.size()) {
-        if (const std::shared_ptr<EntryViewModel> &listed = m_viewModels[row]; listed && listed->isTypeProvisional())
+    entry->setListedHasVideoTrack(type == EntryType::exportable ? hasVideoTrack : std::nullopt);
+    // A row not served yet is made from the settled entry when it is.
+    if (const auto shown = m_shownRows.constFind(entry.get()); shown != m_shownRows.constEnd()) {
+        if (const std::shared_ptr<EntryViewModel> &listed = shown->viewModel; listed && listed->isTypeProvisional())
             listed->settleType(type, hasVideoTrack);
     }
     if (type == EntryType::exportable || !m_exportableEntries.removeOne(entry))
@@ -498,18 +516,31 @@ struct ProbedType
     std::optional<bool> hasVideoTrack;
 };
 
+ProbedType probeType(const QString &path)
+{
+    const MediaAsset asset = MediaProbe::of(path);
+    return asset.isExportable() ? ProbedType { EntryType::exportable, asset.hasVideoTrack() }
+                                : ProbedType { EntryType::regular, std::nullopt };
+}
+
 // The probes of many files at once, several at a time on the global pool (the calling thread
 // takes part).
 QList<ProbedType> probeTypes(const QStringList &paths)
 {
-    return QtConcurrent::blockingMapped(paths, [](const QString &path) {
-        const MediaAsset asset = MediaProbe::of(path);
-        return asset.isExportable() ? ProbedType { EntryType::exportable, asset.hasVideoTrack() }
-                                    : ProbedType { EntryType::regular, std::nullopt };
-    });
+    return QtConcurrent::blockingMapped(paths, probeType);
 }
 
 } // namespace
+
+void EntryViewModelController::settleEntryType(const std::shared_ptr<Entry> &entry)
+{
+    // Only a file typed by its content can change. One whose entry settled by itself (its metadata
+    // loaded) still brings its row and the list in line; its probe is kept, so that costs a stat.
+    if (!entry || (entry->type() != EntryType::exportable && entry->type() != EntryType::regular))
+        return;
+    const ProbedType answer = probeType(entry->path());
+    settleEntry(entry, answer.type, answer.hasVideoTrack);
+}
 
 void EntryViewModelController::settleExportableEntries(std::function<void()> done)
 {
@@ -592,6 +623,90 @@ std::shared_ptr<EntryViewModelOperation> EntryViewModelController::operation(con
         pending && !pending->isCancelled())
         return pending;
     return nullptr;
+}
+
+// ---- ListedEntries ----------------------------------------------------------------------------
+
+namespace {
+
+// Entries are at least this aligned, which leaves the low bits of their address for a tag.
+constexpr quintptr kTagMask = alignof(Entry) - 1;
+static_assert(alignof(Entry) >= 8);
+
+size_t identifierHash(const QString &identifier)
+{
+    return qHash(identifier, size_t(0));
+}
+
+quintptr tagOf(size_t hash)
+{
+    return quintptr(hash >> (sizeof(size_t) * 8 - 3)) & kTagMask;
+}
+
+Entry *entryOf(quintptr slot)
+{
+    return reinterpret_cast<Entry *>(slot & ~kTagMask);
+}
+
+} // namespace
+
+qsizetype ListedEntries::find(const QString &identifier, size_t hash) const
+{
+    if (m_slots.empty())
+        return -1;
+    const size_t mask = m_slots.size() - 1;
+    const quintptr tag = tagOf(hash);
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const quintptr slot = m_slots[i];
+        if (slot == 0)
+            return -qsizetype(i) - 2; // free: where it would go
+        if ((slot & kTagMask) == tag && entryOf(slot)->identifier() == identifier)
+            return qsizetype(i);
+    }
+}
+
+std::shared_ptr<Entry> ListedEntries::value(const QString &identifier) const
+{
+    const qsizetype at = find(identifier, identifierHash(identifier));
+    if (at < 0)
+        return nullptr;
+    return entryOf(m_slots[size_t(at)])->shared_from_this();
+}
+
+void ListedEntries::insert(Entry *entry)
+{
+    if (!entry)
+        return;
+    // At most half full, so a search ends after a slot or two.
+    if (size_t(m_size + 1) * 2 > m_slots.size())
+        grow();
+    const QString identifier = entry->identifier();
+    const size_t hash = identifierHash(identifier);
+    const qsizetype at = find(identifier, hash);
+    const quintptr slot = reinterpret_cast<quintptr>(entry) | tagOf(hash);
+    if (at >= 0) {
+        m_slots[size_t(at)] = slot;
+        return;
+    }
+    m_slots[size_t(-at - 2)] = slot;
+    ++m_size;
+}
+
+void ListedEntries::grow()
+{
+    std::vector<quintptr> old = std::move(m_slots);
+    m_slots.assign(std::max<size_t>(64, old.size() * 2), 0);
+    m_size = 0;
+    for (const quintptr slot : old) {
+        if (slot != 0)
+            insert(entryOf(slot));
+    }
+}
+
+void ListedEntries::clear()
+{
+    std::vector<quintptr>().swap(m_slots);
+    m_size = 0;
 }
 
 } // namespace tarnik

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <ranges>
+#include <vector>
 
 namespace tarnik {
 
@@ -22,9 +23,35 @@ class Entry;
 class EntryViewModel;
 class EntryViewModelOperation;
 
+// The entries of a listing by identifier, for looking one up: an open-addressing table of the
+// entries themselves, so a listing of a million files holds no identifier text (each is made
+// from its entry's path when needed). Holds no entry alive: the listing owns them.
+class ListedEntries
+{
+public:
+    // The entry with this identifier (of those inserted with it, the last one), or none.
+    std::shared_ptr<Entry> value(const QString &identifier) const;
+    bool contains(const QString &identifier) const { return value(identifier) != nullptr; }
+    // How many identifiers are held.
+    qsizetype size() const { return m_size; }
+    bool isEmpty() const { return m_size == 0; }
+    // Adds entry, replacing any entry with the same identifier.
+    void insert(Entry *entry);
+    void clear();
+
+private:
+    qsizetype find(const QString &identifier, size_t hash) const;
+    void grow();
+    // Each slot is an entry's address with a few bits of its identifier's hash in the low bits
+    // (entries are aligned), 0 when empty.
+    std::vector<quintptr> m_slots;
+    qsizetype m_size = 0;
+};
+
 // The model side of one browser level: lists one directory, keeps its names in natural order
-// and turns them, a page of 100 names at a time and off the GUI thread, into entries and row view
-// models; serves rows by index, starts the next page when the owner asks for the last loaded row,
+// and turns them, a page of 100 names at a time and off the GUI thread, into entries; serves rows
+// by index (a row's view model is made from its entry when the row is first served), starts the
+// next page when the owner asks for the last loaded row,
 // finds the row of a file to reveal and of the item now playing, and loads row details on its
 // "UpdateQueue": several rows are read and decoded at once, and their results are committed on
 // the GUI thread in the order the rows were asked for, all that are ready in one batch.
@@ -62,7 +89,7 @@ public:
     void getFiles(const QString &directory, const std::optional<QString> &filePath, FetchCompletion completion);
 
     int numberOfFiles() const { return int(m_files.size()); }
-    int numberOfViewModels() const { return int(m_viewModels.size()); }
+    int numberOfViewModels() const { return int(m_rowEntries.size()); }
     auto viewModelIndices() const { return std::views::iota(0, numberOfViewModels()); }
 
     // The row's view model (the cached, loaded one when viewModelCache() holds it for the same
@@ -89,7 +116,7 @@ public:
     std::shared_ptr<EntryViewModelOperation> operation(const QString &identifier) const;
 
     // Every entry of the listing by identifier (a later one with the same identifier wins).
-    const QHash<QString, std::shared_ptr<Entry>> &entries() const { return m_entries; }
+    const ListedEntries &entries() const { return m_entries; }
     // The exportable entries, in row order. An entry whose type is still the listing's quick answer
     // (Entry::isTypeProvisional) leaves the list when its probe, made as its row loads, finds no
     // media in it; the owner hears of it through the handler below.
@@ -107,6 +134,10 @@ public:
     // select-all), which must hold only what the probe calls media.
     static constexpr qsizetype kSettledOnTheSpot = 256;
     void settleExportableEntries(std::function<void()> done);
+    // Probes the file of one entry listed as media or regular, on the spot (one file is cheap),
+    // and settles the entry, its row and exportableEntries(). For a tap on a row whose type is
+    // still provisional, which must do what the file really is the first time.
+    void settleEntryType(const std::shared_ptr<Entry> &entry);
     const QStringList &files() const { return m_files; }
     const std::optional<QString> &directory() const { return m_directory; }
     const std::optional<QString> &filePath() const { return m_filePath; }
@@ -126,12 +157,25 @@ private:
     // a loaded (settled) view model of the same identifier holds.
     void settleRow(const std::shared_ptr<EntryViewModel> &loaded);
     void settleEntry(const std::shared_ptr<Entry> &entry, EntryType type, std::optional<bool> hasVideoTrack);
+    // The row view model of a listed entry: made when the row is first served, from what the
+    // listing found, and kept while the row is among the kShownRowsKept rows served last, so the
+    // owner gets the same object for a row it shows. A listing holds no view model per file.
+    std::shared_ptr<EntryViewModel> shownRow(const std::shared_ptr<Entry> &entry);
 
-    QHash<QString, std::shared_ptr<Entry>> m_entries;
-    // The entry of each row, in row order (kept beside m_viewModels).
+    ListedEntries m_entries;
+    // The entry of each row, in row order.
     QList<std::shared_ptr<Entry>> m_rowEntries;
+    // Entries whose rows were removed: m_entries still finds them.
+    QList<std::shared_ptr<Entry>> m_removedEntries;
     QList<std::shared_ptr<Entry>> m_exportableEntries;
-    QList<std::shared_ptr<EntryViewModel>> m_viewModels;
+    struct ShownRow
+    {
+        std::shared_ptr<EntryViewModel> viewModel;
+        quint64 lastServed = 0;
+    };
+    static constexpr qsizetype kShownRowsKept = 1000;
+    QHash<const Entry *, ShownRow> m_shownRows;
+    quint64 m_servedCount = 0;
     QStringList m_files;
     // What readdir said each name is (its d_type), in the order of m_files.
     QByteArray m_fileKinds;

@@ -429,6 +429,45 @@ TEST_F(EntryViewModelControllerTest, RemovedRowsKeepTheirEntries)
     EXPECT_EQ(m_controller->numberOfFiles(), 3);
 }
 
+TEST_F(EntryViewModelControllerTest, EntriesAreFoundByIdentifierAcrossPagesRemovalsAndSharedIdentifiers)
+{
+    // Two names that differ only far from the end of a long path share an identifier (it keeps
+    // the end of the path); the one listed later is the one found.
+    const QString tail = QString(120, QLatin1Char('x')) + QStringLiteral(".txt");
+    ASSERT_TRUE(test::touch(path(QStringLiteral("a") + tail)));
+    ASSERT_TRUE(test::touch(path(QStringLiteral("b") + tail)));
+    makeFiles(250);
+    list(m_dir.path());
+    while (m_controller->numberOfViewModels() < m_controller->numberOfFiles())
+        askFor(m_controller->numberOfViewModels() - 1);
+    ASSERT_EQ(m_controller->numberOfViewModels(), 252);
+    ASSERT_EQ(m_controller->entry(0)->name(), QStringLiteral("a") + tail);
+    ASSERT_EQ(m_controller->entry(1)->name(), QStringLiteral("b") + tail);
+    const auto second = m_controller->entry(1);
+    ASSERT_EQ(m_controller->entry(0)->identifier(), second->identifier());
+    EXPECT_EQ(m_controller->entries().size(), 251);
+    EXPECT_EQ(m_controller->entries().value(second->identifier()), second);
+
+    for (int row = 2; row < 252; ++row) {
+        const auto entry = m_controller->entry(row);
+        EXPECT_EQ(m_controller->entries().value(entry->identifier()), entry) << row;
+    }
+    EXPECT_EQ(m_controller->entries().value(PathExtension(path(QStringLiteral("none.txt"))).identifier()), nullptr);
+    EXPECT_FALSE(m_controller->entries().contains(QString()));
+
+    // A removed row's entry is still found, and stays alive for whoever asks.
+    const auto removed = m_controller->entry(2);
+    const QString identifier = removed->identifier();
+    m_controller->removeViewModel(2);
+    EXPECT_EQ(m_controller->entries().value(identifier), removed);
+    EXPECT_EQ(m_controller->entries().value(identifier)->path(), path(QStringLiteral("file 0.txt")));
+
+    // A new listing forgets them all.
+    list(path(QStringLiteral("missing")));
+    EXPECT_TRUE(m_controller->entries().isEmpty());
+    EXPECT_EQ(m_controller->entries().value(identifier), nullptr);
+}
+
 namespace {
 
 class UpdateQueueTest : public EntryViewModelControllerTest
