@@ -813,6 +813,11 @@ void DirectoryViewController::openEntry(const IndexPath &indexPath)
     const std::shared_ptr<EntryViewModel> viewModel = m_model->viewModel(indexPath.item);
     if (!viewModel)
         return;
+    // A row listed by its name and first bytes alone may hold no media: its file is probed now,
+    // so the tap plays a song or previews any other file the first time. The listed row settles
+    // in place.
+    if (viewModel->isTypeProvisional())
+        m_model->settleEntryType(m_model->entry(indexPath.item));
     QPointer<DirectoryViewController> self(this);
     QPointer<EntryCell> target(cell);
     switch (viewModel->type()) {

@@ -516,18 +516,31 @@ struct ProbedType
     std::optional<bool> hasVideoTrack;
 };
 
+ProbedType probeType(const QString &path)
+{
+    const MediaAsset asset = MediaProbe::of(path);
+    return asset.isExportable() ? ProbedType { EntryType::exportable, asset.hasVideoTrack() }
+                                : ProbedType { EntryType::regular, std::nullopt };
+}
+
 // The probes of many files at once, several at a time on the global pool (the calling thread
 // takes part).
 QList<ProbedType> probeTypes(const QStringList &paths)
 {
-    return QtConcurrent::blockingMapped(paths, [](const QString &path) {
-        const MediaAsset asset = MediaProbe::of(path);
-        return asset.isExportable() ? ProbedType { EntryType::exportable, asset.hasVideoTrack() }
-                                    : ProbedType { EntryType::regular, std::nullopt };
-    });
+    return QtConcurrent::blockingMapped(paths, probeType);
 }
 
 } // namespace
+
+void EntryViewModelController::settleEntryType(const std::shared_ptr<Entry> &entry)
+{
+    // Only a file typed by its content can change. One whose entry settled by itself (its metadata
+    // loaded) still brings its row and the list in line; its probe is kept, so that costs a stat.
+    if (!entry || (entry->type() != EntryType::exportable && entry->type() != EntryType::regular))
+        return;
+    const ProbedType answer = probeType(entry->path());
+    settleEntry(entry, answer.type, answer.hasVideoTrack);
+}
 
 void EntryViewModelController::settleExportableEntries(std::function<void()> done)
 {

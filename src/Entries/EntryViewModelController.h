@@ -134,6 +134,10 @@ public:
     // select-all), which must hold only what the probe calls media.
     static constexpr qsizetype kSettledOnTheSpot = 256;
     void settleExportableEntries(std::function<void()> done);
+    // Probes the file of one entry listed as media or regular, on the spot (one file is cheap),
+    // and settles the entry, its row and exportableEntries(). For a tap on a row whose type is
+    // still provisional, which must do what the file really is the first time.
+    void settleEntryType(const std::shared_ptr<Entry> &entry);
     const QStringList &files() const { return m_files; }
     const std::optional<QString> &directory() const { return m_directory; }
     const std::optional<QString> &filePath() const { return m_filePath; }

@@ -28,7 +28,7 @@ namespace tarnik {
 
 namespace {
 
-QString bundleName()
+QString appBundleName()
 {
     return Common::bundleName().toString();
 }
@@ -95,7 +95,7 @@ void PreferenceViewController::didSelectRow(TableView *table, const IndexPath &i
 
 void PreferenceViewController::showResetConfirmation(const IndexPath &indexPath)
 {
-    auto *sheet = new AlertController(_localizedString(QStringLiteral("Are you sure you wish to reset ") + bundleName()
+    auto *sheet = new AlertController(_localizedString(QStringLiteral("Are you sure you wish to reset ") + appBundleName()
                                           + QStringLiteral(" to its factory configuration?\nAn app shutdown and "
                                                            "relaunch is required afterwards.")),
         QString(), AlertController::Style::actionSheet);
@@ -141,7 +141,7 @@ void PreferenceViewController::emptyCache()
     showHUD(QStringLiteral("Cleaning..."));
     recreateFolder(Preferences::inboxPath());
     const auto report = [](const QString &error) {
-        _print(QStringLiteral("An error occurred while emptying ") + bundleName() + QStringLiteral("'s cache.\nError: ")
+        _print(QStringLiteral("An error occurred while emptying ") + appBundleName() + QStringLiteral("'s cache.\nError: ")
             + error);
     };
     QString error;
@@ -277,13 +277,13 @@ void PreferenceViewController::viewInstructions(ViewController *from)
 
 QUrl PreferenceViewController::supportMailUrl(const QString &deviceIdentifier)
 {
-    const QString body = QStringLiteral("Hello,\n\n\n\nApp: ") + bundleName() + QStringLiteral("\nVersion: ")
+    const QString body = QStringLiteral("Hello,\n\n\n\nApp: ") + appBundleName() + QStringLiteral("\nVersion: ")
         + Constants::appVersion() + QStringLiteral("\nUDID: ") + deviceIdentifier + QLatin1Char('\n');
     const auto encoded = [](const QString &text, const QByteArray &keep = {}) {
         return QString::fromLatin1(QUrl::toPercentEncoding(text, keep));
     };
     const QUrl url(QStringLiteral("mailto:") + encoded(Constants::supportAddress(), "@") + QStringLiteral("?subject=")
-            + encoded(bundleName() + QStringLiteral(" App Query")) + QStringLiteral("&body=") + encoded(body),
+            + encoded(appBundleName() + QStringLiteral(" App Query")) + QStringLiteral("&body=") + encoded(body),
         QUrl::StrictMode);
     return url;
 }

@@ -143,10 +143,14 @@ TrimmerViewController *TrimmerViewController::initialize(
         controller->m_minimumValue = float(startTime.seconds() / controller->m_fullDuration);
         controller->m_maximumValue = float(endTime.seconds() / controller->m_fullDuration);
     }
-    controller->m_player = std::make_unique<PlatformPlayer>();
+    // The preview decodes the file itself, so its loop and its moves never flush a media pipeline
+    // while it plays.
+    controller->m_player = std::make_unique<PlatformPlayer>(PlaybackBackend::makeAudioPreview());
     controller->m_player->replaceCurrentItem(std::make_shared<PlayerItem>(path));
-    if (controller->canTrim())
+    if (controller->canTrim()) {
+        controller->updateLoopRange();
         controller->m_player->seek(controller->timeOf(controller->m_minimumValue));
+    }
     return controller;
 }
 
@@ -523,6 +527,7 @@ void TrimmerViewController::moveStart(float value)
 {
     const float v = clamp01(value);
     m_minimumValue = std::min(v, m_maximumValue);
+    updateLoopRange();
     if (sliderValue() <= m_minimumValue)
         updatePlayhead(m_minimumValue, true);
     layoutHandles();
@@ -532,9 +537,19 @@ void TrimmerViewController::moveEnd(float value)
 {
     const float v = clamp01(value);
     m_maximumValue = std::max(v, m_minimumValue);
+    updateLoopRange();
     if (m_maximumValue <= sliderValue())
         updatePlayhead(m_maximumValue, true);
     layoutHandles();
+}
+
+void TrimmerViewController::updateLoopRange()
+{
+    // The preview turns back at the range's end the moment it gets there: what is heard is what
+    // the import keeps, and nothing past it. The periodic observer still turns it back when the
+    // end is moved before the playhead.
+    if (m_player && canTrim())
+        m_player->setLoopRange(MediaTimeRange::fromTimeToTime(timeOf(m_minimumValue), timeOf(m_maximumValue)));
 }
 
 void TrimmerViewController::selectDirection(std::optional<Direction> direction)

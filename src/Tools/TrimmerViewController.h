@@ -140,6 +140,7 @@ private:
     void selectDirection(std::optional<Direction> direction);
     Player &sharedPlayer();
     void refuseTrimming();
+    void updateLoopRange();
 
     QPointer<TrimmerGridView> m_gridView;
     QPointer<QSlider> m_slider;

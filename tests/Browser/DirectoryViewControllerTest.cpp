@@ -6,6 +6,8 @@
 #include "Browser/FooterReusableView.h"
 #include "Browser/Visualizer.h"
 #include "Entries/EntryViewModel.h"
+#include "Entries/MediaProbe.h"
+#include "Platform/Media/MediaSignature.h"
 #include "Support/MediaFixtures.h"
 #include "Platform/UI/AlertControllerAction.h"
 #include "Platform/UI/BarButtonItem.h"
@@ -20,6 +22,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QSemaphore>
 #include <QTimer>
 #include <QToolButton>
 
@@ -356,6 +359,67 @@ TEST_F(BrowserTest, TappingAFolderPushesItAndTappingMediaPlaysTheLevelsQueue)
     settle();
     ASSERT_EQ(nav->viewControllers().size(), DirectoryNavigationController::levels(dir.path()).size() + 1);
     EXPECT_EQ(top(nav)->directory(), path(QStringLiteral("A folder")));
+}
+
+// A file whose name and first bytes say MP3 but which holds no media is listed as a song until
+// probed. Its first tap opens the preview; a real song beside it still plays on its first tap,
+// in a queue without the impostor. The row queue is held, so both taps meet rows whose type is
+// still the listing's quick answer.
+TEST_F(BrowserTest, OneTapDoesWhatARowListedAsAudioReallyIs)
+{
+    addMedia(dir.path(), 2);
+    // An MPEG-1 Layer III frame header, then noise no decoder makes sense of.
+    const QString impostor = path(QStringLiteral("Not a song.mp3"));
+    {
+        QFile file(impostor);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArrayLiteral("\xff\xfb\x90\x64") + media::noise(20000, 3));
+    }
+    ASSERT_EQ(MediaSignature::of(impostor), MediaSignature::Guess::audio);
+    ASSERT_FALSE(MediaProbe::of(impostor).isExportable());
+
+    // The browser opens on the folder as it starts (the root folder is the test's); its level is
+    // the only one that lists the folder, so no other row load fills the row cache.
+    makeWindow(UserInterfaceIdiom::phone);
+    Preferences::setRootDircetory(dir.path());
+    auto *nav = new DirectoryNavigationController;
+    window->setRootViewController(nav);
+    DirectoryViewController *level = top(nav);
+    ASSERT_NE(level, nullptr);
+    ASSERT_EQ(level->directory(), dir.path());
+    // One operation that waits for the end of the test holds every row load behind it. It owns
+    // its semaphore with the test: the queue may start it, or wake it, only after the test's
+    // body has returned, and a semaphore on the body's stack would then be gone.
+    const auto release = std::make_shared<QSemaphore>();
+    struct Releaser
+    {
+        std::shared_ptr<QSemaphore> semaphore;
+        ~Releaser() { semaphore->release(); }
+    } releaser { release };
+    OperationQueue &rows = level->entryViewModelController().updateQueue();
+    rows.setMaxConcurrentOperationCount(1);
+    rows.addOperation([release] { release->acquire(); });
+    ASSERT_TRUE(waitForListing(level));
+    for (int item = 0; item < 3; ++item)
+        ASSERT_TRUE(level->entryViewModelController().viewModel(item)->isTypeProvisional()) << item;
+
+    tapItem(level, 0);
+    ASSERT_TRUE(waitUntil([&] {
+        drainMainQueue();
+        return qobject_cast<PreviewController *>(level->presentedViewController()) != nullptr;
+    }));
+    EXPECT_EQ(host.playedIndex, -1);
+    EXPECT_EQ(level->entryViewModelController().viewModel(0)->type(), EntryType::regular);
+    tick(1.0);
+    level->dismiss(false);
+    drainMainQueue();
+    ASSERT_EQ(level->presentedViewController(), nullptr);
+
+    tapItem(level, 2);
+    ASSERT_EQ(host.queue.size(), 2);
+    EXPECT_EQ(host.playedIndex, 1);
+    EXPECT_EQ(host.queue.at(1)->name(), QStringLiteral("Song 01.mp3"));
+    EXPECT_EQ(level->presentedViewController(), nullptr);
 }
 
 EntryCell *visibleCell(DirectoryViewController *level, int item)

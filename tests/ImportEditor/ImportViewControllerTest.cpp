@@ -19,6 +19,7 @@
 #include "Support/MediaFixtures.h"
 #include "Support/UiTestSupport.h"
 
+#include <QAccessible>
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
@@ -155,6 +156,38 @@ TEST_F(ImportViewControllerTest, RowsAndFieldsFollowTheKind)
             EXPECT_TRUE(row->text && !row->text->isEmpty());
     }
     EXPECT_EQ(marked, QStringList { QStringLiteral("Podcast") });
+}
+
+// Screen readers find every row of the editor by what it shows: the cells lay out labels of their
+// own rather than the row's text label, and the row takes its name from them.
+TEST_F(ImportViewControllerTest, RowsAreNamedByWhatTheyShow)
+{
+    ImportViewController *editor = open(ImportItem(MediaKind::song, QStringLiteral("/nowhere/Ana - Blue.mp3"), songMetadata()));
+    editor->volumeLevel = 0.5f;
+    editor->tableView()->reloadData();
+    tick(0.05);
+    TableView *table = editor->tableView();
+    const auto nameOf = [&](const IndexPath &path) {
+        QWidget *cell = table->cellForRow(path);
+        QAccessibleInterface *accessible = cell ? QAccessible::queryAccessibleInterface(cell) : nullptr;
+        return accessible ? accessible->text(QAccessible::Name) : QStringLiteral("(no row)");
+    };
+    EXPECT_EQ(nameOf(IndexPath(0, 0)), QStringLiteral("Artwork"));
+    EXPECT_EQ(nameOf(IndexPath(1, 1)), QStringLiteral("Volume Adjust, -50%"));
+    const QList<ImportEditableCell *> fields = editor->editableCells(MediaKind::song);
+    for (int row = 0; row < table->numberOfRows(3); ++row) {
+        auto *cell = qobject_cast<ImportEditableCell *>(table->cellForRow(IndexPath(row, 3)));
+        if (!cell)
+            continue;
+        EXPECT_EQ(nameOf(IndexPath(row, 3)), cell->titleLabel()->text()) << row;
+        EXPECT_FALSE(cell->titleLabel()->text().isEmpty()) << row;
+    }
+    for (int section = 0; section < table->numberOfSections(); ++section) {
+        for (int row = 0; row < table->numberOfRows(section); ++row) {
+            if (table->cellForRow(IndexPath(row, section)))
+                EXPECT_FALSE(nameOf(IndexPath(row, section)).isEmpty()) << section << " " << row;
+        }
+    }
 }
 
 // The tool and artwork rows look the same after the kind went elsewhere and came back as in a

@@ -1,4 +1,5 @@
 #include "Platform/Media/MediaAsset.h"
+#include "Platform/Media/FFmpegInput.h"
 
 #include "Support/BlockingProbe.h"
 #include "Support/MediaFixtures.h"
@@ -244,6 +245,98 @@ TEST_F(MediaAssetTest, AnMp3WithADamagedTagHeaderIsMediaWhileOtherWeakGuessesSta
         SCOPED_TRACE(name);
         EXPECT_FALSE(MediaAsset(path(name)).isMedia());
     }
+}
+
+// A file that starts with a large ID3v2 tag (an MP3 with a cover) has its format guessed
+// without the rounds FFmpeg cannot decide within the tag. The guess, its score and what the
+// demuxer then reads must be FFmpeg's own: the reference opens each file with FFmpeg alone.
+TEST_F(MediaAssetTest, FilesBehindLargeTagsAreGuessedAsFFmpegGuessesThem)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const auto read = [](const QString &path) {
+        QFile source(path);
+        return source.open(QIODevice::ReadOnly) ? source.readAll() : QByteArray();
+    };
+    ASSERT_TRUE(makeTone(folder.filePath(QStringLiteral("bare.mp3")), 1.0, args({ "-id3v2_version", "0" })));
+    ASSERT_TRUE(makeTone(folder.filePath(QStringLiteral("bare.aac")), 1.0, args({ "-c:a", "aac", "-f", "adts" })));
+    const QList<std::pair<const char *, QByteArray>> payloads {
+        { "mp3", read(folder.filePath(QStringLiteral("bare.mp3"))) },
+        { "adts", read(folder.filePath(QStringLiteral("bare.aac"))) },
+        { "flac", read(file("tone.flac")) },
+        { "noise", noise(40000, 5) },
+        { "zeros", QByteArray(40000, '\0') },
+        { "nothing", {} },
+    };
+    for (const auto &payload : payloads)
+        ASSERT_FALSE(payload.first != QByteArrayLiteral("nothing") && payload.second.isEmpty()) << payload.first;
+    const auto syncsafe = [](int size) {
+        QByteArray bytes(4, '\0');
+        for (int i = 0; i < 4; ++i)
+            bytes[i] = char((size >> (21 - 7 * i)) & 0x7f);
+        return bytes;
+    };
+    // Tag bodies just under the first round, a few rounds long, and past the largest guess; with
+    // and without a footer; and tags that claim more than the file holds.
+    QStringList paths;
+    int made = 0;
+    for (const int body : { 2030, 30000, 300000, 1100000 }) {
+        for (const bool footer : { false, true }) {
+            const QByteArray frame = QByteArrayLiteral("TIT2") + QByteArray("\0\0\0\x06\0\0\0Title", 14);
+            QByteArray tag = QByteArrayLiteral("ID3\x03\x00") + char(footer ? 0x10 : 0) + syncsafe(body) + frame
+                + noise(std::min(body, 3000) - int(frame.size()), quint32(body)) + QByteArray(std::max(0, body - 3000), '\0');
+            if (footer)
+                tag += QByteArrayLiteral("3DI\x03\x00\x10") + syncsafe(body);
+            for (const auto &[kind, bytes] : payloads) {
+                for (const char *suffix : { "mp3", "aac", "bin" }) {
+                    const QString path = folder.filePath(
+                        QStringLiteral("t%1-%2-%3.%4").arg(body).arg(footer).arg(QLatin1String(kind), QLatin1String(suffix)));
+                    ASSERT_TRUE(writeFile(path, tag + bytes));
+                    paths << path;
+                    ++made;
+                }
+            }
+        }
+    }
+    for (const int claimed : { 5000, 2000000 }) {
+        const QString path = folder.filePath(QStringLiteral("claims-%1.mp3").arg(claimed));
+        ASSERT_TRUE(writeFile(path, QByteArrayLiteral("ID3\x04\x00\x00") + syncsafe(claimed) + payloads[0].second.left(3000)));
+        paths << path;
+    }
+    paths << file("cover.mp3") << file("tone.mp3") << file("cover.m4a");
+
+    int media = 0;
+    for (const QString &path : paths) {
+        SCOPED_TRACE(path.toStdString());
+        const QByteArray name = QFile::encodeName(path);
+        AVFormatContext *reference = nullptr;
+        const bool referenceOpened = avformat_open_input(&reference, name.constData(), nullptr, nullptr) >= 0;
+        const FFmpegInput input(path);
+        const FFmpegInput headerOnly(path, false);
+        ASSERT_EQ(headerOnly.isOpen(), referenceOpened);
+        if (!referenceOpened)
+            continue;
+        EXPECT_STREQ(headerOnly.context()->iformat->name, reference->iformat->name);
+        EXPECT_EQ(headerOnly.context()->probe_score, reference->probe_score);
+        ASSERT_GE(avformat_find_stream_info(reference, nullptr), 0);
+        ASSERT_TRUE(input.isOpen());
+        // What the demuxer read after the guess: the same streams, codecs and length.
+        ASSERT_EQ(input.context()->nb_streams, reference->nb_streams);
+        for (unsigned i = 0; i < reference->nb_streams; ++i) {
+            const AVCodecParameters *ours = input.context()->streams[i]->codecpar;
+            const AVCodecParameters *theirs = reference->streams[i]->codecpar;
+            EXPECT_EQ(ours->codec_id, theirs->codec_id) << i;
+            EXPECT_EQ(ours->sample_rate, theirs->sample_rate) << i;
+            EXPECT_EQ(ours->ch_layout.nb_channels, theirs->ch_layout.nb_channels) << i;
+            EXPECT_EQ(ours->width, theirs->width) << i;
+        }
+        EXPECT_EQ(input.context()->duration, reference->duration);
+        media += reference->nb_streams > 0 ? 1 : 0;
+        avformat_close_input(&reference);
+    }
+    EXPECT_EQ(made, 4 * 2 * 6 * 3);
+    // The table holds real media behind every kind of tag, not only files FFmpeg refuses.
+    EXPECT_GT(media, 60);
 }
 
 TEST_F(MediaAssetTest, NonRegularFilesAnswerAtOnce)

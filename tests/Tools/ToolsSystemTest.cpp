@@ -50,24 +50,35 @@ TEST_F(ToolsSystemTest, PreviewLoopsWithinTheRange)
     const float start = trimmer->minimumValue();
     const float end = trimmer->maximumValue();
     trimmer->controlButtonTapped(TrimmerViewController::previewTag);
-    // Wait for the playhead to travel into the range and come back to its start.
-    float highest = 0;
-    bool wrapped = false;
+    // The player's position travels through the range and turns back to its start, twice, never
+    // past its end.
+    const double first = duration * double(start);
+    const double last = duration * double(end);
+    double highest = 0;
+    int turns = 0;
+    bool late = false;
     const bool done = QTest::qWaitFor(
         [&] {
+            const double time = trimmer->player()->currentTime().seconds();
             const float value = trimmer->sliderValue();
             EXPECT_GE(value, start - 1e-4f);
             EXPECT_LE(value, end + 1e-4f);
-            highest = std::max(highest, value);
-            if (highest > start + float(0.4 / duration) && value < start + float(0.3 / duration))
-                wrapped = true;
-            return wrapped;
+            EXPECT_GE(time, first - 0.01);
+            EXPECT_LE(time, last + 0.01);
+            if (highest > first + 0.6 && time < first + 0.3) {
+                ++turns;
+                highest = 0;
+            }
+            highest = std::max(highest, time);
+            late = late || (turns == 0 && time > first + 0.1);
+            return turns >= 2;
         },
         8000);
-    EXPECT_TRUE(done) << "highest " << highest << " start " << start << " end " << end << " now "
-                      << trimmer->sliderValue() << " time " << trimmer->player()->currentTime().seconds() << " playing "
+    EXPECT_TRUE(done) << "turns " << turns << " highest " << highest << " start " << first << " end " << last
+                      << " now " << trimmer->player()->currentTime().seconds() << " playing "
                       << trimmer->player()->isPlaying() << " status "
                       << int(trimmer->player()->currentItem()->status());
+    EXPECT_TRUE(late) << "the position never moved";
     EXPECT_TRUE(trimmer->player()->isPlaying());
     trimmer->controlButtonTapped(TrimmerViewController::previewTag);
     EXPECT_FALSE(trimmer->player()->isPlaying());

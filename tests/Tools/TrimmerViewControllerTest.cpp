@@ -289,9 +289,24 @@ TEST_F(TrimmerTest, PreviewLoopsWithinTheRange)
     previewBackend->advance(600'000);
     drain();
     EXPECT_GT(trimmer->sliderValue(), trimmer->minimumValue());
+    // The player loops over the range itself, so it turns back the moment it reaches the end.
+    EXPECT_EQ(previewBackend->loopStart(), 5'000'000);
+    EXPECT_EQ(previewBackend->loopEnd(), 6'000'000);
     previewBackend->advance(600'000); // past the end of the range
     drain();
-    EXPECT_NEAR(previewBackend->position() / 1e6, trimmer->fullDuration() * double(trimmer->minimumValue()), 0.05);
+    EXPECT_NEAR(previewBackend->position() / 1e6, 5.2, 0.01);
+    EXPECT_TRUE(previewBackend->isPlaying());
+    // The loop follows the handles.
+    trimmer->moveEnd(float(7.0 / trimmer->fullDuration()));
+    EXPECT_NEAR(previewBackend->loopEnd() / 1e6, 7.0, 1e-3);
+    // An end moved before the playhead: the observer turns the preview back to the start.
+    previewBackend->advance(1'000'000);
+    drain();
+    trimmer->moveEnd(float(5.5 / trimmer->fullDuration()));
+    EXPECT_NEAR(previewBackend->loopEnd() / 1e6, 5.5, 1e-3);
+    previewBackend->advance(10'000);
+    drain();
+    EXPECT_NEAR(previewBackend->position() / 1e6, 5.0, 0.05);
     EXPECT_TRUE(previewBackend->isPlaying());
 
     // The slider's end events add one observer at most.

@@ -1,17 +1,25 @@
-"""A song handed to Tarnik opens in the import editor. Its trimmer previews a chosen range: the
-sound starts at once at the range's start and stays inside it; the play button says "pause"
-meanwhile, to the eye and to screen readers, and pausing silences it. Then the volume editor's
-Preview sounds the first time it is pressed.
+"""A song handed to Tarnik opens in the import editor. Its trimmer previews a chosen range on a
+loop: the sound starts at once at the range's start, stays inside the range, and turns back to the
+start each time it reaches the end, pass after pass, without a gap or a skip; the playhead shown
+stays in the range. The play button says "pause" meanwhile, to the eye and to screen readers, and
+pausing silences it. The editor's rows are named for screen readers by what they show. Then the
+volume editor's Preview sounds the first time it is pressed and goes on sounding after its loop
+turns back to the song's start.
 Escape closes what is on top of the editor (the volume editor, the kind menu), then ends typing in
 a field, and only then closes the editor."""
 
 from journeylib import Journey
 
-# The song sounds only from 3.5 s to 6.6 s, and its pitch tells the second it is at (second n at
-# 200 + 100 n Hz): a preview of 4 s to 6 s that strays outside the range goes silent, one that
-# started elsewhere is heard at another pitch. The trimmer looks at its position every half
-# second, so it may run past the range's end by that much.
+import re
+
+# The song sounds only from 3.5 s to 6.6 s of its 8 s, and its pitch tells the second it is at
+# (second n at 200 + 100 n Hz): a preview of 4 s to 6 s that strays outside the range is heard at
+# second 6 or goes silent, one that started elsewhere is heard at another pitch, one that skips
+# has a short second.
 START, END = 4, 6
+LENGTH = 8
+PASS = END - START
+STEP = 0.1  # seconds of sound per pitch reading
 
 
 def second(hertz):
@@ -24,13 +32,27 @@ def sounding(recorder):
     return None if onset is None else (onset,)
 
 
+def runs(values):
+    """[value, length] of each run of equal values, in order."""
+    out = []
+    for v in values:
+        if out and out[-1][0] == v:
+            out[-1][1] += 1
+        else:
+            out.append([v, 1])
+    return out
+
+
 with Journey() as j:
     song = j.home / "Range.mp3"
-    j.ffmpeg("-f", "lavfi", "-i", "aevalsrc='0.3*sin(2*PI*(200+100*floor(t))*t)*between(t,3.5,6.6)':s=44100:d=20",
-             "-c:a", "libmp3lame", "-b:a", "128k", song)
+    j.ffmpeg("-f", "lavfi", "-i", "aevalsrc='0.3*sin(2*PI*(200+100*floor(t))*t)*between(t,3.5,6.6)'"
+             f":s=44100:d={LENGTH}", "-c:a", "libmp3lame", "-b:a", "128k", song)
     j.start_tarnik(song)
 
-    j.click(j.find("Trim Audio", role="label", timeout=20))
+    # The editor's rows are list items named by what they show, as a screen reader finds them.
+    j.find(f"Trim Audio, 0:00 - 0:0{LENGTH}", role="list item", timeout=20)
+    j.find("Volume Adjust", role="list item")
+    j.click(j.find("Trim Audio", role="label"))
     for name, value in (("Start", START), ("End", END)):
         j.click(j.find(name, role="text"))
         j.key("ctrl+a")
@@ -45,20 +67,39 @@ with Journey() as j:
     started = j.wait_for(lambda: sounding(recorder), 5, "the preview to sound")[0]
     j.log(f"the preview sounded {started - clicked:.2f} s after the click")
     j.check(started - clicked < 1.5, f"the preview took {started - clicked:.1f} s to sound")
-    j.wait_for(lambda: recorder.peek().seconds > started + 2.5, 15, "a pass of the preview")
+    # The playhead shown follows the sound and stays in the range.
+    playhead = re.compile(r"^(\d+):(\d\d):(\d\d\d)$")
+    shown = set()
+    while recorder.peek().seconds < started + 2.5 * PASS + 0.3:
+        for text in j.texts():
+            m = playhead.match(text)
+            if m:
+                shown.add(int(m[1]) * 60 + int(m[2]) + int(m[3]) / 1000)
+        j.check(j.tarnik_running(), "the app quit while previewing")
     recording = recorder.stop()
-    # Quarter seconds from the first sound on (the first one whole): each sounds, at a second of
-    # the range.
-    first = started + 0.05
-    windows = [recording.frequency(t, t + 0.25) for t in
-               (first + 0.25 * i for i in range(int((recording.seconds - first) / 0.25) - 1))]
-    heard_seconds = [second(f) if f else None for f in windows]
-    j.log("preview: seconds heard " + " ".join("-" if s is None else str(s) for s in heard_seconds))
-    j.check(heard_seconds[0] == START, f"the preview started at second {heard_seconds[0]}, not at the range's start")
-    # The first pass, up to where the trimmer turns back: the range, at every quarter second.
-    first_pass = heard_seconds[:7]
-    j.check(all(s in (START, START + 1) for s in first_pass),
-            f"the preview's first pass strayed or went silent: seconds {heard_seconds}")
+
+    # Readings every STEP from the first sound on: each sounds, at a second of the range, and the
+    # seconds come in whole runs (START, START + 1, START, ...): two passes and more, each turning
+    # back to the start the moment it reaches the end.
+    first = started + 0.03
+    count = int((recording.seconds - first) / STEP) - 1
+    readings = [recording.frequency(first + STEP * i, first + STEP * (i + 1)) for i in range(count)]
+    heard = [second(f) if f else None for f in readings]
+    j.log("preview: seconds heard " + " ".join("-" if s is None else str(s) for s in heard))
+    j.check(heard[0] == START, f"the preview started at second {heard[0]}, not at the range's start")
+    j.check(all(s in range(START, END) for s in heard),
+            f"the preview strayed outside the range or went silent: seconds {heard}")
+    whole = runs(heard)[:-1]  # the last run is cut by the end of the recording
+    j.log("preview: runs " + " ".join(f"{v}x{n}" for v, n in whole))
+    per_second = round(1 / STEP)
+    j.check(all(abs(n - per_second) <= 2 for _, n in whole),
+            f"a second of the range was cut short or stretched (a skip or a gap): runs {whole}")
+    turns = [i for i in range(1, len(whole)) if whole[i][0] == START and whole[i - 1][0] == END - 1]
+    j.check(len(turns) >= 2, f"the preview did not loop twice: runs {whole}")
+    # Past this journey's own checks, what the trimmer shows: a playhead inside the range.
+    j.log("preview: playhead shown at " + " ".join(f"{t:.2f}" for t in sorted(shown)))
+    j.check(shown and all(START - 0.05 <= t <= END + 0.05 for t in shown),
+            f"the playhead showed {sorted(shown)}, outside {START}-{END}")
 
     j.click(j.find("pause", role="push button"))
     j.find("play", role="push button")
@@ -73,8 +114,18 @@ with Journey() as j:
     j.find("Pause", role="push button")
     heard = j.wait_for(lambda: sounding(recorder), 10, "the volume preview to sound")[0]
     j.wait_for(lambda: recorder.peek().seconds > heard + 0.5, 5, "half a second of the volume preview")
-    pitch = recorder.stop().frequency(heard, heard + 0.5)
+    pitch = recorder.peek().frequency(heard, heard + 0.5)
     j.check(second(pitch) == 3, f"the volume preview was first heard at second {second(pitch)}, not at 3")
+    # It loops: after the song's end it plays from its start again, so the sound comes back one
+    # song's length after it was first heard, at the same second.
+    j.wait_for(lambda: recorder.peek().seconds > heard + LENGTH + 1.0, LENGTH + 5, "the volume preview's loop")
+    recording = recorder.stop()
+    again = next((heard + 3.4 + i * 0.05 for i, rms in enumerate(recording.windows(0.05)[int((heard + 3.4) / 0.05):])
+                  if rms > 0.02), None)
+    j.log(f"the volume preview sounded again {again - heard:.2f} s later" if again else "no second sound")
+    j.check(again and abs(again - heard - LENGTH) < 0.3,
+            f"the volume preview did not sound again {LENGTH} s later (at {again and again - heard})")
+    j.check(second(recording.frequency(again, again + 0.5)) == 3, "the volume preview's second turn was not at second 3")
 
     # Escape closes the volume editor, then the kind menu, each back to the import editor.
     import pyatspi  # after the journey has put the accessibility bus up

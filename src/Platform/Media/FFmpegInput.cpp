@@ -3,6 +3,7 @@
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <memory>
 #include <mutex>
 
@@ -73,7 +74,124 @@ int refuseNestedOpen(AVFormatContext *, AVIOContext **, const char *, int, AVDic
     return AVERROR(EPERM);
 }
 
+// FFmpeg's format guess: the first round's bytes, and its default largest guess (which also
+// bounds how long an ID3v2 tag it waits past).
+constexpr int kProbeBytesFirst = 2048;
+constexpr int kProbeBytesMax = 1 << 20;
+constexpr int kId3v2HeaderSize = 10;
+
+// An ID3v2 header as FFmpeg's guess recognises one, and the length of the tag it starts.
+bool isId3v2Header(const uint8_t *bytes)
+{
+    return bytes[0] == 'I' && bytes[1] == 'D' && bytes[2] == '3' && bytes[3] != 0xff && bytes[4] != 0xff
+        && (bytes[6] & 0x80) == 0 && (bytes[7] & 0x80) == 0 && (bytes[8] & 0x80) == 0 && (bytes[9] & 0x80) == 0;
+}
+
+int id3v2TagLength(const uint8_t *bytes)
+{
+    int length = ((bytes[6] & 0x7f) << 21) + ((bytes[7] & 0x7f) << 14) + ((bytes[8] & 0x7f) << 7) + (bytes[9] & 0x7f)
+        + kId3v2HeaderSize;
+    if (bytes[5] & 0x10) // a footer
+        length += kId3v2HeaderSize;
+    return length;
+}
+
+// A round of the guess over the first `size` bytes that cannot decide while more bytes may
+// follow: they end within a leading ID3v2 tag (one shorter than the largest guess), and FFmpeg
+// then caps every demuxer's score below the "retry" score a guess must beat.
+bool roundCannotDecide(const uint8_t *bytes, int size)
+{
+    if (size <= kId3v2HeaderSize || !isId3v2Header(bytes))
+        return false;
+    const int tag = id3v2TagLength(bytes);
+    return size <= tag + 16 && tag < kProbeBytesMax;
+}
+
+// Hands the bytes the guess read back to the reader, so the demuxer starts at the top without a
+// seek and the rest of the open reads exactly as after FFmpeg's own guess: the reader's buffer
+// becomes the guessed bytes followed by whatever it held beyond them. Takes `probe` (an
+// av_malloc'ed block) on success.
+bool rewindWithProbedBytes(AVIOContext *io, uint8_t *&probe, int probed)
+{
+    const int held = int(io->buf_end - io->buffer);
+    const int64_t heldStart = io->pos - held;
+    if (io->write_flag || heldStart > probed)
+        return false;
+    const int overlap = int(probed - heldStart);
+    const int combined = probed + held - overlap;
+    const int allocation = std::max(io->buffer_size, combined);
+    if (allocation > probed && av_reallocp(&probe, size_t(allocation)) < 0)
+        return false;
+    if (combined > probed) {
+        std::memcpy(probe + probed, io->buffer + overlap, size_t(held - overlap));
+        probed = combined;
+    }
+    av_free(io->buffer);
+    io->buf_ptr = io->buffer = probe;
+    io->buffer_size = allocation;
+    io->pos = probed;
+    io->buf_end = io->buf_ptr + probed;
+    io->eof_reached = 0;
+    probe = nullptr;
+    return true;
+}
+
 } // namespace
+
+int FFmpegInput::guessFormatPastTag(AVFormatContext *context, const char *name, const AVInputFormat **format)
+{
+    *format = nullptr;
+    AVIOContext *io = context->pb;
+    const int largest = context->format_probesize > 0 ? int(context->format_probesize) : kProbeBytesMax;
+    // The reader has no options (no MIME type to weigh) and the guess starts at the top.
+    if (io->av_class || largest < kProbeBytesFirst)
+        return kNotGuessed;
+    uint8_t head[kId3v2HeaderSize];
+    if (m_file.readAt(0, head, kId3v2HeaderSize) != kId3v2HeaderSize || !isId3v2Header(head)
+        || !roundCannotDecide(head, kProbeBytesFirst))
+        return kNotGuessed;
+
+    // FFmpeg's rounds: the same sizes, read through the same reader in the same calls, and the
+    // same threshold (the last round, or one at the end of the file, takes any score).
+    uint8_t *bytes = nullptr;
+    int probed = 0;
+    int score = 0;
+    bool atEnd = false;
+    int status = 0;
+    for (int size = kProbeBytesFirst; size <= largest && !*format && !atEnd;
+         size = std::min(size << 1, std::max(largest, size + 1))) {
+        score = size < largest ? AVPROBE_SCORE_RETRY : 0;
+        if ((status = av_reallocp(&bytes, size_t(size) + AVPROBE_PADDING_SIZE)) < 0)
+            break;
+        status = avio_read(io, bytes + probed, size - probed);
+        if (status < 0) {
+            if (status != AVERROR_EOF)
+                break;
+            score = 0;
+            status = 0;
+            atEnd = true;
+        }
+        probed += status;
+        std::memset(bytes + probed, 0, AVPROBE_PADDING_SIZE);
+        if (score == AVPROBE_SCORE_RETRY && roundCannotDecide(bytes, probed))
+            continue;
+        AVProbeData probe {};
+        probe.filename = name;
+        probe.buf = bytes;
+        probe.buf_size = probed;
+        *format = av_probe_input_format2(&probe, 1, &score);
+    }
+    if (status >= 0 && !*format)
+        status = AVERROR_INVALIDDATA;
+    if (status >= 0 && !rewindWithProbedBytes(io, bytes, probed))
+        status = AVERROR(ENOMEM);
+    av_free(bytes);
+    if (status < 0) {
+        *format = nullptr;
+        return status;
+    }
+    return score;
+}
 
 void FFmpegInput::configureLogging()
 {
@@ -113,11 +231,21 @@ FFmpegInput::FFmpegInput(const QString &path, bool findStreamInfo)
     // list) get no protocol to do it with; io_open refuses the rest.
     AVDictionary *options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "none", 0);
-    const int opened = avformat_open_input(&context, name.constData(), nullptr, &options);
+    const AVInputFormat *format = nullptr;
+    const int guessed = guessFormatPastTag(context, name.constData(), &format);
+    if (guessed < 0 && guessed != kNotGuessed) {
+        av_dict_free(&options);
+        avformat_free_context(context);
+        return;
+    }
+    const int opened = avformat_open_input(&context, name.constData(), format, &options);
     av_dict_free(&options);
     if (opened < 0)
         return; // avformat_open_input frees the context on failure
     m_context = context;
+    // What FFmpeg's own guess would have recorded.
+    if (format)
+        m_context->probe_score = guessed;
     if (!findStreamInfo)
         return;
     // From here on FFmpeg looks for frames: a run of reads that finds none within the scan

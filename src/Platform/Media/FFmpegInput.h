@@ -78,6 +78,14 @@ public:
 private:
     bool decodesAudio();
 
+    // FFmpeg's own guess of the format, made cheaply for a file that starts with a large ID3v2
+    // tag (an MP3 with a cover): the rounds of the guess whose bytes end within the tag cannot
+    // decide, so their demuxer probes are skipped. Gives the score and `format` exactly as
+    // FFmpeg's guess does, with the reader left as it leaves it; a negative FFmpeg error when
+    // the guess fails; kNotGuessed (and no format) for any other file, which FFmpeg guesses.
+    static constexpr int kNotGuessed = -0x7fff;
+    int guessFormatPastTag(AVFormatContext *context, const char *name, const AVInputFormat **format);
+
     static int readPacket(void *opaque, uint8_t *buffer, int size);
     static int64_t seek(void *opaque, int64_t offset, int whence);
     static int interrupt(void *opaque);

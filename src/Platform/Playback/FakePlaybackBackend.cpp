@@ -68,6 +68,12 @@ void FakePlaybackBackend::advance(qint64 elapsedUs)
     if (!m_playing || m_status != Status::readyToPlay)
         return;
     const qint64 moved = std::llround(static_cast<double>(elapsedUs) * m_rate);
+    const qint64 loopEnd = std::min(m_loopEnd, m_duration);
+    if (loopEnd > m_loopStart && m_position < loopEnd && m_position + moved >= loopEnd) {
+        m_position = m_loopStart + (m_position + moved - loopEnd) % (loopEnd - m_loopStart);
+        Q_EMIT positionChanged(m_position);
+        return;
+    }
     m_position = std::min(m_position + moved, m_duration);
     Q_EMIT positionChanged(m_position);
     if (m_position >= m_duration) {

@@ -27,6 +27,12 @@ public:
     Status status() const override { return m_status; }
     QString errorString() const override { return m_errorString; }
     void setVideoSink(QVideoSink *sink) override { m_videoSink = sink; }
+    void setLoopRange(qint64 startUs, qint64 endUs) override
+    {
+        m_loopStart = startUs;
+        m_loopEnd = endUs;
+    }
+    void clearLoopRange() override { m_loopEnd = -1; }
 
     // Test controls.
     // Whether a new source loads at once (the default) or waits for finishLoading().
@@ -34,7 +40,8 @@ public:
     void setNextDuration(qint64 durationUs) { m_nextDuration = durationUs; }
     // Finishes loading the current source: ready with the duration set before, or failed.
     void finishLoading(bool ok = true);
-    // Moves the clock by the given time while playing (at the rate set); stops at the end and reports it.
+    // Moves the clock by the given time while playing (at the rate set); stops at the end and reports
+    // it, or with a loop range, goes on from the range's start past the range's end.
     void advance(qint64 elapsedUs);
     // Plays to the end of the source at once.
     void playToEnd();
@@ -45,6 +52,9 @@ public:
     const QList<QString> &loadedSources() const { return m_loadedSources; }
     int playCount() const { return m_playCount; }
     int pauseCount() const { return m_pauseCount; }
+    // The loop range set, in microseconds; an end of -1 when none is.
+    qint64 loopStart() const { return m_loopStart; }
+    qint64 loopEnd() const { return m_loopEnd; }
 
 private:
     QString m_source;
@@ -61,6 +71,8 @@ private:
     int m_playCount = 0;
     int m_pauseCount = 0;
     quint64 m_sourceSerial = 0;
+    qint64 m_loopStart = 0;
+    qint64 m_loopEnd = -1;
 };
 
 } // namespace tarnik

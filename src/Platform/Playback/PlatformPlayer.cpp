@@ -2,6 +2,7 @@
 
 #include <QTimer>
 #include <QVideoSink>
+#include <algorithm>
 #include <cmath>
 
 namespace tarnik {
@@ -158,6 +159,18 @@ void PlatformPlayer::failPendingSeeks()
         if (seek.completion)
             QTimer::singleShot(0, this, [completion = std::move(seek.completion)] { completion(false); });
     }
+}
+
+void PlatformPlayer::setLoopRange(const std::optional<MediaTimeRange> &range)
+{
+    if (!range || !range->isValid() || range->isIndefinite()) {
+        m_loopRange.reset();
+        m_backend->clearLoopRange();
+        return;
+    }
+    m_loopRange = range;
+    const qint64 start = std::max<qint64>(microseconds(range->start), 0);
+    m_backend->setLoopRange(start, std::max(microseconds(range->end()), start));
 }
 
 PlatformPlayer::TimeObserverToken PlatformPlayer::addPeriodicTimeObserver(

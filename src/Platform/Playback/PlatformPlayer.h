@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace tarnik {
 
@@ -48,6 +49,12 @@ public:
     MediaTime currentTime() const;
     // Seeks the current item; see PlayerItem::seek. Without an item, completion(false).
     void seek(const MediaTime &time, std::function<void(bool finished)> completion = {});
+
+    // Plays the range over and over, as a player looper does: at its end (or the item's) playback
+    // goes on at its start without a gap, until paused. An empty range plays silence at its start;
+    // none (or an invalid range) plays the item through. Kept across seeks and items.
+    void setLoopRange(const std::optional<MediaTimeRange> &range);
+    std::optional<MediaTimeRange> loopRange() const { return m_loopRange; }
 
     // Calls block with the current time each time playback crosses a multiple of interval and after
     // a seek, on the GUI thread, until the token is removed.
@@ -103,6 +110,7 @@ private:
     qint64 m_seekTargetUs = -1;
     QPointer<QVideoSink> m_videoOutput;
     QMetaObject::Connection m_videoOutputDestroyed;
+    std::optional<MediaTimeRange> m_loopRange;
 };
 
 } // namespace tarnik

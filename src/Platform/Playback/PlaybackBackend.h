@@ -30,6 +30,9 @@ public:
     static std::unique_ptr<PlaybackBackend> make();
     // Installs the factory make() uses; an empty factory restores the Qt Multimedia backend.
     static void setFactory(Factory factory);
+    // Makes a backend for previews of a file's audio (DecodedAudioBackend), or what the installed
+    // factory makes when a test installed one.
+    static std::unique_ptr<PlaybackBackend> makeAudioPreview();
 
     // Loads the file at path (an empty path unloads). Loading is asynchronous: status() turns
     // readyToPlay or failed and statusChanged() follows. The playback position starts at 0, paused.
@@ -48,6 +51,15 @@ public:
     virtual QString errorString() const = 0;
     // Where video frames go; null detaches the video output.
     virtual void setVideoSink(QVideoSink *sink) = 0;
+    // Plays [startUs, endUs) over and over: reaching endUs (or the end of the source) playback goes
+    // on at startUs without a gap, until it is paused. A backend that cannot loop by itself ignores
+    // it. The range is kept across seeks and sources until cleared.
+    virtual void setLoopRange(qint64 startUs, qint64 endUs)
+    {
+        Q_UNUSED(startUs);
+        Q_UNUSED(endUs);
+    }
+    virtual void clearLoopRange() { }
 
 Q_SIGNALS:
     void positionChanged(qint64 positionUs);

@@ -1,6 +1,7 @@
 #include "Platform/Playback/QtPlaybackBackend.h"
 
 #include "Platform/Audio/ApplicationOutputVolume.h"
+#include "Platform/Playback/DecodedAudioBackend.h"
 
 #include <QAudioOutput>
 #include <QMediaPlayer>
@@ -31,6 +32,13 @@ std::unique_ptr<PlaybackBackend> PlaybackBackend::make()
 void PlaybackBackend::setFactory(Factory factory)
 {
     installedFactory() = std::move(factory);
+}
+
+std::unique_ptr<PlaybackBackend> PlaybackBackend::makeAudioPreview()
+{
+    if (const auto &factory = installedFactory())
+        return factory();
+    return std::make_unique<DecodedAudioBackend>();
 }
 
 QtPlaybackBackend::QtPlaybackBackend(QObject *parent)

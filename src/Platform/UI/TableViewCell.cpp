@@ -5,7 +5,9 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QPainter>
+#include <QLabel>
 #include <QPainterPath>
+#include <QTextDocumentFragment>
 #include <functional>
 #include <mutex>
 
@@ -22,7 +24,34 @@ TableView *tableOf(const QWidget *cell)
     return nullptr;
 }
 
-// A row reads as a list item named by its accessible name or its text, is
+// What a row's own labels show, in the order they were made, for a row whose cell lays out labels
+// of its own instead of its text label; failing those, the first name one of its views carries.
+QString shownText(const TableViewCell *cell)
+{
+    QStringList parts;
+    QString named;
+    for (const QWidget *child : cell->findChildren<QWidget *>()) {
+        if (!child->isVisibleTo(cell))
+            continue;
+        if (const auto *label = qobject_cast<const QLabel *>(child)) {
+            QString text = label->accessibleName();
+            if (text.isEmpty()) {
+                text = label->text();
+                if (label->textFormat() == Qt::RichText
+                    || (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(text)))
+                    text = QTextDocumentFragment::fromHtml(text).toPlainText();
+            }
+            text = text.simplified();
+            if (!text.isEmpty())
+                parts.append(text);
+        } else if (named.isEmpty() && !child->accessibleName().isEmpty()) {
+            named = child->accessibleName();
+        }
+    }
+    return parts.isEmpty() ? named : parts.join(QStringLiteral(", "));
+}
+
+// A row reads as a list item named by its accessible name, its text or what its labels show, is
 // focused where the keyboard's highlight stands, and pressing it does what a
 // tap does. Its own controls stay its children.
 class TableViewCellAccessible : public QAccessibleWidget
@@ -40,6 +69,7 @@ public:
                 return cell->accessibleName();
             if (cell->textLabel() && !cell->textLabel()->text().isEmpty())
                 return cell->textLabel()->text();
+            return shownText(cell);
         }
         return QAccessibleWidget::text(t);
     }
