@@ -309,6 +309,9 @@ class Journey:
         env = dict(os.environ)
         env.update(QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1",
                    DISPLAY=self._display)
+        # The sanitized run may give the app options of its own (see scripts/test-sanitized).
+        if os.environ.get("TARNIK_APP_ASAN_OPTIONS"):
+            env["ASAN_OPTIONS"] = os.environ["TARNIK_APP_ASAN_OPTIONS"]
         self._tarnik = self._spawn("tarnik", [str(self.build / "bin" / "tarnik"), *map(str, args)], env=env)
         if wait:
             self.wait_for(self._tarnik_window, 30, "Tarnik's window in the accessibility tree")

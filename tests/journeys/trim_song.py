@@ -4,7 +4,7 @@ start each time it reaches the end, pass after pass, without a gap or a skip; th
 stays in the range. The play button says "pause" meanwhile, to the eye and to screen readers, and
 pausing silences it. The editor's rows are named for screen readers by what they show. Then the
 volume editor's Preview sounds the first time it is pressed and goes on sounding after its loop
-turns back to the song's start.
+turns back to the song's start; its level knob sets the preview's volume while it plays.
 Escape closes what is on top of the editor (the volume editor, the kind menu), then ends typing in
 a field, and only then closes the editor."""
 
@@ -118,14 +118,27 @@ with Journey() as j:
     j.check(second(pitch) == 3, f"the volume preview was first heard at second {second(pitch)}, not at 3")
     # It loops: after the song's end it plays from its start again, so the sound comes back one
     # song's length after it was first heard, at the same second.
-    j.wait_for(lambda: recorder.peek().seconds > heard + LENGTH + 1.0, LENGTH + 5, "the volume preview's loop")
+    def sounding_again():
+        windows = recorder.peek().windows(0.05)
+        first = int((heard + 3.4) / 0.05)
+        return next((((first + i) * 0.05,) for i, rms in enumerate(windows[first:]) if rms > 0.02), None)
+
+    again = j.wait_for(sounding_again, LENGTH + 5, "the volume preview to sound again")[0]
+    j.log(f"the volume preview sounded again {again - heard:.2f} s later")
+    j.check(abs(again - heard - LENGTH) < 0.3, f"the volume preview sounded again {again - heard:.2f} s later, "
+            f"not {LENGTH} s")
+    # The level knob sets the preview's volume while it plays: half the level, half the sound.
+    j.wait_for(lambda: recorder.peek().seconds > again + 0.6, 5, "the volume preview's second turn")
+    value = j.find("Volume Level", role="dial").queryValue()
+    turned = recorder.peek().seconds
+    value.currentValue = (value.minimumValue + value.maximumValue) / 2
+    j.wait_for(lambda: recorder.peek().seconds > turned + 1.1, 5, "the volume preview at half the level")
     recording = recorder.stop()
-    again = next((heard + 3.4 + i * 0.05 for i, rms in enumerate(recording.windows(0.05)[int((heard + 3.4) / 0.05):])
-                  if rms > 0.02), None)
-    j.log(f"the volume preview sounded again {again - heard:.2f} s later" if again else "no second sound")
-    j.check(again and abs(again - heard - LENGTH) < 0.3,
-            f"the volume preview did not sound again {LENGTH} s later (at {again and again - heard})")
     j.check(second(recording.frequency(again, again + 0.5)) == 3, "the volume preview's second turn was not at second 3")
+    full, half = recording.rms(again + 0.1, again + 0.5), recording.rms(turned + 0.6, turned + 1.1)
+    j.log(f"the volume preview at the full level {full:.3f}, at half the level {half:.3f}")
+    j.check(0.4 < half / full < 0.6, f"half the level gave {half / full:.2f} of the sound (is the sink at its "
+            "maximum volume? the level is taken only then)")
 
     # Escape closes the volume editor, then the kind menu, each back to the import editor.
     import pyatspi  # after the journey has put the accessibility bus up

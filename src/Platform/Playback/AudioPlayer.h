@@ -10,7 +10,7 @@ namespace tarnik {
 // A simple player of one audio file with its own volume and a loop count,
 // for previews that play beside the shared player. make() opens the file at
 // once and fails when it holds no playable audio, with the reason in `error`.
-// Qt Multimedia plays it; tests install a factory that makes fakes.
+// DecodedAudioPlayer plays it; tests install a factory that makes fakes.
 // GUI thread only.
 class AudioPlayer : public QObject
 {
