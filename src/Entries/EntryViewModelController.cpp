@@ -15,6 +15,9 @@
 #include <QThread>
 #include <QtConcurrent/QtConcurrentMap>
 #include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <mutex>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,32 +27,32 @@ namespace tarnik {
 
 namespace {
 
-// The names in a directory, as readdir gives them (no "." or ".."), each with the kind of item
-// readdir reports (its d_type: DT_DIR, DT_REG, DT_LNK, …, or DT_UNKNOWN where the file system does
-// not tell). Reads only the directory itself, so listing "/dev" or "/proc" never touches a device
-// or a pseudo file. A directory that cannot be opened, or that fails or vanishes while read, gives
-// the names read so far.
-struct DirectoryNames
+// The names in a directory, as readdir gives them (no "." or ".."; names beginning with "." or
+// ":" only when showHidden), each with the kind of item readdir reports (its d_type: DT_DIR,
+// DT_REG, DT_LNK, …, or DT_UNKNOWN where the file system does not tell), to be put in order.
+// Reads only the directory itself, so listing "/dev" or "/proc" never touches a device or a
+// pseudo file. A directory that cannot be opened, or that fails or vanishes while read, gives the
+// names read so far.
+NaturalSort::NameOrder directoryNames(const QString &directory, bool showHidden)
 {
-    QStringList names;
-    QByteArray kinds; // one d_type per name
-};
-
-DirectoryNames directoryNames(const QString &directory)
-{
-    DirectoryNames listing;
+    NaturalSort::NameOrder names;
     DIR *dir = ::opendir(QFile::encodeName(directory).constData());
     if (!dir)
-        return listing;
+        return names;
+    // A directory's size is about the bytes of its entries: room for the names at once.
+    struct stat info;
+    if (::fstat(::dirfd(dir), &info) == 0 && info.st_size > 0)
+        names.reserve(size_t(std::min<off_t>(info.st_size, off_t(64) << 20)));
     while (const dirent *item = ::readdir(dir)) {
         const char *name = item->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
-        listing.names.append(QFile::decodeName(name));
-        listing.kinds.append(char(item->d_type));
+        if (!showHidden && (name[0] == '.' || name[0] == ':'))
+            continue;
+        names.append(name, std::strlen(name), char(item->d_type));
     }
     ::closedir(dir);
-    return listing;
+    return names;
 }
 
 QString symbolicLinkTarget(const QByteArray &nativePath)
@@ -69,6 +72,25 @@ QString symbolicLinkTarget(const QByteArray &nativePath)
     }
 }
 
+// Whether files are pictures, by extension: the answer depends on the extension alone and costs
+// a look-up in the MIME database (tens of microseconds), so a page asks once per extension.
+class ImageExtensions
+{
+public:
+    bool isImage(const QString &path)
+    {
+        const QString extension = PathExtension(path).pathExtension();
+        if (const auto known = m_known.constFind(extension); known != m_known.constEnd())
+            return known.value();
+        const bool image = PathExtension(path).isImage();
+        m_known.insert(extension, image);
+        return image;
+    }
+
+private:
+    QHash<QString, bool> m_known;
+};
+
 struct BuiltEntry
 {
     std::shared_ptr<Entry> entry;
@@ -85,7 +107,8 @@ struct BuiltEntry
 // is listed as exportable, provisionally, until its row or entry is loaded and the probe settles
 // it. Every other file is probed here, as only the probe can tell. With quickTypes off (a listing
 // that hides unsupported files must know now which are), every non-empty file is probed.
-BuiltEntry makeEntry(const QString &directory, const QString &name, unsigned char kind, int row, bool quickTypes)
+BuiltEntry makeEntry(const QString &directory, const QString &name, unsigned char kind, int row, bool quickTypes,
+    ImageExtensions &images)
 {
     const QString listedPath = directory + QLatin1Char('/') + name;
     QString path = listedPath;
@@ -123,7 +146,7 @@ BuiltEntry makeEntry(const QString &directory, const QString &name, unsigned cha
         return make(EntryType::directory);
     if (exists && !S_ISREG(info.st_mode))
         return make(EntryType::regular);
-    if (PathExtension(path).isImage())
+    if (images.isImage(path))
         return make(EntryType::image);
     // Nothing to read: the probe never takes a file without bytes for media, and the stat says so.
     if (!exists || info.st_size == 0)
@@ -153,6 +176,32 @@ BuiltEntry makeEntry(const QString &directory, const QString &name, unsigned cha
 // coming at the disk's pace without taking every core from the interface.
 const int kConcurrentRowLoads = std::clamp(QThread::idealThreadCount(), 2, 8);
 
+// The names of a listing beyond its first page, until they are in order.
+struct EntryViewModelController::PendingNames
+{
+    explicit PendingNames(NaturalSort::NameOrder unordered)
+        : order(std::move(unordered))
+    {
+    }
+
+    // Orders the names unless that is done or no longer wanted; whoever comes second waits.
+    void finish()
+    {
+        std::lock_guard lock(mutex);
+        if (done || abandoned)
+            return;
+        order.finish(names, kinds);
+        done = true;
+    }
+
+    std::mutex mutex;
+    NaturalSort::NameOrder order;
+    std::atomic<bool> abandoned = false;
+    bool done = false;
+    QStringList names;
+    QByteArray kinds;
+};
+
 struct EntryViewModelController::Page
 {
     bool emptyListing = false;
@@ -171,6 +220,8 @@ EntryViewModelController::EntryViewModelController(QObject *parent)
 
 EntryViewModelController::~EntryViewModelController()
 {
+    if (m_pendingNames)
+        m_pendingNames->abandoned = true;
     m_updateQueue.cancelAllOperations();
 }
 
@@ -191,32 +242,20 @@ void EntryViewModelController::getFiles(
     m_filePath = filePath;
     m_fetchCompletionHandler = std::move(completion);
 
-    DirectoryNames listing = directoryNames(directory);
-    if (!Preferences::showHidden()) {
-        qsizetype kept = 0;
-        for (qsizetype i = 0; i < listing.names.size(); ++i) {
-            const QString &name = std::as_const(listing.names)[i];
-            if (name.startsWith(QLatin1Char('.')) || name.startsWith(QLatin1Char(':')))
-                continue;
-            if (kept != i) {
-                listing.names[kept] = std::move(listing.names[i]);
-                listing.kinds[kept] = listing.kinds[i];
-            }
-            ++kept;
-        }
-        listing.names.resize(kept);
-        listing.kinds.resize(kept);
-    }
-    NaturalSort::sort(listing.names, listing.kinds);
-
-    m_files = std::move(listing.names);
-    m_files.squeeze();
-    m_fileKinds = std::move(listing.kinds);
-    m_fileKinds.squeeze();
+    // Only the first page's names are put in order before that page is built; the rest are
+    // ordered on a worker meanwhile (or on the spot, should a later page be asked for first).
+    NaturalSort::NameOrder names = directoryNames(directory, Preferences::showHidden());
+    m_fileCount = int(names.size());
+    names.takeFront(kPageSize, m_files, m_fileKinds);
+    if (m_pendingNames)
+        m_pendingNames->abandoned = true;
+    m_pendingNames.reset();
+    if (m_fileCount > m_files.size())
+        m_pendingNames = std::make_shared<PendingNames>(std::move(names));
     m_entries.clear();
     m_rowEntries.clear();
     // One slot per name: a listing that reaches its end holds no spare room.
-    m_rowEntries.reserve(m_files.size());
+    m_rowEntries.reserve(m_fileCount);
     m_removedEntries.clear();
     m_exportableEntries.clear();
     m_shownRows.clear();
@@ -225,23 +264,39 @@ void EntryViewModelController::getFiles(
     ++m_generation;
     m_pageInFlight = false;
     fetch(0);
+    if (m_pendingNames)
+        Dispatch::global([pending = m_pendingNames] { pending->finish(); });
+}
+
+void EntryViewModelController::completeNames() const
+{
+    if (!m_pendingNames)
+        return;
+    const std::shared_ptr<PendingNames> pending = std::move(m_pendingNames);
+    m_pendingNames.reset();
+    pending->finish();
+    std::lock_guard lock(pending->mutex);
+    m_files = std::move(pending->names);
+    m_fileKinds = std::move(pending->kinds);
 }
 
 void EntryViewModelController::fetch(int firstRow)
 {
     if (firstRow != numberOfViewModels() || m_pageInFlight)
         return;
-    if (qint64(m_currentPage) * kPageSize > m_files.size())
+    if (qint64(m_currentPage) * kPageSize > m_fileCount)
         return;
 
     const int firstFile = m_currentPage * kPageSize;
     ++m_currentPage;
     m_pageInFlight = true;
 
-    const int endFile = int(std::min<qint64>(qint64(firstFile) + kPageSize, m_files.size()));
+    const int endFile = int(std::min<qint64>(qint64(firstFile) + kPageSize, m_fileCount));
+    if (endFile > m_files.size())
+        completeNames();
     const QStringList names = m_files.mid(firstFile, endFile - firstFile);
     const QByteArray kinds = m_fileKinds.mid(firstFile, endFile - firstFile);
-    const bool emptyListing = m_files.isEmpty();
+    const bool emptyListing = m_fileCount == 0;
     const QString directory = m_directory.value_or(QString());
     const std::optional<QString> filePath = m_filePath;
     const quint64 generation = m_generation;
@@ -255,10 +310,11 @@ void EntryViewModelController::fetch(int firstRow)
             const std::optional<QString> playing = Preferences::nowPlaying().identifier;
             const bool hideUnsupported = Preferences::hideUnsupported();
             int row = firstRow;
+            ImageExtensions images;
             for (qsizetype i = 0; i < names.size(); ++i) {
                 const QString &name = names[i];
                 BuiltEntry built = makeEntry(
-                    directory, name, i < kinds.size() ? uchar(kinds[i]) : uchar(DT_UNKNOWN), row, !hideUnsupported);
+                    directory, name, i < kinds.size() ? uchar(kinds[i]) : uchar(DT_UNKNOWN), row, !hideUnsupported, images);
                 if (hideUnsupported && built.entry->type() == EntryType::regular) {
                     page.hidAny = true;
                     continue;
@@ -309,7 +365,7 @@ void EntryViewModelController::commitPage(quint64 generation, Page &&page)
         completion(true, std::nullopt, indexPaths, page.revealed);
 
     // A page whose files were all hidden adds no row the owner could ask for: go on by itself.
-    if (generation == m_generation && page.hidAny && page.entries.isEmpty() && page.nextFile < m_files.size())
+    if (generation == m_generation && page.hidAny && page.entries.isEmpty() && page.nextFile < m_fileCount)
         fetch(numberOfViewModels());
 }
 

@@ -88,7 +88,7 @@ public:
     // Called off the GUI thread, the listing is carried out on the GUI thread a moment later.
     void getFiles(const QString &directory, const std::optional<QString> &filePath, FetchCompletion completion);
 
-    int numberOfFiles() const { return int(m_files.size()); }
+    int numberOfFiles() const { return m_fileCount; }
     int numberOfViewModels() const { return int(m_rowEntries.size()); }
     auto viewModelIndices() const { return std::views::iota(0, numberOfViewModels()); }
 
@@ -138,7 +138,12 @@ public:
     // and settles the entry, its row and exportableEntries(). For a tap on a row whose type is
     // still provisional, which must do what the file really is the first time.
     void settleEntryType(const std::shared_ptr<Entry> &entry);
-    const QStringList &files() const { return m_files; }
+    // The listed names in order.
+    const QStringList &files() const
+    {
+        completeNames();
+        return m_files;
+    }
     const std::optional<QString> &directory() const { return m_directory; }
     const std::optional<QString> &filePath() const { return m_filePath; }
     int currentPage() const { return m_currentPage; }
@@ -148,6 +153,9 @@ public:
 
 private:
     struct Page;
+    struct PendingNames;
+    // Puts the rest of the names in order, if they are not yet, waiting for the worker doing it.
+    void completeNames() const;
     void commitPage(quint64 generation, Page &&page);
     void completeUpdate(const QString &identifier, const std::shared_ptr<EntryViewModel> &viewModel);
     void queueOperation(const std::shared_ptr<EntryViewModel> &viewModel);
@@ -176,9 +184,12 @@ private:
     static constexpr qsizetype kShownRowsKept = 1000;
     QHash<const Entry *, ShownRow> m_shownRows;
     quint64 m_servedCount = 0;
-    QStringList m_files;
-    // What readdir said each name is (its d_type), in the order of m_files.
-    QByteArray m_fileKinds;
+    // The listed names in order and what readdir said each is (its d_type). Until the names
+    // beyond the first page are in order (m_pendingNames), these hold the first page's only.
+    mutable QStringList m_files;
+    mutable QByteArray m_fileKinds;
+    mutable std::shared_ptr<PendingNames> m_pendingNames;
+    int m_fileCount = 0;
     std::optional<QString> m_directory;
     std::optional<QString> m_filePath;
     int m_currentPage = 0;

@@ -5,6 +5,7 @@
 #include "Entries/Entry.h"
 #include "Entries/EntryViewModel.h"
 #include "Entries/EntryViewModelOperation.h"
+#include "Entries/NaturalSort.h"
 #include "Platform/Dispatch.h"
 #include "Platform/Media/MediaAsset.h"
 #include "Support/EntriesSupport.h"
@@ -16,9 +17,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSemaphore>
+#include <QSet>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstring>
+#include <dirent.h>
 #include <functional>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -397,6 +400,65 @@ TEST_F(EntryViewModelControllerTest, HideUnsupportedLeavesOutRegularFilesAndNumb
     Preferences::setHideUnsupported(false);
     list(m_dir.path());
     EXPECT_EQ(m_controller->numberOfViewModels(), 100);
+}
+
+TEST_F(EntryViewModelControllerTest, EveryPageIsInTheOrderOfAFullSortOfTheVisibleNames)
+{
+    // Only the first page's names are ordered before it is built; the rest are ordered later.
+    // Whatever order the directory gives, the pages must add up to a full sort, ties included.
+    std::uint32_t seed = 99;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    const QStringList pieces { QStringLiteral("track "), QStringLiteral("Track "), QStringLiteral("é"),
+        QStringLiteral("e"), QStringLiteral("007"), QStringLiteral("7"), QStringLiteral("12"),
+        QStringLiteral("1234567890"), QStringLiteral("."), QStringLiteral(":"), QStringLiteral("b") };
+    QSet<QString> made;
+    while (made.size() < 340) {
+        QString name;
+        const int count = 1 + int(next() % 4);
+        for (int k = 0; k < count; ++k)
+            name += pieces[qsizetype(next() % pieces.size())];
+        if (name == QLatin1String(".") || name == QLatin1String("..") || made.contains(name))
+            continue;
+        made.insert(name);
+        ASSERT_TRUE(test::touch(path(name))) << name.toStdString();
+    }
+    // The names as the directory gives them, then sorted: the order a full sort gives.
+    QStringList expected;
+    DIR *dir = ::opendir(QFile::encodeName(m_dir.path()).constData());
+    ASSERT_NE(dir, nullptr);
+    while (const dirent *item = ::readdir(dir)) {
+        const QString name = QFile::decodeName(item->d_name);
+        if (!name.startsWith(QLatin1Char('.')) && !name.startsWith(QLatin1Char(':')))
+            expected.append(name);
+    }
+    ::closedir(dir);
+    NaturalSort::sort(expected);
+    ASSERT_GT(expected.size(), 200);
+
+    // Asks for the last row until every page is in (listedNames() may have started one already).
+    const auto listAllPages = [this, &expected] {
+        for (int page = 1; page < 10 && m_controller->numberOfViewModels() < expected.size(); ++page) {
+            const int rows = m_controller->numberOfViewModels();
+            m_controller->viewModel(rows - 1);
+            ASSERT_TRUE(test::waitUntil([&] { return m_controller->numberOfViewModels() > rows; }));
+        }
+    };
+    list(m_dir.path());
+    EXPECT_EQ(m_controller->numberOfFiles(), expected.size());
+    EXPECT_EQ(listedNames(), expected.mid(0, 100));
+    EXPECT_EQ(m_controller->files(), expected);
+    listAllPages();
+    EXPECT_EQ(listedNames(), expected);
+
+    // The same at once through a second listing, without asking for files() first; a listing
+    // started while the previous one's names are still being ordered is not disturbed by them.
+    list(m_dir.path());
+    list(m_dir.path());
+    listAllPages();
+    EXPECT_EQ(listedNames(), expected);
 }
 
 TEST_F(EntryViewModelControllerTest, ExtremelyLargeDirectoryListsItsFirstPage)

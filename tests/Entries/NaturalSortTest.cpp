@@ -1,6 +1,9 @@
 #include "Entries/NaturalSort.h"
 
+#include <QFile>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <numeric>
 
 using namespace tarnik;
 
@@ -87,4 +90,70 @@ TEST(NaturalSort, SortAgreesWithCompareOnManyNames)
         [](const QString &a, const QString &b) { return NaturalSort::compare(a, b) < 0; });
     NaturalSort::sort(names);
     EXPECT_EQ(names, expected);
+}
+
+TEST(NaturalSort, NameOrderGivesTheOrderOfSortFrontFirst)
+{
+    // Names as a directory gives them: ASCII, UTF-8 with accents and full-width digits, and bytes
+    // that are no UTF-8 at all, with many names that compare as the same (case, accents, leading
+    // zeros) so the tie order shows. Each front size is checked against sort() of the decoded
+    // names, and each companion byte must travel with its name.
+    const QList<QByteArray> pieces { "0", "007", "7", "10", "123456789", "a", "A", "\xc3\xa9", "e", "E", " ",
+        "\xef\xbc\x91", "\xff", "\xc3", ".mp3", "-", "Z" };
+    std::uint32_t seed = 4242;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    QList<QByteArray> bytes;
+    for (int i = 0; i < 700; ++i) {
+        QByteArray name;
+        const int count = 1 + int(next() % 4);
+        for (int k = 0; k < count; ++k)
+            name += pieces[qsizetype(next() % pieces.size())];
+        bytes.append(name);
+    }
+    QStringList expected;
+    QByteArray expectedCompanions;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        expected.append(QFile::decodeName(bytes[i]));
+        expectedCompanions.append(char(i % 251));
+    }
+    // Names that compare as the same keep their given order, so the companions' order is that of
+    // a stable sort by compare().
+    QList<qsizetype> order(expected.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+        [&](qsizetype a, qsizetype b) { return NaturalSort::compare(expected[a], expected[b]) < 0; });
+    QStringList sortedNames;
+    QByteArray sortedCompanions;
+    for (const qsizetype i : order) {
+        sortedNames.append(expected[i]);
+        sortedCompanions.append(expectedCompanions[i]);
+    }
+    QStringList viaSort = expected;
+    NaturalSort::sort(viaSort);
+    ASSERT_EQ(viaSort, sortedNames);
+
+    for (const qsizetype front : { qsizetype(0), qsizetype(1), qsizetype(37), qsizetype(100), qsizetype(700),
+             qsizetype(900) }) {
+        NaturalSort::NameOrder names;
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            names.append(bytes[i].constData(), size_t(bytes[i].size()), expectedCompanions[i]);
+        ASSERT_EQ(names.size(), 700);
+        QStringList first;
+        QByteArray firstCompanions;
+        names.takeFront(front, first, firstCompanions);
+        const qsizetype taken = std::min<qsizetype>(front, 700);
+        EXPECT_EQ(first, sortedNames.mid(0, taken)) << front;
+        EXPECT_EQ(firstCompanions, sortedCompanions.mid(0, taken)) << front;
+        QStringList all;
+        QByteArray allCompanions;
+        names.finish(all, allCompanions);
+        EXPECT_EQ(all, sortedNames) << front;
+        EXPECT_EQ(allCompanions, sortedCompanions) << front;
+        // The front keeps the very text takeFront() gave.
+        for (qsizetype i = 0; i < taken; ++i)
+            EXPECT_TRUE(all[i].isSharedWith(first[i])) << front << " " << i;
+    }
 }
