@@ -282,7 +282,7 @@ TEST_F(MediaAssetTest, FilesBehindLargeTagsAreGuessedAsFFmpegGuessesThem)
     int made = 0;
     for (const int body : { 2030, 30000, 300000, 1100000 }) {
         for (const bool footer : { false, true }) {
-            const QByteArray frame = QByteArrayLiteral("TIT2") + QByteArray("\0\0\0\x06\0\0\0Title", 14);
+            const QByteArray frame = QByteArrayLiteral("TIT2") + QByteArrayLiteral("\0\0\0\x06\0\0\0Title");
             QByteArray tag = QByteArrayLiteral("ID3\x03\x00") + char(footer ? 0x10 : 0) + syncsafe(body) + frame
                 + noise(std::min(body, 3000) - int(frame.size()), quint32(body)) + QByteArray(std::max(0, body - 3000), '\0');
             if (footer)

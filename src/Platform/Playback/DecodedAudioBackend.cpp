@@ -153,10 +153,9 @@ void DecodedAudioBackend::startSink()
         return;
     if (hasLoop() && m_restingFrame >= framesOf(m_loopEndUs) && m_loopEndUs > m_loopStartUs)
         m_restingFrame = framesOf(m_loopStartUs);
-    if (m_decodeFrame != m_restingFrame || m_runs.empty()) {
-        m_decoder->seek(microsecondsOf(m_restingFrame));
-        m_decodeFrame = m_restingFrame;
-    }
+    // The decoder has run ahead by what the last sink held: it starts again where playback stands.
+    m_decoder->seek(microsecondsOf(m_restingFrame));
+    m_decodeFrame = m_restingFrame;
     m_runs.clear();
     m_written = 0;
     m_unwritten.clear();
