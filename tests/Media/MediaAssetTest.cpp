@@ -282,7 +282,7 @@ TEST_F(MediaAssetTest, FilesBehindLargeTagsAreGuessedAsFFmpegGuessesThem)
     int made = 0;
     for (const int body : { 2030, 30000, 300000, 1100000 }) {
         for (const bool footer : { false, true }) {
-            const QByteArray frame = QByteArrayLiteral("TIT2") + QByteArray("\0\0\0\x06\0\0\0Title", 14);
+            const QByteArray frame = QByteArrayLiteral("TIT2") + QByteArrayLiteral("\0\0\0\x06\0\0\0Title");
             QByteArray tag = QByteArrayLiteral("ID3\x03\x00") + char(footer ? 0x10 : 0) + syncsafe(body) + frame
                 + noise(std::min(body, 3000) - int(frame.size()), quint32(body)) + QByteArray(std::max(0, body - 3000), '\0');
             if (footer)
@@ -482,3 +482,164 @@ TEST_F(MediaAssetTest, AudioOnlyFileHasNoStill)
 }
 
 } // namespace
+
+namespace {
+
+// Every answer of two assets of the same file, the kind first (so an asset that takes its kind from
+// the headers answers it before it makes its probe).
+void expectSameAnswers(const MediaAsset &full, const MediaAsset &asset)
+{
+    EXPECT_EQ(asset.isExportable(), full.isExportable());
+    EXPECT_EQ(asset.hasAudioTrack(), full.hasAudioTrack());
+    EXPECT_EQ(asset.hasVideoTrack(), full.hasVideoTrack());
+    EXPECT_EQ(asset.isMedia(), full.isMedia());
+    EXPECT_EQ(asset.containerName(), full.containerName());
+    EXPECT_EQ(asset.hasCoverArt(), full.hasCoverArt());
+    EXPECT_EQ(asset.duration(), full.duration());
+    EXPECT_EQ(asset.audioFileFormat(), full.audioFileFormat());
+    EXPECT_EQ(asset.hasTrack(MediaType::subtitle), full.hasTrack(MediaType::subtitle));
+    EXPECT_EQ(asset.hasTrack(MediaType::other), full.hasTrack(MediaType::other));
+    ASSERT_EQ(asset.tracks().size(), full.tracks().size());
+    for (size_t i = 0; i < full.tracks().size(); ++i) {
+        const MediaTrack &a = asset.tracks()[i];
+        const MediaTrack &b = full.tracks()[i];
+        EXPECT_EQ(a.streamIndex, b.streamIndex) << i;
+        EXPECT_EQ(a.mediaType, b.mediaType) << i;
+        EXPECT_EQ(a.codecName, b.codecName) << i;
+        EXPECT_EQ(a.isDecodable, b.isDecodable) << i;
+        EXPECT_EQ(a.sampleRate, b.sampleRate) << i;
+        EXPECT_EQ(a.channelCount, b.channelCount) << i;
+        EXPECT_EQ(a.width, b.width) << i;
+        EXPECT_EQ(a.height, b.height) << i;
+        EXPECT_EQ(a.bitRate, b.bitRate) << i;
+    }
+}
+
+} // namespace
+
+// The kind of a plain AAC file in an MP4 container comes from its headers; every answer, the kind
+// included, is the full probe's: on AAC files of every layout and rate, with and without cover and
+// with the index first or last, on their neighbours the headers do not settle (ALAC, video, other
+// object types), on configurations and headers overwritten byte by byte, and on files cut short.
+TEST_F(MediaAssetTest, AKindTakenFromTheHeadersIsWhatTheFullProbeSays)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const auto path = [&](const QString &name) { return folder.filePath(name); };
+    const auto read = [](const QString &name) {
+        QFile source(name);
+        return source.open(QIODevice::ReadOnly) ? source.readAll() : QByteArray();
+    };
+    QStringList seeds;
+    const auto tone = [&](const QString &name, const QStringList &extra) {
+        ASSERT_TRUE(makeTone(path(name), 0.5, extra)) << name.toStdString();
+        seeds << path(name);
+    };
+    tone(QStringLiteral("mono-8000.m4a"), args({ "-ac", "1", "-ar", "8000", "-c:a", "aac" }));
+    tone(QStringLiteral("stereo-22050.m4a"), args({ "-ac", "2", "-ar", "22050", "-c:a", "aac" }));
+    tone(QStringLiteral("stereo-48000-first.m4a"),
+        args({ "-ac", "2", "-ar", "48000", "-c:a", "aac", "-movflags", "+faststart" }));
+    tone(QStringLiteral("surround-96000.mp4"), args({ "-ac", "6", "-ar", "96000", "-c:a", "aac" }));
+    tone(QStringLiteral("alac.m4a"), args({ "-c:a", "alac" }));
+    tone(QStringLiteral("mp3-in.mp4"), args({ "-c:a", "libmp3lame" }));
+    tone(QStringLiteral("tone.mov"), args({ "-c:a", "aac", "-f", "mov" }));
+    ASSERT_TRUE(makeToneWithCover(path(QStringLiteral("cover-first.m4a")), file("cover.jpg"), 0.5,
+        args({ "-c:a", "aac", "-movflags", "+faststart" })));
+    seeds << path(QStringLiteral("cover-first.m4a")) << file("cover.m4a") << file("clip.mp4") << file("silent.mov")
+          << file("tone.m4a") << file("truncated.m4a") << file("head.m4a");
+
+    QStringList paths = seeds;
+    int made = 0;
+    for (const QString &seedName : { QStringLiteral("stereo-48000-first.m4a"), QStringLiteral("cover-first.m4a") }) {
+        const QByteArray seed = read(path(seedName));
+        ASSERT_FALSE(seed.isEmpty());
+        // The decoder configuration as FFmpeg's encoder writes it (AAC-LC, the rate's index, two
+        // channels, the explicit "SBR absent" extension), and variants of it.
+        QByteArray config;
+        {
+            const FFmpegInput input(path(seedName), false);
+            ASSERT_TRUE(input.isOpen());
+            for (unsigned i = 0; i < input.context()->nb_streams; ++i) {
+                const AVCodecParameters *parameters = input.context()->streams[i]->codecpar;
+                if (parameters->codec_id == AV_CODEC_ID_AAC)
+                    config
+                        = QByteArray(reinterpret_cast<const char *>(parameters->extradata), parameters->extradata_size);
+            }
+        }
+        ASSERT_EQ(config.size(), 5);
+        const qsizetype at = seed.indexOf(config);
+        ASSERT_GT(at, 0) << seedName.toStdString();
+        const auto variant = [&](int byte, int keep, int set) {
+            QByteArray bytes = config;
+            bytes[byte] = char((bytes[byte] & keep) | set);
+            return bytes;
+        };
+        const QList<QByteArray> configs {
+            variant(0, 0x07, 5 << 3), // object type 5 (SBR)
+            variant(0, 0x07, 29 << 3), // 29 (PS)
+            variant(0, 0x07, 1 << 3), // 1 (main)
+            variant(0, 0x07, 4 << 3), // 4 (LTP)
+            variant(4, 0x7f, 0x80), // SBR present
+            config.left(2) + QByteArray(3, '\0'),
+            config.left(2),
+            config + '\0',
+            variant(1, 0x7f, 0x80), // the rate's index moved by one
+            variant(0, 0xf8, 0x06), // index 12 or 13
+            variant(0, 0xf8, 0x07), // index 14 or 15
+            variant(1, 0x87, 0 << 3), // channel configuration 0
+            variant(1, 0x87, 8 << 3), // 8
+            variant(1, 0x87, 1 << 3), // mono
+            variant(1, 0x87, 7 << 3), // 7
+            variant(1, 0xf8, 4), // 960-sample frames
+            variant(1, 0xf8, 2), // core coder
+            variant(1, 0xf8, 1), // extension flag
+            QByteArray(5, '\xff'),
+        };
+        for (const QByteArray &other : configs) {
+            QByteArray bytes = seed;
+            bytes.replace(at, config.size(), other);
+            paths << path(
+                QStringLiteral("config-%1-%2-%3").arg(made).arg(QString::fromLatin1(other.toHex()), seedName));
+            ASSERT_TRUE(writeFile(paths.last(), bytes));
+            ++made;
+        }
+        // Bytes of the index overwritten one at a time, and the file cut at many lengths.
+        const qsizetype moov = seed.indexOf("moov");
+        ASSERT_GT(moov, 0);
+        for (int i = 0; i < 160; ++i) {
+            QByteArray bytes = seed;
+            const qsizetype position = moov - 4 + (qsizetype(i) * 7919) % std::min<qsizetype>(seed.size() - moov, 4000);
+            bytes[position] = char(bytes[position] ^ (1 << (i % 8)) ^ (i % 3 ? 0 : 0xff));
+            paths << path(QStringLiteral("flip-%1-%2").arg(i).arg(seedName));
+            ASSERT_TRUE(writeFile(paths.last(), bytes));
+            ++made;
+        }
+        for (int i = 1; i <= 40; ++i) {
+            paths << path(QStringLiteral("cut-%1-%2").arg(i).arg(seedName));
+            ASSERT_TRUE(writeFile(paths.last(), seed.left(seed.size() * i / 41)));
+            ++made;
+        }
+    }
+    EXPECT_EQ(made, 2 * (19 + 160 + 40));
+
+    int fromHeaders = 0;
+    for (const QString &name : paths) {
+        SCOPED_TRACE(name.toStdString());
+        const MediaAsset full(name);
+        const MediaAsset asset = MediaAsset::withDetailsOnDemand(name);
+        if (asset.kindIsFromHeaders()) {
+            ++fromHeaders;
+            EXPECT_TRUE(full.isExportable());
+        }
+        expectSameAnswers(full, asset);
+    }
+    // The plain AAC files take their kind from the headers, their neighbours do not.
+    for (const char *name : { "mono-8000.m4a", "stereo-22050.m4a", "stereo-48000-first.m4a", "surround-96000.mp4",
+             "tone.mov", "cover-first.m4a" })
+        EXPECT_TRUE(MediaAsset::withDetailsOnDemand(path(QLatin1String(name))).kindIsFromHeaders()) << name;
+    EXPECT_TRUE(MediaAsset::withDetailsOnDemand(file("cover.m4a")).kindIsFromHeaders());
+    for (const QString &name : { path(QStringLiteral("alac.m4a")), path(QStringLiteral("mp3-in.mp4")), file("clip.mp4"),
+             file("silent.mov"), file("tone.mp3"), file("cover.mp3"), file("notes.txt") })
+        EXPECT_FALSE(MediaAsset::withDetailsOnDemand(name).kindIsFromHeaders()) << name.toStdString();
+    EXPECT_GT(fromHeaders, 100);
+}

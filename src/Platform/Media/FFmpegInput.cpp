@@ -246,15 +246,23 @@ FFmpegInput::FFmpegInput(const QString &path, bool findStreamInfo)
     // What FFmpeg's own guess would have recorded.
     if (format)
         m_context->probe_score = guessed;
-    if (!findStreamInfo)
-        return;
+    if (findStreamInfo)
+        this->findStreamInfo();
+}
+
+bool FFmpegInput::findStreamInfo()
+{
+    if (!m_context || m_streamInfoFound)
+        return m_context != nullptr;
+    m_streamInfoFound = true;
+    const QByteArray name = QFile::encodeName(m_file.path());
     // From here on FFmpeg looks for frames: a run of reads that finds none within the scan
     // limit ends there.
     m_scanned = 0;
     m_scanIsBounded = true;
     if (avformat_find_stream_info(m_context, nullptr) < 0) {
         avformat_close_input(&m_context);
-        return;
+        return false;
     }
     if (m_context->probe_score < AVPROBE_SCORE_RETRY && m_context->iformat && m_context->iformat->extensions
         && av_match_ext(name.constData(), m_context->iformat->extensions)) {
@@ -264,6 +272,7 @@ FFmpegInput::FFmpegInput(const QString &path, bool findStreamInfo)
             av_seek_frame(m_context, -1, 0, AVSEEK_FLAG_BACKWARD);
     }
     m_scanIsBounded = false;
+    return true;
 }
 
 bool FFmpegInput::decodesAudio()

@@ -48,6 +48,10 @@ public:
     FFmpegInput(const FFmpegInput &) = delete;
     FFmpegInput &operator=(const FFmpegInput &) = delete;
 
+    // For an input opened without it: reads the packets the stream information needs, as the
+    // constructor does with `findStreamInfo`. Closes the input when that fails; returns isOpen().
+    bool findStreamInfo();
+
     bool isOpen() const { return m_context != nullptr; }
     AVFormatContext *context() const { return m_context; }
 
@@ -99,6 +103,7 @@ private:
     // A weak probe of a file whose extension names the format found, made good
     // by audio that decodes.
     bool m_audioConfirmed = false;
+    bool m_streamInfoFound = false;
     AVIOContext *m_io = nullptr;
     AVFormatContext *m_context = nullptr;
     std::chrono::steady_clock::time_point m_deadline;

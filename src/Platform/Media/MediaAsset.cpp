@@ -3,9 +3,11 @@
 #include "Platform/Media/FFmpegInput.h"
 
 #include <cmath>
+#include <mutex>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavutil/channel_layout.h>
 #include <libavutil/imgutils.h>
 #include <libswscale/swscale.h>
 }
@@ -21,6 +23,16 @@ struct MediaAsset::Probe
     bool hasCoverArt = false;
     std::optional<double> duration;
     std::optional<QString> audioFileFormat;
+};
+
+struct MediaAsset::State
+{
+    QString path;
+    // The headers settled the kind: an exportable audio file without video (see
+    // withDetailsOnDemand). The probe is then made when a detail is first asked for.
+    bool kindFromHeaders = false;
+    std::once_flag probed;
+    std::shared_ptr<const Probe> probe;
 };
 
 namespace {
@@ -126,13 +138,72 @@ std::optional<QString> audioFileFormatOf(const FFmpegInput &input, const std::ve
     return std::nullopt;
 }
 
+// An AAC AudioSpecificConfig the decoder always opens with: AAC-LC (object type 2), a
+// sampling-frequency index of the table, a channel configuration of one to seven, the plain
+// GASpecificConfig (1024-sample frames, no core coder, no extension flag) and nothing after it
+// but, optionally, the explicit "SBR absent" extension (sync word 0x2b7, object type 5, flag 0).
+bool isPlainAacLcConfig(const uint8_t *bytes, int size)
+{
+    if (!bytes || (size != 2 && size != 5))
+        return false;
+    const int objectType = bytes[0] >> 3;
+    const int frequencyIndex = ((bytes[0] & 7) << 1) | (bytes[1] >> 7);
+    const int channelConfiguration = (bytes[1] >> 3) & 0xF;
+    const int gaFlags = bytes[1] & 7;
+    if (objectType != 2 || frequencyIndex > 12 || channelConfiguration < 1 || channelConfiguration > 7 || gaFlags != 0)
+        return false;
+    if (size == 2)
+        return true;
+    const uint32_t extension = (uint32_t(bytes[2]) << 16) | (uint32_t(bytes[3]) << 8) | bytes[4];
+    return extension == ((0x2b7u << 13) | (5u << 8));
+}
+
+// Whether the headers alone settle what the full probe answers for the kind of the file: an
+// MP4-family container FFmpeg is sure of, whose streams are only cover art and AAC-LC audio with
+// a plain configuration, a sample rate the decoder takes and a valid channel layout. The stream
+// information step opens every audio decoder before it reads a packet; the AAC decoder cannot fail
+// to open on such a stream, so the step succeeds and every such track stays decodable (a first
+// frame may still double the rate or the channels, which only the details show). The answer is
+// then "exportable, audio, no video". Anything else, or anything odd, is left to the full probe.
+bool headersSettlePlainAac(const FFmpegInput &input)
+{
+    if (!input.isOpen() || input.isWeakGuess() || input.isPseudoFormat())
+        return false;
+    if (!input.containerName().startsWith(QLatin1String("mov,mp4,m4a")))
+        return false;
+    const AVFormatContext *context = input.context();
+    if (context->ctx_flags & AVFMTCTX_NOHEADER)
+        return false;
+    bool audio = false;
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        const AVStream *stream = context->streams[i];
+        if (isAttachedPicture(stream))
+            continue;
+        const AVCodecParameters *parameters = stream->codecpar;
+        if (parameters->codec_type != AVMEDIA_TYPE_AUDIO || parameters->codec_id != AV_CODEC_ID_AAC)
+            return false;
+        if (parameters->sample_rate <= 0 || parameters->sample_rate > 96000 || parameters->ch_layout.nb_channels <= 0
+            || parameters->ch_layout.nb_channels > 8 || !av_channel_layout_check(&parameters->ch_layout))
+            return false;
+        if (!isPlainAacLcConfig(parameters->extradata, parameters->extradata_size))
+            return false;
+        audio = true;
+    }
+    return audio && avcodec_find_decoder(AV_CODEC_ID_AAC) != nullptr;
+}
+
 } // namespace
 
 std::shared_ptr<const MediaAsset::Probe> MediaAsset::load(const QString &path)
 {
+    const FFmpegInput input(path);
+    return load(path, input);
+}
+
+std::shared_ptr<const MediaAsset::Probe> MediaAsset::load(const QString &path, const FFmpegInput &input)
+{
     auto result = std::make_shared<MediaAsset::Probe>();
     result->path = path;
-    const FFmpegInput input(path);
     if (!input.isOpen() || input.isPseudoFormat())
         return result;
     const AVFormatContext *context = input.context();
@@ -187,33 +258,66 @@ std::optional<QImage> imageOf(const AVFrame *frame, AVRational sampleAspectRatio
 } // namespace
 
 MediaAsset::MediaAsset(const QString &path)
-    : m_probe(load(path))
+    : m_state(std::make_shared<State>())
 {
+    m_state->path = path;
+    probe();
+}
+
+MediaAsset MediaAsset::withDetailsOnDemand(const QString &path)
+{
+    MediaAsset asset;
+    asset.m_state = std::make_shared<State>();
+    asset.m_state->path = path;
+    FFmpegInput input(path, false);
+    if (headersSettlePlainAac(input)) {
+        asset.m_state->kindFromHeaders = true;
+        return asset;
+    }
+    // The headers do not settle it: the probe goes on from what they read.
+    input.findStreamInfo();
+    State &state = *asset.m_state;
+    std::call_once(state.probed, [&] { state.probe = load(path, input); });
+    return asset;
+}
+
+const MediaAsset::Probe &MediaAsset::probe() const
+{
+    State &state = *m_state;
+    std::call_once(state.probed, [&state] { state.probe = load(state.path); });
+    return *state.probe;
+}
+
+bool MediaAsset::kindIsFromHeaders() const
+{
+    return m_state->kindFromHeaders;
 }
 
 const QString &MediaAsset::path() const
 {
-    return m_probe->path;
+    return m_state->path;
 }
 
 bool MediaAsset::isMedia() const
 {
-    return m_probe->isMedia;
+    return probe().isMedia;
 }
 
 QString MediaAsset::containerName() const
 {
-    return m_probe->containerName;
+    return probe().containerName;
 }
 
 const std::vector<MediaTrack> &MediaAsset::tracks() const
 {
-    return m_probe->tracks;
+    return probe().tracks;
 }
 
 bool MediaAsset::hasTrack(MediaType type) const
 {
-    for (const MediaTrack &track : m_probe->tracks) {
+    if (m_state->kindFromHeaders && (type == MediaType::audio || type == MediaType::video))
+        return type == MediaType::audio;
+    for (const MediaTrack &track : probe().tracks) {
         if (track.mediaType == type)
             return true;
     }
@@ -222,17 +326,19 @@ bool MediaAsset::hasTrack(MediaType type) const
 
 bool MediaAsset::hasCoverArt() const
 {
-    return m_probe->hasCoverArt;
+    return probe().hasCoverArt;
 }
 
 std::optional<double> MediaAsset::duration() const
 {
-    return m_probe->duration;
+    return probe().duration;
 }
 
 bool MediaAsset::isExportable() const
 {
-    for (const MediaTrack &track : m_probe->tracks) {
+    if (m_state->kindFromHeaders)
+        return true;
+    for (const MediaTrack &track : probe().tracks) {
         if ((track.mediaType == MediaType::audio || track.mediaType == MediaType::video) && track.isDecodable)
             return true;
     }
@@ -241,7 +347,7 @@ bool MediaAsset::isExportable() const
 
 std::optional<QString> MediaAsset::audioFileFormat() const
 {
-    return m_probe->audioFileFormat;
+    return probe().audioFileFormat;
 }
 
 std::optional<double> MediaAsset::durationOfFile(const QString &path)
@@ -287,7 +393,7 @@ std::optional<QImage> MediaAsset::videoThumbnail() const
 std::optional<QImage> MediaAsset::image(double seconds) const
 {
     const MediaTrack *videoTrack = nullptr;
-    for (const MediaTrack &track : m_probe->tracks) {
+    for (const MediaTrack &track : probe().tracks) {
         if (track.mediaType == MediaType::video && track.isDecodable) {
             videoTrack = &track;
             break;
@@ -296,7 +402,7 @@ std::optional<QImage> MediaAsset::image(double seconds) const
     if (!videoTrack || !std::isfinite(seconds))
         return std::nullopt;
 
-    FFmpegInput input(m_probe->path);
+    FFmpegInput input(m_state->path);
     if (!input.isOpen() || input.isPseudoFormat())
         return std::nullopt;
     input.extendTimeLimit(kStillTimeLimit);

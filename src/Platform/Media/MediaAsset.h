@@ -9,6 +9,8 @@
 
 namespace tarnik {
 
+class FFmpegInput;
+
 // What a stream of a media file carries.
 enum class MediaType { audio, video, subtitle, other };
 
@@ -36,11 +38,24 @@ struct MediaTrack
 // answers false and nothing at once. Making an asset blocks while FFmpeg reads
 // the file's headers, so callers ask from a background queue where they can.
 //
-// Copies share the probe. Immutable after construction; safe on any thread.
+// Copies share the probe. Safe on any thread: an asset made with withDetailsOnDemand
+// makes its probe once, the first time a detail is asked for, and the answers never change.
 class MediaAsset
 {
 public:
     explicit MediaAsset(const QString &path);
+
+    // An asset whose kind (isExportable(), hasAudioTrack(), hasVideoTrack()) comes from the
+    // container's headers alone where they settle it, and whose other answers are probed the
+    // first time one is asked. The headers settle it only for a plain AAC file in an MP4
+    // container (only AAC-LC audio with a complete decoder configuration, nothing else but cover
+    // art), where the full probe opens the AAC decoder, which cannot fail on such a
+    // configuration, and so always gives an exportable file without video. For every other file
+    // this is the full probe. Every answer equals the full probe's.
+    static MediaAsset withDetailsOnDemand(const QString &path);
+
+    // Whether the kind came from the headers; the details are then probed when first asked for.
+    bool kindIsFromHeaders() const;
 
     const QString &path() const;
 
@@ -94,9 +109,13 @@ public:
 
 private:
     struct Probe;
+    struct State;
+    MediaAsset() = default;
     static std::shared_ptr<const Probe> load(const QString &path);
+    static std::shared_ptr<const Probe> load(const QString &path, const FFmpegInput &input);
+    const Probe &probe() const;
 
-    std::shared_ptr<const Probe> m_probe;
+    std::shared_ptr<State> m_state;
 };
 
 } // namespace tarnik
