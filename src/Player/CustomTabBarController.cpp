@@ -66,6 +66,8 @@ void CustomTabBarController::setUpGestures()
 {
     auto *tap = new TapGestureRecognizer([this](GestureRecognizer *) { miniPlayerViewTapped(); });
     tap->attach(m_miniPlayerView);
+    // Return or Space on the focused mini player, or a screen reader's press, does what a tap does.
+    connect(m_miniPlayerView, &PlayerView::activated, this, &CustomTabBarController::miniPlayerViewTapped);
     connect(m_playerViewController->playerView()->closeButton(), &QToolButton::clicked, this,
         &CustomTabBarController::closeButtonTapped);
 }

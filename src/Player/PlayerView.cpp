@@ -13,6 +13,7 @@
 #include "Platform/Playback/PlayerLayer.h"
 #include "Platform/UI/DeviceProfile.h"
 #include "Platform/UI/GestureRecognizer.h"
+#include "Platform/UI/ListKeyboard.h"
 #include "Platform/UI/TabBar.h"
 #include "Platform/UI/View.h"
 #include "Platform/UI/VolumeView.h"
@@ -23,10 +24,15 @@
 #include "Player/PlayerViewController.h"
 #include "Player/SlidingLabel.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QDynamicPropertyChangeEvent>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QToolButton>
 #include <cmath>
+#include <mutex>
 
 namespace tarnik {
 
@@ -81,6 +87,65 @@ PlayerView *maxiView()
     return nullptr;
 }
 
+// The mini bar is one control to screen readers: a button that opens the full player, with its
+// own buttons and labels as children. The other forms keep a plain widget's role.
+class PlayerViewAccessible : public QAccessibleWidget
+{
+public:
+    explicit PlayerViewAccessible(PlayerView *view)
+        : QAccessibleWidget(view, QAccessible::Client)
+    {
+    }
+    QAccessible::Role role() const override { return isMini() ? QAccessible::Button : QAccessibleWidget::role(); }
+    QStringList actionNames() const override
+    {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (isMini())
+            names.prepend(pressAction());
+        return names;
+    }
+    void doAction(const QString &name) override
+    {
+        if (isMini() && name == pressAction())
+            Q_EMIT static_cast<PlayerView *>(widget())->activated();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+private:
+    bool isMini() const { return static_cast<PlayerView *>(widget())->type() == PlayerViewType::mini; }
+};
+
+QAccessibleInterface *playerViewAccessibleFactory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("tarnik::PlayerView") && object && object->isWidgetType())
+        return new PlayerViewAccessible(static_cast<PlayerView *>(object));
+    return nullptr;
+}
+
+// The ring around the mini bar while the keyboard is on it; clicks pass through.
+class MiniBarFocusRing : public QWidget
+{
+public:
+    explicit MiniBarFocusRing(QWidget *parent)
+        : QWidget(parent)
+    {
+        setObjectName(QStringLiteral("focusRing"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2.5));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), 6, 6);
+    }
+};
+
 QImage decodedArtwork(const std::optional<Metadata> &metadata)
 {
     if (!metadata || !metadata->artwork)
@@ -121,6 +186,8 @@ PlayerView::PlayerView(QWidget *parent)
     , m_swipeLeft(nullptr)
     , m_swipeRight(nullptr)
 {
+    static std::once_flag installed;
+    std::call_once(installed, [] { QAccessible::installFactory(&playerViewAccessibleFactory); });
     setAttribute(Qt::WA_StyledBackground, false);
     setUpBlurView();
     m_title->setAccessibleName(QStringLiteral("Title"));
@@ -233,6 +300,16 @@ void PlayerView::setType(PlayerViewType type)
         removePlayerLayer();
         break;
     }
+    // The mini bar is a stop of the Tab chain (the full player opens from it); the other
+    // forms are reached through their own controls.
+    if (type == PlayerViewType::mini) {
+        ListKeyboard::followInput();
+        setFocusPolicy(Qt::TabFocus);
+        setAccessibleName(QStringLiteral("Now Playing"));
+        setAccessibleDescription(QStringLiteral("Opens the player"));
+    } else {
+        setFocusPolicy(Qt::NoFocus);
+    }
     applyFormLook();
 }
 
@@ -341,6 +418,11 @@ void PlayerView::play(const std::optional<Player::EntryList> &queue, qint64 inde
     player.setDelegate(this);
     player.play(index, false);
     setAnimate(PlayerViewAnimation::up);
+    // In the Tab chain the mini bar comes right before the tab bar below it, so Tab goes from a
+    // screen's list to the bar, then to the tabs, as they stand on screen. Set here, where both
+    // are in the window: a move of either starts its chain again.
+    if (m_type == PlayerViewType::mini && playerTabBar() && playerTabBar()->window() == window())
+        QWidget::setTabOrder(this, playerTabBar());
 }
 
 void PlayerView::togglePlayback()
@@ -645,6 +727,8 @@ void PlayerView::layoutMini()
         b->setGeometry(x, (bar - 40) / 2, 40, 40);
         x += 40;
     }
+    if (m_focusRing)
+        m_focusRing->setGeometry(0, 0, w, bar);
 }
 
 void PlayerView::layoutMaxi()
@@ -712,6 +796,47 @@ void PlayerView::resizeEvent(QResizeEvent *event)
     m_blurView->setGeometry(0, 0, w, height());
     if (m_playerLayer)
         m_playerLayer->setGeometry(m_imageView->rect());
+}
+
+void PlayerView::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    const bool press = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+    if (m_type == PlayerViewType::mini && press && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        event->accept();
+        if (!event->isAutoRepeat())
+            Q_EMIT activated();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void PlayerView::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    showFocusRing();
+}
+
+void PlayerView::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    showFocusRing();
+}
+
+void PlayerView::showFocusRing()
+{
+    // Only where the keyboard brought the focus: a click on the bar shows no ring.
+    const bool shown = m_type == PlayerViewType::mini && hasFocus() && ListKeyboard::lastInputWasKeyboard();
+    if (!shown) {
+        if (m_focusRing)
+            m_focusRing->hide();
+        return;
+    }
+    if (!m_focusRing)
+        m_focusRing = new MiniBarFocusRing(this);
+    m_focusRing->setGeometry(0, 0, width(), int(miniPlayerHeight));
+    m_focusRing->raise();
+    m_focusRing->show();
 }
 
 } // namespace tarnik

@@ -151,10 +151,16 @@ public:
 Q_SIGNALS:
     // The mini player's slide ended (up or down), for screens that follow it.
     void animateChanged(PlayerViewAnimation animate);
+    // The mini player was pressed from the keyboard (Return, Enter or Space while it has the
+    // focus) or by a screen reader; its host opens the full player, as for a tap.
+    void activated();
 
 protected:
     bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void willMoveToSuperview(QWidget *superview);
@@ -168,6 +174,7 @@ private:
     void setUpBlurView();
     void setUpVolumeWrapper();
     void slide(PlayerViewAnimation animate);
+    void showFocusRing();
 
     SlidingLabel *m_title;
     SlidingLabel *m_artist;
@@ -184,6 +191,8 @@ private:
     PassThroughView *m_blurView;
     QWidget *m_volumeWrapper;
     VolumeView *m_volumeView;
+    // Drawn around the mini bar while it has the keyboard's focus; made on first use.
+    QPointer<QWidget> m_focusRing;
     TapGestureRecognizer *m_tap;
     SwipeGestureRecognizer *m_swipeLeft;
     SwipeGestureRecognizer *m_swipeRight;

@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <atomic>
+#include <cmath>
 #include <fcntl.h>
 #include <future>
 #include <gtest/gtest.h>
@@ -146,6 +147,58 @@ TEST_F(ExportSessionTest, HonoursTheTimeRange)
                                     .toString()
                                     .toDouble();
         EXPECT_NEAR(duration, c.expected, c.tolerance);
+    }
+}
+
+// Where sound first reaches half the tone's amplitude, in seconds; negative when it never does.
+double onsetOf(const std::vector<float> &samples, int sampleRate)
+{
+    for (size_t i = 0; i < samples.size(); ++i) {
+        if (std::abs(samples[i]) >= 0.25f)
+            return double(i) / sampleRate;
+    }
+    return -1.0;
+}
+
+// A range counts from the stream's first sample, as playback and the trimmer's preview do: an MP3
+// (whose stream starts after the encoder's delay, 25 ms here) is cut where the user chose, and a
+// file whose stream starts at zero is cut as before. The source is silent, then a tone starts at
+// 2 s; the export from 1.5 s must have it start at 0.5 s, measured against the source decoded by
+// ffmpeg, which also counts from the first sample.
+TEST_F(ExportSessionTest, TheRangeCountsFromTheStreamsFirstSample)
+{
+    const QString tone = QStringLiteral("aevalsrc=if(gte(t\\,2)\\,0.5*sin(2*PI*1000*t)\\,0):s=44100:d=4");
+    const struct
+    {
+        QString name;
+        QStringList codec;
+        bool startsLater; // the stream's start time is past zero
+    } sources[] = {
+        { QStringLiteral("late.mp3"), { QStringLiteral("-c:a"), QStringLiteral("libmp3lame"), QStringLiteral("-b:a"),
+                                          QStringLiteral("192k") },
+            true },
+        { QStringLiteral("plain.wav"), {}, false },
+        { QStringLiteral("plain.flac"), {}, false },
+    };
+    for (const auto &source : sources) {
+        SCOPED_TRACE(source.name.toStdString());
+        const QString file = path(source.name);
+        ASSERT_TRUE(test::runFfmpeg(QStringList { QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                        tone, QStringLiteral("-ac"), QStringLiteral("2") }
+            + source.codec + QStringList { file }));
+        const double startTime = firstAudioStream(probe(file)).value(QStringLiteral("start_time")).toString().toDouble();
+        EXPECT_EQ(startTime > 0.01, source.startsLater) << "the fixture's start time is " << startTime;
+        const double heard = onsetOf(test::decodeFirstChannel(file), 44100);
+        ASSERT_NEAR(heard, 2.0, 0.003);
+
+        const QString output = path(source.name + QStringLiteral(".m4a"));
+        auto session = sessionFor(file, ExportSession::Preset::AppleM4A, output);
+        ASSERT_TRUE(session);
+        session->setTimeRange(1.5, 1.0);
+        ASSERT_EQ(exportAndWait(session), ExportSession::Status::Completed) << session->errorString().toStdString();
+        const std::vector<float> exported = test::decodeFirstChannel(output);
+        EXPECT_NEAR(onsetOf(exported, 44100), heard - 1.5, 0.002);
+        EXPECT_NEAR(double(exported.size()) / 44100, 1.0, 0.03);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "App/Preferences.h"
 #include "Platform/UI/BarButtonItem.h"
 #include "Platform/UI/NavigationController.h"
+#include "Platform/UI/TabBar.h"
 #include "Platform/UI/TableView.h"
 #include "Settings/PagingViewController.h"
 #include "Settings/PreferenceViewController.h"
@@ -12,6 +13,8 @@
 #include "Tools/RingtoneCatalogueFile.h"
 #include "Tools/RingtoneViewController.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -119,6 +122,66 @@ TEST_F(MiniPlayerHostTest, RingtonesEditModeHidesTheMiniPlayerSoTheToolbarTakesT
         click(ringtones->editButton()->view());
     EXPECT_TRUE(host->isMiniPlayerUp());
     EXPECT_TRUE(mini()->isVisible());
+}
+
+TEST_F(MiniPlayerHostTest, TheKeyboardAndScreenReadersOpenTheFullPlayerFromTheMiniPlayer)
+{
+    ASSERT_NO_FATAL_FAILURE(startPlaying());
+    QApplication::setActiveWindow(window.get());
+    // A key as the user types it: to the focused widget, else the window.
+    const auto press = [this](int key, Qt::KeyboardModifiers modifiers = {}) {
+        QWidget *target = QApplication::focusWidget();
+        QTest::keyClick(target ? target : window.get(), Qt::Key(key), modifiers);
+        wait(0.5);
+    };
+    const auto ring = [this] {
+        auto *found = mini()->findChild<QWidget *>(QStringLiteral("focusRing"), Qt::FindDirectChildrenOnly);
+        return found && found->isVisible() ? found : nullptr;
+    };
+
+    // The ring shows only while the bar has the focus and the keyboard was the last input; the
+    // Tab chain goes from the bar to the tab bar below it.
+    EXPECT_FALSE(ring());
+    press(Qt::Key_Shift);
+    mini()->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(mini()->hasFocus());
+    ASSERT_NE(ring(), nullptr);
+    EXPECT_EQ(ring()->geometry(), QRect(0, 0, mini()->width(), int(miniPlayerHeight)));
+    press(Qt::Key_Tab);
+    EXPECT_TRUE(host->tabBar()->hasFocus()) << "Tab does not go from the bar to the tabs";
+    EXPECT_FALSE(ring());
+
+    for (const int key : { Qt::Key_Return, Qt::Key_Space }) {
+        SCOPED_TRACE(key);
+        mini()->setFocus(Qt::TabFocusReason);
+        press(key);
+        ASSERT_EQ(host->presentedViewController(), host->playerViewController());
+        EXPECT_TRUE(Player::shared().isPlaying()) << "opening the full player paused the song";
+        // Escape closes it and gives the keyboard back to the bar.
+        press(Qt::Key_Escape);
+        EXPECT_EQ(host->presentedViewController(), nullptr);
+        EXPECT_TRUE(mini()->hasFocus());
+    }
+    // Other keys do not open it.
+    mini()->setFocus(Qt::TabFocusReason);
+    press(Qt::Key_A);
+    press(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(host->presentedViewController(), nullptr);
+
+    // Screen readers see one button named for what it is, whose press opens the full player.
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(mini());
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Button);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Now Playing"));
+    EXPECT_TRUE(accessible->state().focusable);
+    QAccessibleActionInterface *actions = accessible->actionInterface();
+    ASSERT_NE(actions, nullptr);
+    ASSERT_TRUE(actions->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    wait(0.5);
+    EXPECT_EQ(host->presentedViewController(), host->playerViewController());
+    // The full player's own view stays a plain one.
+    EXPECT_NE(QAccessible::queryAccessibleInterface(maxi())->role(), QAccessible::Button);
 }
 
 TEST_F(MiniPlayerHostTest, TheLastSettingsRowScrollsFullyAboveTheMiniPlayer)

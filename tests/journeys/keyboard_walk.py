@@ -1,7 +1,9 @@
 """A folder walked with the keyboard alone. The window gets the focus as a window manager gives
 it; Right on the tab bar opens Files, Tab goes into the list, where a ring shows the highlighted
 row. The arrows, Page Down, End and Home move it (the list follows), Return opens a folder or plays
-a song, Backspace and Alt+Left go back a level with the row that was opened highlighted again."""
+a song, Backspace and Alt+Left go back a level with the row that was opened highlighted again.
+Tab goes on from the list to the mini player (a ring shows it), whose Return opens the full player;
+Escape closes it and leaves the keyboard on the mini player."""
 
 from journeylib import Journey
 
@@ -86,3 +88,32 @@ with Journey() as j:
 
     j.key("alt+Left")
     on("Walk", "back with Alt+Left")
+
+    # The mini player is the next stop of the Tab chain: a pressable "Now Playing" to screen
+    # readers, with the ring around its bar. Return opens the full player, Escape closes it.
+    def mini_player():
+        """The mini player when the keyboard stands on it, or None."""
+        return next(iter(j.find_all("Now Playing", role="push button",
+                                    match=lambda n: n.getState().contains(pyatspi.STATE_FOCUSED))), None)
+
+    def full_player_open():
+        close = j.find_all("Close", role="push button")
+        return bool(close) and 0 <= j.extents(close[0])[1] < 100
+
+    j.key("Tab")
+    mini = j.wait_for(mini_player, 5, "Tab to go on from the list to the mini player")
+    actions = mini.queryAction()
+    names = [actions.getName(i).lower() for i in range(actions.nActions)]
+    j.check("press" in names, f"the mini player cannot be pressed by a screen reader (actions {names})")
+    x, y, w, h = j.extents(mini)
+    j.wait_for(lambda: (lambda p: p[2] > 150 and p[2] > p[0] + 60)(j.frame().pixel(x + 2, y + 30)), 5,
+               f"a ring around the mini player's bar ({j.frame().pixel(x + 2, y + 30)} at its left edge)")
+    j.key("Return")
+    j.wait_for(full_player_open, 10, "Return on the mini player to open the full player")
+    j.check(j.mpris("PlaybackStatus") == "Playing", "opening the full player stopped the song")
+    j.key("Escape")
+    j.wait_for(lambda: not full_player_open() and j.find_all("Files", role="page tab"), 10,
+               "Escape to close the full player")
+    j.wait_for(mini_player, 5, "the keyboard back on the mini player after Escape")
+    j.key("shift+Tab")
+    on("Walk", "Shift+Tab back into the list")

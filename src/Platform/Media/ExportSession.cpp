@@ -94,6 +94,16 @@ struct ExportSession::Input
     }
     AVStream *stream() const { return format->streams[streamIndex]; }
 
+    // Where the stream's first sample lies, in seconds (an MP3's encoder delay, for one). A time
+    // range counts from it, as the players and the previews count their positions, so the export
+    // holds what the user heard between the handles.
+    double startSeconds() const
+    {
+        const AVStream *s = stream();
+        return s->start_time != AV_NOPTS_VALUE && s->start_time > 0 ? double(s->start_time) * av_q2d(s->time_base)
+                                                                    : 0.0;
+    }
+
     // Where the stream ends by the container's own index or header, in
     // seconds; infinity when the container only estimates it. MP3 is left
     // out: its frame-count headers are often stale in files that play fine.
@@ -394,15 +404,17 @@ bool ExportSession::copyStream(Input &input, Output &output)
 
     const double start = m_timeRange ? std::max(0.0, m_timeRange->first) : 0.0;
     const double end = m_timeRange ? start + m_timeRange->second : std::numeric_limits<double>::infinity();
+    const double zero = input.startSeconds(); // the range's origin in the stream's own time
     if (start > 0.0
-        && av_seek_frame(input.format, input.streamIndex, timestampOf(start, source->time_base), AVSEEK_FLAG_BACKWARD)
+        && av_seek_frame(input.format, input.streamIndex, timestampOf(zero + start, source->time_base),
+               AVSEEK_FLAG_BACKWARD)
             < 0)
         return fail(QStringLiteral("cannot seek in the source"));
 
     int64_t offset = AV_NOPTS_VALUE;
     int64_t written = 0;
     AVPacket *packet = output.packet;
-    ReadTracker tracker(input.declaredEnd(), end);
+    ReadTracker tracker(input.declaredEnd(), zero + end);
     bool reachedEnd = false;
     for (;;) {
         if (isCancelled())
@@ -422,7 +434,7 @@ bool ExportSession::copyStream(Input &input, Output &output)
         }
         const int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
         if (m_timeRange && stamp != AV_NOPTS_VALUE) {
-            const double at = secondsOf(stamp, source->time_base);
+            const double at = secondsOf(stamp, source->time_base) - zero;
             if (at >= end) {
                 av_packet_unref(packet);
                 reachedEnd = true;
@@ -512,8 +524,11 @@ bool ExportSession::reencode(Input &input, Output &output)
 
     const double start = m_timeRange ? std::max(0.0, m_timeRange->first) : 0.0;
     const double end = m_timeRange ? start + m_timeRange->second : std::numeric_limits<double>::infinity();
+    // Times below count from the stream's first sample, as the range and the mix do.
+    const double zero = input.startSeconds();
     if (start > 0.0) {
-        if (av_seek_frame(input.format, input.streamIndex, timestampOf(start, source->time_base), AVSEEK_FLAG_BACKWARD)
+        if (av_seek_frame(input.format, input.streamIndex, timestampOf(zero + start, source->time_base),
+                AVSEEK_FLAG_BACKWARD)
             < 0)
             return fail(QStringLiteral("cannot seek in the source"));
     }
@@ -523,7 +538,7 @@ bool ExportSession::reencode(Input &input, Output &output)
     const int frameSize = encoder->frame_size > 0 ? encoder->frame_size : 1024;
     const bool applyMix = m_audioMix && !m_audioMix->isNeutral();
     std::vector<float> gains;
-    double origin = std::numeric_limits<double>::quiet_NaN(); // source time of the first output sample
+    double origin = std::numeric_limits<double>::quiet_NaN(); // time of the first output sample
     int64_t samplesOut = 0; // samples handed to the encoder
     double nextFrameTime = start; // expected time of the next decoded frame when it carries none
 
@@ -657,7 +672,7 @@ bool ExportSession::reencode(Input &input, Output &output)
     const auto takeFrame = [&](AVFrame *frame) -> bool {
         const int rate = frame->sample_rate > 0 ? frame->sample_rate : sourceRate;
         const int64_t stamp = frame->best_effort_timestamp;
-        const double at = stamp != AV_NOPTS_VALUE ? secondsOf(stamp, source->time_base) : nextFrameTime;
+        const double at = stamp != AV_NOPTS_VALUE ? secondsOf(stamp, source->time_base) - zero : nextFrameTime;
         nextFrameTime = at + double(frame->nb_samples) / rate;
         int first = 0;
         int last = frame->nb_samples;
@@ -701,7 +716,7 @@ bool ExportSession::reencode(Input &input, Output &output)
         }
     };
 
-    ReadTracker tracker(input.declaredEnd(), end);
+    ReadTracker tracker(input.declaredEnd(), zero + end);
     while (!reachedEnd) {
         if (isCancelled())
             return false;
