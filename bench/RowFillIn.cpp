@@ -11,6 +11,7 @@
 #include "Entries/EntryViewModel.h"
 #include "Entries/EntryViewModelController.h"
 #include "Entries/MediaProbe.h"
+#include "Platform/FreedMemory.h"
 #include "TaggedFiles.h"
 
 #include <QBuffer>
@@ -194,6 +195,8 @@ BENCHMARK(RowsWithLargeCovers)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->I
 
 int main(int argc, char **argv)
 {
+    // As the app does at its start, so the rows are measured as they fill in there.
+    tarnik::FreedMemory::keepForReuse();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir settings;

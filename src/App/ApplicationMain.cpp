@@ -9,6 +9,7 @@
 #include "App/InstanceChannel.h"
 #include "App/MainStoryboard.h"
 #include "App/ScreenAlertPresenter.h"
+#include "Platform/FreedMemory.h"
 #include "Platform/UI/DeviceProfile.h"
 #include "Platform/UI/PreviewController.h"
 #include "Platform/UI/Storyboard.h"
@@ -54,6 +55,7 @@ private:
 
 int applicationMain(int argc, char **argv)
 {
+    FreedMemory::keepForReuse();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarnik"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tarnik"));
