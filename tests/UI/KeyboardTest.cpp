@@ -2,6 +2,8 @@
 // Return and Escape, Escape closes the screen on top, navigation goes back a
 // level, and lists move their highlight and open rows.
 #include "Platform/UI/AlertController.h"
+#include "Platform/UI/BarButton.h"
+#include "Platform/UI/BarButtonItem.h"
 #include "Platform/UI/ListKeyboard.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/TabBar.h"
@@ -365,6 +367,39 @@ TEST_F(KeyboardTest, TheTabBarChoosesTabsWithTheArrowKeys)
             EXPECT_EQ(tapped.at(0).at(0).toInt(), row.asked);
         }
     }
+}
+
+// A bar's button reached by the keyboard shows a ring; given the focus after a click, or once the
+// focus has gone, it looks as it always does.
+TEST_F(KeyboardTest, ABarButtonReachedByTheKeyboardWearsARing)
+{
+    ListKeyboard::followInput();
+    auto *item = new BarButtonItem(QStringLiteral("Edit"), BarButtonItem::Style::plain, {}, window.get());
+    auto *button = new BarButton(item, window.get());
+    auto *other = new QPushButton(QStringLiteral("Other"), window.get());
+    button->setGeometry(10, 10, 80, 32);
+    other->setGeometry(10, 60, 80, 32);
+    button->show();
+    other->show();
+    settle();
+    const QImage plain = button->grab().toImage();
+
+    QTest::mouseClick(other, Qt::LeftButton);
+    button->setFocus(Qt::OtherFocusReason);
+    settle();
+    ASSERT_TRUE(button->hasFocus());
+    EXPECT_EQ(button->grab().toImage(), plain);
+
+    other->setFocus();
+    QTest::keyClick(other, Qt::Key_A);
+    button->setFocus(Qt::TabFocusReason);
+    settle();
+    ASSERT_TRUE(button->hasFocus());
+    EXPECT_NE(button->grab().toImage(), plain);
+
+    other->setFocus();
+    settle();
+    EXPECT_EQ(button->grab().toImage(), plain);
 }
 
 } // namespace

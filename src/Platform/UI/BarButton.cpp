@@ -1,6 +1,9 @@
 #include "Platform/UI/BarButton.h"
 
 #include "Platform/UI/BarButtonItem.h"
+#include "Platform/UI/ListKeyboard.h"
+
+#include <QPainter>
 
 namespace tarnik {
 
@@ -48,6 +51,7 @@ void BarButton::refresh()
     if (m_item->style() == BarButtonItem::Style::done)
         f.setBold(true);
     setFont(f);
+    m_color = color;
     setStyleSheet(
         QStringLiteral("QToolButton { border: none; padding: 4px 8px; color: %1; }").arg(color.name(QColor::HexArgb)));
 }
@@ -62,6 +66,20 @@ void BarButton::focusOutEvent(QFocusEvent *event)
 {
     QToolButton::focusOutEvent(event);
     refresh();
+}
+
+void BarButton::paintEvent(QPaintEvent *event)
+{
+    QToolButton::paintEvent(event);
+    // Like the lists and the tab bar: the ring shows where the keyboard is, and a window that merely
+    // became active or a click shows none.
+    if (!hasFocus() || !ListKeyboard::lastInputWasKeyboard())
+        return;
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(m_color.isValid() ? m_color : m_fallback, 1.5));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), 6, 6);
 }
 
 } // namespace tarnik
