@@ -189,14 +189,20 @@ void DecodedAudioBackend::stopSink()
     m_draining = false;
 }
 
+// How many of the frames given to the sink it has played: those written less those it still holds.
+qint64 DecodedAudioBackend::playedFrames() const
+{
+    const qint64 held = std::max<qint64>(m_sink->bufferSize() - m_sink->bytesFree(), 0) / kBytesPerFrame;
+    const qint64 given = m_written - qint64(m_unwritten.size()) / kBytesPerFrame;
+    return std::max<qint64>(given - held, 0);
+}
+
 // The source frame being heard: the frames written less those the sink still holds.
 qint64 DecodedAudioBackend::heardFrame() const
 {
     if (!m_sink || m_runs.empty())
         return m_runs.empty() ? m_restingFrame : m_runs.front().source;
-    const qint64 held = std::max<qint64>(m_sink->bufferSize() - m_sink->bytesFree(), 0) / kBytesPerFrame;
-    const qint64 given = m_written - qint64(m_unwritten.size()) / kBytesPerFrame;
-    const qint64 played = std::max<qint64>(given - held, 0);
+    const qint64 played = playedFrames();
     for (const Run &run : m_runs) {
         if (played < run.written + run.frames)
             return run.frames > 0 ? run.source + std::max<qint64>(played - run.written, 0) : run.source;
@@ -283,8 +289,7 @@ void DecodedAudioBackend::feed()
     }
     // Runs wholly heard are forgotten, the one being heard stays.
     const qint64 heard = heardFrame();
-    const qint64 held = std::max<qint64>(m_sink->bufferSize() - m_sink->bytesFree(), 0) / kBytesPerFrame;
-    const qint64 played = std::max<qint64>(m_written - qint64(m_unwritten.size()) / kBytesPerFrame - held, 0);
+    const qint64 played = playedFrames();
     while (m_runs.size() > 1 && m_runs[1].written <= played)
         m_runs.pop_front();
     if (m_draining && m_unwritten.isEmpty() && played >= m_written) {

@@ -68,6 +68,7 @@ private:
     void stopSink();
     void feed();
     void applyVolume();
+    qint64 playedFrames() const;
     qint64 heardFrame() const;
     qint64 framesOf(qint64 us) const;
     qint64 microsecondsOf(qint64 frames) const;
