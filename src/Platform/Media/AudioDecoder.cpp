@@ -89,8 +89,7 @@ AudioDecoder::AudioDecoder(const QString &path)
     d->stream = stream;
     d->decoder = std::move(decoder);
     d->rate = rate;
-    if (stream->start_time != AV_NOPTS_VALUE && stream->start_time > 0)
-        d->startTime = double(stream->start_time) * av_q2d(stream->time_base);
+    d->startTime = streamStartSeconds(stream);
     // Packets of other streams (cover art, video) are not even read.
     for (unsigned i = 0; i < context->nb_streams; ++i)
         context->streams[i]->discard = int(i) == index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;

@@ -97,12 +97,7 @@ struct ExportSession::Input
     // Where the stream's first sample lies, in seconds (an MP3's encoder delay, for one). A time
     // range counts from it, as the players and the previews count their positions, so the export
     // holds what the user heard between the handles.
-    double startSeconds() const
-    {
-        const AVStream *s = stream();
-        return s->start_time != AV_NOPTS_VALUE && s->start_time > 0 ? double(s->start_time) * av_q2d(s->time_base)
-                                                                    : 0.0;
-    }
+    double startSeconds() const { return streamStartSeconds(stream()); }
 
     // Where the stream ends by the container's own index or header, in
     // seconds; infinity when the container only estimates it. MP3 is left

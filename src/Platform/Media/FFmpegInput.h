@@ -29,6 +29,16 @@ struct PacketDeleter
     void operator()(AVPacket *packet) const { av_packet_free(&packet); }
 };
 
+// Where a stream's first sample lies, in seconds (an MP3's encoder delay, for one); 0 when the
+// stream does not say. Positions in a file count from it, so that the previews and the export
+// agree on what a time means.
+inline double streamStartSeconds(const AVStream *stream)
+{
+    return stream->start_time != AV_NOPTS_VALUE && stream->start_time > 0
+        ? double(stream->start_time) * av_q2d(stream->time_base)
+        : 0.0;
+}
+
 // An FFmpeg demuxer over a RegularFile. FFmpeg reads through our own I/O
 // callbacks on the descriptor, never by path, so it cannot be steered to a
 // device, a FIFO or another file (playlists and references are refused), and a
