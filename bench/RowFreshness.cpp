@@ -11,6 +11,7 @@
 #include "App/Preferences.h"
 #include "Entries/EntryViewModel.h"
 #include "Entries/EntryViewModelController.h"
+#include "BenchSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -34,14 +35,10 @@ void waitFor(const std::function<bool()> &done)
 
 QString fixtureFolder(const QString &name, int count)
 {
-    QString base = qEnvironmentVariable("XDG_CACHE_HOME");
-    if (base.isEmpty())
-        base = QDir::homePath() + QStringLiteral("/.cache");
-    const QString folder = base + QStringLiteral("/tarnik-bench/") + name;
+    const QString folder = bench::benchFolder(name);
     const QString done = folder + QStringLiteral("/.complete");
     if (QFile::exists(done))
         return folder;
-    QDir().mkpath(folder);
     const QByteArray prefix = QFile::encodeName(folder) + "/track ";
     for (int i = 0; i < count; ++i)
     {
