@@ -17,7 +17,6 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <memory>
@@ -135,9 +134,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir settings;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(settings.filePath(QStringLiteral("data"))));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.filePath(QStringLiteral("config"))));
+    const bench::TemporarySettings settings;
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarnik"));
     Preferences::setUsePersistentCache(false);
