@@ -13,6 +13,7 @@
 #include "Platform/UI/AnimationDriver.h"
 #include "Platform/UI/DeviceProfile.h"
 #include "Platform/UI/Window.h"
+#include "BenchSupport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,20 +29,11 @@
 #include <vector>
 
 using namespace tarnik;
+using bench::benchFolder;
 
 namespace {
 
 constexpr double kBudgetMs = 4.0;
-
-QString benchFolder(const QString &name)
-{
-    QString base = qEnvironmentVariable("XDG_CACHE_HOME");
-    if (base.isEmpty())
-        base = QDir::homePath() + QStringLiteral("/.cache");
-    const QString folder = base + QStringLiteral("/tarnik-bench/") + name;
-    QDir().mkpath(folder);
-    return folder;
-}
 
 QString manyFiles()
 {

@@ -10,13 +10,13 @@
 #include "Entries/Entry.h"
 #include "Entries/EntryViewModel.h"
 #include "Entries/EntryViewModelController.h"
+#include "BenchSupport.h"
 #include "TaggedFiles.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QTemporaryDir>
 #include <fcntl.h>
 #include <malloc.h>
 #include <unistd.h>
@@ -145,9 +145,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir settings;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(settings.filePath(QStringLiteral("data"))));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.filePath(QStringLiteral("config"))));
+    const bench::TemporarySettings settings;
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarnik"));
     bench::taggedFiles();

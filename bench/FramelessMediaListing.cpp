@@ -8,6 +8,7 @@
 #include "App/Preferences.h"
 #include "Entries/EntryViewModel.h"
 #include "Entries/EntryViewModelController.h"
+#include "BenchSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,18 +21,9 @@
 #include <benchmark/benchmark.h>
 
 using namespace tarnik;
+using bench::benchFolder;
 
 namespace {
-
-QString benchFolder(const QString &name)
-{
-    QString base = qEnvironmentVariable("XDG_CACHE_HOME");
-    if (base.isEmpty())
-        base = QDir::homePath() + QStringLiteral("/.cache");
-    const QString folder = base + QStringLiteral("/tarnik-bench/") + name;
-    QDir().mkpath(folder);
-    return folder;
-}
 
 void waitFor(const std::function<bool()> &done)
 {

@@ -13,12 +13,12 @@
 #include "Entries/EntryViewModel.h"
 #include "Entries/EntryViewModelController.h"
 #include "Entries/MediaProbe.h"
+#include "BenchSupport.h"
 #include "TaggedFiles.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QTemporaryDir>
 #include <fcntl.h>
 #include <malloc.h>
 #include <unistd.h>
@@ -214,9 +214,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir settings;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(settings.filePath(QStringLiteral("data"))));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.filePath(QStringLiteral("config"))));
+    const bench::TemporarySettings settings;
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarnik"));
     songs();

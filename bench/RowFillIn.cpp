@@ -12,6 +12,7 @@
 #include "Entries/EntryViewModelController.h"
 #include "Entries/MediaProbe.h"
 #include "Platform/FreedMemory.h"
+#include "BenchSupport.h"
 #include "TaggedFiles.h"
 
 #include <QBuffer>
@@ -20,7 +21,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QThreadPool>
 #include <algorithm>
@@ -199,9 +199,7 @@ int main(int argc, char **argv)
     tarnik::FreedMemory::keepForReuse();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir settings;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(settings.filePath(QStringLiteral("data"))));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.filePath(QStringLiteral("config"))));
+    const bench::TemporarySettings settings;
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarnik"));
     songsWithLargeCovers();

@@ -11,12 +11,12 @@
 #include "App/Preferences.h"
 #include "Entries/EntryViewModel.h"
 #include "Entries/EntryViewModelController.h"
+#include "BenchSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <memory>
@@ -34,14 +34,10 @@ void waitFor(const std::function<bool()> &done)
 
 QString fixtureFolder(const QString &name, int count)
 {
-    QString base = qEnvironmentVariable("XDG_CACHE_HOME");
-    if (base.isEmpty())
-        base = QDir::homePath() + QStringLiteral("/.cache");
-    const QString folder = base + QStringLiteral("/tarnik-bench/") + name;
+    const QString folder = bench::benchFolder(name);
     const QString done = folder + QStringLiteral("/.complete");
     if (QFile::exists(done))
         return folder;
-    QDir().mkpath(folder);
     const QByteArray prefix = QFile::encodeName(folder) + "/track ";
     for (int i = 0; i < count; ++i)
     {
@@ -138,9 +134,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir settings;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(settings.filePath(QStringLiteral("data"))));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.filePath(QStringLiteral("config"))));
+    const bench::TemporarySettings settings;
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarnik"));
     Preferences::setUsePersistentCache(false);

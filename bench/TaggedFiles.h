@@ -4,6 +4,8 @@
 // by later runs; and the bare TagLib loop every reader is measured against.
 #pragma once
 
+#include "BenchSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -20,16 +22,6 @@
 #include <taglib/tag.h>
 
 namespace bench {
-
-inline QString benchFolder(const QString &name)
-{
-    QString base = qEnvironmentVariable("XDG_CACHE_HOME");
-    if (base.isEmpty())
-        base = QDir::homePath() + QStringLiteral("/.cache");
-    const QString folder = base + QStringLiteral("/tarnik-bench/") + name;
-    QDir().mkpath(folder);
-    return folder;
-}
 
 inline bool ffmpeg(const QStringList &arguments)
 {

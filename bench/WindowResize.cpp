@@ -10,6 +10,7 @@
 #include "Platform/UI/CollectionView.h"
 #include "Platform/UI/DeviceProfile.h"
 #include "Platform/UI/Window.h"
+#include "BenchSupport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,11 +31,7 @@ constexpr int kRows = 10000;
 
 QString tenThousandFiles()
 {
-    QString base = qEnvironmentVariable("XDG_CACHE_HOME");
-    if (base.isEmpty())
-        base = QDir::homePath() + QStringLiteral("/.cache");
-    const QString folder = base + QStringLiteral("/tarnik-bench/resize-10000");
-    QDir().mkpath(folder);
+    const QString folder = bench::benchFolder(QStringLiteral("resize-10000"));
     const QString done = folder + QStringLiteral("/.complete");
     if (QFile::exists(done))
         return folder;
