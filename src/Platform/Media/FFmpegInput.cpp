@@ -374,10 +374,10 @@ bool FFmpegInput::isWeakGuess() const
     return m_context && m_context->probe_score < AVPROBE_SCORE_RETRY;
 }
 
-QByteArray FFmpegInput::head(int length) const
+QByteArray FFmpegInput::bytesAt(int64_t offset, int length) const
 {
     QByteArray bytes(length, '\0');
-    const std::int64_t count = m_file.readAt(0, bytes.data(), length);
+    const std::int64_t count = offset >= 0 ? m_file.readAt(offset, bytes.data(), length) : -1;
     bytes.resize(count > 0 ? int(count) : 0);
     return bytes;
 }

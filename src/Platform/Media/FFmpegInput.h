@@ -80,7 +80,9 @@ public:
     bool isWeakGuess() const;
 
     // The first bytes of the file (fewer when it is shorter).
-    QByteArray head(int length) const;
+    QByteArray head(int length) const { return bytesAt(0, length); }
+    // The bytes at `offset` (fewer near the end), read beside FFmpeg's reader without moving it.
+    QByteArray bytesAt(int64_t offset, int length) const;
 
     // Restarts the time limit for a further long step (decoding a still).
     void extendTimeLimit(std::chrono::milliseconds limit);

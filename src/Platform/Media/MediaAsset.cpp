@@ -41,6 +41,8 @@ constexpr std::chrono::milliseconds kStillTimeLimit { 20000 };
 // A still never needs more than a GOP or two; this bounds the work on
 // streams whose key frames are far apart or whose timestamps are broken.
 constexpr int kMaxDecodedFrames = 1500;
+// Consecutive frames an MP3 shows before its kind counts as settled by the headers.
+constexpr int kMp3FramesThatSettle = 3;
 
 bool isAttachedPicture(const AVStream *stream)
 {
@@ -192,6 +194,77 @@ bool headersSettlePlainAac(const FFmpegInput &input)
     return audio && avcodec_find_decoder(AV_CODEC_ID_AAC) != nullptr;
 }
 
+
+// One MPEG-1, 2 or 2.5 Layer III frame header as FFmpeg's parser takes it: its length in bytes
+// (0 when the four bytes are no such header, or a free-format one whose length only a scan tells).
+int layer3FrameLength(const uint8_t *bytes)
+{
+    const uint32_t header = (uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) | (uint32_t(bytes[2]) << 8) | bytes[3];
+    if ((header & 0xffe00000u) != 0xffe00000u)
+        return 0;
+    const int version = (header >> 19) & 3; // 0: 2.5, 1: reserved, 2: 2, 3: 1
+    const int layer = (header >> 17) & 3; // 1: Layer III
+    const int bitrateIndex = (header >> 12) & 15;
+    const int rateIndex = (header >> 10) & 3;
+    if (version == 1 || layer != 1 || bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3)
+        return 0;
+    static constexpr int kMpeg1Kbps[15] = { 0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320 };
+    static constexpr int kMpeg2Kbps[15] = { 0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160 };
+    static constexpr int kMpeg1Rates[3] = { 44100, 48000, 32000 };
+    const bool mpeg1 = version == 3;
+    const int rate = kMpeg1Rates[rateIndex] >> (mpeg1 ? 0 : version == 2 ? 1 : 2);
+    const int kbps = (mpeg1 ? kMpeg1Kbps : kMpeg2Kbps)[bitrateIndex];
+    const int padding = (header >> 9) & 1;
+    return (mpeg1 ? 144000 : 72000) * kbps / rate + padding;
+}
+
+// Whether the headers alone settle the kind of an MP3 file: FFmpeg is sure of the "mp3" container,
+// its streams are one MP3 audio stream and cover art, and where the demuxer has placed its reader
+// (past the tags, the encoder's information frame and any junk) stand Layer III frames that agree
+// on version, layer, rate and channels, as many as FFmpeg's parser wants before it gives the stream
+// its rate and channels. The stream information step then finds them, so the track is decodable and
+// the file exportable audio without video, whatever its later frames hold.
+bool headersSettlePlainMp3(const FFmpegInput &input)
+{
+    if (!input.isOpen() || input.isWeakGuess() || input.isPseudoFormat())
+        return false;
+    if (input.containerName() != QLatin1String("mp3"))
+        return false;
+    const AVFormatContext *context = input.context();
+    int audio = 0;
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        const AVStream *stream = context->streams[i];
+        if (isAttachedPicture(stream))
+            continue;
+        if (stream->codecpar->codec_type != AVMEDIA_TYPE_AUDIO || stream->codecpar->codec_id != AV_CODEC_ID_MP3)
+            return false;
+        ++audio;
+    }
+    if (audio != 1 || !context->pb || avcodec_find_decoder(AV_CODEC_ID_MP3) == nullptr)
+        return false;
+    // The fields FFmpeg's MP3 reader compares between frames (sync, version, layer, rate, channel
+    // mode, copyright, original, emphasis).
+    constexpr uint32_t kSameFields = 0xfffe0ccfu;
+    int64_t position = avio_tell(context->pb);
+    uint32_t first = 0;
+    for (int frame = 0; frame < kMp3FramesThatSettle; ++frame) {
+        const QByteArray bytes = input.bytesAt(position, 4);
+        if (bytes.size() != 4)
+            return false;
+        const auto *header = reinterpret_cast<const uint8_t *>(bytes.constData());
+        const int length = layer3FrameLength(header);
+        if (length < 4)
+            return false;
+        const uint32_t value = (uint32_t(header[0]) << 24) | (uint32_t(header[1]) << 16) | (uint32_t(header[2]) << 8) | header[3];
+        if (frame == 0)
+            first = value;
+        else if ((value & kSameFields) != (first & kSameFields))
+            return false;
+        position += length;
+    }
+    return true;
+}
+
 } // namespace
 
 std::shared_ptr<const MediaAsset::Probe> MediaAsset::load(const QString &path)
@@ -270,7 +343,7 @@ MediaAsset MediaAsset::withDetailsOnDemand(const QString &path)
     asset.m_state = std::make_shared<State>();
     asset.m_state->path = path;
     FFmpegInput input(path, false);
-    if (headersSettlePlainAac(input)) {
+    if (headersSettlePlainAac(input) || headersSettlePlainMp3(input)) {
         asset.m_state->kindFromHeaders = true;
         return asset;
     }

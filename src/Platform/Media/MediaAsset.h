@@ -50,8 +50,10 @@ public:
     // first time one is asked. The headers settle it only for a plain AAC file in an MP4
     // container (only AAC-LC audio with a complete decoder configuration, nothing else but cover
     // art), where the full probe opens the AAC decoder, which cannot fail on such a
-    // configuration, and so always gives an exportable file without video. For every other file
-    // this is the full probe. Every answer equals the full probe's.
+    // configuration, and for an MP3 whose first frames are Layer III frames that agree with each
+    // other, which the probe's parser always finds; either way the probe gives an exportable file
+    // without video. For every other file this is the full probe. Every answer equals the full
+    // probe's.
     static MediaAsset withDetailsOnDemand(const QString &path);
 
     // Whether the kind came from the headers; the details are then probed when first asked for.
