@@ -123,29 +123,6 @@ QAccessibleInterface *playerViewAccessibleFactory(const QString &className, QObj
     return nullptr;
 }
 
-// The ring around the mini bar while the keyboard is on it; clicks pass through.
-class MiniBarFocusRing : public QWidget
-{
-public:
-    explicit MiniBarFocusRing(QWidget *parent)
-        : QWidget(parent)
-    {
-        setObjectName(QStringLiteral("focusRing"));
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setFocusPolicy(Qt::NoFocus);
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(palette().color(QPalette::Highlight), 2.5));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), 6, 6);
-    }
-};
-
 QImage decodedArtwork(const std::optional<Metadata> &metadata)
 {
     if (!metadata || !metadata->artwork)
@@ -727,8 +704,7 @@ void PlayerView::layoutMini()
         b->setGeometry(x, (bar - 40) / 2, 40, 40);
         x += 40;
     }
-    if (m_focusRing)
-        m_focusRing->setGeometry(0, 0, w, bar);
+    showFocusRing();
 }
 
 void PlayerView::layoutMaxi()
@@ -826,17 +802,8 @@ void PlayerView::focusOutEvent(QFocusEvent *event)
 void PlayerView::showFocusRing()
 {
     // Only where the keyboard brought the focus: a click on the bar shows no ring.
-    const bool shown = m_type == PlayerViewType::mini && hasFocus() && ListKeyboard::lastInputWasKeyboard();
-    if (!shown) {
-        if (m_focusRing)
-            m_focusRing->hide();
-        return;
-    }
-    if (!m_focusRing)
-        m_focusRing = new MiniBarFocusRing(this);
-    m_focusRing->setGeometry(0, 0, width(), int(miniPlayerHeight));
-    m_focusRing->raise();
-    m_focusRing->show();
+    ListKeyboard::showFocus(
+        this, m_type == PlayerViewType::mini && hasFocus(), QRect(0, 0, width(), int(miniPlayerHeight)));
 }
 
 } // namespace tarnik

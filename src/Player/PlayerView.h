@@ -192,7 +192,6 @@ private:
     QWidget *m_volumeWrapper;
     VolumeView *m_volumeView;
     // Drawn around the mini bar while it has the keyboard's focus; made on first use.
-    QPointer<QWidget> m_focusRing;
     TapGestureRecognizer *m_tap;
     SwipeGestureRecognizer *m_swipeLeft;
     SwipeGestureRecognizer *m_swipeRight;

@@ -515,6 +515,30 @@ void expectSameAnswers(const MediaAsset &full, const MediaAsset &asset)
     }
 }
 
+// Compares every answer of each file with the full probe's; returns how many took their kind from
+// the headers (each of them exportable).
+int expectSameAnswersOnEach(const QStringList &paths)
+{
+    int fromHeaders = 0;
+    for (const QString &name : paths) {
+        SCOPED_TRACE(name.toStdString());
+        const MediaAsset full(name);
+        const MediaAsset asset = MediaAsset::withDetailsOnDemand(name);
+        if (asset.kindIsFromHeaders()) {
+            ++fromHeaders;
+            EXPECT_TRUE(full.isExportable());
+        }
+        expectSameAnswers(full, asset);
+    }
+    return fromHeaders;
+}
+
+QByteArray contentsOf(const QString &name)
+{
+    QFile source(name);
+    return source.open(QIODevice::ReadOnly) ? source.readAll() : QByteArray();
+}
+
 } // namespace
 
 // The kind of a plain AAC file in an MP4 container comes from its headers; every answer, the kind
@@ -526,10 +550,6 @@ TEST_F(MediaAssetTest, AKindTakenFromTheHeadersIsWhatTheFullProbeSays)
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const auto path = [&](const QString &name) { return folder.filePath(name); };
-    const auto read = [](const QString &name) {
-        QFile source(name);
-        return source.open(QIODevice::ReadOnly) ? source.readAll() : QByteArray();
-    };
     QStringList seeds;
     const auto tone = [&](const QString &name, const QStringList &extra) {
         ASSERT_TRUE(makeTone(path(name), 0.5, extra)) << name.toStdString();
@@ -551,7 +571,7 @@ TEST_F(MediaAssetTest, AKindTakenFromTheHeadersIsWhatTheFullProbeSays)
     QStringList paths = seeds;
     int made = 0;
     for (const QString &seedName : { QStringLiteral("stereo-48000-first.m4a"), QStringLiteral("cover-first.m4a") }) {
-        const QByteArray seed = read(path(seedName));
+        const QByteArray seed = contentsOf(path(seedName));
         ASSERT_FALSE(seed.isEmpty());
         // The decoder configuration as FFmpeg's encoder writes it (AAC-LC, the rate's index, two
         // channels, the explicit "SBR absent" extension), and variants of it.
@@ -622,17 +642,7 @@ TEST_F(MediaAssetTest, AKindTakenFromTheHeadersIsWhatTheFullProbeSays)
     }
     EXPECT_EQ(made, 2 * (19 + 160 + 40));
 
-    int fromHeaders = 0;
-    for (const QString &name : paths) {
-        SCOPED_TRACE(name.toStdString());
-        const MediaAsset full(name);
-        const MediaAsset asset = MediaAsset::withDetailsOnDemand(name);
-        if (asset.kindIsFromHeaders()) {
-            ++fromHeaders;
-            EXPECT_TRUE(full.isExportable());
-        }
-        expectSameAnswers(full, asset);
-    }
+    const int fromHeaders = expectSameAnswersOnEach(paths);
     // The plain AAC files take their kind from the headers, their neighbours do not.
     for (const char *name : { "mono-8000.m4a", "stereo-22050.m4a", "stereo-48000-first.m4a", "surround-96000.mp4",
              "tone.mov", "cover-first.m4a" })
@@ -654,10 +664,6 @@ TEST_F(MediaAssetTest, AnMp3KindTakenFromTheHeadersIsWhatTheFullProbeSays)
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const auto path = [&](const QString &name) { return folder.filePath(name); };
-    const auto read = [](const QString &name) {
-        QFile source(name);
-        return source.open(QIODevice::ReadOnly) ? source.readAll() : QByteArray();
-    };
     QStringList paths { file("tone.mp3"), file("cover.mp3") };
     const auto tone = [&](const QString &name, double seconds, const QStringList &extra) {
         ASSERT_TRUE(makeTone(path(name), seconds, extra)) << name.toStdString();
@@ -677,7 +683,7 @@ TEST_F(MediaAssetTest, AnMp3KindTakenFromTheHeadersIsWhatTheFullProbeSays)
 
     int made = 0;
     for (const QString &seedName : { QStringLiteral("no-tags.mp3"), QStringLiteral("cover-vbr.mp3") }) {
-        const QByteArray seed = read(path(seedName));
+        const QByteArray seed = contentsOf(path(seedName));
         ASSERT_FALSE(seed.isEmpty());
         // Where the frames start: past the ID3v2 tag, whose size is four 7-bit bytes.
         qsizetype start = 0;
@@ -711,17 +717,7 @@ TEST_F(MediaAssetTest, AnMp3KindTakenFromTheHeadersIsWhatTheFullProbeSays)
     }
     EXPECT_EQ(made, 2 * (4 + 240 + 40));
 
-    int fromHeaders = 0;
-    for (const QString &name : paths) {
-        SCOPED_TRACE(name.toStdString());
-        const MediaAsset full(name);
-        const MediaAsset asset = MediaAsset::withDetailsOnDemand(name);
-        if (asset.kindIsFromHeaders()) {
-            ++fromHeaders;
-            EXPECT_TRUE(full.isExportable());
-        }
-        expectSameAnswers(full, asset);
-    }
+    const int fromHeaders = expectSameAnswersOnEach(paths);
     for (const QString &name : { file("tone.mp3"), file("cover.mp3"), path(QStringLiteral("cbr-8000.mp3")),
              path(QStringLiteral("cbr-48000.mp3")), path(QStringLiteral("mono-vbr.mp3")),
              path(QStringLiteral("no-info-frame.mp3")), path(QStringLiteral("id3v1.mp3")),

@@ -53,7 +53,8 @@ protected:
 
 InputFollower *follower = nullptr;
 
-// The ring over a cell: it covers its cell, follows its size and lets every click through.
+// The ring over a cell: it covers its cell (or the part of it asked for), follows its size and
+// lets every click through.
 class FocusRing : public QWidget
 {
 public:
@@ -63,14 +64,19 @@ public:
         setObjectName(QStringLiteral("focusRing"));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setFocusPolicy(Qt::NoFocus);
-        setGeometry(cell->rect());
         cell->installEventFilter(this);
+    }
+
+    void cover(const QRect &part)
+    {
+        area = part;
+        setGeometry(area.isEmpty() ? parentWidget()->rect() : area);
     }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == parentWidget() && event->type() == QEvent::Resize)
+        if (watched == parentWidget() && event->type() == QEvent::Resize && area.isEmpty())
             setGeometry(parentWidget()->rect());
         return QWidget::eventFilter(watched, event);
     }
@@ -82,6 +88,9 @@ protected:
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), 6, 6);
     }
+
+private:
+    QRect area;
 };
 
 } // namespace
@@ -155,9 +164,10 @@ std::optional<int> target(
     }
 }
 
-void showFocus(QWidget *cell, bool focused)
+void showFocus(QWidget *cell, bool focused, const QRect &area)
 {
-    QWidget *ring = cell->findChild<QWidget *>(QStringLiteral("focusRing"), Qt::FindDirectChildrenOnly);
+    auto *ring = dynamic_cast<FocusRing *>(
+        cell->findChild<QWidget *>(QStringLiteral("focusRing"), Qt::FindDirectChildrenOnly));
     if (!focused || !lastInputWasKeyboard()) {
         if (ring)
             ring->hide();
@@ -165,7 +175,7 @@ void showFocus(QWidget *cell, bool focused)
     }
     if (!ring)
         ring = new FocusRing(cell);
-    ring->setGeometry(cell->rect());
+    ring->cover(area);
     ring->raise();
     ring->show();
 }

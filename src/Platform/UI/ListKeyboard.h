@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QRect>
 #include <QRectF>
 
 class QWidget;
@@ -32,8 +33,9 @@ void followInput();
 // Marks the keyboard's place on a cell with a ring over it, while `focused`
 // (the cell is highlighted in a list that has the focus) and the user is on
 // the keyboard; otherwise takes the ring away. A cell's own highlighted look
-// may be faint or none: the ring is what the eye follows.
-void showFocus(QWidget *cell, bool focused);
+// may be faint or none: the ring is what the eye follows. The ring covers the
+// cell and follows its size, or covers `area` of it when one is given.
+void showFocus(QWidget *cell, bool focused, const QRect &area = {});
 
 } // namespace ListKeyboard
 
