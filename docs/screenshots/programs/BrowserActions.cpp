@@ -10,6 +10,7 @@
 #include "PlayerViews/BrowserInTabsSupport.h"
 #include "Support/AppWindow.h"
 #include "Support/MediaFixtures.h"
+#include "PictureSongs.h"
 
 #include <QAbstractButton>
 #include <QToolButton>
@@ -39,27 +40,7 @@ TEST_F(BrowserActionsShot, Take)
     QTemporaryDir dir;
     const QString music = dir.filePath(QStringLiteral("Music"));
     ASSERT_TRUE(QDir().mkpath(music + QStringLiteral("/Live Sessions")));
-    const struct
-    {
-        const char *file;
-        const char *title;
-        const char *artist;
-        const char *cover;
-    } songs[] = {
-        { "Morning Light.mp3", "Morning Light", "The Lanterns", "gradients=s=300x300:c0=0xff7a45:c1=0x6a1b9a:d=1" },
-        { "Harbour Song.mp3", "Harbour Song", "Mira Vale", "gradients=s=300x300:c0=0x1e88e5:c1=0x00bfa5:d=1" },
-        { "Long Road.mp3", "Long Road", "North Quarter", "gradients=s=300x300:c0=0xfdd835:c1=0xe53935:d=1" },
-        { "Quiet Hours.mp3", "Quiet Hours", "Anna Roe", "gradients=s=300x300:c0=0x8e24aa:c1=0x3949ab:d=1" },
-    };
-    for (const auto &s : songs) {
-        const QString cover = dir.filePath(QString::fromLatin1(s.file) + QStringLiteral(".png"));
-        ASSERT_TRUE(media::runFfmpeg({ QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-            QString::fromLatin1(s.cover), QStringLiteral("-frames:v"), QStringLiteral("1"), cover }));
-        ASSERT_TRUE(media::makeToneWithCover(music + QLatin1Char('/') + QString::fromLatin1(s.file), cover, 3.0,
-            { QStringLiteral("-id3v2_version"), QStringLiteral("3"), QStringLiteral("-metadata"),
-                QStringLiteral("title=") + QString::fromLatin1(s.title), QStringLiteral("-metadata"),
-                QStringLiteral("artist=") + QString::fromLatin1(s.artist) }));
-    }
+    ASSERT_TRUE(makePictureSongs(music, 4));
     ASSERT_TRUE(media::makeVideo(
         music + QStringLiteral("/Street Clip.mp4"), 1.0, true, media::args({ "-metadata", "title=Street Clip" })));
 
