@@ -4,9 +4,14 @@
 #pragma once
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace bench {
 
@@ -18,6 +23,36 @@ inline QString benchFolder(const QString &name)
     const QString folder = base + QStringLiteral("/tarnik-bench/") + name;
     QDir().mkpath(folder);
     return folder;
+}
+
+// A folder of `count` empty files, "track <n>.dat", made once.
+inline QString emptyFiles(int count)
+{
+    const QString folder = benchFolder(QStringLiteral("listing-%1").arg(count));
+    const QString done = folder + QStringLiteral("/.complete");
+    if (QFile::exists(done))
+        return folder;
+    const QByteArray base = QFile::encodeName(folder) + "/track ";
+    for (int i = 0; i < count; ++i) {
+        const QByteArray name = base + QByteArray::number(i) + ".dat";
+        ::close(::open(name.constData(), O_CREAT | O_WRONLY, 0600));
+    }
+    ::close(::open(QFile::encodeName(done).constData(), O_CREAT | O_WRONLY, 0600));
+    return folder;
+}
+
+// Seconds `ls -v` takes over the folder, its output thrown away: what a user's own tool takes to
+// list it in natural order. Negative when ls fails.
+inline double lsVersionSortSeconds(const QString &folder)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QProcess ls;
+    ls.setStandardOutputFile(QProcess::nullDevice());
+    ls.start(QStringLiteral("ls"), { QStringLiteral("-v"), folder });
+    if (!ls.waitForFinished(-1) || ls.exitCode() != 0)
+        return -1;
+    return timer.nsecsElapsed() / 1e9;
 }
 
 // Settings (XDG data and config) in a temporary folder for as long as this lives, so a run neither

@@ -35,22 +35,6 @@ namespace {
 
 constexpr double kBudgetMs = 4.0;
 
-QString manyFiles()
-{
-    const QString folder = benchFolder(QStringLiteral("listing-100000"));
-    const QString done = folder + QStringLiteral("/.complete");
-    if (QFile::exists(done))
-        return folder;
-    const QByteArray base = QFile::encodeName(folder) + "/track ";
-    for (int i = 0; i < 100000; ++i)
-        {
-            const QByteArray name = base + QByteArray::number(i) + ".dat";
-            ::close(::open(name.constData(), O_CREAT | O_WRONLY, 0600));
-        }
-    ::close(::open(QFile::encodeName(done).constData(), O_CREAT | O_WRONLY, 0600));
-    return folder;
-}
-
 QString taggedSongs()
 {
     const QString folder = benchFolder(QStringLiteral("browser-songs-2000"));
@@ -107,27 +91,16 @@ struct Browser
     }
 };
 
-double lsSeconds(const QString &folder)
-{
-    QElapsedTimer timer;
-    timer.start();
-    QProcess ls;
-    ls.setStandardOutputFile(QProcess::nullDevice());
-    ls.start(QStringLiteral("ls"), { QStringLiteral("-v"), folder });
-    ls.waitForFinished(-1);
-    return double(timer.nsecsElapsed()) / 1e9;
-}
-
 void OpenFolder(benchmark::State &state)
 {
-    const QString folder = manyFiles();
-    lsSeconds(folder);
+    const QString folder = bench::emptyFiles(100000);
+    bench::lsVersionSortSeconds(folder);
     double open = 0;
     double bare = 0;
     double held = 0;
     int n = 0;
     for (auto _ : state) {
-        bare += lsSeconds(folder);
+        bare += bench::lsVersionSortSeconds(folder);
         malloc_trim(0);
         const size_t before = mallinfo2().uordblks;
         QElapsedTimer timer;

@@ -17,9 +17,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <fcntl.h>
 #include <malloc.h>
-#include <unistd.h>
 
 using namespace tarnik;
 
@@ -33,32 +31,6 @@ void waitFor(const std::function<bool()> &done)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
-QString manyFiles()
-{
-    const int count = 100000;
-    const QString folder = bench::benchFolder(QStringLiteral("listing-100000"));
-    const QString done = folder + QStringLiteral("/.complete");
-    if (QFile::exists(done))
-        return folder;
-    const QByteArray base = QFile::encodeName(folder) + "/track ";
-    for (int i = 0; i < count; ++i) {
-        const QByteArray name = base + QByteArray::number(i) + ".dat";
-        ::close(::open(name.constData(), O_CREAT | O_WRONLY, 0600));
-    }
-    ::close(::open(QFile::encodeName(done).constData(), O_CREAT | O_WRONLY, 0600));
-    return folder;
-}
-
-// `ls -v` over the folder, its output thrown away: what a user's own tool takes to list the
-// folder in natural order.
-bool lsVersionSort(const QString &folder)
-{
-    QProcess ls;
-    ls.setStandardOutputFile(QProcess::nullDevice());
-    ls.start(QStringLiteral("ls"), { QStringLiteral("-v"), folder });
-    return ls.waitForFinished(-1) && ls.exitCode() == 0;
-}
-
 size_t heapInUse()
 {
     malloc_trim(0);
@@ -67,23 +39,23 @@ size_t heapInUse()
 
 void ListingFirstPage(benchmark::State &state)
 {
-    const QString folder = manyFiles();
+    const QString folder = bench::emptyFiles(100000);
     Preferences::setShowHidden(false);
     Preferences::setHideUnsupported(false);
     double bareSeconds = 0;
     double listingSeconds = 0;
     double heldBytes = 0;
     for (auto _ : state) {
-        QElapsedTimer timer;
-        timer.start();
-        if (!lsVersionSort(folder))
+        const double bare = bench::lsVersionSortSeconds(folder);
+        if (bare <= 0)
             state.SkipWithError("ls -v failed");
-        bareSeconds += timer.nsecsElapsed() / 1e9;
+        bareSeconds += bare;
 
         const size_t before = heapInUse();
         auto controller = std::make_unique<EntryViewModelController>();
         bool paged = false;
-        timer.restart();
+        QElapsedTimer timer;
+        timer.start();
         controller->getFiles(folder, std::nullopt,
             [&](bool, const std::optional<QString> &, const std::optional<QList<IndexPath>> &,
                 const std::optional<IndexPath> &) { paged = true; });
@@ -149,7 +121,7 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarnik"));
     bench::taggedFiles();
-    manyFiles();
+    bench::emptyFiles(100000);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -19,9 +19,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <fcntl.h>
 #include <malloc.h>
-#include <unistd.h>
 
 using namespace tarnik;
 
@@ -74,33 +72,6 @@ QString songs()
     return folder;
 }
 
-QString emptyFiles(int count)
-{
-    const QString folder = bench::benchFolder(QStringLiteral("listing-%1").arg(count));
-    const QString done = folder + QStringLiteral("/.complete");
-    if (QFile::exists(done))
-        return folder;
-    const QByteArray base = QFile::encodeName(folder) + "/track ";
-    for (int i = 0; i < count; ++i) {
-        const QByteArray name = base + QByteArray::number(i) + ".dat";
-        ::close(::open(name.constData(), O_CREAT | O_WRONLY, 0600));
-    }
-    ::close(::open(QFile::encodeName(done).constData(), O_CREAT | O_WRONLY, 0600));
-    return folder;
-}
-
-double lsVersionSortSeconds(const QString &folder)
-{
-    QElapsedTimer timer;
-    timer.start();
-    QProcess ls;
-    ls.setStandardOutputFile(QProcess::nullDevice());
-    ls.start(QStringLiteral("ls"), { QStringLiteral("-v"), folder });
-    if (!ls.waitForFinished(-1) || ls.exitCode() != 0)
-        return -1;
-    return timer.nsecsElapsed() / 1e9;
-}
-
 // Bytes in use: small blocks plus the large ones malloc maps on their own (a listing's arrays of
 // a million slots are such blocks).
 size_t heapInUse()
@@ -144,7 +115,7 @@ void listAgainstLs(benchmark::State &state, const QString &folder, bool wholeLis
     double bareSeconds = 0;
     double ourSeconds = 0;
     for (auto _ : state) {
-        const double bare = lsVersionSortSeconds(folder);
+        const double bare = bench::lsVersionSortSeconds(folder);
         if (bare <= 0)
             state.SkipWithError("ls -v failed");
         forgetListings();
@@ -178,7 +149,7 @@ void SongsWholeListing(benchmark::State &state)
 void MillionRowsHeap(benchmark::State &state)
 {
     const int rows = heapRows();
-    const QString folder = emptyFiles(rows);
+    const QString folder = bench::emptyFiles(rows);
     Preferences::setShowHidden(false);
     Preferences::setHideUnsupported(false);
     Preferences::setUsePersistentCache(false);
@@ -186,7 +157,7 @@ void MillionRowsHeap(benchmark::State &state)
     double bareSeconds = 0;
     double ourSeconds = 0;
     for (auto _ : state) {
-        bareSeconds += lsVersionSortSeconds(folder);
+        bareSeconds += bench::lsVersionSortSeconds(folder);
         forgetListings();
         const size_t before = heapInUse();
         auto controller = std::make_unique<EntryViewModelController>();
