@@ -15,6 +15,22 @@ constexpr qsizetype kReducedDecodeBytes = 16 * 1024;
 // below this many bytes no picture can exceed kMaxPixels and its header need not be asked.
 constexpr qsizetype kSizeCheckBytes = 4 * 1024;
 
+// The size a JPEG picture is decoded at on its way to `scaled`. Asked for a size, the reader decodes
+// at the smallest eighth of the picture that covers it and scales the rest of the way; but at a
+// half, a quarter or an eighth the library decodes far faster than at the other eighths (a 500 px
+// cover for a 128 px box: at three eighths and scaled, about 30% longer than at a half and scaled).
+// So when such a fraction of the whole picture still covers `scaled`, the picture is decoded at
+// exactly that fraction and then scaled once, as the reader would.
+QSize jpegDecodeSize(QSize full, QSize scaled)
+{
+    for (const int fraction : { 8, 4, 2 }) {
+        if (full.width() % fraction == 0 && full.height() % fraction == 0 && full.width() / fraction >= scaled.width()
+            && full.height() / fraction >= scaled.height())
+            return full / fraction;
+    }
+    return scaled;
+}
+
 } // namespace
 
 QImage read(const QString &path, QSize box)
@@ -50,8 +66,15 @@ QImage decode(const QByteArray &data, QSize box)
             && (full.width() > box.width() || full.height() > box.height())) {
             // Keep the aspect ratio and stay at least as large as the box along the side that fits.
             const QSize scaled = full.scaled(box, Qt::KeepAspectRatio);
-            if (!scaled.isEmpty() && reader.transformation() == QImageIOHandler::TransformationNone)
-                reader.setScaledSize(scaled);
+            if (!scaled.isEmpty() && reader.transformation() == QImageIOHandler::TransformationNone) {
+                const QSize decoded = format == "jpeg" ? jpegDecodeSize(full, scaled) : scaled;
+                reader.setScaledSize(decoded);
+                if (decoded != scaled) {
+                    // The one scale the reader would have made after its own decode, from a larger start.
+                    const QImage image = reader.read();
+                    return image.isNull() ? image : image.scaled(scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                }
+            }
         }
     }
     return reader.read();
