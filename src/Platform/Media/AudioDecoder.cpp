@@ -1,5 +1,6 @@
 #include "Platform/Media/AudioDecoder.h"
 
+#include "Platform/Media/FrameResampler.h"
 #include "Platform/Media/FFmpegInput.h"
 
 #include <algorithm>
@@ -22,13 +23,9 @@ constexpr std::chrono::milliseconds kStepTimeLimit { 5000 };
 // A seek starts decoding this long before its position: decoders that carry state from frame to
 // frame (MP3's bit reservoir, AAC's overlap) give silence or noise for their first frame.
 constexpr double kPrerollSeconds = 0.2;
+constexpr AVChannelLayout kStereo = AV_CHANNEL_LAYOUT_STEREO;
 
 } // namespace
-
-struct AudioResamplerDeleter
-{
-    void operator()(SwrContext *context) const { swr_free(&context); }
-};
 
 struct AudioDecoder::State
 {
@@ -43,10 +40,7 @@ struct AudioDecoder::State
     std::unique_ptr<AVCodecContext, CodecContextDeleter> decoder;
     std::unique_ptr<AVFrame, FrameDeleter> frame { av_frame_alloc() };
     std::unique_ptr<AVPacket, PacketDeleter> packet { av_packet_alloc() };
-    std::unique_ptr<SwrContext, AudioResamplerDeleter> resampler;
-    int resamplerFormat = -1;
-    int resamplerRate = 0;
-    AVChannelLayout resamplerLayout = {};
+    FrameResampler resampler;
     int rate = 0;
     // Decoded samples not read yet, from `pendingOffset` on (in samples, not frames).
     std::vector<qint16> pending;
@@ -59,8 +53,6 @@ struct AudioDecoder::State
     double startTime = 0;
     bool flushed = false; // the decoder was told the stream ended
     bool ended = false; // and gave all it had
-
-    ~State() { av_channel_layout_uninit(&resamplerLayout); }
 };
 
 AudioDecoder::AudioDecoder(const QString &path)
@@ -187,50 +179,19 @@ bool AudioDecoder::decodeMore()
             const int count = frame->nb_samples - first;
             bool converted = false;
             if (count > 0) {
-                AVChannelLayout layout = {};
-                if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame->ch_layout.nb_channels <= 0)
-                    av_channel_layout_default(&layout, std::max(frame->ch_layout.nb_channels, 1));
-                else
-                    av_channel_layout_copy(&layout, &frame->ch_layout);
-                // A stream may change its format midway; the converter follows the frames.
-                if (!s.resampler || s.resamplerFormat != frame->format || s.resamplerRate != rate
-                    || av_channel_layout_compare(&s.resamplerLayout, &layout) != 0) {
-                    SwrContext *context = nullptr;
-                    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-                    // Output at the stream's first rate, so the sink keeps one format.
-                    if (swr_alloc_set_opts2(&context, &stereo, AV_SAMPLE_FMT_S16, s.rate, &layout,
-                            AVSampleFormat(frame->format), rate, 0, nullptr)
-                            < 0
-                        || swr_init(context) < 0) {
-                        swr_free(&context);
-                        av_channel_layout_uninit(&layout);
-                        av_frame_unref(frame);
-                        return false;
-                    }
-                    s.resampler.reset(context);
-                    s.resamplerFormat = frame->format;
-                    s.resamplerRate = rate;
-                    av_channel_layout_uninit(&s.resamplerLayout);
-                    s.resamplerLayout = layout;
-                } else {
-                    av_channel_layout_uninit(&layout);
+                // Output at the stream's first rate, so the sink keeps one format.
+                if (!s.resampler.follow(frame, rate, 1, kStereo, AV_SAMPLE_FMT_S16, s.rate)) {
+                    av_frame_unref(frame);
+                    return false;
                 }
-                const bool planar = av_sample_fmt_is_planar(AVSampleFormat(frame->format));
-                const int bytes = av_get_bytes_per_sample(AVSampleFormat(frame->format));
-                const int channels = frame->ch_layout.nb_channels > 0 ? frame->ch_layout.nb_channels : 1;
                 const uint8_t *planes[AV_NUM_DATA_POINTERS] = {};
-                const int planeCount = planar ? channels : 1;
-                if (planeCount <= AV_NUM_DATA_POINTERS) {
-                    for (int plane = 0; plane < planeCount; ++plane)
-                        planes[plane] = frame->extended_data[plane] + size_t(first) * size_t(bytes) * size_t(planar ? 1 : channels);
-                    const int capacity = swr_get_out_samples(s.resampler.get(), count);
-                    if (capacity > 0) {
-                        s.pending.resize(size_t(capacity) * kChannels);
-                        auto *target = reinterpret_cast<uint8_t *>(s.pending.data());
-                        const int produced = swr_convert(s.resampler.get(), &target, capacity, planes, count);
-                        s.pending.resize(size_t(std::max(produced, 0)) * kChannels);
-                        converted = produced > 0;
-                    }
+                const int capacity = swr_get_out_samples(s.resampler.context(), count);
+                if (FrameResampler::planesFrom(frame, first, planes) && capacity > 0) {
+                    s.pending.resize(size_t(capacity) * kChannels);
+                    auto *target = reinterpret_cast<uint8_t *>(s.pending.data());
+                    const int produced = swr_convert(s.resampler.context(), &target, capacity, planes, count);
+                    s.pending.resize(size_t(std::max(produced, 0)) * kChannels);
+                    converted = produced > 0;
                 }
             }
             av_frame_unref(frame);

@@ -1,5 +1,6 @@
 #include "Platform/Media/ExportSession.h"
 
+#include "Platform/Media/FrameResampler.h"
 #include "Platform/Media/FFmpegInput.h"
 #include "Platform/Media/Mp4TagWriter.h"
 #include "Platform/PartialFiles.h"
@@ -119,7 +120,8 @@ struct ExportSession::Output
     AVFormatContext *format = nullptr;
     AVCodecContext *decoder = nullptr;
     AVCodecContext *encoder = nullptr;
-    SwrContext *resampler = nullptr;
+    // Follows the decoder's output; a stream that changes format midway gets a new resampler.
+    FrameResampler resampler;
     AVAudioFifo *fifo = nullptr;
     AVPacket *packet = av_packet_alloc();
     AVFrame *frame = av_frame_alloc();
@@ -132,7 +134,6 @@ struct ExportSession::Output
         }
         avcodec_free_context(&decoder);
         avcodec_free_context(&encoder);
-        swr_free(&resampler);
         if (fifo)
             av_audio_fifo_free(fifo);
         av_packet_free(&packet);
@@ -537,13 +538,6 @@ bool ExportSession::reencode(Input &input, Output &output)
     int64_t samplesOut = 0; // samples handed to the encoder
     double nextFrameTime = start; // expected time of the next decoded frame when it carries none
 
-    // The resampler follows the decoder's output; a stream that changes format midway gets a new one.
-    struct
-    {
-        int format = -1;
-        int rate = 0;
-        AVChannelLayout layout = {};
-    } resamplerInput;
     uint8_t **converted = nullptr;
     int convertedCapacity = 0;
     struct BufferGuard
@@ -556,11 +550,6 @@ bool ExportSession::reencode(Input &input, Output &output)
             av_freep(buffer);
         }
     } convertedGuard { &converted };
-    struct LayoutGuard
-    {
-        AVChannelLayout *layout;
-        ~LayoutGuard() { av_channel_layout_uninit(layout); }
-    } layoutGuard { &resamplerInput.layout };
 
     const auto writePackets = [&]() -> bool {
         for (;;) {
@@ -610,7 +599,7 @@ bool ExportSession::reencode(Input &input, Output &output)
     };
 
     const auto convert = [&](const uint8_t **in, int inCount) -> bool {
-        const int capacity = swr_get_out_samples(output.resampler, inCount);
+        const int capacity = swr_get_out_samples(output.resampler.context(), inCount);
         if (capacity < 0)
             return fail(QStringLiteral("the resampler failed"));
         if (capacity > convertedCapacity) {
@@ -623,7 +612,7 @@ bool ExportSession::reencode(Input &input, Output &output)
                 return fail(QStringLiteral("out of memory"));
             convertedCapacity = capacity;
         }
-        const int produced = swr_convert(output.resampler, converted, capacity, in, inCount);
+        const int produced = swr_convert(output.resampler.context(), converted, capacity, in, inCount);
         if (produced < 0)
             return fail(QStringLiteral("the resampler failed: ") + avError(produced));
         if (produced > 0 && av_audio_fifo_write(output.fifo, reinterpret_cast<void **>(converted), produced) < produced)
@@ -632,33 +621,6 @@ bool ExportSession::reencode(Input &input, Output &output)
             if (!encodeFromFifo(frameSize))
                 return false;
         }
-        return true;
-    };
-
-    const auto setUpResampler = [&](const AVFrame *frame) -> bool {
-        AVChannelLayout layout = {};
-        if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame->ch_layout.nb_channels <= 0)
-            av_channel_layout_default(
-                &layout, frame->ch_layout.nb_channels > 0 ? frame->ch_layout.nb_channels : sourceChannels);
-        else if (av_channel_layout_copy(&layout, &frame->ch_layout) < 0)
-            return fail(QStringLiteral("out of memory"));
-        const bool same = output.resampler && resamplerInput.format == frame->format
-            && resamplerInput.rate == frame->sample_rate
-            && av_channel_layout_compare(&resamplerInput.layout, &layout) == 0;
-        if (same) {
-            av_channel_layout_uninit(&layout);
-            return true;
-        }
-        swr_free(&output.resampler);
-        av_channel_layout_uninit(&resamplerInput.layout);
-        resamplerInput.layout = layout;
-        resamplerInput.format = frame->format;
-        resamplerInput.rate = frame->sample_rate;
-        if (swr_alloc_set_opts2(&output.resampler, &encoder->ch_layout, encoder->sample_fmt, outputRate, &layout,
-                AVSampleFormat(frame->format), frame->sample_rate, 0, nullptr)
-                < 0
-            || swr_init(output.resampler) < 0)
-            return fail(QStringLiteral("cannot set up the resampler"));
         return true;
     };
 
@@ -681,19 +643,14 @@ bool ExportSession::reencode(Input &input, Output &output)
         }
         if (last <= first)
             return true;
-        if (!setUpResampler(frame))
-            return false;
+        if (!output.resampler.follow(
+                frame, frame->sample_rate, sourceChannels, encoder->ch_layout, encoder->sample_fmt, outputRate))
+            return fail(QStringLiteral("cannot set up the resampler"));
         if (std::isnan(origin))
             origin = at + double(first) / rate;
         const uint8_t *planes[AV_NUM_DATA_POINTERS] = {};
-        const bool planar = av_sample_fmt_is_planar(AVSampleFormat(frame->format));
-        const int bytes = av_get_bytes_per_sample(AVSampleFormat(frame->format));
-        const int channels = frame->ch_layout.nb_channels;
-        const int planeCount = planar ? channels : 1;
-        if (planeCount > AV_NUM_DATA_POINTERS)
+        if (!FrameResampler::planesFrom(frame, first, planes))
             return fail(QStringLiteral("too many channels"));
-        for (int plane = 0; plane < planeCount; ++plane)
-            planes[plane] = frame->extended_data[plane] + size_t(first) * size_t(bytes) * size_t(planar ? 1 : channels);
         return convert(planes, last - first);
     };
 
@@ -745,7 +702,7 @@ bool ExportSession::reencode(Input &input, Output &output)
         if (!drainDecoder())
             return false;
     }
-    if (!output.resampler)
+    if (!output.resampler.context())
         return fail(QStringLiteral("no audio in the time range"));
     if (!convert(nullptr, 0))
         return false;
