@@ -177,13 +177,6 @@ struct SortKey
 
 void sort(QStringList &names)
 {
-    QByteArray none;
-    sort(names, none);
-}
-
-void sort(QStringList &names, QByteArray &companion)
-{
-    const bool withCompanion = companion.size() == names.size() && !companion.isEmpty();
     // Every key lives in one contiguous buffer and the sort moves small fixed-size records, so
     // comparing two names touches two runs of that buffer and nothing else.
     std::vector<char16_t> buffer;
@@ -209,12 +202,6 @@ void sort(QStringList &names, QByteArray &companion)
     for (const SortKey &key : keys)
         sorted.append(std::move(names[key.index]));
     names = std::move(sorted);
-    if (withCompanion) {
-        QByteArray moved(companion.size(), Qt::Uninitialized);
-        for (size_t i = 0; i < keys.size(); ++i)
-            moved[qsizetype(i)] = companion[qsizetype(keys[i].index)];
-        companion = std::move(moved);
-    }
 }
 
 // ---- NameOrder --------------------------------------------------------------------------------

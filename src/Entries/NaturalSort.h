@@ -20,9 +20,6 @@ int compare(QStringView a, QStringView b);
 // A stable sort in that order. Each name is folded once, so sorting n names costs n foldings and
 // O(n log n) comparisons of folded text.
 void sort(QStringList &names);
-// The same, with one byte per name (companion has as many bytes as there are names) moved along
-// with its name.
-void sort(QStringList &names, QByteArray &companion);
 
 // Names as a directory gives them (bytes, decoded as QFile::decodeName does), each with one
 // companion byte, put in that order a front part first. A listing shows its first page long
