@@ -1,6 +1,7 @@
 #include "Platform/Media/MediaAsset.h"
 
 #include "Platform/Media/FFmpegInput.h"
+#include "Platform/Media/MpegAudioHeader.h"
 
 #include <cmath>
 #include <mutex>
@@ -195,29 +196,6 @@ bool headersSettlePlainAac(const FFmpegInput &input)
 }
 
 
-// One MPEG-1, 2 or 2.5 Layer III frame header as FFmpeg's parser takes it: its length in bytes
-// (0 when the four bytes are no such header, or a free-format one whose length only a scan tells).
-int layer3FrameLength(const uint8_t *bytes)
-{
-    const uint32_t header = (uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) | (uint32_t(bytes[2]) << 8) | bytes[3];
-    if ((header & 0xffe00000u) != 0xffe00000u)
-        return 0;
-    const int version = (header >> 19) & 3; // 0: 2.5, 1: reserved, 2: 2, 3: 1
-    const int layer = (header >> 17) & 3; // 1: Layer III
-    const int bitrateIndex = (header >> 12) & 15;
-    const int rateIndex = (header >> 10) & 3;
-    if (version == 1 || layer != 1 || bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3)
-        return 0;
-    static constexpr int kMpeg1Kbps[15] = { 0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320 };
-    static constexpr int kMpeg2Kbps[15] = { 0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160 };
-    static constexpr int kMpeg1Rates[3] = { 44100, 48000, 32000 };
-    const bool mpeg1 = version == 3;
-    const int rate = kMpeg1Rates[rateIndex] >> (mpeg1 ? 0 : version == 2 ? 1 : 2);
-    const int kbps = (mpeg1 ? kMpeg1Kbps : kMpeg2Kbps)[bitrateIndex];
-    const int padding = (header >> 9) & 1;
-    return (mpeg1 ? 144000 : 72000) * kbps / rate + padding;
-}
-
 // Whether the headers alone settle the kind of an MP3 file: FFmpeg is sure of the "mp3" container,
 // its streams are one MP3 audio stream and cover art, and where the demuxer has placed its reader
 // (past the tags, the encoder's information frame and any junk) stand Layer III frames that agree
@@ -251,14 +229,13 @@ bool headersSettlePlainMp3(const FFmpegInput &input)
         const QByteArray bytes = input.bytesAt(position, 4);
         if (bytes.size() != 4)
             return false;
-        const auto *header = reinterpret_cast<const uint8_t *>(bytes.constData());
-        const int length = layer3FrameLength(header);
+        const MpegAudioHeader header = MpegAudioHeader::of(reinterpret_cast<const unsigned char *>(bytes.constData()));
+        const int length = header.layer3Length();
         if (length < 4)
             return false;
-        const uint32_t value = (uint32_t(header[0]) << 24) | (uint32_t(header[1]) << 16) | (uint32_t(header[2]) << 8) | header[3];
         if (frame == 0)
-            first = value;
-        else if ((value & kSameFields) != (first & kSameFields))
+            first = header.bits;
+        else if ((header.bits & kSameFields) != (first & kSameFields))
             return false;
         position += length;
     }

@@ -1,5 +1,6 @@
 #include "Platform/Media/MediaSignature.h"
 
+#include "Platform/Media/MpegAudioHeader.h"
 #include "Platform/Media/RegularFile.h"
 
 #include <QByteArrayView>
@@ -33,16 +34,10 @@ bool isId3(const Head &head)
 // An MPEG audio frame header at the very start, of one of the given layers (bit 1 << layer).
 bool isMpegAudioFrame(const Head &head, unsigned layers)
 {
-    if (head.length < 4 || head.bytes[0] != 0xFF || (head.bytes[1] & 0xE0) != 0xE0)
+    if (head.length < 4)
         return false;
-    const unsigned version = (head.bytes[1] >> 3) & 3;
-    const unsigned layerBits = (head.bytes[1] >> 1) & 3;
-    const unsigned bitrate = head.bytes[2] >> 4;
-    const unsigned sampleRate = (head.bytes[2] >> 2) & 3;
-    if (version == 1 || layerBits == 0 || bitrate == 0 || bitrate == 15 || sampleRate == 3)
-        return false;
-    const unsigned layer = 4 - layerBits; // 01 is layer III, 11 layer I
-    return (layers & (1u << layer)) != 0;
+    const MpegAudioHeader header = MpegAudioHeader::of(head.bytes);
+    return header.valid && (layers & (1u << header.layer)) != 0;
 }
 
 // An ADTS frame header: the sync word, layer 0 and a sampling frequency of the table.
