@@ -254,16 +254,12 @@ TEST_F(MediaAssetTest, FilesBehindLargeTagsAreGuessedAsFFmpegGuessesThem)
 {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    const auto read = [](const QString &path) {
-        QFile source(path);
-        return source.open(QIODevice::ReadOnly) ? source.readAll() : QByteArray();
-    };
     ASSERT_TRUE(makeTone(folder.filePath(QStringLiteral("bare.mp3")), 1.0, args({ "-id3v2_version", "0" })));
     ASSERT_TRUE(makeTone(folder.filePath(QStringLiteral("bare.aac")), 1.0, args({ "-c:a", "aac", "-f", "adts" })));
     const QList<std::pair<const char *, QByteArray>> payloads {
-        { "mp3", read(folder.filePath(QStringLiteral("bare.mp3"))) },
-        { "adts", read(folder.filePath(QStringLiteral("bare.aac"))) },
-        { "flac", read(file("tone.flac")) },
+        { "mp3", readFile(folder.filePath(QStringLiteral("bare.mp3"))) },
+        { "adts", readFile(folder.filePath(QStringLiteral("bare.aac"))) },
+        { "flac", readFile(file("tone.flac")) },
         { "noise", noise(40000, 5) },
         { "zeros", QByteArray(40000, '\0') },
         { "nothing", {} },
@@ -533,12 +529,6 @@ int expectSameAnswersOnEach(const QStringList &paths)
     return fromHeaders;
 }
 
-QByteArray contentsOf(const QString &name)
-{
-    QFile source(name);
-    return source.open(QIODevice::ReadOnly) ? source.readAll() : QByteArray();
-}
-
 } // namespace
 
 // The kind of a plain AAC file in an MP4 container comes from its headers; every answer, the kind
@@ -571,7 +561,7 @@ TEST_F(MediaAssetTest, AKindTakenFromTheHeadersIsWhatTheFullProbeSays)
     QStringList paths = seeds;
     int made = 0;
     for (const QString &seedName : { QStringLiteral("stereo-48000-first.m4a"), QStringLiteral("cover-first.m4a") }) {
-        const QByteArray seed = contentsOf(path(seedName));
+        const QByteArray seed = readFile(path(seedName));
         ASSERT_FALSE(seed.isEmpty());
         // The decoder configuration as FFmpeg's encoder writes it (AAC-LC, the rate's index, two
         // channels, the explicit "SBR absent" extension), and variants of it.
@@ -683,7 +673,7 @@ TEST_F(MediaAssetTest, AnMp3KindTakenFromTheHeadersIsWhatTheFullProbeSays)
 
     int made = 0;
     for (const QString &seedName : { QStringLiteral("no-tags.mp3"), QStringLiteral("cover-vbr.mp3") }) {
-        const QByteArray seed = contentsOf(path(seedName));
+        const QByteArray seed = readFile(path(seedName));
         ASSERT_FALSE(seed.isEmpty());
         // Where the frames start: past the ID3v2 tag, whose size is four 7-bit bytes.
         qsizetype start = 0;

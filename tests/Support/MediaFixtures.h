@@ -41,6 +41,8 @@ bool makeHugePng(const QString &path, int side);
 
 // Writes bytes to a file; returns false when that fails.
 bool writeFile(const QString &path, const QByteArray &bytes);
+// The whole file's bytes; empty when it cannot be read.
+QByteArray readFile(const QString &path);
 
 // Deterministic pseudo-random bytes.
 QByteArray noise(int length, quint32 seed = 1);
